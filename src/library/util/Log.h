@@ -1,0 +1,22 @@
+#pragma once
+// The report log ("Report_Game.txt", always on) and the switchable second log.
+// Every line is one complete open, append and close, CP932 text ended by CR LF.
+#include <string_view>
+
+#include "library/util/Text.h"
+#include "platform/WinTypes.h"
+
+int ReportInit(std::string_view path);
+int ReportLog(const char* format, ...) ZANDREL_PRINTF(1, 2);
+// The line goes to the report log and, unchanged, to the second log.
+int ReportLogEc(const char* format, ...) ZANDREL_PRINTF(1, 2);
+// Writes an already finished text unchanged ("%" is not a conversion).
+int ReportLogText(std::string_view text);
+
+void EcLogInit(int on, std::string_view fileName);
+bool EcLogIsOn();
+int EcLog(std::string_view text);
+int EcLogStr(std::string_view text);
+void EcLogf(const char* format, ...) ZANDREL_PRINTF(1, 2);
+// Logs like EcLogf and always posts WM_CLOSE to the window.
+void EcLogFatal(HWND window, const char* format, ...) ZANDREL_PRINTF(2, 3);

@@ -1,0 +1,3 @@
+#include "library/util/MainWindow.h"
+
+std::atomic<HWND> hMainWnd{nullptr};

@@ -1,0 +1,58 @@
+#pragma once
+// Per-thread message queues and window handles in the shape of the Windows
+// message calls the player is written against.
+#include <functional>
+
+#include "platform/WinTypes.h"
+
+constexpr UINT WM_NULL = 0x0000;
+constexpr UINT WM_DESTROY = 0x0002;
+constexpr UINT WM_MOVE = 0x0003;
+constexpr UINT WM_PAINT = 0x000F;
+constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_QUIT = 0x0012;
+constexpr UINT WM_COMMAND = 0x0111;
+constexpr UINT WM_USER = 0x0400;
+constexpr UINT WM_APP = 0x8000;
+
+constexpr UINT PM_NOREMOVE = 0;
+constexpr UINT PM_REMOVE = 1;
+
+struct MSG {
+  HWND hwnd = nullptr;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+};
+
+namespace platform {
+
+using WindowProc = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
+
+// A window belongs to the thread that created it; posts to it land in that
+// thread's queue and sends are served by that thread.
+class Window {
+ public:
+  Window(DWORD ownerThread, WindowProc proc) : m_ownerThread(ownerThread), m_proc(std::move(proc)) {}
+  DWORD OwnerThread() const { return m_ownerThread; }
+  LRESULT Call(UINT message, WPARAM wParam, LPARAM lParam) { return m_proc(this, message, wParam, lParam); }
+
+ private:
+  DWORD m_ownerThread;
+  WindowProc m_proc;
+};
+
+}  // namespace platform
+
+DWORD GetCurrentThreadId();
+// Fails (FALSE) until the target thread has made its queue by calling one of
+// the peek or get functions, as the thread start handshake relies on.
+BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(int exitCode);
+// Takes (or, with PM_NOREMOVE, looks at) the oldest message of the calling
+// thread whose number lies in [filterMin, filterMax] (0, 0: any).
+BOOL PeekMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags);
+// Waits for a message; returns FALSE for WM_QUIT.
+BOOL GetMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax);
+LRESULT DispatchMessage(const MSG* msg);

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include "library/util/CheckedVector.h"
+#include "library/util/Log.h"
+#include "library/util/MainWindow.h"
+#include "library/util/Sjis.h"
+#include "library/util/Text.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// Collects what is posted to the main window during a test.
+class MainWindowProbe {
+ public:
+  MainWindowProbe() : m_window(GetCurrentThreadId(), [](HWND, UINT, WPARAM, LPARAM) { return 0; }) {
+    MSG drop;
+    while (PeekMessage(&drop, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    hMainWnd = &m_window;
+  }
+  ~MainWindowProbe() { hMainWnd = nullptr; }
+  int CloseRequests() {
+    int count = 0;
+    MSG msg;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) count += (msg.hwnd == &m_window && msg.message == WM_CLOSE);
+    return count;
+  }
+
+ private:
+  platform::Window m_window;
+};
+
+class LogTest : public ::testing::Test {
+ protected:
+  testsupport::TempDir dir{true};
+  void SetUp() override { ASSERT_EQ(ReportInit("Report_Game.txt"), 1); }
+  void TearDown() override { EcLogInit(0, "EC_Game.txt"); }
+};
+
+TEST_F(LogTest, ReportLinesAreCp932WithCrLf) {
+  ReportLog("App : ver %s", "696");
+  ReportLog("%s", "");
+  ReportLogText(Sjis("100% エラー"));
+  EXPECT_EQ(dir.Read("Report_Game.txt"), "App : ver 696\r\n\r\n100% \x83\x47\x83\x89\x81\x5B\r\n");
+}
+
+TEST_F(LogTest, ReportIsNotRecreatedAfterDeletion) {
+  std::filesystem::remove(dir / "Report_Game.txt");
+  EXPECT_EQ(ReportLog("lost"), 0);
+  EXPECT_FALSE(std::filesystem::exists(dir / "Report_Game.txt"));
+}
+
+TEST_F(LogTest, SecondLogOffWritesNothingButFatalStillCloses) {
+  MainWindowProbe probe;
+  EcLogInit(0, "EC_Game.txt");
+  EXPECT_EQ(EcLog("x"), 0);
+  EcLogf("%d", 1);
+  EcLogFatal(hMainWnd, "%s", "fatal");
+  EXPECT_FALSE(std::filesystem::exists(dir / "EC_Game.txt"));
+  EXPECT_EQ(probe.CloseRequests(), 1);
+}
+
+TEST_F(LogTest, SecondLogOnTruncatesOnFirstWriteThenAppends) {
+  dir.Write("EC_Game.txt", "old run\r\n");
+  EcLogInit(1, "EC_Game.txt");
+  EcLog("a");
+  EcLogf("b%d", 2);
+  ReportLogEc("c %s", "50%");
+  EXPECT_EQ(dir.Read("EC_Game.txt"), "a\r\nb2\r\nc 50%\r\n");
+  EXPECT_EQ(dir.Read("Report_Game.txt"), "c 50%\r\n");
+}
+
+TEST_F(LogTest, CheckedVectorReportsBadIndexAndReturnsFirst) {
+  MainWindowProbe probe;
+  cCheckedVector<int> v{10, 20, 30};
+  EXPECT_EQ(v.VecAt(2), 30);
+  EXPECT_EQ(v.VecAt(-1), 10);
+  EXPECT_EQ(v.VecAt(3), 10);
+  EXPECT_EQ(dir.Read("Report_Game.txt"), "err V[-1] ( 3 , 4 )\r\nerr V[3] ( 3 , 4 )\r\n");
+  EXPECT_EQ(probe.CloseRequests(), 2);
+}
+
+TEST_F(LogTest, CheckedVectorEmptyAccessTouchesNothing) {
+  MainWindowProbe probe;
+  cCheckedVector<int> v;
+  v.VecAt(0) = 5;
+  EXPECT_TRUE(v.empty());
+  EXPECT_EQ(v.VecAt(0), 0);
+  EXPECT_EQ(probe.CloseRequests(), 2);
+}
+
+TEST_F(LogTest, CheckedListKeepsOneDefaultElement) {
+  MainWindowProbe probe;
+  cCheckedList<int> list{1, 2};
+  EXPECT_EQ(list.ListAt(1), 2);
+  int& stand_in = list.ListAt(2);
+  EXPECT_EQ(stand_in, 0);
+  stand_in = 7;
+  int& again = list.ListAt(-5);
+  EXPECT_EQ(&again, &stand_in);
+  EXPECT_EQ(again, 7);
+  EXPECT_EQ(dir.Read("Report_Game.txt"), "err L[2] ( 2 , 4 )\r\nerr L[-5] ( 2 , 4 )\r\n");
+  EXPECT_EQ(probe.CloseRequests(), 2);
+}
+
+TEST(StrFormatTest, KeepsResultsPastTheBuffer) {
+  std::string out = "old";
+  StrFormat(out, "%s", "");
+  EXPECT_EQ(out, "");
+  for (size_t length : {5119u, 5120u, 20000u}) {
+    std::string text(length, 'x');
+    StrFormat(out, "%s", text.c_str());
+    EXPECT_EQ(out, text);
+  }
+  StrAppendFormat(out = "a", "%d-%s", 5, "b");
+  EXPECT_EQ(out, "a5-b");
+}
+
+TEST(SjisTest, ClassifiesLeadAndTrailBytes) {
+  for (int b = 0; b < 256; ++b) {
+    bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    bool trail = (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+    EXPECT_EQ(IsSjisLeadByte(static_cast<BYTE>(b)), lead) << b;
+    EXPECT_EQ(IsSjisTrailByte(static_cast<BYTE>(b)), trail) << b;
+  }
+}
+
+TEST(SjisTest, CountsCharacters) {
+  struct Case {
+    std::string text;
+    int count;
+  } cases[] = {
+      {Sjis("ABあ\nい"), 4},
+      {"A\x82", 2},   // a lead byte before the NUL counts one
+      {"A\r\nB", 3},  // CR counts, LF does not
+      {"\x83\x5C", 1},
+      {"", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CountSjisChars(c.text.c_str()), c.count) << c.text;
+}
+
+}  // namespace
