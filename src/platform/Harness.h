@@ -1,0 +1,36 @@
+#pragma once
+// The test harness's environment variables, read once, in this one place.
+// None of them changes what the player does when it is not set.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+struct HarnessSettings {
+  bool headless = false;                 // ZANDREL_HEADLESS=1
+  std::optional<long> frameLimit;        // ZANDREL_FRAMES=N
+  bool fastClock = false;                // ZANDREL_FAST=1
+  std::string inputScript;               // ZANDREL_INPUT=FILE
+  std::string answerScript;              // ZANDREL_ANSWERS=FILE
+  std::optional<long> shotFrame;         // ZANDREL_SHOT=N:FILE
+  std::string shotFile;
+  std::string frameLog;                  // ZANDREL_FRAME_LOG=FILE
+  std::string trace;                     // ZANDREL_TRACE=FILE
+  std::string failStep;                  // ZANDREL_FAIL=STEP
+  std::string runtimeDir;                // ZANDREL_RUNTIME_DIR, else $XDG_RUNTIME_DIR, else /tmp
+  std::optional<int> showCommand;        // ZANDREL_SHOW=N
+};
+
+// Parses a settings block from a lookup of variable names (tests pass their own).
+template <typename Lookup>
+HarnessSettings ParseHarnessSettings(Lookup lookup);
+
+const HarnessSettings& Harness();
+// Tests replace the settings for their own duration.
+void SetHarnessForTesting(const HarnessSettings& settings);
+
+// True when ZANDREL_FAIL names this start-up step.
+bool FailureInjected(std::string_view step);
+
+}  // namespace platform
