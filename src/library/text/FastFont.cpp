@@ -1,0 +1,83 @@
+#include "library/text/FastFont.h"
+
+#include <algorithm>
+
+#include "library/text/SjisText.h"
+#include "library/util/Text.h"
+
+AtlasGrid FullAtlasGrid(bool direct3D, int pitchX, int pitchY, int backBufferWidth, int backBufferHeight) {
+  if (pitchX <= 0 || pitchY <= 0) return {};
+  if (direct3D) return {std::min(1024 / pitchX, 32), std::min(1024 / pitchY, 32)};
+  return {std::min(backBufferWidth / pitchX, 32), std::min(backBufferHeight / pitchY, 30)};
+}
+
+cFastFont::cFastFont(FastFontMode mode, int cellWidth, int cellHeight, AtlasGrid grid)
+    : nMode(mode),
+      nCellWidth(cellWidth),
+      nCellHeight(cellHeight),
+      nColumns(std::max(grid.columns, 0)),
+      nRows(std::max(grid.rows, 0)),
+      nCapacity(nColumns * nRows) {
+  m_glyphs.reserve(static_cast<size_t>(nCapacity));
+}
+
+int cFastFont::AddGlyph(std::string_view character) {
+  if (nGlyphCount >= nCapacity) return 0;
+  GLYPHDATA glyph;
+  character.copy(glyph.szChar, std::min<size_t>(character.size(), 2));
+  glyph.nIndex = nGlyphCount;
+  glyph.x = (nGlyphCount % nColumns) * nCellWidth;
+  glyph.y = (nGlyphCount / nColumns) * nCellHeight;
+  m_glyphs.push_back(glyph);
+  ++nGlyphCount;
+  return 1;
+}
+
+const GLYPHDATA* cFastFont::FindGlyph(std::string_view character) const {
+  auto found = std::find_if(m_glyphs.begin(), m_glyphs.end(),
+                            [&](const GLYPHDATA& glyph) { return glyph.Character() == character; });
+  return found == m_glyphs.end() ? nullptr : &*found;
+}
+
+POINT cFastFont::CellOf(BYTE code) const {
+  if (nColumns == 0) return {};
+  return {(code % nColumns) * nCellWidth, (code / nColumns) * nCellHeight};
+}
+
+const std::string& FullAtlasPreset() {
+  static const std::string preset = Sjis(
+      "０１２３４５６７８９ー～、。．！？「」（）・…※→↑↓←＋－＝○●×ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲＳＴＵＶＷＸＹＺ"
+      "ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏｐｑｒｓｔｕｖｗｘｙｚあいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほ"
+      "まみむめもやゆよらりるれろわをんがぎぐげござじずぜぞだぢづでどばびぶべぼぱぴぷぺぽぁぃぅぇぉっゃゅょアイウエオ"
+      "カキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヲンガギグゲゴザジズゼゾダヂヅデト"
+      "バビブベボヴパピプペポァィゥェォッャュョ□■☆★％＆＜＞：");
+  return preset;
+}
+
+std::string HalfAtlasText() {
+  // Row 0 (control codes) stays empty; its line holds only its line feed.
+  std::string text = "\n";
+  for (int row = 1; row < kHalfAtlasGrid.rows; ++row) {
+    for (int column = 0; column < kHalfAtlasGrid.columns; ++column) text += static_cast<char>(row * 16 + column);
+    text += '\n';
+  }
+  return text;
+}
+
+std::string FullAtlasText(const cFastFont& atlas) {
+  std::string text;
+  int inRow = 0;
+  for (const GLYPHDATA& glyph : atlas.Glyphs()) {
+    text += glyph.Character();
+    if (++inRow == atlas.Columns()) {
+      text += '\n';
+      inRow = 0;
+    }
+  }
+  return text;
+}
+
+void AddPresetGlyphs(cFastFont& atlas) {
+  bool room = true;
+  ForEachSjisChar(FullAtlasPreset(), [&](std::string_view character) { room = room && atlas.AddGlyph(character); });
+}
