@@ -1,0 +1,157 @@
+#include "platform/display/Bitmap.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "platform/HostPath.h"
+
+namespace platform::display {
+namespace {
+
+std::uint32_t Le16(std::span<const std::uint8_t> b, std::size_t at) {
+  return static_cast<std::uint32_t>(b[at] | b[at + 1] << 8);
+}
+std::uint32_t Le32(std::span<const std::uint8_t> b, std::size_t at) { return Le16(b, at) | Le16(b, at + 2) << 16; }
+
+struct HeaderInfo {
+  long long width = 0;
+  long long height = 0;
+  int bitCount = 0;
+};
+
+// Reads the size and depth from the header, so that hostile sizes are
+// refused before SDL allocates anything.
+std::optional<HeaderInfo> ReadHeader(std::span<const std::uint8_t> bytes, std::string& why) {
+  if (bytes.size() < 26 || bytes[0] != 'B' || bytes[1] != 'M') {
+    why = "not a bitmap file (offset 0)";
+    return std::nullopt;
+  }
+  const std::uint32_t headerSize = Le32(bytes, 14);
+  HeaderInfo info;
+  if (headerSize == 12) {  // OS/2 core header: 16-bit sizes
+    info.width = Le16(bytes, 18);
+    info.height = static_cast<std::int16_t>(Le16(bytes, 20));
+    info.bitCount = static_cast<int>(Le16(bytes, 24));
+  } else if (headerSize >= 16 && headerSize <= 124 && bytes.size() >= 30) {
+    info.width = static_cast<std::int32_t>(Le32(bytes, 18));
+    info.height = static_cast<std::int32_t>(Le32(bytes, 22));
+    info.bitCount = static_cast<int>(Le16(bytes, 28));
+  } else {
+    why = "unknown header size " + std::to_string(headerSize) + " (offset 14)";
+    return std::nullopt;
+  }
+  if (info.height < 0) info.height = -info.height;  // top-down rows
+  if (info.width <= 0 || info.height <= 0 || info.width > kMaxBitmapSide || info.height > kMaxBitmapSide ||
+      info.width * info.height > kMaxBitmapPixels) {
+    why = "bad size " + std::to_string(info.width) + "x" + std::to_string(info.height) + " (offset 18)";
+    return std::nullopt;
+  }
+  switch (info.bitCount) {
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+      return info;
+    default:
+      why = "unsupported bit count " + std::to_string(info.bitCount) + " (offset 28)";
+      return std::nullopt;
+  }
+}
+
+using SurfacePtr = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
+
+void ReadIndexed(const SDL_Surface& surface, Bitmap& bitmap) {
+  const SDL_Palette* palette = surface.format->palette;
+  for (int i = 0; palette && i < palette->ncolors; ++i) {
+    const SDL_Color& c = palette->colors[i];
+    bitmap.palette.push_back(static_cast<std::uint32_t>(c.r) << 16 | c.g << 8 | c.b);
+  }
+  bitmap.indices.resize(static_cast<std::size_t>(bitmap.width) * bitmap.height);
+  const auto* pixels = static_cast<const std::uint8_t*>(surface.pixels);
+  for (int y = 0; y < bitmap.height; ++y)
+    std::memcpy(&bitmap.indices[static_cast<std::size_t>(y) * bitmap.width], pixels + y * surface.pitch,
+                static_cast<std::size_t>(bitmap.width));
+}
+
+bool ReadColours(SDL_Surface& surface, Bitmap& bitmap) {
+  SurfacePtr argb(SDL_ConvertSurfaceFormat(&surface, SDL_PIXELFORMAT_ARGB8888, 0), SDL_FreeSurface);
+  if (!argb) return false;
+  bitmap.colours.resize(static_cast<std::size_t>(bitmap.width) * bitmap.height);
+  const auto* pixels = static_cast<const std::uint8_t*>(argb->pixels);
+  for (int y = 0; y < bitmap.height; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(pixels + y * argb->pitch);
+    for (int x = 0; x < bitmap.width; ++x)
+      bitmap.colours[static_cast<std::size_t>(y) * bitmap.width + x] = row[x] & 0xFFFFFF;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::uint32_t Bitmap::Colour(int x, int y) const {
+  if (!Indexed()) return colours[static_cast<std::size_t>(y) * width + x];
+  const std::uint8_t index = Index(x, y);
+  return index < palette.size() ? palette[index] : 0;
+}
+
+std::optional<Bitmap> DecodeBitmap(std::span<const std::uint8_t> bytes, std::string* why) {
+  std::string reason;
+  auto header = ReadHeader(bytes, reason);
+  if (!header) {
+    if (why) *why = reason;
+    return std::nullopt;
+  }
+  SurfacePtr surface(SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1),
+                     SDL_FreeSurface);
+  if (!surface || surface->w != header->width || surface->h != header->height) {
+    if (why) *why = std::string("damaged bitmap: ") + (surface ? "size mismatch" : SDL_GetError());
+    return std::nullopt;
+  }
+  Bitmap bitmap;
+  bitmap.width = surface->w;
+  bitmap.height = surface->h;
+  bitmap.bitCount = header->bitCount;
+  if (bitmap.Indexed() && surface->format->BytesPerPixel == 1) {
+    ReadIndexed(*surface, bitmap);
+  } else if (bitmap.Indexed() || !ReadColours(*surface, bitmap)) {
+    if (why) *why = "damaged bitmap: unexpected pixel layout";
+    return std::nullopt;
+  }
+  return bitmap;
+}
+
+std::optional<Bitmap> LoadBitmapFile(std::string_view storedPath, std::string* why) {
+  std::unique_ptr<std::FILE, decltype(&std::fclose)> file(OpenFile(storedPath, "rb"), std::fclose);
+  if (!file) {
+    if (why) *why = "cannot open the file";
+    return std::nullopt;
+  }
+  // Enough for the largest accepted bitmap at 32 bits with its headers.
+  constexpr long long kMaxFileBytes = kMaxBitmapPixels * 4 + (1 << 20);
+  std::vector<std::uint8_t> bytes;
+  std::uint8_t chunk[65536];
+  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) {
+    if (static_cast<long long>(bytes.size() + n) > kMaxFileBytes) {
+      if (why) *why = "file too large";
+      return std::nullopt;
+    }
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  }
+  return DecodeBitmap(bytes, why);
+}
+
+bool WriteBitmap24(const std::string& hostPath, std::span<const std::uint32_t> xrgb, int width, int height) {
+  if (width <= 0 || height <= 0 || xrgb.size() < static_cast<std::size_t>(width) * height) return false;
+  SurfacePtr source(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(xrgb.data()), width, height, 32,
+                                                       width * 4, SDL_PIXELFORMAT_RGB888),
+                    SDL_FreeSurface);
+  if (!source) return false;
+  SurfacePtr bgr(SDL_ConvertSurfaceFormat(source.get(), SDL_PIXELFORMAT_BGR24, 0), SDL_FreeSurface);
+  return bgr && SDL_SaveBMP(bgr.get(), hostPath.c_str()) == 0;
+}
+
+}  // namespace platform::display

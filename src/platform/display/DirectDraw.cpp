@@ -1,0 +1,87 @@
+#include "platform/display/DirectDraw.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace platform::display {
+namespace {
+
+bool Inside(const RECT& r, const PixelBuffer& buffer) {
+  return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= buffer.Width() &&
+         r.bottom <= buffer.Height();
+}
+
+template <int kBytes>
+void CopyRows(PixelBuffer& dst, const RECT& d, const PixelBuffer& src, const RECT& s,
+              std::optional<std::uint32_t> key) {
+  const int w = d.Width(), h = d.Height(), sw = s.Width(), sh = s.Height();
+  const bool scaled = w != sw || h != sh;
+  for (int row = 0; row < h; ++row) {
+    const int sy = s.top + (scaled ? static_cast<int>(static_cast<long long>(row) * sh / h) : row);
+    const std::uint8_t* from = src.Row(sy) + s.left * kBytes;
+    std::uint8_t* to = dst.Row(d.top + row) + d.left * kBytes;
+    if (!scaled && !key) {
+      std::memcpy(to, from, static_cast<std::size_t>(w) * kBytes);
+      continue;
+    }
+    for (int k = 0; k < w; ++k, to += kBytes) {
+      const int sx = scaled ? static_cast<int>(static_cast<long long>(k) * sw / w) : k;
+      const std::uint32_t pixel = PixelBuffer::ReadPixel(from + sx * kBytes, kBytes);
+      if (!key || pixel != *key) PixelBuffer::WritePixel(to, kBytes, pixel);
+    }
+  }
+}
+
+}  // namespace
+
+void DDSurface::InjectLoss() {
+  m_lost = true;
+  if (!m_systemMemory) std::fill(m_pixels.Bytes().begin(), m_pixels.Bytes().end(), std::uint8_t{0xCD});
+}
+
+HRESULT DDSurface::Restore() {
+  m_lost = false;
+  return DD_OK;
+}
+
+HRESULT Blt(DDSurface& dst, const RECT& dstRect, const DDSurface& src, const RECT& srcRect, bool keyed) {
+  if (dst.IsLost() != DD_OK || src.IsLost() != DD_OK) return DDERR_SURFACELOST;
+  if (!Inside(dstRect, dst.Pixels()) || !Inside(srcRect, src.Pixels())) return DDERR_INVALIDRECT;
+  if (dst.Pixels().Format() != src.Pixels().Format()) return DDERR_INVALIDPARAMS;
+  const auto key = keyed ? src.ColorKey() : std::nullopt;
+  switch (dst.Pixels().BytesPerPixel()) {
+    case 1:
+      CopyRows<1>(dst.Pixels(), dstRect, src.Pixels(), srcRect, key);
+      break;
+    case 2:
+      CopyRows<2>(dst.Pixels(), dstRect, src.Pixels(), srcRect, key);
+      break;
+    case 3:
+      CopyRows<3>(dst.Pixels(), dstRect, src.Pixels(), srcRect, key);
+      break;
+    default:
+      CopyRows<4>(dst.Pixels(), dstRect, src.Pixels(), srcRect, key);
+      break;
+  }
+  return DD_OK;
+}
+
+HRESULT BltFast(DDSurface& dst, int x, int y, const DDSurface& src, const RECT& srcRect, bool keyed) {
+  const RECT dstRect{x, y, x + srcRect.Width(), y + srcRect.Height()};
+  return Blt(dst, dstRect, src, srcRect, keyed);
+}
+
+HRESULT ColorFill(DDSurface& dst, const RECT& rect, std::uint32_t pixel) {
+  if (dst.IsLost() != DD_OK) return DDERR_SURFACELOST;
+  if (!Inside(rect, dst.Pixels())) return DDERR_INVALIDRECT;
+  dst.Pixels().Fill(rect.left, rect.top, rect.Width(), rect.Height(), pixel);
+  return DD_OK;
+}
+
+void DDPalette::SetEntries(int start, int count, const PALETTEENTRY* entries) {
+  start = std::clamp(start, 0, 256);
+  count = std::clamp(count, 0, 256 - start);
+  std::copy_n(entries, count, m_entries.begin() + start);
+}
+
+}  // namespace platform::display

@@ -1,0 +1,115 @@
+#include "platform/display/FrameHandOver.h"
+
+#include <array>
+#include <cstdio>
+
+#include "platform/Harness.h"
+#include "platform/display/Bitmap.h"
+
+namespace platform::display {
+namespace {
+
+constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
+  std::array<std::uint32_t, 256> table{};
+  for (std::uint32_t n = 0; n < 256; ++n) {
+    std::uint32_t c = n;
+    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    table[n] = c;
+  }
+  return table;
+}
+constexpr auto kCrcTable = MakeCrcTable();
+
+std::uint32_t FrameCrc(std::span<const std::uint32_t> xrgb) {
+  std::uint32_t crc = 0;
+  for (std::uint32_t pixel : xrgb) {
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(pixel), static_cast<std::uint8_t>(pixel >> 8),
+                                   static_cast<std::uint8_t>(pixel >> 16), 0};
+    crc = Crc32(bytes, crc);
+  }
+  return crc;
+}
+
+}  // namespace
+
+std::uint32_t Crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc) {
+  crc = ~crc;
+  for (std::uint8_t b : bytes) crc = kCrcTable[(crc ^ b) & 0xFF] ^ (crc >> 8);
+  return ~crc;
+}
+
+std::vector<std::uint32_t> ToXrgb(const PixelBuffer& frame, std::span<const PALETTEENTRY> palette) {
+  std::vector<std::uint32_t> out(static_cast<std::size_t>(frame.Width()) * frame.Height());
+  auto* to = out.data();
+  for (int y = 0; y < frame.Height(); ++y) {
+    for (int x = 0; x < frame.Width(); ++x) {
+      const std::uint32_t pixel = frame.Get(x, y);
+      if (frame.Format() == PixelFormat::Index8) {
+        const PALETTEENTRY e = pixel < palette.size() ? palette[pixel] : PALETTEENTRY{};
+        *to++ = static_cast<std::uint32_t>(e.peRed) << 16 | e.peGreen << 8 | e.peBlue;
+      } else {
+        *to++ = ToArgb(frame.Format(), pixel) & 0xFFFFFF;
+      }
+    }
+  }
+  return out;
+}
+
+FrameHandOver& FrameHandOver::Instance() {
+  static FrameHandOver instance;
+  return instance;
+}
+
+HandOverResult FrameHandOver::HandOver(const PixelBuffer& frame, std::span<const PALETTEENTRY> palette) {
+  const auto& limit = Harness().frameLimit;
+  ShownFrame shown{ToXrgb(frame, palette), frame.Width(), frame.Height(), 0};
+  {
+    std::lock_guard lock(m_mutex);
+    if (limit && static_cast<long>(m_latest.serial) >= *limit) return HandOverResult::Refused;
+    shown.serial = m_latest.serial + 1;
+    m_latest = shown;
+  }
+  RecordForHarness(shown);
+  return limit && static_cast<long>(shown.serial) >= *limit ? HandOverResult::TakenLast : HandOverResult::Taken;
+}
+
+void FrameHandOver::RecordForHarness(const ShownFrame& frame) {
+  const HarnessSettings& harness = Harness();
+  if (harness.shotFrame && static_cast<std::uint64_t>(*harness.shotFrame) == frame.serial)
+    WriteBitmap24(harness.shotFile, frame.xrgb, frame.width, frame.height);
+  if (harness.frameLog.empty()) return;
+  std::string scene;
+  {
+    std::lock_guard lock(m_mutex);
+    if (m_sceneName) scene = m_sceneName();
+  }
+  if (std::FILE* log = std::fopen(harness.frameLog.c_str(), "a")) {
+    std::fprintf(log, "%llu %s %08x\n", static_cast<unsigned long long>(frame.serial),
+                 scene.empty() ? "-" : scene.c_str(), FrameCrc(frame.xrgb));
+    std::fclose(log);
+  }
+}
+
+bool FrameHandOver::TakeNewer(ShownFrame& out) const {
+  std::lock_guard lock(m_mutex);
+  if (m_latest.serial == out.serial) return false;
+  out = m_latest;
+  return true;
+}
+
+std::uint64_t FrameHandOver::FramesHandedOver() const {
+  std::lock_guard lock(m_mutex);
+  return m_latest.serial;
+}
+
+void FrameHandOver::SetSceneNameHook(std::function<std::string()> hook) {
+  std::lock_guard lock(m_mutex);
+  m_sceneName = std::move(hook);
+}
+
+void FrameHandOver::ResetForTesting() {
+  std::lock_guard lock(m_mutex);
+  m_latest = ShownFrame{};
+}
+
+}  // namespace platform::display

@@ -1,0 +1,65 @@
+#pragma once
+// The hand-over of finished frames from the drawing thread to the main
+// thread, which presents them. The harness counts, logs and writes frames
+// here, as they are handed over:
+// - ZANDREL_FRAMES=N: frame N is the last one taken; the caller is told so
+//   (and closes the program), later frames are refused.
+// - ZANDREL_SHOT=N:FILE: frame N is written to FILE as a 24-bit BMP.
+// - ZANDREL_FRAME_LOG=FILE: one line per frame, "<frame> <scene> <crc>\n":
+//   the frame number from 1, the current scene's name ("-" when none is
+//   known) and the CRC-32 (IEEE, as zlib computes it) of the frame as shown:
+//   its XRGB pixels, row by row, each as four little-endian bytes B, G, R, 0.
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/display/PixelBuffer.h"
+
+namespace platform::display {
+
+std::uint32_t Crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc = 0);
+
+// The frame as shown: 0x00RRGGBB per pixel, rows packed; 8-bit frames are
+// looked up in the palette (256 entries).
+std::vector<std::uint32_t> ToXrgb(const PixelBuffer& frame, std::span<const PALETTEENTRY> palette);
+
+enum class HandOverResult {
+  Taken,
+  TakenLast,  // the frame limit is reached with this frame: close the program
+  Refused,    // the frame limit was already reached
+};
+
+struct ShownFrame {
+  std::vector<std::uint32_t> xrgb;
+  int width = 0;
+  int height = 0;
+  std::uint64_t serial = 0;  // 1 for the first frame handed over
+};
+
+class FrameHandOver {
+ public:
+  static FrameHandOver& Instance();
+
+  // Drawing thread. palette: 256 entries for an 8-bit frame, else empty.
+  HandOverResult HandOver(const PixelBuffer& frame, std::span<const PALETTEENTRY> palette = {});
+  // Main thread: copies the latest frame into *out when it is newer than out->serial.
+  bool TakeNewer(ShownFrame& out) const;
+  std::uint64_t FramesHandedOver() const;
+
+  // The shell names the current scene for the frame log.
+  void SetSceneNameHook(std::function<std::string()> hook);
+  // Tests start from frame 0 with the harness settings of the moment.
+  void ResetForTesting();
+
+ private:
+  void RecordForHarness(const ShownFrame& frame);
+
+  mutable std::mutex m_mutex;
+  ShownFrame m_latest;
+  std::function<std::string()> m_sceneName;
+};
+
+}  // namespace platform::display

@@ -1,0 +1,44 @@
+#pragma once
+// The main thread's side of presenting: the latest frame handed over is
+// uploaded into one streaming texture and shown, scaled to the window with
+// letterboxing. No other thread touches SDL video.
+#include <memory>
+#include <string>
+
+#include "platform/display/FrameHandOver.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+union SDL_Event;
+
+namespace platform::display {
+
+class Presenter {
+ public:
+  // A renderer and a width x height streaming texture on the window; null
+  // (with *why) when SDL refuses.
+  static std::unique_ptr<Presenter> Open(SDL_Window* window, int width, int height, bool vsync, std::string* why);
+  ~Presenter();
+  Presenter(const Presenter&) = delete;
+  Presenter& operator=(const Presenter&) = delete;
+
+  // One turn of the main thread: shows a frame newer than the one on screen.
+  void ServeTurn();
+  // Shows the last frame again; window events that expose or resize call it.
+  void Repaint();
+  // Handles the window events that concern the picture; true when it was one.
+  bool HandleEvent(const SDL_Event& event);
+
+  SDL_Renderer* Renderer() const { return m_renderer; }
+  std::uint64_t ShownSerial() const { return m_frame.serial; }
+
+ private:
+  Presenter(SDL_Renderer* renderer, SDL_Texture* texture) : m_renderer(renderer), m_texture(texture) {}
+
+  SDL_Renderer* m_renderer;
+  SDL_Texture* m_texture;
+  ShownFrame m_frame;
+};
+
+}  // namespace platform::display

@@ -1,0 +1,111 @@
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "platform/Harness.h"
+#include "platform/display/Bitmap.h"
+#include "platform/display/FrameHandOver.h"
+#include "platform/display/Presenter.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using namespace platform::display;
+
+class HandOverTest : public ::testing::Test {
+ protected:
+  void Use(const platform::HarnessSettings& settings) {
+    platform::SetHarnessForTesting(settings);
+    FrameHandOver::Instance().ResetForTesting();
+  }
+  void TearDown() override { Use({}); }
+  testsupport::TempDir dir{true};
+};
+
+TEST_F(HandOverTest, Crc32MatchesTheStandardCheckValue) {
+  const std::string text = "123456789";
+  EXPECT_EQ(Crc32({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}), 0xCBF43926u);
+}
+
+TEST_F(HandOverTest, EightBitFramesAreShownThroughThePalette) {
+  PixelBuffer frame(PixelFormat::Index8, 2, 1);
+  frame.Put(1, 0, 3);
+  std::vector<PALETTEENTRY> palette(256);
+  palette[3] = {0x12, 0x34, 0x56, 0};
+  EXPECT_EQ(ToXrgb(frame, palette), (std::vector<std::uint32_t>{0, 0x123456}));
+}
+
+TEST_F(HandOverTest, FrameLimitLogAndShotFollowTheHarness) {
+  platform::HarnessSettings settings;
+  settings.frameLimit = 3;
+  settings.shotFrame = 2;
+  settings.shotFile = (dir / "shot.bmp").string();
+  settings.frameLog = (dir / "frames.log").string();
+  Use(settings);
+  FrameHandOver::Instance().SetSceneNameHook([] { return std::string("title"); });
+  PixelBuffer frame(PixelFormat::X8R8G8B8, 2, 2);
+  auto& handOver = FrameHandOver::Instance();
+  EXPECT_EQ(handOver.HandOver(frame), HandOverResult::Taken);
+  frame.Put(1, 1, 0xFF123456);
+  EXPECT_EQ(handOver.HandOver(frame), HandOverResult::Taken);
+  EXPECT_EQ(handOver.HandOver(frame), HandOverResult::TakenLast);
+  EXPECT_EQ(handOver.HandOver(frame), HandOverResult::Refused);
+  EXPECT_EQ(handOver.FramesHandedOver(), 3u);
+  handOver.SetSceneNameHook(nullptr);
+
+  const std::uint8_t blank[16] = {};
+  const std::uint8_t second[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x56, 0x34, 0x12, 0};
+  char expected[128];
+  std::snprintf(expected, sizeof expected, "1 title %08x\n2 title %08x\n3 title %08x\n", Crc32(blank), Crc32(second),
+                Crc32(second));
+  EXPECT_EQ(dir.Read("frames.log"), expected);
+
+  auto shot = LoadBitmapFile((dir / "shot.bmp").string());
+  ASSERT_TRUE(shot);
+  EXPECT_EQ(shot->bitCount, 24);
+  EXPECT_EQ(shot->Colour(1, 1), 0x123456u);
+  EXPECT_EQ(shot->Colour(0, 0), 0u);
+}
+
+TEST_F(HandOverTest, PresenterShowsFramesHandedOverFromAnotherThread) {
+  Use({});
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+  SDL_Window* window = SDL_CreateWindow("test", 0, 0, 64, 48, 0);
+  ASSERT_TRUE(window) << SDL_GetError();
+  std::string why;
+  auto presenter = Presenter::Open(window, 64, 48, false, &why);
+  ASSERT_TRUE(presenter) << why;
+
+  std::thread drawer([] {
+    PixelBuffer frame(PixelFormat::R5G6B5, 64, 48);
+    for (int i = 0; i < 3; ++i) {
+      frame.Fill(0, 0, 64, 48, 0x001F);  // blue
+      frame.Fill(10, 5, 4, 4, 0xF800);   // red
+      FrameHandOver::Instance().HandOver(frame);
+    }
+  });
+  drawer.join();
+  presenter->ServeTurn();
+  EXPECT_EQ(presenter->ShownSerial(), 3u);
+
+  std::vector<std::uint32_t> pixels(64 * 48);
+  ASSERT_EQ(SDL_RenderReadPixels(presenter->Renderer(), nullptr, SDL_PIXELFORMAT_RGB888, pixels.data(), 64 * 4), 0);
+  EXPECT_EQ(pixels[0] & 0xFFFFFF, 0x0000FFu);
+  EXPECT_EQ(pixels[6 * 64 + 11] & 0xFFFFFF, 0xFF0000u);
+
+  // An expose shows the same frame again without a new hand-over.
+  SDL_Event expose{};
+  expose.type = SDL_WINDOWEVENT;
+  expose.window.event = SDL_WINDOWEVENT_EXPOSED;
+  EXPECT_TRUE(presenter->HandleEvent(expose));
+  ASSERT_EQ(SDL_RenderReadPixels(presenter->Renderer(), nullptr, SDL_PIXELFORMAT_RGB888, pixels.data(), 64 * 4), 0);
+  EXPECT_EQ(pixels[6 * 64 + 11] & 0xFFFFFF, 0xFF0000u);
+
+  presenter.reset();
+  SDL_DestroyWindow(window);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+}  // namespace
