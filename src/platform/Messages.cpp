@@ -1,64 +1,24 @@
 #include "platform/Messages.h"
 
-#include <atomic>
-#include <condition_variable>
-#include <deque>
-#include <memory>
-#include <mutex>
-#include <unordered_map>
+#include <chrono>
+
+#include "platform/MainThread.h"
+#include "platform/Thread.h"
+#include "platform/ThreadState.h"
 
 namespace {
 
-struct ThreadQueue {
-  std::mutex mutex;
-  std::condition_variable arrived;
-  std::deque<MSG> messages;
-};
-
-class QueueRegistry {
- public:
-  std::shared_ptr<ThreadQueue> Find(DWORD threadId) {
-    std::lock_guard lock(m_mutex);
-    auto it = m_queues.find(threadId);
-    return it == m_queues.end() ? nullptr : it->second;
-  }
-  std::shared_ptr<ThreadQueue> FindOrCreate(DWORD threadId) {
-    std::lock_guard lock(m_mutex);
-    auto& queue = m_queues[threadId];
-    if (!queue) queue = std::make_shared<ThreadQueue>();
-    return queue;
-  }
-
- private:
-  std::mutex m_mutex;
-  std::unordered_map<DWORD, std::shared_ptr<ThreadQueue>> m_queues;
-};
-
-QueueRegistry& Registry() {
-  static QueueRegistry registry;
-  return registry;
-}
-
-std::atomic<DWORD> nextThreadId{1};
+using platform::detail::SendRequest;
+using platform::detail::ThreadState;
 
 bool Matches(const MSG& msg, UINT filterMin, UINT filterMax) {
   if (filterMin == 0 && filterMax == 0) return true;
   return msg.message >= filterMin && msg.message <= filterMax;
 }
 
-BOOL Enqueue(DWORD threadId, const MSG& msg) {
-  auto queue = Registry().Find(threadId);
-  if (!queue) return FALSE;
-  {
-    std::lock_guard lock(queue->mutex);
-    queue->messages.push_back(msg);
-  }
-  queue->arrived.notify_all();
-  return TRUE;
-}
-
-// Takes the first matching message of the calling thread's queue, if any.
-bool TakeMatching(ThreadQueue& queue, MSG* msg, UINT filterMin, UINT filterMax, bool remove) {
+// The first matching message of the queue, copied to msg when given; the
+// caller holds the queue's mutex.
+bool TakeMatching(ThreadState& queue, MSG* msg, UINT filterMin, UINT filterMax, bool remove) {
   for (auto it = queue.messages.begin(); it != queue.messages.end(); ++it) {
     if (!Matches(*it, filterMin, filterMax)) continue;
     if (msg) *msg = *it;
@@ -68,43 +28,134 @@ bool TakeMatching(ThreadQueue& queue, MSG* msg, UINT filterMin, UINT filterMax, 
   return false;
 }
 
-}  // namespace
-
-DWORD GetCurrentThreadId() {
-  thread_local const DWORD id = nextThreadId.fetch_add(1);
-  return id;
+BOOL Enqueue(ThreadState& target, const MSG& msg, bool needsQueue) {
+  std::lock_guard lock(target.mutex);
+  if (target.ended || (needsQueue && !target.hasQueue)) return FALSE;
+  target.messages.push_back(msg);
+  target.wake.notify_all();
+  return TRUE;
 }
 
+std::shared_ptr<SendRequest> NextSend(ThreadState& self) {
+  std::lock_guard lock(self.mutex);
+  if (self.sends.empty()) return nullptr;
+  auto request = std::move(self.sends.front());
+  self.sends.pop_front();
+  return request;
+}
+
+void Complete(SendRequest& request, LRESULT result) {
+  std::lock_guard lock(request.sender->mutex);
+  request.result = result;
+  request.done = true;
+  request.sender->wake.notify_all();
+}
+
+// Takes back a send its owner has not begun to serve; false once it has.
+bool Withdraw(ThreadState& owner, const std::shared_ptr<SendRequest>& request) {
+  std::lock_guard lock(owner.mutex);
+  for (auto it = owner.sends.begin(); it != owner.sends.end(); ++it) {
+    if (*it != request) continue;
+    owner.sends.erase(it);
+    return true;
+  }
+  return false;
+}
+
+// Waits until the owner has served the request. A sender asked to quit unwinds
+// only while the call is still unserved: a call being served may use the
+// sender's data, so the sender stays until it is done.
+void WaitForReply(ThreadState& self, ThreadState& owner, const std::shared_ptr<SendRequest>& request) {
+  bool cancellable = true;
+  for (;;) {
+    if (cancellable && self.cancelRequested.load()) {
+      if (Withdraw(owner, request)) throw platform::ThreadCancelled{};
+      cancellable = false;
+    }
+    platform::ServeSends();
+    std::unique_lock lock(self.mutex);
+    self.wake.wait(
+        lock, [&] { return request->done || !self.sends.empty() || (cancellable && self.cancelRequested.load()); });
+    if (request->done) return;
+  }
+}
+
+}  // namespace
+
+namespace platform {
+
+bool ServeSends() {
+  ThreadState& self = detail::Current();
+  bool served = false;
+  while (auto request = NextSend(self)) {
+    served = true;
+    LRESULT result = 0;
+    try {
+      const MSG& msg = request->msg;
+      result = msg.hwnd->Call(msg.message, msg.wParam, msg.lParam);
+    } catch (...) {
+      Complete(*request, 0);
+      throw;
+    }
+    Complete(*request, result);
+  }
+  return served;
+}
+
+}  // namespace platform
+
+DWORD GetCurrentThreadId() { return platform::detail::Current().id; }
+
 BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam) {
-  return Enqueue(threadId, MSG{nullptr, message, wParam, lParam});
+  auto target = platform::detail::Find(threadId);
+  return target ? Enqueue(*target, MSG{nullptr, message, wParam, lParam}, true) : FALSE;
 }
 
 BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!hwnd) return FALSE;
-  auto queue = Registry().FindOrCreate(hwnd->OwnerThread());
-  {
-    std::lock_guard lock(queue->mutex);
-    queue->messages.push_back(MSG{hwnd, message, wParam, lParam});
-  }
-  queue->arrived.notify_all();
-  return TRUE;
+  auto owner = platform::detail::Find(hwnd->OwnerThread());
+  return owner ? Enqueue(*owner, MSG{hwnd, message, wParam, lParam}, false) : FALSE;
 }
 
 void PostQuitMessage(int exitCode) {
-  PostThreadMessage(GetCurrentThreadId(), WM_QUIT, static_cast<WPARAM>(exitCode), 0);
+  ThreadState& self = platform::detail::Current();
+  Enqueue(self, MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0}, false);
 }
 
 BOOL PeekMessage(MSG* msg, HWND, UINT filterMin, UINT filterMax, UINT removeFlags) {
-  auto queue = Registry().FindOrCreate(GetCurrentThreadId());
-  std::lock_guard lock(queue->mutex);
-  return TakeMatching(*queue, msg, filterMin, filterMax, (removeFlags & PM_REMOVE) != 0) ? TRUE : FALSE;
+  platform::CancellationPoint();
+  platform::ServeSends();
+  ThreadState& self = platform::detail::Current();
+  std::lock_guard lock(self.mutex);
+  self.hasQueue = true;
+  return TakeMatching(self, msg, filterMin, filterMax, (removeFlags & PM_REMOVE) != 0) ? TRUE : FALSE;
 }
 
 BOOL GetMessage(MSG* msg, HWND, UINT filterMin, UINT filterMax) {
-  auto queue = Registry().FindOrCreate(GetCurrentThreadId());
-  std::unique_lock lock(queue->mutex);
+  ThreadState& self = platform::detail::Current();
+  // The main thread must go on polling its events while it waits.
+  const bool mainThread = platform::IsMainThread();
   MSG taken;
-  queue->arrived.wait(lock, [&] { return TakeMatching(*queue, &taken, filterMin, filterMax, true); });
+  for (;;) {
+    platform::CancellationPoint();
+    if (mainThread) {
+      platform::ServiceTurn();
+    } else {
+      platform::ServeSends();
+    }
+    std::unique_lock lock(self.mutex);
+    self.hasQueue = true;
+    if (TakeMatching(self, &taken, filterMin, filterMax, true)) break;
+    auto ready = [&] {
+      return self.cancelRequested.load() || !self.sends.empty() ||
+             TakeMatching(self, nullptr, filterMin, filterMax, false);
+    };
+    if (mainThread) {
+      self.wake.wait_for(lock, std::chrono::milliseconds(1), ready);
+    } else {
+      self.wake.wait(lock, ready);
+    }
+  }
   if (msg) *msg = taken;
   return taken.message == WM_QUIT ? FALSE : TRUE;
 }
@@ -112,4 +163,23 @@ BOOL GetMessage(MSG* msg, HWND, UINT filterMin, UINT filterMax) {
 LRESULT DispatchMessage(const MSG* msg) {
   if (!msg || !msg->hwnd) return 0;
   return msg->hwnd->Call(msg->message, msg->wParam, msg->lParam);
+}
+
+LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!hwnd) return 0;
+  ThreadState& self = platform::detail::Current();
+  if (hwnd->OwnerThread() == self.id) return hwnd->Call(message, wParam, lParam);
+  auto owner = platform::detail::Find(hwnd->OwnerThread());
+  if (!owner) return 0;
+  auto request = std::make_shared<SendRequest>();
+  request->msg = MSG{hwnd, message, wParam, lParam};
+  request->sender = platform::detail::CurrentShared();
+  {
+    std::lock_guard lock(owner->mutex);
+    if (owner->ended) return 0;
+    owner->sends.push_back(request);
+    owner->wake.notify_all();
+  }
+  WaitForReply(self, *owner, request);
+  return request->result;
 }

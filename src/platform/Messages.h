@@ -44,15 +44,31 @@ class Window {
 
 }  // namespace platform
 
+// Ids are never reused; 0 is no thread.
 DWORD GetCurrentThreadId();
 // Fails (FALSE) until the target thread has made its queue by calling one of
-// the peek or get functions, as the thread start handshake relies on.
+// the peek or get functions, as the thread start handshake relies on, and
+// after the thread has ended.
 BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
-// Takes (or, with PM_NOREMOVE, looks at) the oldest message of the calling
-// thread whose number lies in [filterMin, filterMax] (0, 0: any).
+// Serves the sends waiting for the calling thread, then takes (or, with
+// PM_NOREMOVE, looks at) its oldest message whose number lies in
+// [filterMin, filterMax] (0, 0: any). A cancellation point.
 BOOL PeekMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags);
-// Waits for a message; returns FALSE for WM_QUIT.
+// Waits for a message, serving sends meanwhile (and, on the main thread, its
+// whole service turn); returns FALSE for WM_QUIT. A cancellation point.
 BOOL GetMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax);
 LRESULT DispatchMessage(const MSG* msg);
+// Calls the window's procedure on its owner thread and returns its result.
+// From the owner thread itself the call is direct; from another thread it
+// blocks until the owner serves it (in its peek, get, wait and service turns),
+// serving the sends to the caller's own windows meanwhile. The wait is a
+// cancellation point as long as the owner has not begun to serve the call.
+// 0 when there is no window or its owner thread has ended.
+LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+namespace platform {
+// Serves the sends waiting for the calling thread's windows; true when any was.
+bool ServeSends();
+}  // namespace platform

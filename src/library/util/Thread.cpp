@@ -1,0 +1,61 @@
+#include "library/util/Thread.h"
+
+#include <system_error>
+
+#include "library/util/Log.h"
+#include "platform/Clock.h"
+#include "platform/MainThread.h"
+
+int cThread::Start(ThreadProc proc, void* argument) {
+  Release();
+  try {
+    m_thread = std::make_unique<platform::Thread>([proc, argument] { proc(argument); });
+  } catch (const std::system_error&) {
+    return 0;
+  }
+  m_dwThreadId = m_thread->Id();
+  m_hThread = m_thread.get();
+  return 1;
+}
+
+void cThread::PollOnce() {
+  platform::ServiceTurn();
+  Sleep(1);
+}
+
+void cThread::Wait() {
+  if (!m_thread) return;
+  while (!m_thread->Ended()) PollOnce();
+  Release();
+}
+
+void cThread::PostStart() {
+  while (m_thread && !m_thread->Ended() && !PostThreadMessage(m_dwThreadId, WM_THREADSTART, 0, 0)) Sleep(0);
+}
+
+void cThread::Exit() {
+  if (!m_thread) return;
+  Resume();
+  EcLogf("Exit A");
+  PostThreadMessage(m_dwThreadId, WM_QUIT, 0, 0);
+  EcLogf("Exit B");
+  EcLogf("Exit C");
+  for (int poll = 0; !m_thread->Ended();) {
+    if (poll == kLastPoll) {
+      ReportLogEc("thread %u did not end and is left running", m_dwThreadId);
+      m_thread->Abandon();
+      break;
+    }
+    PollOnce();
+    PostThreadMessage(m_dwThreadId, WM_QUIT, 0, 0);
+    if (++poll == kCancelPoll) m_thread->RequestCancel();
+  }
+  EcLogf("Exit D");
+  Release();
+  EcLogf("Exit E");
+}
+
+void cThread::Release() {
+  m_hThread = nullptr;
+  m_thread.reset();
+}
