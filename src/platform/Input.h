@@ -1,0 +1,58 @@
+#pragma once
+// The keyboard, mouse-button and joystick snapshot. The main thread keeps it
+// from SDL events; any thread reads it through the two Windows-shaped calls
+// below. With ZANDREL_INPUT set, a script replaces the snapshot (InputScript.h).
+#include <cstdint>
+#include <optional>
+
+#include "platform/InputScript.h"
+#include "platform/VirtualKeys.h"
+#include "platform/WinTypes.h"
+
+union SDL_Event;
+
+using SHORT = std::int16_t;
+using MMRESULT = UINT;
+
+// The high bit (0x8000) is set while the key is down.
+SHORT GetAsyncKeyState(int virtualKey);
+
+constexpr MMRESULT JOYERR_NOERROR = 0;
+constexpr MMRESULT JOYERR_PARMS = 165;
+constexpr MMRESULT JOYERR_UNPLUGGED = 167;
+constexpr DWORD JOY_RETURNX = 0x01;
+constexpr DWORD JOY_RETURNY = 0x02;
+constexpr DWORD JOY_RETURNBUTTONS = 0x80;
+constexpr UINT JOYSTICKID1 = 0;
+
+// Positions run from 0 to 65535 with 32768 in the middle; buttons are bits,
+// SDL button n in bit n.
+struct JOYINFOEX {
+  DWORD dwSize = sizeof(JOYINFOEX);
+  DWORD dwFlags = 0;
+  DWORD dwXpos = 0;
+  DWORD dwYpos = 0;
+  DWORD dwButtons = 0;
+  DWORD dwButtonNumber = 0;  // how many buttons are down
+};
+
+// JOYERR_UNPLUGGED when joystick number joystick is not connected.
+MMRESULT joyGetPosEx(UINT joystick, JOYINFOEX* info);
+
+namespace platform {
+
+// Main thread: takes one SDL event into the snapshot. True when the event was
+// an input event that nothing else needs (focus loss is seen, clears the held
+// keys, and still returns false).
+bool HandleInputEvent(const SDL_Event& event);
+// Main thread, before SDL quits: closes the joysticks the snapshot opened.
+void CloseJoysticks();
+
+// One input read of a frame (and each poll of a modal loop): with a script,
+// moves it one step on; without one, the live snapshot needs no step.
+void AdvanceInputStep();
+
+// Tests: replaces the script from ZANDREL_INPUT (nullopt: the live snapshot).
+void SetInputScriptForTesting(std::optional<InputScript> script);
+
+}  // namespace platform

@@ -1,0 +1,133 @@
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "platform/Input.h"
+
+namespace {
+
+// The main thread feeds SDL events through the dummy drivers; the reads run
+// on another thread, as the game thread reads the snapshot.
+class SnapshotTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+    platform::SetInputScriptForTesting(std::nullopt);
+  }
+  void TearDown() override {
+    platform::CloseJoysticks();
+    SDL_Quit();
+    platform::SetInputScriptForTesting(platform::InputScript{});
+  }
+
+  static void Pump() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) platform::HandleInputEvent(event);
+  }
+  static void Key(SDL_Scancode scancode, bool down, bool repeat = false) {
+    SDL_Event event{};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.keysym.scancode = scancode;
+    event.key.repeat = repeat;
+    SDL_PushEvent(&event);
+    Pump();
+  }
+  template <typename Read>
+  static auto OnOtherThread(Read read) {
+    decltype(read()) result{};
+    std::thread reader([&] { result = read(); });
+    reader.join();
+    return result;
+  }
+  static bool Down(int vk) {
+    return OnOtherThread([vk] { return (GetAsyncKeyState(vk) & 0x8000) != 0; });
+  }
+};
+
+TEST_F(SnapshotTest, KeyEventsReadAsVirtualKeysOnAnotherThread) {
+  Key(SDL_SCANCODE_LEFT, true);
+  Key(SDL_SCANCODE_Z, true);
+  EXPECT_TRUE(Down(VK_LEFT));
+  EXPECT_TRUE(Down('Z'));
+  EXPECT_FALSE(Down(VK_RIGHT));
+  Key(SDL_SCANCODE_LEFT, false);
+  EXPECT_FALSE(Down(VK_LEFT));
+  EXPECT_TRUE(Down('Z'));
+  // A repeat of a released key does not press it.
+  Key(SDL_SCANCODE_Z, false);
+  Key(SDL_SCANCODE_Z, true, true);
+  EXPECT_FALSE(Down('Z'));
+  EXPECT_FALSE(Down(0));
+  EXPECT_FALSE(Down(-1));
+  EXPECT_FALSE(Down(0x1FF));
+}
+
+TEST_F(SnapshotTest, KeysSharingAVirtualKeyAndSidesOfModifiers) {
+  Key(SDL_SCANCODE_RETURN, true);
+  Key(SDL_SCANCODE_KP_ENTER, true);
+  Key(SDL_SCANCODE_RETURN, false);
+  EXPECT_TRUE(Down(VK_RETURN)) << "the keypad Enter is still held";
+  Key(SDL_SCANCODE_KP_ENTER, false);
+  EXPECT_FALSE(Down(VK_RETURN));
+
+  Key(SDL_SCANCODE_RSHIFT, true);
+  EXPECT_TRUE(Down(VK_SHIFT));
+  EXPECT_TRUE(Down(VK_RSHIFT));
+  EXPECT_FALSE(Down(VK_LSHIFT));
+  Key(SDL_SCANCODE_LCTRL, true);
+  EXPECT_TRUE(Down(VK_CONTROL));
+}
+
+TEST_F(SnapshotTest, MouseButtonsAndFocusLoss) {
+  SDL_Event click{};
+  click.type = SDL_MOUSEBUTTONDOWN;
+  click.button.button = SDL_BUTTON_RIGHT;
+  SDL_PushEvent(&click);
+  Key(SDL_SCANCODE_SPACE, true);
+  EXPECT_TRUE(Down(VK_RBUTTON));
+  EXPECT_TRUE(Down(VK_SPACE));
+  SDL_Event focus{};
+  focus.type = SDL_WINDOWEVENT;
+  focus.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+  EXPECT_FALSE(platform::HandleInputEvent(focus)) << "the window still needs its focus events";
+  EXPECT_FALSE(Down(VK_RBUTTON));
+  EXPECT_FALSE(Down(VK_SPACE));
+}
+
+TEST_F(SnapshotTest, JoystickPositionsAndButtonsFromSdlJoystickEvents) {
+  JOYINFOEX info;
+  EXPECT_EQ(OnOtherThread([&] { return joyGetPosEx(0, &info); }), JOYERR_UNPLUGGED);
+  int device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 4, 0);
+  ASSERT_GE(device, 0) << SDL_GetError();
+  Pump();
+  SDL_Joystick* joystick = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(device));
+  ASSERT_NE(joystick, nullptr) << "the snapshot opens a joystick when it is added";
+  SDL_JoystickSetVirtualAxis(joystick, 0, -32768);
+  SDL_JoystickSetVirtualAxis(joystick, 1, 32767);
+  SDL_JoystickSetVirtualButton(joystick, 2, 1);
+  Pump();
+  ASSERT_EQ(OnOtherThread([&] { return joyGetPosEx(0, &info); }), JOYERR_NOERROR);
+  EXPECT_EQ(info.dwXpos, 0u);
+  EXPECT_EQ(info.dwYpos, 65535u);
+  EXPECT_EQ(info.dwButtons, 4u);
+  EXPECT_EQ(info.dwButtonNumber, 1u);
+  EXPECT_EQ(joyGetPosEx(1, &info), JOYERR_UNPLUGGED);
+  EXPECT_EQ(joyGetPosEx(16, &info), JOYERR_PARMS);
+  EXPECT_EQ(joyGetPosEx(0, nullptr), JOYERR_PARMS);
+
+  SDL_JoystickSetVirtualButton(joystick, 2, 0);
+  SDL_JoystickSetVirtualAxis(joystick, 0, 0);
+  Pump();
+  ASSERT_EQ(joyGetPosEx(0, &info), JOYERR_NOERROR);
+  EXPECT_EQ(info.dwXpos, 32768u);
+  EXPECT_EQ(info.dwButtons, 0u);
+
+  SDL_JoystickDetachVirtual(device);
+  Pump();
+  EXPECT_EQ(OnOtherThread([&] { return joyGetPosEx(0, &info); }), JOYERR_UNPLUGGED);
+}
+
+}  // namespace
