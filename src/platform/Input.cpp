@@ -164,41 +164,54 @@ InputSnapshot& Snapshot() {
 
 }  // namespace
 
-bool HandleInputEvent(const SDL_Event& event) {
+void HandleInputEvent(const SDL_Event& event) {
   auto& snapshot = Snapshot();
   switch (event.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
       if (!event.key.repeat)
         snapshot.Press(VirtualKeyFromScancode(event.key.keysym.scancode), event.type == SDL_KEYDOWN);
-      return true;
+      break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
       snapshot.Press(VirtualKeyFromMouseButton(event.button.button), event.type == SDL_MOUSEBUTTONDOWN);
-      return false;  // the dialog overlay reads clicks too
+      break;
     case SDL_JOYDEVICEADDED:
       snapshot.JoystickAdded(event.jdevice.which);
-      return true;
+      break;
     case SDL_JOYDEVICEREMOVED:
       snapshot.JoystickRemoved(event.jdevice.which);
-      return true;
+      break;
     case SDL_JOYAXISMOTION:
       snapshot.Axis(event.jaxis.which, event.jaxis.axis, event.jaxis.value);
-      return true;
+      break;
     case SDL_JOYBUTTONDOWN:
     case SDL_JOYBUTTONUP:
       snapshot.Button(event.jbutton.which, event.jbutton.button, event.type == SDL_JOYBUTTONDOWN);
-      return true;
+      break;
     case SDL_WINDOWEVENT:
-      // Keys let go while another window has the focus send no key-up here.
       if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) snapshot.ReleaseAllKeys();
-      return false;
+      break;
     default:
-      return false;
+      break;
   }
 }
 
 void CloseJoysticks() { Snapshot().CloseAll(); }
+
+InputEvents::InputEvents() {
+  // joyGetPosEx reads a joystick whichever window has the focus; so do we.
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  m_joysticks = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
+  if (!m_joysticks) std::fprintf(stderr, "no joysticks: %s\n", SDL_GetError());
+  m_registration = RegisterSdlEventHandler(HandleInputEvent);
+}
+
+InputEvents::~InputEvents() {
+  m_registration = TurnRegistration{};
+  CloseJoysticks();
+  if (m_joysticks) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+}
 
 void AdvanceInputStep() { Snapshot().Advance(); }
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/InputScript.h"
+#include "platform/MainThread.h"
 #include "platform/VirtualKeys.h"
 #include "platform/WinTypes.h"
 
@@ -41,12 +42,25 @@ MMRESULT joyGetPosEx(UINT joystick, JOYINFOEX* info);
 
 namespace platform {
 
-// Main thread: takes one SDL event into the snapshot. True when the event was
-// an input event that nothing else needs (focus loss is seen, clears the held
-// keys, and still returns false).
-bool HandleInputEvent(const SDL_Event& event);
+// Main thread: takes one SDL event into the snapshot (focus loss lets go of
+// every key, since their key-up events go to another window).
+void HandleInputEvent(const SDL_Event& event);
 // Main thread, before SDL quits: closes the joysticks the snapshot opened.
 void CloseJoysticks();
+
+// Main thread, once SDL's events are up: opens the joystick subsystem and
+// feeds the snapshot from every SDL event the main thread serves, until destroyed.
+class InputEvents {
+ public:
+  InputEvents();
+  ~InputEvents();
+  InputEvents(const InputEvents&) = delete;
+  InputEvents& operator=(const InputEvents&) = delete;
+
+ private:
+  bool m_joysticks = false;
+  TurnRegistration m_registration;
+};
 
 // One input read of a frame (and each poll of a modal loop): with a script,
 // moves it one step on; without one, the live snapshot needs no step.
