@@ -97,7 +97,7 @@ class cEdShot final : public cDataRecord {
   std::int8_t m_nFaction = 0;
   std::int8_t m_nSetting24 = 0;  // kept and copied; the player does not read it
   std::int8_t m_nScale = 0;
-  std::int8_t m_nSetting26 = 0;  // kept and copied; the player does not read it
+  std::int8_t m_nSetting26 = 0;   // kept and copied; the player does not read it
   std::int8_t m_nTrajectory = 0;  // the SwordType entry for the sword command
   std::int16_t m_nTrajParam[3] = {};
   std::int8_t m_bScrollCarry = 0;

@@ -13,7 +13,8 @@ using Row = std::array<PARAMDATA, kEffectParamsPerType>;
 
 constexpr Row kNoEffect{};
 
-constexpr Row kCharaSplit{Time(5), {"開始位置(dot)"sv, 0, 999, 0}, {"終了位置(dot)"sv, 0, 999, 32}, {"分割数"sv, 2, 16, 4}};
+constexpr Row kCharaSplit{
+    Time(5), {"開始位置(dot)"sv, 0, 999, 0}, {"終了位置(dot)"sv, 0, 999, 32}, {"分割数"sv, 2, 16, 4}};
 constexpr Row kCharaWave{Time(5),
                          {"開始幅(dot)"sv, 0, 999, 0},
                          {"終了幅(dot)"sv, 0, 999, 32},
@@ -96,12 +97,13 @@ const PARAMDATA& Lookup(const std::array<PARAMDATA, Size>& table, int type, int 
 
 }  // namespace
 
-const std::array<PARAMDATA, kCharaEffectTypeCount * kEffectParamsPerType> CharaEffectParamTable = Flatten(kCharaRows);
-const std::array<PARAMDATA, kScrEffectTypeCount * kEffectParamsPerType> ScrEffectParamTable = Flatten(kScrRows);
+const std::array<PARAMDATA, kCharaEffectTypeCount* kEffectParamsPerType> CharaEffectParamTable = Flatten(kCharaRows);
+const std::array<PARAMDATA, kScrEffectTypeCount* kEffectParamsPerType> ScrEffectParamTable = Flatten(kScrRows);
 
 const std::array<std::string_view, kCharaEffectTypeCount> CharaEffectNameTable = {
-    "破裂"sv, "分割（横）"sv, "分割（縦）"sv, "波（横）"sv, "波（縦）"sv, "点滅"sv,     "回転A"sv,     "回転B"sv,
-    "回転（奥）"sv, "円"sv,   "拡大"sv,       "レンズ"sv,     "色変化"sv,   "半透明"sv, "モザイク"sv, "ぼかし"sv, ""sv};
+    "破裂"sv,   "分割（横）"sv, "分割（縦）"sv, "波（横）"sv, "波（縦）"sv, "点滅"sv,
+    "回転A"sv,  "回転B"sv,      "回転（奥）"sv, "円"sv,       "拡大"sv,     "レンズ"sv,
+    "色変化"sv, "半透明"sv,     "モザイク"sv,   "ぼかし"sv,   ""sv};
 const std::array<std::string_view, kScrEffectTypeCount> ScrEffectNameTable = {
     "移動"sv, "振動（横）"sv, "振動（縦）"sv, "分割（横）"sv, "分割（縦）"sv, "波（横）"sv, "波（縦）"sv,
     "点滅"sv, "回転"sv,       "円"sv,         "拡大"sv,       "レンズ"sv,     "モザイク"sv, ""sv};

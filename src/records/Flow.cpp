@@ -325,14 +325,22 @@ bool UsesShotSettings(int flowType) { return flowType >= CMD_SHOT && flowType <=
 // Commands whose parameter 0 names a database entry, reset to 1 when it names none.
 int DatabaseCountOfParam0(int flowType, const DatabaseSizes& db) {
   switch (flowType) {
-    case CMD_ANIME: return db.nAnime;
-    case CMD_EFFECT: return db.nEffect;
-    case CMD_CHARA_EFFECT: return db.nCharaEffect;
-    case CMD_SCREEN_EFFECT: return db.nScrEffect;
-    case CMD_PICTURE: return db.nPicture;
-    case CMD_SOUND_EFFECT: return db.nSound;
-    case CMD_BGM: return db.nBgm;
-    default: return -1;
+    case CMD_ANIME:
+      return db.nAnime;
+    case CMD_EFFECT:
+      return db.nEffect;
+    case CMD_CHARA_EFFECT:
+      return db.nCharaEffect;
+    case CMD_SCREEN_EFFECT:
+      return db.nScrEffect;
+    case CMD_PICTURE:
+      return db.nPicture;
+    case CMD_SOUND_EFFECT:
+      return db.nSound;
+    case CMD_BGM:
+      return db.nBgm;
+    default:
+      return -1;
   }
 }
 
@@ -385,47 +393,4 @@ void ValidateCommand(cFlowCommand& command, const cLoadContext& ctx) {
 
 void ValidateFlow(cFlow& flow, const cLoadContext& ctx) {
   for (cFlowCommand& command : flow.m_vCommands) ValidateCommand(command, ctx);
-}
-
-namespace {
-
-// Summon and item-get commands name their palette 0 common, 1 stage.
-int PaletteSourceOfChoice(int choice) {
-  return choice == 0 ? kPaletteCommon : choice == 1 ? kPaletteStage : kPaletteNone;
-}
-
-template <typename Def>
-void ResetSummonIndex(cEdShot& shot, const cLoadContext& ctx) {
-  int source = PaletteSourceOfChoice(shot.m_nSummonPalette);
-  if (source != kPaletteNone)
-    ResetIndexIfOutside(shot.m_nSummonIndex, ctx.PaletteCount<Def>(source), 1, "summon index", ctx);
-}
-
-}  // namespace
-
-void ValidateCommandPaletteRefs(cFlowCommand& command, const cLoadContext& ctx) {
-  const int type = command.FlowType();
-  cEdShot* shot = command.m_bItemCommand ? nullptr : command.m_pShot.get();
-  if (shot && (type == CMD_SHOT || type == CMD_SWORD) &&
-      (shot->m_nItemSource == kPaletteCommon || shot->m_nItemSource == kPaletteStage) &&
-      !ctx.IsPaletteEntry<cItemDef>(shot->m_nItemSource, shot->m_nItemIndex)) {
-    ctx.NoteReset("shot item source", shot->m_nItemSource, 0);
-    ctx.NoteReset("shot item index", shot->m_nItemIndex, 0);
-    shot->m_nItemSource = 0;
-    shot->m_nItemIndex = 0;
-  }
-  if (shot && type == CMD_SUMMON_BLOCK) ResetSummonIndex<cBlockDef>(*shot, ctx);
-  if (shot && type == CMD_SUMMON_CHARA) ResetSummonIndex<cCharaDef>(*shot, ctx);
-  if (shot && type == CMD_SUMMON_ITEM) ResetSummonIndex<cItemDef>(*shot, ctx);
-  if (type == CMD_ITEM_GET) {
-    auto& params = command.m_vParams;
-    int source = PaletteSourceOfChoice(params.VecAt(0));
-    if (source != kPaletteNone)
-      ResetIndexIfOutside(params.VecAt(1), ctx.PaletteCount<cItemDef>(source), 1, "item-get index", ctx);
-  }
-  for (cFlow& flow : command.m_vFlows) ValidateFlowPaletteRefs(flow, ctx);
-}
-
-void ValidateFlowPaletteRefs(cFlow& flow, const cLoadContext& ctx) {
-  for (cFlowCommand& command : flow.m_vCommands) ValidateCommandPaletteRefs(command, ctx);
 }

@@ -97,9 +97,9 @@ class cFlow final : public cDataRecord {
   void SetDefault();
   bool IsEmpty() const { return m_vConditions.empty() && m_vKeyConditions.empty() && m_vCommands.empty(); }
 
-  std::string m_strName;  // the editor's label; emptied by every load
-  std::int8_t m_nId = 0;      // 0 none, 1..26 "A".."Z"
-  std::int8_t m_nLetter = 0;  // 0 none, 1..26 "a".."z"
+  std::string m_strName;            // the editor's label; emptied by every load
+  std::int8_t m_nId = 0;            // 0 none, 1..26 "A".."Z"
+  std::int8_t m_nLetter = 0;        // 0 none, 1..26 "a".."z"
   std::int8_t m_bTestPlayOnly = 0;  // marked: removed on loading outside a test play
   std::int8_t m_nConditionMode = 0;
   std::int8_t m_bLatch = 0;

@@ -267,27 +267,16 @@ inline constexpr std::array CharaVariable = {"1 キャラ変数-1"sv, "2 キャ�
                                              "7 キャラ変数-7"sv, "8 キャラ変数-8"sv};
 
 // Status selectors of subjects 0 and 1, and of the system (subject 2).
-inline constexpr std::array CharaStatus = {"キャラ変数"sv,
-                                           "HP"sv,
-                                           "SP"sv,
-                                           "最大HP"sv,
-                                           "最大SP"sv,
-                                           "キャラID"sv,
-                                           "Z座標"sv,
-                                           "マーク番号"sv,
-                                           "視界範囲(hbl)"sv,
-                                           "体当たりの威力"sv,
-                                           "体当たりの衝撃"sv,
-                                           "防御力"sv,
-                                           "衝撃耐性"sv,
-                                           "止まりやすさ"sv,
-                                           "倒したら獲得するスコア"sv};
+inline constexpr std::array CharaStatus = {
+    "キャラ変数"sv,     "HP"sv,     "SP"sv,         "最大HP"sv,        "最大SP"sv,
+    "キャラID"sv,       "Z座標"sv,  "マーク番号"sv, "視界範囲(hbl)"sv, "体当たりの威力"sv,
+    "体当たりの衝撃"sv, "防御力"sv, "衝撃耐性"sv,   "止まりやすさ"sv,  "倒したら獲得するスコア"sv};
 inline constexpr std::array SystemStatus = {"時間"sv, "横スクロール速度"sv, "縦スクロール速度"sv, "スコア"sv,
                                             "残り人数"sv};
 
 // Items of status operation 2 (and status condition 2), with their value labels.
-inline constexpr std::array StateItem = {"消滅"sv, "透明"sv,   "向き固定"sv, "飛行"sv,
-                                         "無敵"sv, "巨大化"sv, "オートスクロールとシンクロ"sv};
+inline constexpr std::array StateItem = {
+    "消滅"sv, "透明"sv, "向き固定"sv, "飛行"sv, "無敵"sv, "巨大化"sv, "オートスクロールとシンクロ"sv};
 inline constexpr std::array StateOffOn = {"OFF"sv, "ON"sv};
 inline constexpr std::array StateFlying = {"OFF"sv, "ON (ブロックをすり抜ける)"sv, "ON (ブロックに当たる)"sv,
                                            "ON (ブロックに当たると即死)"sv};
@@ -305,8 +294,8 @@ inline constexpr std::array KeyConditionMode = {"全てのキーが真なら成�
                                                 "1つだけキーが真なら成立"sv};
 inline constexpr std::array KeyState = {"--"sv, "押"sv, "離"sv};
 
-inline constexpr std::array Direction = {"前"sv,   "後"sv,   "左"sv,   "右"sv,   "前Y"sv, "後Y"sv,    "上"sv,
-                                         "下"sv,   "左上"sv, "左下"sv, "右上"sv, "右下"sv, "入力方向"sv};
+inline constexpr std::array Direction = {"前"sv, "後"sv,   "左"sv,   "右"sv,   "前Y"sv,  "後Y"sv,     "上"sv,
+                                         "下"sv, "左上"sv, "左下"sv, "右上"sv, "右下"sv, "入力方向"sv};
 
 // Movement settings.
 inline constexpr std::array MoveTarget = {"方向で指定"sv, "目標座標で指定"sv};

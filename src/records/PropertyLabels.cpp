@@ -15,7 +15,7 @@ const std::array<Row, 6> ShotPatternParamTable = {
     Row{kSpacing},
     Row{kSpacing},
     Row{PARAMDATA{"角度"sv, 0, 180, 30}},
-    Row{kSpacing, {"列の数"sv, 1, 50, 1}, {"列の間隔(hbl)"sv, 0, 40, 0}},
+    Row{kSpacing, PARAMDATA{"列の数"sv, 1, 50, 1}, PARAMDATA{"列の間隔(hbl)"sv, 0, 40, 0}},
     Row{},
     Row{PARAMDATA{"距離(hbl)"sv, 0, 40, 6}},
 };
@@ -29,6 +29,7 @@ const std::array<Row, 10> ShotTrajectoryParamTable = {
     Row{kHomingStart, kHomingEnd, kTargetGroup},
     Row{kHomingStart, kHomingEnd},
     Row{kHomingStart, kHomingEnd, kTargetGroup},
-    Row{{"波の最大(hbl)"sv, 0, 100, 4}, {"波の速度"sv, 0, 100, 4}, {"開始角度"sv, 0, 359, 0}},
+    Row{PARAMDATA{"波の最大(hbl)"sv, 0, 100, 4}, PARAMDATA{"波の速度"sv, 0, 100, 4},
+        PARAMDATA{"開始角度"sv, 0, 359, 0}},
     Row{kCourseChange},
 };

@@ -16,8 +16,12 @@ inline constexpr std::array GraphicSource = {"ブロック"sv, "キャラ"sv, "�
 inline constexpr std::array HitKind = {"当たらない"sv, "当たる"sv, "主人公が当たると即死"sv};
 // Stored as the position less 1, as a signed byte: 255 (-1) none, 0 to 7 the groups.
 inline constexpr std::array PassThroughGroup = {"なし"sv, "0"sv, "1"sv, "2"sv, "3"sv, "4"sv, "5"sv, "6"sv, "7"sv};
-inline constexpr std::array BlockEffect = {"なし"sv,          "ジャンプ X=高さ(hbl)"sv, "ジャンプ禁止"sv,
-                                           "移動速度変更 X=％"sv, "左移動 X=移動速度"sv,    "右移動 X=移動速度"sv};
+inline constexpr std::array BlockEffect = {"なし"sv,
+                                           "ジャンプ X=高さ(hbl)"sv,
+                                           "ジャンプ禁止"sv,
+                                           "移動速度変更 X=％"sv,
+                                           "左移動 X=移動速度"sv,
+                                           "右移動 X=移動速度"sv};
 inline constexpr std::array ItemSource = {"なし"sv, "コモンパレット"sv, "ステージパレット"sv};
 
 inline constexpr std::array Operator = {"プレイヤー"sv, "コンピューター"sv};
@@ -32,8 +36,8 @@ inline constexpr std::array Giant = {"しない"sv, "×4"sv,  "×9"sv,  "×16"sv
 inline constexpr std::array SightShape = {"画面内全て"sv, "キャラを中心とした円形"sv, "キャラの前方に円形"sv,
                                           "キャラを中心とした正方形"sv, "キャラの前方に正方形"sv};
 inline constexpr std::array BoxChoice = {"キャラ対キャラの当たり判定範囲（推奨）"sv,
-                                         "キャラ対ショットの当たり判定範囲"sv,
-                                         "ショット対キャラの当たり判定範囲"sv, "32×32"sv};
+                                         "キャラ対ショットの当たり判定範囲"sv, "ショット対キャラの当たり判定範囲"sv,
+                                         "32×32"sv};
 inline constexpr std::array ActiveRange = {"画面内"sv, "X座標のみ画面内"sv, "Y座標のみ画面内"sv, "全範囲"sv};
 inline constexpr std::array ActivationRule = {"範囲かグループが真なら成立"sv,
                                               "一度範囲かグループが真になると、以後無条件で成立"sv,
@@ -65,7 +69,8 @@ inline constexpr std::array InheritSourceStageOnly = {"継承しない"sv, "ス�
 inline constexpr std::array InheritSourceNone = {"継承しない"sv};
 inline constexpr std::array BlockDisplay = {"表示しない"sv, "表示する"sv, "エディターでのみ表示"sv};
 inline constexpr std::array ItemSourceCommonOnly = {"なし"sv, "コモンパレット"sv};
-inline constexpr std::array SizeFactor = {"×4"sv, "×9"sv, "×16"sv, "×25"sv, "×36"sv, "×49"sv, "×64"sv, "×81"sv, "×100"sv};
+inline constexpr std::array SizeFactor = {"×4"sv,  "×9"sv,  "×16"sv, "×25"sv, "×36"sv,
+                                          "×49"sv, "×64"sv, "×81"sv, "×100"sv};
 inline constexpr std::array SummonPaletteCommonOnly = {"コモンパレット"sv};
 
 }  // namespace proplabels
