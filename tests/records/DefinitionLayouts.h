@@ -3,12 +3,15 @@
 // their layout tables (not from our RegisterFields), with a writer that lays
 // out the body any data version stored. Old-version files for the migration
 // tests are built with it.
+#include <gtest/gtest.h>
+
 #include <climits>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "RecordTestSupport.h"
+#include "records/DataRecord.h"
 
 namespace recordtest {
 
@@ -23,6 +26,22 @@ struct FieldSpec {
 using Layout = std::vector<FieldSpec>;
 // Field values by name; every element of an array field takes the value.
 using Values = std::map<std::string, double>;
+
+// A nested record body read at `version`, which must take every byte.
+template <typename Record>
+inline void LoadBody(Record& record, const Bytes& bytes, int version, const cLoadContext& ctx = {}) {
+  cRecordReader in(bytes, "body");
+  in.SetVersion(version);
+  record.Load(in, ctx);
+  EXPECT_EQ(in.Remaining(), 0u) << "bytes left unread";
+}
+
+template <typename Record>
+inline Bytes SaveBody(Record& record, const cLoadContext& ctx = {}) {
+  cRecordWriter out;
+  record.Save(out, ctx);
+  return out.Bytes();
+}
 
 inline std::size_t FieldCount(const Layout& layout, int version) {
   std::size_t n = 0;
@@ -325,20 +344,25 @@ struct DefinitionParts {
   std::vector<Bytes> tail{};  // flows of a character, commands of an item
 };
 
-inline Bytes CharaDef(int version, const Values& values, const DefinitionParts& d) {
+// The layout every definition shares after its body: map X and Y, a
+// character's carried item, the inherit flags, the conditions, then its
+// flows (characters) or commands (items).
+inline Bytes Definition(const Layout& layout, int version, const Values& values, const DefinitionParts& d,
+                        bool carriesItem) {
   ByteBuilder b;
-  b.Append(Body(kCharaLayout, version, values, {d.name})).I16(d.mapX).I16(d.mapY).I32(d.carriedItem);
+  b.Append(Body(layout, version, values, {d.name})).I16(d.mapX).I16(d.mapY);
+  if (carriesItem) b.I32(d.carriedItem);
   b.U32(static_cast<std::uint32_t>(d.flags.size()));
   for (int f : d.flags) b.U8(f);
   return b.Append(List(d.conditions)).Append(List(d.tail)).Get();
 }
 
+inline Bytes CharaDef(int version, const Values& values, const DefinitionParts& d) {
+  return Definition(kCharaLayout, version, values, d, true);
+}
+
 inline Bytes ItemDef(int version, const Values& values, const DefinitionParts& d) {
-  ByteBuilder b;
-  b.Append(Body(kItemLayout, version, values, {d.name})).I16(d.mapX).I16(d.mapY);
-  b.U32(static_cast<std::uint32_t>(d.flags.size()));
-  for (int f : d.flags) b.U8(f);
-  return b.Append(List(d.conditions)).Append(List(d.tail)).Get();
+  return Definition(kItemLayout, version, values, d, false);
 }
 
 }  // namespace recordtest

@@ -11,21 +11,6 @@ using namespace recordtest;
 
 namespace {
 
-template <typename Record>
-void LoadBody(Record& record, const Bytes& bytes, int version, const cLoadContext& ctx = {}) {
-  cRecordReader in(bytes, "body");
-  in.SetVersion(version);
-  record.Load(in, ctx);
-  EXPECT_EQ(in.Remaining(), 0u) << "bytes left unread";
-}
-
-template <typename Record>
-Bytes SaveBody(Record& record, const cLoadContext& ctx = {}) {
-  cRecordWriter out;
-  record.Save(out, ctx);
-  return out.Bytes();
-}
-
 const Values kCharaDefaults{{"maxHp", 10},      {"stopEase", 10},        {"operator", 1},   {"group", 1},
                             {"z", 3},           {"spawnEffectParam", 1}, {"graphicSrc", 1}, {"giant", 1},
                             {"fixedFacing", 1}, {"member55", 1}};

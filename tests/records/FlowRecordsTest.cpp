@@ -11,21 +11,6 @@ using namespace recordtest;
 
 namespace {
 
-template <typename Record>
-void LoadBody(Record& record, const Bytes& bytes, int version, const cLoadContext& ctx = {}) {
-  cRecordReader in(bytes, "body");
-  in.SetVersion(version);
-  record.Load(in, ctx);
-  EXPECT_EQ(in.Remaining(), 0u) << "bytes left unread";
-}
-
-template <typename Record>
-Bytes SaveBody(Record& record, const cLoadContext& ctx = {}) {
-  cRecordWriter out;
-  record.Save(out, ctx);
-  return out.Bytes();
-}
-
 struct LayoutCase {
   int version;
   std::size_t fields;
