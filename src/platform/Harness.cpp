@@ -26,8 +26,7 @@ std::optional<HarnessSettings> settings;
 
 }  // namespace
 
-template <typename Lookup>
-HarnessSettings ParseHarnessSettings(Lookup lookup) {
+HarnessSettings ParseHarnessSettings(const std::function<std::string(const char* name)>& lookup) {
   HarnessSettings s;
   s.headless = lookup("ZANDREL_HEADLESS") == "1";
   s.frameLimit = ParseLong(lookup("ZANDREL_FRAMES"));

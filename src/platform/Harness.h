@@ -1,6 +1,7 @@
 #pragma once
 // The test harness's environment variables, read once, in this one place.
 // None of them changes what the player does when it is not set.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,23 +9,23 @@
 namespace platform {
 
 struct HarnessSettings {
-  bool headless = false;                 // ZANDREL_HEADLESS=1
-  std::optional<long> frameLimit;        // ZANDREL_FRAMES=N
-  bool fastClock = false;                // ZANDREL_FAST=1
-  std::string inputScript;               // ZANDREL_INPUT=FILE
-  std::string answerScript;              // ZANDREL_ANSWERS=FILE
-  std::optional<long> shotFrame;         // ZANDREL_SHOT=N:FILE
+  bool headless = false;           // ZANDREL_HEADLESS=1
+  std::optional<long> frameLimit;  // ZANDREL_FRAMES=N
+  bool fastClock = false;          // ZANDREL_FAST=1
+  std::string inputScript;         // ZANDREL_INPUT=FILE
+  std::string answerScript;        // ZANDREL_ANSWERS=FILE
+  std::optional<long> shotFrame;   // ZANDREL_SHOT=N:FILE
   std::string shotFile;
-  std::string frameLog;                  // ZANDREL_FRAME_LOG=FILE
-  std::string trace;                     // ZANDREL_TRACE=FILE
-  std::string failStep;                  // ZANDREL_FAIL=STEP
-  std::string runtimeDir;                // ZANDREL_RUNTIME_DIR, else $XDG_RUNTIME_DIR, else /tmp
-  std::optional<int> showCommand;        // ZANDREL_SHOW=N
+  std::string frameLog;            // ZANDREL_FRAME_LOG=FILE
+  std::string trace;               // ZANDREL_TRACE=FILE
+  std::string failStep;            // ZANDREL_FAIL=STEP
+  std::string runtimeDir;          // ZANDREL_RUNTIME_DIR, else $XDG_RUNTIME_DIR, else /tmp
+  std::optional<int> showCommand;  // ZANDREL_SHOW=N
 };
 
-// Parses a settings block from a lookup of variable names (tests pass their own).
-template <typename Lookup>
-HarnessSettings ParseHarnessSettings(Lookup lookup);
+// Parses a settings block from a lookup of variable names (tests pass their
+// own); an unset variable looks up as "".
+HarnessSettings ParseHarnessSettings(const std::function<std::string(const char* name)>& lookup);
 
 const HarnessSettings& Harness();
 // Tests replace the settings for their own duration.

@@ -41,7 +41,8 @@ TEST_F(LogTest, ReportLinesAreCp932WithCrLf) {
   ReportLog("App : ver %s", "696");
   ReportLog("%s", "");
   ReportLogText(Sjis("100% エラー"));
-  EXPECT_EQ(dir.Read("Report_Game.txt"), "App : ver 696\r\n\r\n100% \x83\x47\x83\x89\x81\x5B\r\n");
+  ReportLog("%s", "two\nlines");  // text mode stores every line feed as CR LF
+  EXPECT_EQ(dir.Read("Report_Game.txt"), "App : ver 696\r\n\r\n100% \x83\x47\x83\x89\x81\x5B\r\ntwo\r\nlines\r\n");
 }
 
 TEST_F(LogTest, ReportIsNotRecreatedAfterDeletion) {

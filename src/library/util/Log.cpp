@@ -4,6 +4,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/Diagnostics.h"
 #include "platform/HostPath.h"
 #include "platform/Messages.h"
 
@@ -22,11 +23,18 @@ struct EcState {
   std::string fileName;
 } ec;
 
-bool AppendLine(std::FILE* file, std::string_view text) {
+// Writes the text and its line end as a text-mode file of the original
+// did: every line feed, also one inside the text, is stored as CR LF.
+void AppendLine(std::FILE* file, std::string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size() + 2);
+  for (char c : text) {
+    if (c == '\n') bytes += '\r';
+    bytes += c;
+  }
+  bytes += "\r\n";
   std::fseek(file, 0, SEEK_END);
-  bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  ok = std::fwrite("\r\n", 1, 2, file) == 2 && ok;
-  return ok;
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
 }
 
 // Appends one line to an existing file; false when it cannot be opened.
@@ -54,20 +62,17 @@ int EcWrite(std::string_view text) {
   return 1;
 }
 
-std::string FormatV(const char* format, va_list args) {
-  std::string text;
-  StrAppendFormatV(text, format, args);
-  return text;
-}
-
 }  // namespace
 
 int ReportInit(std::string_view path) {
   std::FILE* file = platform::OpenFile(path, "wb");
   if (!file) return 0;
   std::fclose(file);
-  std::lock_guard lock(logMutex);
-  report.path = path;
+  {
+    std::lock_guard lock(logMutex);
+    report.path = path;
+  }
+  platform::SetDiagnosticSink([](std::string_view line) { ReportLogText(line); });
   return 1;
 }
 
@@ -79,7 +84,7 @@ int ReportLogText(std::string_view text) {
 int ReportLog(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  std::string text = FormatV(format, args);
+  std::string text = StrFormatV(format, args);
   va_end(args);
   return ReportLogText(text);
 }
@@ -87,8 +92,12 @@ int ReportLog(const char* format, ...) {
 int ReportLogEc(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  std::string text = FormatV(format, args);
+  std::string text = StrFormatV(format, args);
   va_end(args);
+  return ReportLogEcText(text);
+}
+
+int ReportLogEcText(std::string_view text) {
   std::lock_guard lock(logMutex);
   if (!AppendToExisting(report.path, text)) return 0;
   EcWrite(text);
@@ -117,7 +126,7 @@ void EcLogf(const char* format, ...) {
   if (!EcLogIsOn()) return;
   va_list args;
   va_start(args, format);
-  std::string text = FormatV(format, args);
+  std::string text = StrFormatV(format, args);
   va_end(args);
   EcLog(text);
 }
@@ -126,7 +135,7 @@ void EcLogFatal(HWND window, const char* format, ...) {
   if (EcLogIsOn()) {
     va_list args;
     va_start(args, format);
-    std::string text = FormatV(format, args);
+    std::string text = StrFormatV(format, args);
     va_end(args);
     EcLog(text);
   }

@@ -6,12 +6,15 @@
 #include "library/util/Text.h"
 #include "platform/WinTypes.h"
 
+// Creates (or empties) the report log and makes it the place where the
+// platform layer's lines go too.
 int ReportInit(std::string_view path);
 int ReportLog(const char* format, ...) ZANDREL_PRINTF(1, 2);
 // The line goes to the report log and, unchanged, to the second log.
 int ReportLogEc(const char* format, ...) ZANDREL_PRINTF(1, 2);
-// Writes an already finished text unchanged ("%" is not a conversion).
+// Write an already finished text unchanged ("%" is not a conversion).
 int ReportLogText(std::string_view text);
+int ReportLogEcText(std::string_view text);
 
 void EcLogInit(int on, std::string_view fileName);
 bool EcLogIsOn();

@@ -22,6 +22,12 @@ void StrAppendFormatV(std::string& out, const char* format, va_list args) {
   out.resize(start + static_cast<size_t>(length));
 }
 
+std::string StrFormatV(const char* format, va_list args) {
+  std::string text;
+  StrAppendFormatV(text, format, args);
+  return text;
+}
+
 void StrFormat(std::string& out, const char* format, ...) {
   std::string result;
   va_list args;

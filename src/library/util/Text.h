@@ -11,6 +11,7 @@
 void StrFormat(std::string& out, const char* format, ...) ZANDREL_PRINTF(2, 3);
 void StrAppendFormat(std::string& out, const char* format, ...) ZANDREL_PRINTF(2, 3);
 void StrAppendFormatV(std::string& out, const char* format, va_list args) ZANDREL_PRINTF(2, 0);
+std::string StrFormatV(const char* format, va_list args) ZANDREL_PRINTF(1, 0);
 
 // A UTF-8 literal of the source as CP932 bytes. Every literal passed here must
 // be representable; call it once per literal (keep the result in a static).
