@@ -98,6 +98,13 @@ void cKeyCondition::Save(cRecordWriter& out, const cLoadContext& ctx) {
 
 // ---- cFlowCommand
 
+cFlowCommand::cFlowCommand() { SetDefault(); }
+cFlowCommand::cFlowCommand(const cFlowCommand& other) = default;
+cFlowCommand::cFlowCommand(cFlowCommand&& other) noexcept = default;
+cFlowCommand& cFlowCommand::operator=(const cFlowCommand& other) = default;
+cFlowCommand& cFlowCommand::operator=(cFlowCommand&& other) noexcept = default;
+cFlowCommand::~cFlowCommand() = default;
+
 void cFlowCommand::RegisterFields(int nVersion) {
   ClearFields(nVersion);
   AddField1(m_bItemCommand);

@@ -60,7 +60,13 @@ class cFlow;
 
 class cFlowCommand final : public cDataRecord {
  public:
-  cFlowCommand() { SetDefault(); }
+  // Defined where cFlow is complete: a command holds a list of flows.
+  cFlowCommand();
+  cFlowCommand(const cFlowCommand& other);
+  cFlowCommand(cFlowCommand&& other) noexcept;
+  cFlowCommand& operator=(const cFlowCommand& other);
+  cFlowCommand& operator=(cFlowCommand&& other) noexcept;
+  ~cFlowCommand() override;
   void RegisterFields(int nVersion) override;
   void Load(cRecordReader& in, const cLoadContext& ctx) override;
   void Save(cRecordWriter& out, const cLoadContext& ctx) override;
