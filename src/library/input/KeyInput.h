@@ -104,7 +104,8 @@ class cKeyInput {
   void RepeatAxis(WORD axisBits, DWORD& count);
 };
 
-// The input records of the players; the play always reads record 0.
+// The input records of the players; the play always reads record 0. Empty
+// until the application's start-up sequence gives it its one record.
 extern cCheckedVector<cKeyInput> KeyInputList;
 
 // The frame's input read: one step of scripted input, then the poll of

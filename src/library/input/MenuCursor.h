@@ -41,5 +41,6 @@ class cMenuCursor {
   cCheckedVector<CURSORDATA> m_Levels;
 };
 
-// The one cursor of all menus.
+// The one cursor of all menus; the application's start-up gives it its first
+// level (ResetCursor), and every scene resets it again.
 extern cMenuCursor MenuCursor;
