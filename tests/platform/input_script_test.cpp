@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Input.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -84,8 +85,17 @@ TEST_F(ScriptTest, BadScriptsNameTheirLine) {
   EXPECT_EQ(ParseError(many), "line 65537: more than 65536 steps lines");
 }
 
-TEST_F(ScriptTest, UnreadableScriptFileIsReported) {
+TEST_F(ScriptTest, ScriptFileIsReadAndItsErrorsNameIt) {
+  testsupport::TempDir dir;
+  dir.Write("input.txt", "1 UP\r\n2 DOWN\r\n");
   std::string error;
+  auto script = platform::InputScript::Load((dir / "input.txt").string(), error);
+  ASSERT_TRUE(script) << error;
+  script->Advance();
+  EXPECT_TRUE(script->Current().keys.test(VK_UP));
+  dir.Write("bad.txt", "1 UP\nx\n");
+  EXPECT_FALSE(platform::InputScript::Load((dir / "bad.txt").string(), error));
+  EXPECT_EQ(error, (dir / "bad.txt").string() + ": line 2: step count \"x\" is not a number from 1 to 2147483647");
   EXPECT_FALSE(platform::InputScript::Load("/nonexistent/zandrel-input.txt", error));
   EXPECT_EQ(error, "/nonexistent/zandrel-input.txt: cannot be opened");
 }
