@@ -45,6 +45,7 @@ HarnessSettings ParseHarnessSettings(const std::function<std::string(const char*
   if (s.runtimeDir.empty()) s.runtimeDir = lookup("XDG_RUNTIME_DIR");
   if (s.runtimeDir.empty()) s.runtimeDir = "/tmp";
   if (auto show = ParseLong(lookup("ZANDREL_SHOW"))) s.showCommand = static_cast<int>(*show);
+  s.soundFont = lookup("ZANDREL_SOUNDFONT");
   return s;
 }
 

@@ -21,6 +21,7 @@ struct HarnessSettings {
   std::string failStep;            // ZANDREL_FAIL=STEP
   std::string runtimeDir;          // ZANDREL_RUNTIME_DIR, else $XDG_RUNTIME_DIR, else /tmp
   std::optional<int> showCommand;  // ZANDREL_SHOW=N
+  std::string soundFont;           // ZANDREL_SOUNDFONT=FILE (MIDI music)
 };
 
 // Parses a settings block from a lookup of variable names (tests pass their

@@ -60,3 +60,28 @@ inline std::vector<std::int16_t> RenderLeft(int frames) {
 inline std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
 }  // namespace audiotest
+
+namespace audiotest {
+
+inline std::string VarLen(std::uint32_t value) {
+  std::string bytes(1, static_cast<char>(value & 0x7F));
+  while (value >>= 7) bytes.insert(bytes.begin(), static_cast<char>((value & 0x7F) | 0x80));
+  return bytes;
+}
+
+inline std::string Track(const std::string& events) {
+  return "MTrk" + Be32(static_cast<std::uint32_t>(events.size())) + events;
+}
+
+// A standard MIDI file with the given chunks after the header.
+inline std::string Smf(unsigned format, unsigned tracks, unsigned division, const std::string& chunks) {
+  return "MThd" + Be32(6) + Be16(format) + Be16(tracks) + Be16(division) + chunks;
+}
+
+inline std::string Bytes(std::initializer_list<int> values) {
+  std::string bytes;
+  for (int v : values) bytes += static_cast<char>(v);
+  return bytes;
+}
+
+}  // namespace audiotest

@@ -1,0 +1,391 @@
+#include "library/sound/Midi.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <utility>
+
+#include "library/util/Log.h"
+#include "library/util/Text.h"
+#include "platform/Clock.h"
+#include "platform/Messages.h"
+#include "platform/audio/MidiSynth.h"
+#include "platform/audio/Wave.h"
+
+namespace {
+
+// Far beyond any song; it bounds what a damaged file can make us allocate.
+constexpr std::size_t kMaxMidiFileBytes = 4u << 20;
+// The most ticks a song may last, so every delta fits a variable-length number.
+constexpr std::uint64_t kMaxTicks = 0x0FFFFFFF;
+constexpr DWORD kSongEndEvent = 0x002FFF;
+constexpr std::size_t kEventRecord = 12;
+
+std::uint32_t Be32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1] << 16 | p[2] << 8 | p[3]);
+}
+unsigned Be16(const std::uint8_t* p) { return static_cast<unsigned>(p[0] << 8 | p[1]); }
+
+// One event of a source track: its absolute time and the bytes after its status.
+struct ParsedEvent {
+  std::uint32_t time;
+  std::uint8_t status;
+  std::span<const std::uint8_t> data;
+};
+
+struct ParseFailure {
+  std::size_t offset;
+  const char* reason;
+};
+
+// Where an event's data ends, by its status; nothing when it runs past `end`.
+std::optional<std::size_t> DataEnd(std::span<const std::uint8_t> file, std::size_t at, std::size_t end,
+                                   std::uint8_t status) {
+  std::size_t lengthAt = at;
+  if (status == 0xFF) ++lengthAt;  // the meta type comes before the length
+  if (status == 0xF0 || status == 0xF7 || status == 0xFF) {
+    if (lengthAt >= end) return std::nullopt;
+    DWORD length = 0;
+    int used = ReadVarLen(file.subspan(lengthAt, end - lengthAt), length);
+    if (used == 0 || length > end - lengthAt - used) return std::nullopt;
+    return lengthAt + used + length;
+  }
+  std::size_t size = (status & 0xE0) == 0xC0 ? 1 : 2;
+  if (size > end - at) return std::nullopt;
+  return at + size;
+}
+
+// Reads one track's events from [at, end); its end time is that of its
+// end-of-track event, or of its last event when it has none.
+std::optional<ParseFailure> ParseTrack(std::span<const std::uint8_t> file, std::size_t at, std::size_t end,
+                                       std::vector<ParsedEvent>& events, std::uint32_t& endTime) {
+  std::uint64_t time = 0;
+  std::uint8_t running = 0;  // only channel messages set it; meta and SysEx events leave it be
+  while (at < end) {
+    DWORD delta = 0;
+    int used = ReadVarLen(file.subspan(at, end - at), delta);
+    if (used == 0) return ParseFailure{at, "bad delta time"};
+    time += delta;
+    if (time > kMaxTicks) return ParseFailure{at, "track longer than 0x0FFFFFFF ticks"};
+    at += used;
+    if (at >= end) return ParseFailure{at, "event cut off by the end of its track"};
+    std::uint8_t status = file[at];
+    if (status & 0x80) {
+      ++at;
+      if (status < 0xF0) running = status;
+    } else if (running == 0) {
+      return ParseFailure{at, "running status without a status"};
+    } else {
+      status = running;
+    }
+    auto dataEnd = DataEnd(file, at, end, status);
+    if (!dataEnd) return ParseFailure{at, "event cut off by the end of its track"};
+    if (status == 0xFF && file[at] == 0x2F) break;
+    events.push_back({static_cast<std::uint32_t>(time), status, file.subspan(at, *dataEnd - at)});
+    at = *dataEnd;
+  }
+  endTime = static_cast<std::uint32_t>(time);
+  return std::nullopt;
+}
+
+// Every track's events in track order, with the one end event appended last.
+// Chunks are walked by their lengths; chunks other than "MTrk" are skipped.
+std::optional<ParseFailure> ParseMidiTracks(std::span<const std::uint8_t> file, std::vector<ParsedEvent>& events) {
+  const unsigned trackCount = Be16(file.data() + 10);
+  if (trackCount == 0) return ParseFailure{10, "no track"};
+  std::uint32_t songEnd = 0;
+  std::size_t at = 14;
+  for (unsigned track = 0; track < trackCount;) {
+    if (file.size() - at < 8) return ParseFailure{at, "fewer tracks than the header says"};
+    const std::uint32_t length = Be32(file.data() + at + 4);
+    if (length > file.size() - at - 8) return ParseFailure{at, "chunk longer than the file"};
+    if (std::memcmp(file.data() + at, "MTrk", 4) == 0) {
+      std::uint32_t trackEnd = 0;
+      if (auto failure = ParseTrack(file, at + 8, at + 8 + length, events, trackEnd)) return failure;
+      songEnd = std::max(songEnd, trackEnd);
+      ++track;
+    }
+    at += 8 + static_cast<std::size_t>(length);
+  }
+  static const std::uint8_t endOfTrack[] = {0x2F, 0x00};
+  events.push_back({songEnd, 0xFF, endOfTrack});
+  return std::nullopt;
+}
+
+// Equal times keep track order: the events were gathered track by track.
+void MergeMidiTracks(std::vector<ParsedEvent>& events) {
+  std::stable_sort(events.begin(), events.end(), [](auto& a, auto& b) { return a.time < b.time; });
+}
+
+std::vector<std::uint8_t> BuildMidiImage(std::span<const std::uint8_t> file, const std::vector<ParsedEvent>& events) {
+  std::vector<std::uint8_t> image = {'M', 'T',      'h',      'd', 0,   0,   0,   6, 0, 0, 0,
+                                     1,   file[12], file[13], 'M', 'T', 'r', 'k', 0, 0, 0, 0};
+  std::uint32_t previous = 0;
+  for (const ParsedEvent& event : events) {
+    WriteVarLen(image, event.time - previous);
+    previous = event.time;
+    image.push_back(event.status);
+    image.insert(image.end(), event.data.begin(), event.data.end());
+  }
+  const std::size_t length = image.size() - kMidiImageHeader;
+  for (int i = 0; i < 4; ++i) image[18 + i] = static_cast<std::uint8_t>(length >> (24 - 8 * i));
+  return image;
+}
+
+void LogInit(const std::string& name, const char* utf8Reason) {
+  ReportLogEc("Midi %s Init %s", name.c_str(), Sjis(utf8Reason).c_str());
+}
+
+void PutRecord(MIDIHDR& header, std::size_t at, DWORD delta, DWORD event) {
+  const DWORD record[3] = {delta, 0, event};
+  std::memcpy(header.lpData + at, record, sizeof record);
+}
+
+}  // namespace
+
+int ReadVarLen(std::span<const std::uint8_t> bytes, DWORD& value) {
+  value = 0;
+  for (int i = 0; i < 4 && i < static_cast<int>(bytes.size()); ++i) {
+    value = value << 7 | (bytes[static_cast<size_t>(i)] & 0x7F);
+    if (!(bytes[static_cast<size_t>(i)] & 0x80)) return i + 1;
+  }
+  return 0;
+}
+
+int WriteVarLen(std::vector<std::uint8_t>& out, DWORD value) {
+  int count = 1;
+  while (count < 4 && value >> (7 * count)) ++count;
+  for (int i = count - 1; i >= 0; --i)
+    out.push_back(static_cast<std::uint8_t>((value >> (7 * i) & 0x7F) | (i ? 0x80 : 0)));
+  return count;
+}
+
+cMidiFile::cMidiFile(std::string fileName) : m_fileName(std::move(fileName)) { LoadMidiFile(); }
+
+void cMidiFile::LoadMidiFile() {
+  platform::audio::FileError error;
+  auto bytes = platform::audio::ReadFileBytes(m_fileName, kMaxMidiFileBytes, error);
+  if (!bytes) {
+    static const std::string cannotOpen = Sjis("Create ファイルが開けません");
+    ReportLogEc("Midi %s %s", m_fileName.c_str(), error.reason.empty() ? cannotOpen.c_str() : error.reason.c_str());
+    return;
+  }
+  m_image = CheckMidiHeader(*bytes, m_fileName);
+}
+
+std::vector<std::uint8_t> cMidiFile::CheckMidiHeader(std::span<const std::uint8_t> file, const std::string& name) {
+  if (file.size() < 18 || std::memcmp(file.data(), "MThd", 4) != 0) {
+    LogInit(name, "標準MIDIでない(4)");
+    return {};
+  }
+  if (Be32(file.data() + 4) != 6) {
+    LogInit(name, "標準MIDIでない(6)");
+    return {};
+  }
+  const unsigned format = Be16(file.data() + 8);
+  if (format == 2) {
+    LogInit(name, "対応フォーマットが2でない");
+    return {};
+  }
+  if (format > 2) {
+    LogInit(name, "対応フォーマットが0または1でない");
+    return {};
+  }
+  if (std::memcmp(file.data() + 14, "MTrk", 4) != 0) {
+    LogInit(name, "標準MIDIでない(4)");
+    return {};
+  }
+  std::vector<ParsedEvent> events;
+  if (auto failure = ParseMidiTracks(file, events)) {
+    ReportLogEc("Midi %s Init offset %zu: %s", name.c_str(), failure->offset, failure->reason);
+    return {};
+  }
+  MergeMidiTracks(events);
+  return BuildMidiImage(file, events);
+}
+
+cMidiPlayer::cMidiPlayer(std::string fileName) : cMidiFile(std::move(fileName)) {
+  if (!m_image.empty()) Open();
+}
+
+cMidiPlayer::~cMidiPlayer() {
+  if (m_image.empty()) return;
+  {
+    std::lock_guard lock(m_mutex);
+    Check(midiOutReset(m_stream), "Reset");
+    for (MIDIHDR& header : m_headers) Check(midiOutUnprepareHeader(m_stream, &header, sizeof header), "Unprepare");
+    Check(midiStreamClose(m_stream), "Close");
+    m_stream = nullptr;  // callbacks still queued find no stream and do nothing
+  }
+  PostThreadMessage(m_threadId, WM_QUIT, 0, 0);
+  m_thread.join();
+}
+
+void cMidiPlayer::Open() {
+  m_nextBuffer = 0;
+  for (int i = 0; i < kBufferCount; ++i) {
+    m_buffers[i].assign(kBufferSize, 0);
+    m_headers[i].lpData = m_buffers[i].data();
+    m_headers[i].dwBufferLength = kBufferSize;
+    m_headers[i].dwUser = static_cast<DWORD_PTR>(i);
+  }
+  m_thread = std::thread([this] {
+    m_threadId = GetCurrentThreadId();
+    MidiThreadProc();
+  });
+  // The thread's queue exists once a post to it succeeds.
+  while (m_threadId == 0 || !PostThreadMessage(m_threadId, WM_APP, 0, 0)) Sleep(1);
+
+  std::lock_guard lock(m_mutex);
+  UINT device = MIDI_MAPPER;
+  Check(midiStreamOpen(&m_stream, &device, 1, m_threadId, 0, CALLBACK_THREAD), "Open");
+  if (std::string problem = platform::audio::TakeSynthProblem(); !problem.empty())
+    ReportLog("Midi: %s; music plays silently", problem.c_str());
+  MIDIPROPTIMEDIV timeDiv;
+  timeDiv.dwTimeDiv = static_cast<DWORD>(m_image[12] << 8 | m_image[13]);
+  Check(midiStreamProperty(m_stream, &timeDiv, MIDIPROP_SET | MIDIPROP_TIMEDIV), "Property");
+  m_readOffset = kMidiImageHeader;
+  m_state = kStopped;
+  QueueBuffer();
+}
+
+void cMidiPlayer::Play(int loop) {
+  std::lock_guard lock(m_mutex);
+  PlayLocked(loop);
+}
+
+void cMidiPlayer::Stop(int pause) {
+  std::lock_guard lock(m_mutex);
+  StopLocked(pause);
+}
+
+void cMidiPlayer::PlayLocked(int loop) {
+  if (m_image.empty()) return;
+  m_loop = loop;
+  if (m_state == kPlaying) return;
+  Check(midiStreamRestart(m_stream), "Restart");
+  const State previous = std::exchange(m_state, kPlaying);
+  if (previous != kPaused && m_readOffset < m_image.size()) QueueBuffer();
+}
+
+void cMidiPlayer::StopLocked(int pause) {
+  if (m_image.empty()) return;
+  if (!pause) {
+    Check(midiStreamStop(m_stream), "Stop");
+    m_state = kStopped;
+    m_readOffset = kMidiImageHeader;
+    QueueBuffer();
+  } else if (m_state == kPlaying) {
+    Check(midiStreamPause(m_stream), "Pause");
+    m_state = kPaused;
+  }
+}
+
+void cMidiPlayer::QueueBuffer() {
+  MIDIHDR& header = m_headers[m_nextBuffer];
+  if (m_readOffset >= m_image.size() || (header.dwFlags & MHDR_INQUEUE)) return;
+  m_readOffset += FillBuffer(m_readOffset, header);
+  Check(midiOutPrepareHeader(m_stream, &header, sizeof header), "Prepare");
+  Check(midiStreamOut(m_stream, &header, sizeof header), "Out");
+  m_nextBuffer = (m_nextBuffer + 1) % kBufferCount;
+}
+
+DWORD cMidiPlayer::FillBuffer(DWORD position, MIDIHDR& header) {
+  const std::size_t capacity = header.dwBufferLength;
+  std::memset(header.lpData, 0, capacity);
+  const std::span<const std::uint8_t> image = m_image;
+  std::size_t written = 0;
+  std::optional<std::size_t> lastRecord;
+  DWORD carriedDelta = 0;  // of events measured but not written
+  std::size_t at = position;
+  std::size_t resume = position;  // the first event the buffer does not hold
+  auto put = [&](DWORD delta, DWORD event, std::span<const std::uint8_t> message) {
+    const std::size_t size = kEventRecord + ((message.size() + 3) & ~std::size_t{3});
+    if (size > capacity - written) return false;
+    PutRecord(header, written, delta, event);
+    if (!message.empty()) std::memcpy(header.lpData + written + kEventRecord, message.data(), message.size());
+    lastRecord = written;
+    written += size;
+    return true;
+  };
+  bool songEnded = false;
+  while (at < image.size() && !songEnded) {
+    DWORD delta = 0;
+    const std::size_t statusAt = at + ReadVarLen(image.subspan(at), delta);
+    const std::uint8_t status = image[statusAt];
+    const std::size_t next = *DataEnd(image, statusAt + 1, image.size(), status);
+    delta += carriedDelta;
+    bool stored;
+    if (status == 0xF0 || status == 0xF7) {  // PutLongEvent: the status byte and the data
+      DWORD length = 0;
+      const std::size_t dataAt = statusAt + 1 + ReadVarLen(image.subspan(statusAt + 1), length);
+      std::vector<std::uint8_t> message = {status};
+      message.insert(message.end(), image.begin() + dataAt, image.begin() + dataAt + length);
+      stored = put(delta, MEVT_F_LONG | MEVT_LONGMSG << 24 | static_cast<DWORD>(message.size()), message);
+      if (!stored && written == 0) {  // larger than a whole buffer: passed over like a meta event
+        carriedDelta = delta;
+        at = next;
+        continue;
+      }
+    } else if (status == 0xFF && image[statusAt + 1] == 0x2F) {  // PutCallbackEvent: the song's end
+      stored = put(delta, MEVT_F_CALLBACK | kSongEndEvent, {});
+      if (stored) resume = next;
+      break;
+    } else if (status == 0xFF && image[statusAt + 1] == 0x51 && next - statusAt >= 6) {  // tempo
+      const DWORD tempo = static_cast<DWORD>(image[next - 3] << 16 | image[next - 2] << 8 | image[next - 1]);
+      stored = put(delta, MEVT_TEMPO << 24 | tempo, {});
+    } else if (status == 0xFF) {  // PutMetaEvent: measured, not sent; its time goes to the next event
+      carriedDelta = delta;
+      at = next;
+      continue;
+    } else {  // PutShortEvent
+      DWORD message = status;
+      for (std::size_t i = statusAt + 1, shift = 8; i < next; ++i, shift += 8) message |= DWORD{image[i]} << shift;
+      stored = put(delta, MEVT_F_SHORT | MEVT_SHORTMSG << 24 | message, {});
+    }
+    if (!stored) break;
+    carriedDelta = 0;
+    at = next;
+    resume = next;
+  }
+  if (lastRecord) {
+    DWORD event;
+    std::memcpy(&event, header.lpData + *lastRecord + 8, sizeof event);
+    event |= MEVT_F_CALLBACK;
+    std::memcpy(header.lpData + *lastRecord + 8, &event, sizeof event);
+  }
+  header.dwFlags = 0;
+  header.dwOffset = 0;
+  header.lpNext = nullptr;
+  header.reserved = 0;
+  header.dwBytesRecorded = static_cast<DWORD>(written);
+  return static_cast<DWORD>(resume - position);
+}
+
+void cMidiPlayer::MidiThreadProc() {
+  MSG msg;
+  while (GetMessage(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == MM_MOM_POSITIONCB) OnPositionCallback(reinterpret_cast<MIDIHDR*>(msg.lParam));
+  }
+}
+
+void cMidiPlayer::OnPositionCallback(MIDIHDR* header) {
+  std::lock_guard lock(m_mutex);
+  // A buffer queued again since its callback was posted (a stop rewound the
+  // song meanwhile) no longer holds the event that called.
+  if (!m_stream || (header->dwFlags & MHDR_INQUEUE)) return;
+  DWORD event;
+  std::memcpy(&event, header->lpData + header->dwOffset + 8, sizeof event);
+  if ((event & 0xFFFFFF) == kSongEndEvent) {
+    StopLocked(0);
+    if (m_loop) PlayLocked(1);
+  } else if (m_readOffset < m_image.size()) {
+    QueueBuffer();
+  }
+}
+
+void cMidiPlayer::Check(MMRESULT result, const char* what) const {
+  if (result != MMSYSERR_NOERROR) ReportLogEc("Midi %s %s %s", m_fileName.c_str(), what, GetErrorText(result).c_str());
+}
+
+std::string cMidiPlayer::GetErrorText(MMRESULT error) { return midiErrorText(error); }
