@@ -42,7 +42,7 @@ class AnswerScript {
     m_answers.clear();
     if (path.empty()) return;
     std::ifstream in(path);
-    if (!in) Diagnostic("answer script: cannot read " + Utf8ToCp932(path).value_or(path));
+    if (!in) Diagnostic("answer script: cannot read " + Utf8ToCp932Lossy(path));
     int lineNumber = 0;
     for (std::string line; std::getline(in, line);) {
       if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -1,12 +1,19 @@
 #include "platform/HostPath.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <mutex>
 #include <system_error>
-#include <vector>
+#include <unordered_map>
 
+#include "platform/Diagnostics.h"
+#include "platform/Harness.h"
 #include "platform/TextCodec.h"
 
 namespace platform {
 namespace {
+
+namespace fs = std::filesystem;
 
 std::vector<std::string> SplitComponents(std::string_view utf8) {
   std::vector<std::string> parts;
@@ -25,31 +32,82 @@ std::vector<std::string> SplitComponents(std::string_view utf8) {
 
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+std::string Folded(std::string_view text) {
+  std::string folded(text);
+  std::transform(folded.begin(), folded.end(), folded.begin(), FoldAscii);
+  return folded;
+}
+
+// Remembers which directory entry answered a name written in another case, so
+// that a path is not resolved by reading its folders again at every open.
+class ComponentCache {
+ public:
+  std::optional<std::string> Find(const std::string& key) {
+    std::lock_guard lock(m_mutex);
+    auto it = m_entries.find(key);
+    if (it == m_entries.end()) return std::nullopt;
+    return it->second;
   }
-  return true;
+  void Store(const std::string& key, const std::string& entry) {
+    std::lock_guard lock(m_mutex);
+    if (m_entries.size() >= kLimit) m_entries.clear();
+    m_entries[key] = entry;
+  }
+
+ private:
+  static constexpr size_t kLimit = 4096;
+  std::mutex m_mutex;
+  std::unordered_map<std::string, std::string> m_entries;
+};
+
+ComponentCache& Cache() {
+  static ComponentCache cache;
+  return cache;
 }
 
 // The directory entry of dir named like name, or name itself when none is.
-std::string ResolveComponent(const std::filesystem::path& dir, const std::string& name) {
+std::string ResolveComponent(const fs::path& dir, const std::string& name) {
   std::error_code ec;
-  if (std::filesystem::exists(dir / name, ec)) return name;
-  for (std::filesystem::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end; it.increment(ec)) {
+  if (fs::exists(dir / name, ec)) return name;
+  const fs::path folder = dir.empty() ? fs::path(".") : dir;
+  std::string key = folder.string() + '\0' + Folded(name);
+  if (auto cached = Cache().Find(key); cached && fs::exists(dir / *cached, ec)) return *cached;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     std::string entry = it->path().filename().string();
-    if (EqualsIgnoringCase(entry, name)) return entry;
+    if (!SameNameIgnoringCase(entry, name)) continue;
+    Cache().Store(key, entry);
+    return entry;
   }
   return name;
 }
 
+// A stored path reduced for comparison: decoded, '/' separators, folded case,
+// no leading "./".
+std::string ComparablePath(std::string_view stored) {
+  std::string text = Folded(Cp932ToUtf8(stored));
+  std::replace(text.begin(), text.end(), '\\', '/');
+  while (text.starts_with("./")) text.erase(0, 2);
+  return text;
+}
+
+bool OpenFailureInjected(std::string_view stored) {
+  const std::string& step = Harness().failStep;
+  constexpr std::string_view prefix = "file:";
+  if (!step.starts_with(prefix)) return false;
+  return ComparablePath(std::string_view(step).substr(prefix.size())) == ComparablePath(stored);
+}
+
 }  // namespace
 
-std::filesystem::path ToHostPath(std::string_view stored) {
+bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
+}
+
+fs::path ToHostPath(std::string_view stored) {
   std::vector<std::string> parts = SplitComponents(Cp932ToUtf8(stored));
-  std::filesystem::path result;
-  bool absolute = !parts.empty() && parts.front().empty() && parts.size() > 1;
+  fs::path result;
+  bool absolute = parts.size() > 1 && parts.front().empty();
   if (absolute) result = "/";
   for (size_t i = absolute ? 1 : 0; i < parts.size(); ++i) {
     const std::string& part = parts[i];
@@ -63,8 +121,29 @@ std::filesystem::path ToHostPath(std::string_view stored) {
   return result;
 }
 
-std::optional<std::string> FromHostPath(const std::filesystem::path& host) { return Utf8ToCp932(host.string()); }
+std::optional<std::string> FromHostPath(const fs::path& host) {
+  auto converted = Utf8ToCp932(host.string());
+  if (!converted) Diagnostic("path skipped: CP932 cannot hold the name " + Utf8ToCp932Lossy(host.string()));
+  return converted;
+}
 
-std::FILE* OpenFile(std::string_view stored, const char* mode) { return std::fopen(ToHostPath(stored).c_str(), mode); }
+std::vector<std::string> ListDirectory(std::string_view storedFolder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (fs::directory_iterator it(ToHostPath(storedFolder), ec), end; !ec && it != end; it.increment(ec)) {
+    if (auto name = FromHostPath(it->path().filename())) names.push_back(std::move(*name));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::FILE* OpenFile(std::string_view stored, const char* mode) {
+  if (OpenFailureInjected(stored)) {
+    Diagnostic("ZANDREL_FAIL: the open of " + std::string(stored) + " fails");
+    errno = ENOENT;
+    return nullptr;
+  }
+  return std::fopen(ToHostPath(stored).c_str(), mode);
+}
 
 }  // namespace platform

@@ -6,19 +6,30 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
 // Decodes CP932 first (a trail byte may be 0x5C), then takes both '\' and '/'
 // as separators and resolves every existing component without regard to
-// letter case. Components that do not exist are kept as written.
+// letter case (ASCII letters, as the names of the projects use them).
+// Components that do not exist are kept as written. Resolved components are
+// cached; a cached name is checked again before it is used.
 std::filesystem::path ToHostPath(std::string_view stored);
 
 // A host path as the program holds it: CP932 with the host's '/' separators.
-// Empty when CP932 cannot hold the name.
+// None, with a log line, when CP932 cannot hold the name.
 std::optional<std::string> FromHostPath(const std::filesystem::path& host);
 
-// fopen on a stored path.
+// The names in a stored folder as CP932, sorted; a name CP932 cannot hold is
+// skipped with a log line.
+std::vector<std::string> ListDirectory(std::string_view storedFolder);
+
+// Whether two host names (UTF-8) are the same name without regard to case.
+bool SameNameIgnoringCase(std::string_view a, std::string_view b);
+
+// fopen on a stored path. ZANDREL_FAIL=file:PATH makes the open of that
+// stored path fail (compared without regard to case and separator).
 std::FILE* OpenFile(std::string_view stored, const char* mode);
 
 }  // namespace platform

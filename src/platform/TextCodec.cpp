@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace platform {
@@ -16,8 +17,10 @@ class Converter {
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
 
-  // Converts the whole input; calls onInvalid for each byte it cannot take,
-  // which either supplies a replacement (true) or ends the conversion (false).
+  // Converts the whole input; calls onInvalid with the output and the rest of
+  // the input at each character it cannot take, which either supplies a
+  // replacement and returns how many input bytes to skip, or returns 0 to end
+  // the conversion.
   template <typename OnInvalid>
   bool Convert(std::string_view input, std::string& output, OnInvalid onInvalid) {
     if (m_cd == reinterpret_cast<iconv_t>(-1)) return false;
@@ -31,9 +34,11 @@ class Converter {
       size_t result = iconv(m_cd, &in, &inLeft, &out, &outLeft);
       output.append(buffer, out - buffer);
       if (result != static_cast<size_t>(-1) || errno == E2BIG) continue;
-      if (!onInvalid(output)) return false;
-      ++in;
-      --inLeft;
+      size_t skip = onInvalid(output, std::string_view(in, inLeft));
+      if (skip == 0) return false;
+      skip = std::min(skip, inLeft);
+      in += skip;
+      inLeft -= skip;
       iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
     }
     return true;
@@ -48,9 +53,9 @@ class Converter {
 std::string Cp932ToUtf8(std::string_view cp932) {
   thread_local Converter converter("UTF-8", "CP932");
   std::string result;
-  converter.Convert(cp932, result, [](std::string& out) {
+  converter.Convert(cp932, result, [](std::string& out, std::string_view) -> size_t {
     out += "\xEF\xBF\xBD";
-    return true;
+    return 1;
   });
   return result;
 }
@@ -58,7 +63,20 @@ std::string Cp932ToUtf8(std::string_view cp932) {
 std::optional<std::string> Utf8ToCp932(std::string_view utf8) {
   thread_local Converter converter("CP932", "UTF-8");
   std::string result;
-  if (!converter.Convert(utf8, result, [](std::string&) { return false; })) return std::nullopt;
+  if (!converter.Convert(utf8, result, [](std::string&, std::string_view) -> size_t { return 0; })) return std::nullopt;
+  return result;
+}
+
+std::string Utf8ToCp932Lossy(std::string_view utf8) {
+  thread_local Converter converter("CP932", "UTF-8");
+  std::string result;
+  converter.Convert(utf8, result, [](std::string& out, std::string_view rest) -> size_t {
+    out += '?';
+    // Skips the whole UTF-8 sequence: its lead byte and its continuation bytes.
+    size_t length = 1;
+    while (length < rest.size() && (static_cast<unsigned char>(rest[length]) & 0xC0) == 0x80) ++length;
+    return length;
+  });
   return result;
 }
 

@@ -10,5 +10,7 @@ namespace platform {
 std::string Cp932ToUtf8(std::string_view cp932);
 // Empty when some character has no CP932 form.
 std::optional<std::string> Utf8ToCp932(std::string_view utf8);
+// For log lines: a character without a CP932 form becomes "?".
+std::string Utf8ToCp932Lossy(std::string_view utf8);
 
 }  // namespace platform
