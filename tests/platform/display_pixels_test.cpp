@@ -110,11 +110,11 @@ TEST(DeviceTest, QuadCopiesKeyedTexelsAndBlendsPartialAlpha) {
   const Quad quad{0, 0, 4, 1, 0, 0, 4, 1, 0xFFFFFFFF};
   device.DrawQuads(sheet.get(), {&quad, 1});
   const auto& out = device.BackBuffer().Pixels();
-  EXPECT_EQ(out.Get(0, 0), 0xFFFF0000u);
-  EXPECT_EQ(out.Get(1, 0), 0xFF102030u);  // alpha 0 leaves the target
-  EXPECT_EQ(out.Get(2, 0), 0xFF00FF00u);
+  EXPECT_EQ(out.Get(0, 0), 0x00FF0000u);  // the unused byte of X8R8G8B8 stays 0
+  EXPECT_EQ(out.Get(1, 0), 0x00102030u);  // alpha 0 leaves the target
+  EXPECT_EQ(out.Get(2, 0), 0x0000FF00u);
   // (0xFF * 128 + 0x30 * 127 + 127) / 255 = 152; (0x10 * 127 + 127) / 255 = 8; (0x20 * 127 + 127) / 255 = 16
-  EXPECT_EQ(out.Get(3, 0), 0xFF081098u);
+  EXPECT_EQ(out.Get(3, 0), 0x00081098u);
 }
 
 TEST(DeviceTest, QuadSamplingRoundsAtPixelCentresAndMirrorsFromTheColumnBefore) {

@@ -72,7 +72,8 @@ constexpr std::uint32_t ToArgb(PixelFormat format, std::uint32_t pixel) {
 }
 
 // ARGB 8888 as a pixel of the format; channels narrow by truncation (the
-// low bits are dropped) and a 1-bit alpha is the top bit of the alpha byte.
+// low bits are dropped), a 1-bit alpha is the top bit of the alpha byte, and
+// the unused byte of X8R8G8B8 is 0, as in a 32-bit DIB.
 constexpr std::uint32_t FromArgb(PixelFormat format, std::uint32_t argb) {
   const std::uint32_t a = argb >> 24, r = (argb >> 16) & 0xFF, g = (argb >> 8) & 0xFF, b = argb & 0xFF;
   switch (format) {
@@ -85,7 +86,7 @@ constexpr std::uint32_t FromArgb(PixelFormat format, std::uint32_t argb) {
     case PixelFormat::R8G8B8:
       return argb & 0xFFFFFF;
     case PixelFormat::X8R8G8B8:
-      return 0xFF000000u | (argb & 0xFFFFFF);
+      return argb & 0xFFFFFF;
     case PixelFormat::A8R8G8B8:
       return argb;
   }
