@@ -82,6 +82,7 @@ class DrawTest : public ::testing::TestWithParam<Config> {
     DDSURFACEDATA* target = &BackBuffer;
     DDRedirectBackBuffer(&target);
     cSurfaceLock lock(target);
+    if (!lock.Pixels()) return std::vector<std::uint32_t>(64 * 48, 0xDEAD);
     std::span<const PALETTEENTRY> palette;
     if (lpDDPalette && nBpp == 8) palette = lpDDPalette->Entries();
     auto all = platform::display::ToXrgb(*lock.Pixels(), palette);

@@ -31,7 +31,9 @@ TEST_P(SceneTest, FadeOutStepsToBlackInTenCallsPerBackEnd) {
   DDFillSurface(&BackBuffer, 4);
   if (!D3D() && nBpp == 8) DDPalBlend(DispColorPalette, 0, 255, 256, 0, 0, 0, ColorPalette);
   EXPECT_FALSE(FadeOut());  // a new fade starts transparent again
-  if (D3D() || nBpp != 8) EXPECT_EQ(At(5, 5), kWhite);
+  if (D3D() || nBpp != 8) {
+    EXPECT_EQ(At(5, 5), kWhite);
+  }
   EXPECT_TRUE(FadeOut(true));  // bEnd completes at once
   EXPECT_EQ(At(5, 5), kBlack);
 }
@@ -94,12 +96,13 @@ TEST_P(SceneTest, SortedSpriteBatchDrawsUnregisteredFirstThenEachSheetInOrder) {
     DDBltStretch(&BackBuffer, 0, 0, 2, 1, a, 0, 0, 1, 1, 0);  // A1, over (0, 0) and (1, 0)
     DDBlt(&BackBuffer, 1, 0, 1, 1, x, 0, 0, 0);               // X1
     DDBlt(&BackBuffer, 2, 0, 1, 1, b, 0, 0, 0);               // B2
-    if (D3D()) EXPECT_EQ(At(0, 0), kBlack);                   // nothing drawn before the end of the batch
+    if (D3D()) {
+      EXPECT_EQ(At(0, 0), kBlack);  // nothing drawn before the end of the batch
+    }
     DDEndSpriteBatch();
-    if (D3D() && sort)
-      EXPECT_EQ(Row(0, 0, 3), (Pixels{kGreen, kRed, kGreen}));  // X1, A1, B1, B2
-    else
-      EXPECT_EQ(Row(0, 0, 3), (Pixels{kRed, kBlue, kGreen}));  // submission order
+    const Pixels sorted{kGreen, kRed, kGreen};    // X1, A1, B1, B2
+    const Pixels submitted{kRed, kBlue, kGreen};  // B1, A1, X1, B2
+    EXPECT_EQ(Row(0, 0, 3), D3D() && sort ? sorted : submitted);
   }
 }
 
