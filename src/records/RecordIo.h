@@ -47,6 +47,7 @@ class cRecordReader {
   std::size_t Offset() const { return m_offset; }
   std::size_t Remaining() const { return m_bytes.size() - m_offset; }
   std::size_t Size() const { return m_bytes.size(); }
+  const std::uint8_t* Data() const { return m_bytes.data(); }
   // The data version of the file, which decides what its records register.
   int Version() const { return m_version; }
   void SetVersion(int version) { m_version = version; }

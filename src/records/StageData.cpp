@@ -111,9 +111,7 @@ void cStageData::RegisterFields(int nVersion) {
 
 void cStageData::SetDefault() {
   ResetFields();
-  m_PlacedBlocks.clear();
-  m_PlacedCharas.clear();
-  m_PlacedItems.clear();
+  ClearDefinitions();
   m_PaletteBlocks.assign(1, cBlockDef());
   m_PaletteCharas.assign(1, cCharaDef());
   m_PaletteItems.assign(1, cItemDef());
@@ -305,6 +303,15 @@ void cStageData::CopySettings(const cStageData& other) {
   m_NameRecords = other.m_NameRecords;
   m_OutAreaRules = other.m_OutAreaRules;
   m_CounterSwitches = other.m_CounterSwitches;
+}
+
+void cStageData::ClearDefinitions() {
+  m_PlacedBlocks.clear();
+  m_PlacedCharas.clear();
+  m_PlacedItems.clear();
+  m_PaletteBlocks.clear();
+  m_PaletteCharas.clear();
+  m_PaletteItems.clear();
 }
 
 int cStageData::FindHero() const {

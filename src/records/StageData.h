@@ -45,6 +45,8 @@ class cStageData final : public cDataRecord {
   // Takes the settings of `other` (header, name, layers, name records, rules,
   // counter switches), leaving the definition lists alone.
   void CopySettings(const cStageData& other);
+  // Empties the six definition lists (palette and placed).
+  void ClearDefinitions();
   // Writes this stage in the stage-file layout without the version word, with
   // the settings of `settings` and the definitions of this stage.
   void SaveStageSnapshot(cRecordWriter& out, const cStageData& settings, const cLoadContext& ctx);
