@@ -87,7 +87,11 @@ TEST_F(LogTest, CheckedVectorEmptyAccessTouchesNothing) {
   v.VecAt(0) = 5;
   EXPECT_TRUE(v.empty());
   EXPECT_EQ(v.VecAt(0), 0);
-  EXPECT_EQ(probe.CloseRequests(), 2);
+  int& earlier = v.VecAt(1);
+  int& later = v.VecAt(2);
+  earlier = 9;  // an earlier stand-in stays valid (the same place, made afresh)
+  EXPECT_EQ(&earlier, &later);
+  EXPECT_EQ(probe.CloseRequests(), 4);
 }
 
 TEST_F(LogTest, CheckedListKeepsOneDefaultElement) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <list>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // Writes "err V[i] ( size , elementSize )" (or L for lists) to both logs and
@@ -40,10 +41,12 @@ class cCheckedVector : public std::vector<T> {
   [[gnu::noinline]] T& BadIndex(int index) {
     ReportBadIndex('V', index, static_cast<int>(this->size()), static_cast<int>(sizeof(T)));
     if (!this->empty()) return this->front();
-    // An empty vector has no element 0: hand back a fresh scratch element
-    // outside the vector, so nothing of the vector is touched.
-    thread_local std::unique_ptr<T> scratch;
-    scratch = std::make_unique<T>();
+    // An empty vector has no element 0: hand back a scratch element outside
+    // the vector, made afresh in the same place each time, so nothing of the
+    // vector is touched and a reference from an earlier bad access never
+    // dangles.
+    thread_local std::optional<T> scratch;
+    scratch.emplace();
     return *scratch;
   }
 };
