@@ -91,7 +91,7 @@ class cEdShot final : public cDataRecord {
   std::int8_t m_bMirrorOffsetX = 0;
   std::int8_t m_bMirrorOffsetY = 0;
   std::int16_t m_nShotGraphic = 0;
-  std::int8_t m_nDrawLayer = 0;  // kept and copied; the player does not read it
+  std::int8_t m_nDrawLayer = 0;  // the shot's Z order
   std::int8_t m_bHidden = 0;
   std::int8_t m_bUserFaction = 0;  // the shot takes the shooter's group
   std::int8_t m_nFaction = 0;

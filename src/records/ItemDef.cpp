@@ -12,14 +12,14 @@ using Item = cItemDef;
 const InheritTable<Item, kItemInheritGroups> ItemInheritTable = {
     CopyNameGroup<Item>,
     CopyAppearanceGroup<Item>,
-    [](Item& d, const Item& s) { d.m_nSetting10 = s.m_nSetting10; },
-    [](Item& d, const Item& s) { d.m_nSetting11 = s.m_nSetting11; },
+    [](Item& d, const Item& s) { d.m_nDrawOffsetX = s.m_nDrawOffsetX; },
+    [](Item& d, const Item& s) { d.m_nDrawOffsetY = s.m_nDrawOffsetY; },
     [](Item& d, const Item& s) {
       d.m_nGraphicSrc = s.m_nGraphicSrc;
       d.m_nGraphic = s.m_nGraphic;
       d.m_nGraphicCol = s.m_nGraphicCol;
     },
-    [](Item& d, const Item& s) { d.m_nSetting15 = s.m_nSetting15; },
+    [](Item& d, const Item& s) { d.m_nZ = s.m_nZ; },
     [](Item& d, const Item& s) { d.m_bHidden = s.m_bHidden; },
     [](Item& d, const Item& s) {
       d.m_bMark = s.m_bMark;
@@ -44,12 +44,12 @@ void cItemDef::RegisterFields(int nVersion) {
   AddField2(m_Inherit.nInheritIdx);
   AddField1(m_nCondMode);
   AddField1(m_bCondLatch);
-  AddField2(m_nSetting10);
-  AddField2(m_nSetting11);
+  AddField2(m_nDrawOffsetX);
+  AddField2(m_nDrawOffsetY);
   AddField2(m_nGraphic);
   AddField1(m_nGraphicSrc);
   AddField2(m_nGraphicCol);
-  AddField1(m_nSetting15);
+  AddField1(m_nZ);
   AddField1(m_bHidden);
   AddField1(m_bMark);
   AddField2(m_nMark);
@@ -70,7 +70,7 @@ void cItemDef::SetDefault() {
   m_nGraphicSrc = 2;
   m_bShowGraphic = 1;
   m_nSize = 1;
-  m_nSetting15 = 6;
+  m_nZ = 6;
 }
 
 void cItemDef::Load(cRecordReader& in, const cLoadContext& ctx) {

@@ -35,12 +35,13 @@ class cItemDef final : public cDataRecord {
   cCheckedVector<cCondition> m_vConditions;
   std::int8_t m_nCondMode = 0;
   std::int8_t m_bCondLatch = 0;
-  std::int16_t m_nSetting10 = 0;  // kept, inherited and copied; the player does not read it
-  std::int16_t m_nSetting11 = 0;  // kept, inherited and copied; the player does not read it
+  // Drawing offsets and Z order: kept, inherited and copied; stage play may draw by them.
+  std::int16_t m_nDrawOffsetX = 0;
+  std::int16_t m_nDrawOffsetY = 0;
   std::int16_t m_nGraphic = 0;
   std::int8_t m_nGraphicSrc = 0;  // sprite kind, 2 the item sheet
   std::int16_t m_nGraphicCol = 0;
-  std::int8_t m_nSetting15 = 0;  // kept, inherited and copied; the player does not read it
+  std::int8_t m_nZ = 0;
   std::int8_t m_bHidden = 0;
   std::int8_t m_bMark = 0;
   std::int16_t m_nMark = 0;
