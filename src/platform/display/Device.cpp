@@ -1,6 +1,7 @@
 #include "platform/display/Device.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace platform::display {
 namespace {
@@ -131,25 +132,59 @@ void Device::DrawQuad(const Texture* texture, const Quad& q) {
   int x = q.x, y = q.y, w = q.w, h = q.h;
   if (!ClipToArea(x, y, w, h, target.Width(), target.Height())) return;
   const PixelBuffer* source = texture ? &texture->Pixels() : nullptr;
+  // The texel column of every destination column, worked out once per quad.
+  thread_local std::vector<int> columns;
+  columns.resize(static_cast<std::size_t>(w));
+  for (int i = 0; i < w && source; ++i) {
+    const long long k = x + i - q.x;
+    columns[static_cast<std::size_t>(i)] = Wrap(q.sx + FloorDiv((2 * k + 1) * q.sw, 2LL * q.w), source->Width());
+  }
   const bool passThrough = source && PassesTexelThrough(m_stage, q.diffuse);
-  const int targetBytes = target.BytesPerPixel();
+  const bool fastPath = passThrough && source->Format() == PixelFormat::A8R8G8B8 && target.BytesPerPixel() == 4;
+  const DWORD storeMask = target.Format() == PixelFormat::X8R8G8B8 ? 0x00FFFFFFu : 0xFFFFFFFFu;
   for (int row = y; row < y + h; ++row) {
     const long long j = row - q.y;
     const int ty = source ? Wrap(q.sy + FloorDiv((2 * j + 1) * q.sh, 2LL * q.h), source->Height()) : 0;
-    std::uint8_t* out = target.Row(row) + x * targetBytes;
-    for (int col = x; col < x + w; ++col, out += targetBytes) {
-      DWORD texel = 0xFFFFFFFF;
-      if (source) {
-        const long long k = col - q.x;
-        const int tx = Wrap(q.sx + FloorDiv((2 * k + 1) * q.sw, 2LL * q.w), source->Width());
-        texel = ToArgb(source->Format(), source->Get(tx, ty));
+    if (fastPath)
+      DrawSpan32(source->Row(ty), target.Row(row) + x * 4, columns, storeMask);
+    else
+      DrawSpan(source, ty, target, row, x, columns, q.diffuse);
+  }
+}
+
+void Device::DrawSpan32(const std::uint8_t* texels, std::uint8_t* out, const std::vector<int>& columns,
+                        DWORD storeMask) {
+  for (int column : columns) {
+    DWORD texel;
+    std::memcpy(&texel, texels + column * 4, 4);
+    const DWORD alpha = texel >> 24;
+    if (alpha != 0) {
+      DWORD value = texel;
+      if (alpha != 255) {
+        DWORD dst;
+        std::memcpy(&dst, out, 4);
+        value = BlendOver(texel, storeMask == 0xFFFFFFFFu ? dst : dst | 0xFF000000u);
       }
-      const DWORD shaded = passThrough ? texel : ShadeTexel(m_stage, texel, q.diffuse, m_factor);
-      const DWORD alpha = shaded >> 24;
-      if (alpha == 0) continue;
+      value &= storeMask;
+      std::memcpy(out, &value, 4);
+    }
+    out += 4;
+  }
+}
+
+void Device::DrawSpan(const PixelBuffer* source, int ty, PixelBuffer& target, int row, int x,
+                      const std::vector<int>& columns, DWORD diffuse) {
+  const int targetBytes = target.BytesPerPixel();
+  std::uint8_t* out = target.Row(row) + x * targetBytes;
+  for (int column : columns) {
+    const DWORD texel = source ? ToArgb(source->Format(), source->Get(column, ty)) : 0xFFFFFFFF;
+    const DWORD shaded = ShadeTexel(m_stage, texel, diffuse, m_factor);
+    const DWORD alpha = shaded >> 24;
+    if (alpha != 0) {
       const DWORD dst = alpha == 255 ? 0 : ToArgb(target.Format(), PixelBuffer::ReadPixel(out, targetBytes));
       PixelBuffer::WritePixel(out, targetBytes, FromArgb(target.Format(), BlendOver(shaded, dst)));
     }
+    out += targetBytes;
   }
 }
 

@@ -12,23 +12,41 @@ bool Inside(const RECT& r, const PixelBuffer& buffer) {
 }
 
 template <int kBytes>
+void CopyRow(std::uint8_t* to, const std::uint8_t* from, int count, std::optional<std::uint32_t> key) {
+  if (!key) {
+    std::memcpy(to, from, static_cast<std::size_t>(count) * kBytes);
+    return;
+  }
+  // Without a branch per pixel: sprites alternate between kept and keyed pixels.
+  const std::uint32_t skip = *key;
+  for (int k = 0; k < count; ++k, to += kBytes, from += kBytes) {
+    const std::uint32_t pixel = PixelBuffer::ReadPixel(from, kBytes);
+    PixelBuffer::WritePixel(to, kBytes, pixel != skip ? pixel : PixelBuffer::ReadPixel(to, kBytes));
+  }
+}
+
+template <int kBytes>
+void StretchRow(std::uint8_t* to, const std::uint8_t* from, int count, int sourceCount,
+                std::optional<std::uint32_t> key) {
+  for (int k = 0; k < count; ++k, to += kBytes) {
+    const int sx = static_cast<int>(static_cast<long long>(k) * sourceCount / count);
+    const std::uint32_t pixel = PixelBuffer::ReadPixel(from + sx * kBytes, kBytes);
+    if (!key || pixel != *key) PixelBuffer::WritePixel(to, kBytes, pixel);
+  }
+}
+
+template <int kBytes>
 void CopyRows(PixelBuffer& dst, const RECT& d, const PixelBuffer& src, const RECT& s,
               std::optional<std::uint32_t> key) {
   const int w = d.Width(), h = d.Height(), sw = s.Width(), sh = s.Height();
-  const bool scaled = w != sw || h != sh;
   for (int row = 0; row < h; ++row) {
-    const int sy = s.top + (scaled ? static_cast<int>(static_cast<long long>(row) * sh / h) : row);
+    const int sy = s.top + static_cast<int>(static_cast<long long>(row) * sh / h);
     const std::uint8_t* from = src.Row(sy) + s.left * kBytes;
     std::uint8_t* to = dst.Row(d.top + row) + d.left * kBytes;
-    if (!scaled && !key) {
-      std::memcpy(to, from, static_cast<std::size_t>(w) * kBytes);
-      continue;
-    }
-    for (int k = 0; k < w; ++k, to += kBytes) {
-      const int sx = scaled ? static_cast<int>(static_cast<long long>(k) * sw / w) : k;
-      const std::uint32_t pixel = PixelBuffer::ReadPixel(from + sx * kBytes, kBytes);
-      if (!key || pixel != *key) PixelBuffer::WritePixel(to, kBytes, pixel);
-    }
+    if (w == sw)
+      CopyRow<kBytes>(to, from, w, key);
+    else
+      StretchRow<kBytes>(to, from, w, sw, key);
   }
 }
 
