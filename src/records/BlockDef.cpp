@@ -100,8 +100,6 @@ void cBlockDef::Validate(const cLoadContext& ctx) {
   ValidateInheritRef<cBlockDef>(m_Inherit, ctx);
   // An empty cell neither collides nor needs protecting.
   if (m_nChip == 0) {
-    ctx.NoteReset("hit kind", m_nHitKind, 0);
-    ctx.NoteReset("protected", m_bProtected, 0);
     m_nHitKind = 0;
     m_bProtected = 0;
   }

@@ -1,0 +1,9 @@
+// Stage files from anywhere: loading never crashes, hangs or allocates without
+// bound, and what loads saves back consistently.
+#include "FuzzRecords.h"
+#include "records/StageData.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzzrecords::LoadAndResave<cStageData>(data, size);
+  return 0;
+}

@@ -1,0 +1,97 @@
+// zdata: looks inside a project's record files.
+//   zdata show FILE        prints a stage file or the common palette as JSON
+//   zdata resave FILE OUT  loads it and saves it again
+// The load context comes from the project folder holding FILE, or the defaults
+// outside a project. Every value validation resets is told on standard error;
+// a damaged file prints its error line there and exits with 1.
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "RecordJson.h"
+#include "platform/HostPath.h"
+#include "platform/TextCodec.h"
+#include "records/StandaloneContext.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class FileKind { kStage, kCommonPalette, kUnknown };
+
+FileKind KindOf(const fs::path& file) {
+  std::string extension = file.extension().string();
+  if (extension.rfind(".stg4_", 0) == 0 || extension == ".stg4") return FileKind::kStage;
+  if (extension == ".cplt4") return FileKind::kCommonPalette;
+  return FileKind::kUnknown;
+}
+
+int Usage() {
+  std::cerr << "usage: zdata show FILE\n       zdata resave FILE OUT\n";
+  return 2;
+}
+
+struct Loaded {
+  std::unique_ptr<cStageData> stage;
+  std::unique_ptr<cPalette> palette;
+  cDataRecord& Record() { return stage ? static_cast<cDataRecord&>(*stage) : *palette; }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return Usage();
+  const std::string_view command = argv[1];
+  const fs::path file = argv[2];
+  if ((command == "show" && argc != 3) || (command == "resave" && argc != 4) ||
+      (command != "show" && command != "resave"))
+    return Usage();
+  const FileKind kind = KindOf(file);
+  if (kind == FileKind::kUnknown) {
+    std::cerr << file.string() << ": not a stage file or a common palette\n";
+    return 2;
+  }
+
+  SetRecordLogSink([](std::string_view line) { std::cerr << platform::Cp932ToUtf8(line) << '\n'; });
+  cStandaloneContext context;
+  if (auto root = cStandaloneContext::FindProjectRoot(file); root && !context.LoadProject(*root)) return 1;
+  context.Get().onReset = [](std::string_view field, long oldValue, long newValue) {
+    std::cerr << "reset " << field << ": " << oldValue << " -> " << newValue << '\n';
+  };
+
+  auto stored = platform::FromHostPath(fs::absolute(file));
+  if (!stored) {
+    std::cerr << file.string() << ": a name code page 932 cannot hold\n";
+    return 1;
+  }
+  Loaded loaded;
+  if (kind == FileKind::kStage)
+    loaded.stage = std::make_unique<cStageData>();
+  else
+    loaded.palette = std::make_unique<cPalette>();
+  if (!loaded.Record().LoadFromFile(*stored, context.Get())) {
+    // A damaged file has told its line through the log sink already.
+    if (fs::exists(file)) return 1;
+    std::cerr << file.string() << ": cannot be opened\n";
+    return 1;
+  }
+
+  if (command == "show") {
+    cJsonWriter json;
+    if (loaded.stage)
+      WriteStageJson(json, *loaded.stage);
+    else
+      WritePaletteJson(json, *loaded.palette);
+    std::cout << json.Result();
+    return 0;
+  }
+  auto out = platform::FromHostPath(fs::absolute(argv[3]));
+  if (!out || !loaded.Record().SaveToFile(*out, context.Get())) {
+    std::cerr << argv[3] << ": cannot be written\n";
+    return 1;
+  }
+  return 0;
+}
