@@ -85,3 +85,66 @@ inline std::string Bytes(std::initializer_list<int> values) {
 }
 
 }  // namespace audiotest
+
+#include <vorbis/vorbisenc.h>
+
+#include <cmath>
+
+namespace audiotest {
+
+// An Ogg Vorbis file of a 440 Hz tone at half scale, encoded here.
+inline std::string EncodeOgg(int rate, int channels, int frames) {
+  vorbis_info info;
+  vorbis_info_init(&info);
+  vorbis_encode_init_vbr(&info, channels, rate, 0.4f);
+  vorbis_comment comment;
+  vorbis_comment_init(&comment);
+  vorbis_dsp_state dsp;
+  vorbis_analysis_init(&dsp, &info);
+  vorbis_block block;
+  vorbis_block_init(&dsp, &block);
+  ogg_stream_state stream;
+  ogg_stream_init(&stream, 1);
+  std::string out;
+  ogg_page page;
+  auto append = [&] {
+    out.append(reinterpret_cast<char*>(page.header), static_cast<size_t>(page.header_len))
+        .append(reinterpret_cast<char*>(page.body), static_cast<size_t>(page.body_len));
+  };
+  ogg_packet header, commentHeader, codeHeader;
+  vorbis_analysis_headerout(&dsp, &comment, &header, &commentHeader, &codeHeader);
+  ogg_stream_packetin(&stream, &header);
+  ogg_stream_packetin(&stream, &commentHeader);
+  ogg_stream_packetin(&stream, &codeHeader);
+  while (ogg_stream_flush(&stream, &page)) append();
+  float** buffer = vorbis_analysis_buffer(&dsp, frames);
+  for (int i = 0; i < frames; ++i)
+    for (int c = 0; c < channels; ++c) buffer[c][i] = 0.5f * std::sin(2.0f * 3.14159265f * 440.0f * i / rate);
+  vorbis_analysis_wrote(&dsp, frames);
+  vorbis_analysis_wrote(&dsp, 0);
+  while (vorbis_analysis_blockout(&dsp, &block) == 1) {
+    vorbis_analysis(&block, nullptr);
+    vorbis_bitrate_addblock(&block);
+    ogg_packet packet;
+    while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
+      ogg_stream_packetin(&stream, &packet);
+      while (ogg_stream_pageout(&stream, &page)) append();
+    }
+  }
+  while (ogg_stream_flush(&stream, &page)) append();
+  ogg_stream_clear(&stream);
+  vorbis_block_clear(&block);
+  vorbis_dsp_clear(&dsp);
+  vorbis_comment_clear(&comment);
+  vorbis_info_clear(&info);
+  return out;
+}
+
+// The loudest sample of the left channel in [from, to) of rendered frames.
+inline int Loudest(const std::vector<std::int16_t>& left, size_t from, size_t to) {
+  int loudest = 0;
+  for (size_t i = from; i < to && i < left.size(); ++i) loudest = std::max(loudest, std::abs(int{left[i]}));
+  return loudest;
+}
+
+}  // namespace audiotest

@@ -61,6 +61,9 @@ class Resampler {
   void SetRate(int sourceRate);
   void Seek(std::int64_t frame) { m_position = static_cast<std::uint64_t>(frame) << 32; }
   std::int64_t Frame() const { return static_cast<std::int64_t>(m_position >> 32); }
+  // Moves the position back by whole frames, keeping its fraction (for
+  // samples that arrive block by block).
+  void Rebase(std::int64_t frames) { m_position -= static_cast<std::uint64_t>(frames) << 32; }
   // Adds up to `frames` frames times gain; returns the frames produced before
   // the samples ran out (looping wraps to the start instead).
   int MixInto(const PcmSamples& pcm, float* out, int frames, float gain, bool looping);

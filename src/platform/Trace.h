@@ -1,0 +1,12 @@
+#pragma once
+// The harness's trace (ZANDREL_TRACE=FILE): one line per event that a test
+// checks but no frame shows. Lines of every thread are appended whole, in the
+// order they were written; without the variable nothing is written.
+#include <string_view>
+
+namespace platform {
+
+bool TraceOn();
+void TraceLine(std::string_view line);
+
+}  // namespace platform
