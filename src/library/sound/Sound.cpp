@@ -5,6 +5,7 @@
 #include "library/util/Log.h"
 #include "library/util/Text.h"
 #include "platform/Harness.h"
+#include "platform/Trace.h"
 #include "platform/audio/AudioOutput.h"
 
 using platform::audio::SoundBuffer;
@@ -144,6 +145,10 @@ bool DS_DuplicateBuffer(std::unique_ptr<SoundBuffer>& slot, const SoundBuffer& s
 }
 
 void DS_Play(SOUNDDATA& sound, DWORD flags) {
+  if (platform::TraceOn()) {
+    const bool listed = ds.sounds && &sound >= ds.sounds->data() && &sound < ds.sounds->data() + ds.sounds->size();
+    platform::TraceLine("sound " + std::to_string(listed ? &sound - ds.sounds->data() : -1));
+  }
   SoundBuffer* copy = CopyOf(sound, sound.next);
   if (!copy) return;
   copy->Stop();

@@ -67,7 +67,9 @@ std::size_t Padded(DWORD length) { return (static_cast<std::size_t>(length) + 3)
 struct Streams {
   std::mutex mutex;
   std::vector<std::unique_ptr<MidiStream>> open;
-} streams;
+};
+// Never destroyed: a player held by a static may close its stream at exit.
+Streams& streams = *new Streams;
 
 // Runs an operation on an open stream with the set locked, so a stream
 // closed meanwhile by another thread is never touched.
@@ -259,6 +261,7 @@ int QueuedStreamBuffers(HMIDISTRM stream) {
 }  // namespace platform::audio
 
 using platform::audio::MidiStream;
+using platform::audio::streams;
 using platform::audio::WithStream;
 
 MMRESULT midiStreamOpen(HMIDISTRM* stream, UINT* deviceId, DWORD count, DWORD_PTR callback, DWORD_PTR, DWORD flags) {
@@ -267,7 +270,6 @@ MMRESULT midiStreamOpen(HMIDISTRM* stream, UINT* deviceId, DWORD count, DWORD_PT
   if (!deviceId || (*deviceId != MIDI_MAPPER && *deviceId != 0)) return MMSYSERR_BADDEVICEID;
   if (count != 1) return MMSYSERR_INVALPARAM;
   if (flags != CALLBACK_NULL && flags != CALLBACK_THREAD) return MMSYSERR_INVALFLAG;
-  auto& streams = platform::audio::streams;
   std::lock_guard lock(streams.mutex);
   if (!streams.open.empty()) return MMSYSERR_ALLOCATED;
   const DWORD thread = flags == CALLBACK_THREAD ? static_cast<DWORD>(callback) : 0;
@@ -317,7 +319,6 @@ MMRESULT midiStreamStop(HMIDISTRM stream) {
 MMRESULT midiOutReset(HMIDISTRM stream) { return midiStreamStop(stream); }
 
 MMRESULT midiStreamClose(HMIDISTRM stream) {
-  auto& streams = platform::audio::streams;
   std::lock_guard lock(streams.mutex);
   auto found = std::find_if(streams.open.begin(), streams.open.end(), [&](auto& s) { return s.get() == stream; });
   if (found == streams.open.end()) return MMSYSERR_INVALHANDLE;

@@ -27,7 +27,8 @@ void Mixer::Render(std::span<std::int16_t> interleaved) {
 }
 
 Mixer& TheMixer() {
-  static Mixer mixer;
+  // Never destroyed: sounds held by other statics detach from it at exit.
+  static Mixer& mixer = *new Mixer;
   return mixer;
 }
 
