@@ -84,8 +84,9 @@ TEST_F(BgmTest, OggFirstThenMidiForUnknownExtensions) {
   EXPECT_EQ(player.ChannelType(0), BGMTYPE_MID);
   RenderStereo(512);
   EXPECT_FALSE(synth->Events().empty()) << "the MIDI tune plays";
-  EXPECT_EQ(Trace(), "music play 0 loop 1 none\nmusic play 1 loop 1 ogg bgm\\Title.ogg\n"
-                     "music play 2 loop 0 mid bgm\\Stage.mid\n");
+  EXPECT_EQ(Trace(),
+            "music play 0 loop 1 none\nmusic play 1 loop 1 ogg bgm\\Title.ogg\n"
+            "music play 2 loop 0 mid bgm\\Stage.mid\n");
 }
 
 TEST_F(BgmTest, TheCurrentEntryRestartsOnlyWhenForced) {

@@ -170,7 +170,8 @@ TEST_F(MidiPlayerTest, BufferImageHoldsEventsWithTheirTimesAndCallsBackAtTheEnd)
   std::vector<char> data(cMidiPlayer::kBufferSize);
   header.lpData = data.data();
   header.dwBufferLength = cMidiPlayer::kBufferSize;
-  EXPECT_EQ(player->FillBuffer(kMidiImageHeader, header), player->Image().size() - kMidiImageHeader);
+  EXPECT_EQ(cMidiPlayer::FillBuffer(player->Image(), kMidiImageHeader, header),
+            player->Image().size() - kMidiImageHeader);
   const DWORD expected[] = {0,  0, 0x00643C90,
                             96, 0, 0x00003C80,
                             0,  0, MEVT_TEMPO << 24 | 250000,
@@ -197,12 +198,12 @@ TEST_F(MidiPlayerTest, EventsPassedOverKeepTheirTimeAcrossBufferEnds) {
     return value;
   };
   DWORD at = kMidiImageHeader;
-  at += player->FillBuffer(at, header);
+  at += cMidiPlayer::FillBuffer(player->Image(), at, header);
   EXPECT_EQ(header.dwBytesRecorded, cMidiPlayer::kBufferSize);
   EXPECT_EQ(record(0, 0), 8u) << "the SysEx too large for any buffer is passed over, its time kept";
   EXPECT_EQ(record(0, 2), 0x00013D90u);
   EXPECT_EQ(record(1999, 2), MEVT_F_CALLBACK | 0x00013C90);
-  at += player->FillBuffer(at, header);
+  at += cMidiPlayer::FillBuffer(player->Image(), at, header);
   EXPECT_EQ(record(0, 0), 0u);
   EXPECT_EQ(record(1, 0), 7u) << "the marker's time, on the note after it in the next buffer";
   EXPECT_EQ(record(1, 2), 0x00013E90u);

@@ -284,16 +284,15 @@ void cMidiPlayer::StopLocked(int pause) {
 void cMidiPlayer::QueueBuffer() {
   MIDIHDR& header = m_headers[m_nextBuffer];
   if (m_readOffset >= m_image.size() || (header.dwFlags & MHDR_INQUEUE)) return;
-  m_readOffset += FillBuffer(m_readOffset, header);
+  m_readOffset += FillBuffer(m_image, m_readOffset, header);
   Check(midiOutPrepareHeader(m_stream, &header, sizeof header), "Prepare");
   Check(midiStreamOut(m_stream, &header, sizeof header), "Out");
   m_nextBuffer = (m_nextBuffer + 1) % kBufferCount;
 }
 
-DWORD cMidiPlayer::FillBuffer(DWORD position, MIDIHDR& header) {
+DWORD cMidiPlayer::FillBuffer(std::span<const std::uint8_t> image, DWORD position, MIDIHDR& header) {
   const std::size_t capacity = header.dwBufferLength;
   std::memset(header.lpData, 0, capacity);
-  const std::span<const std::uint8_t> image = m_image;
   std::size_t written = 0;
   std::optional<std::size_t> lastRecord;
   DWORD carriedDelta = 0;  // of events measured but not written

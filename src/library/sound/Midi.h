@@ -58,9 +58,9 @@ class cMidiPlayer final : public cMidiFile {
   void Stop(int pause);
 
   HMIDISTRM Stream() const { return m_stream; }
-  // Fills a header from an image position; returns the image bytes consumed.
-  // Exposed for tests and the fuzz target.
-  DWORD FillBuffer(DWORD position, MIDIHDR& header);
+  // Fills a header from a position in a merged image; returns the image
+  // bytes consumed.
+  static DWORD FillBuffer(std::span<const std::uint8_t> image, DWORD position, MIDIHDR& header);
 
  private:
   enum State { kStopped = 0, kPlaying = 1, kPaused = 2 };

@@ -35,7 +35,7 @@ struct VoxObject::Decoder {
     auto* self = static_cast<Decoder*>(source);
     const std::size_t wanted = size * count, left = self->bytes.size() - self->at;
     const std::size_t taken = std::min(wanted, left);
-    std::memcpy(out, self->bytes.data() + self->at, taken);
+    if (taken != 0) std::memcpy(out, self->bytes.data() + self->at, taken);
     self->at += taken;
     return size ? taken / size : 0;
   }
