@@ -3,6 +3,7 @@
 
 #include "library/draw/Draw.h"
 #include "library/draw/DrawInternal.h"
+#include "library/util/FrameTiming.h"
 #include "library/util/Log.h"
 #include "library/util/MainWindow.h"
 #include "platform/Clock.h"
@@ -45,8 +46,6 @@ struct RectBatch {
   bool on = false;
   std::vector<RECTBATCHDATA> fills;
 } rects;
-
-std::function<bool(int, int, DDSURFACEDATA*)> frameRateLimiter;
 
 bool SameRun(const SPRITEBATCHDATA& a, const SPRITEBATCHDATA& b) {
   return a.lpTarget == b.lpTarget && a.lpSource == b.lpSource && a.bTransmit == b.bTransmit &&
@@ -176,15 +175,15 @@ void DDCopyVirBackBuffer(DDSURFACEDATA* dst, DDSURFACEDATA* src) {
   lpDTCon->bCopyingVirBackBuffer = 0;
 }
 
-void DDSetFrameRateLimiter(std::function<bool(int, int, DDSURFACEDATA*)> limiter) {
-  frameRateLimiter = std::move(limiter);
-}
-
 bool DDPresent(int nFps, int bDisplay, DDSURFACEDATA* fontSheet) {
   if (!lpDTCon) return true;
   if (lpDTCon->bVirBackBuffer) DDCopyVirBackBuffer(&BackBuffer, &VirBackBuffer);
-  if (!bVSync && frameRateLimiter)
-    while (!frameRateLimiter(nFps, bDisplay, fontSheet)) Sleep(1);
+  // The frame-rate display of the limiter draws with the bitmap-sheet text,
+  // which every caller leaves off (display flag 0, no sheet).
+  (void)bDisplay;
+  (void)fontSheet;
+  if (!bVSync)
+    while (!LimitFrameRate(static_cast<DWORD>(nFps))) Sleep(1);
   DDEndScene();
   if (lpDevice->Present() == D3DERR_DEVICELOST) return false;
   HandOverFrame(lpDevice->BackBuffer().Pixels(), {});

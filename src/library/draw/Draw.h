@@ -64,9 +64,9 @@ void DDAllocHolder(DDSURFACEDATA* sd);
 void DDGetMaskShifts(PIXELFORMATDATA& format);
 void DDSetDefaultRenderStates();
 bool DDSetDialogMode(int bOn);
-// The box itself is shown by the installed sink (the window layer's message box).
-bool DDMesBox(const char* text, const char* caption, UINT type);
-void DDSetMessageBoxSink(std::function<int(const char* text, const char* caption, UINT type)> sink);
+// A message box over a full-screen display: the button chosen, 0 when the
+// dialog mode cannot be entered (no box is shown then).
+int DDMesBox(std::string_view text, std::string_view caption, UINT type);
 
 // ---- Surfaces ----
 extern SURFACEDESCDATA SurfaceDesc[71];
@@ -173,9 +173,6 @@ void DDCopyVirBackBuffer(DDSURFACEDATA* dst, DDSURFACEDATA* src);
 bool DDPresent(int nFps, int bDisplay, DDSURFACEDATA* fontSheet);
 // DirectDraw: hands BackBuffer over as the frame shown (with the palette in 8-bit mode).
 bool DDPresentBackBuffer();
-// The Direct3D present paces frames through this when vertical sync is off
-// (the frame-timing service installs its rate limiter; none lets every frame through).
-void DDSetFrameRateLimiter(std::function<bool(int nFps, int bDisplay, DDSURFACEDATA* fontSheet)> limiter);
 
 // ---- Fades and palette animation ----
 bool DDFadeOut(PALETTEENTRY* out, int first, int last, int red, int green, int blue, double step,

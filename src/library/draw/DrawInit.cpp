@@ -3,8 +3,11 @@
 #include "library/draw/Draw.h"
 #include "library/draw/DrawInternal.h"
 #include "library/util/Log.h"
+#include "library/util/SystemReport.h"
 #include "library/util/Text.h"
+#include "platform/DisplayProbe.h"
 #include "platform/Harness.h"
+#include "platform/MessageBox.h"
 
 using platform::display::PixelFormat;
 
@@ -39,8 +42,6 @@ struct DDConOwner {
   std::unique_ptr<platform::display::DDPalette> palette;
 } owner;
 
-std::function<int(const char*, const char*, UINT)> messageBoxSink;
-
 constexpr PIXELFORMATDATA kA1R5G5B5{10, 5, 0, 15, 31, 31, 31, 1};
 constexpr PIXELFORMATDATA kA8R8G8B8{16, 8, 0, 24, 255, 255, 255, 255};
 constexpr PIXELFORMATDATA kR5G6B5{11, 5, 0, 16, 31, 63, 31, 0};
@@ -61,8 +62,11 @@ void ZeroScreenSurfaces() {
 }
 
 bool DDInitD3D(int width, int height, int bpp) {
-  // The platform's display probe reports a driver of DDI version 9, so the
-  // version test of the original always passes here.
+  if (const int ddi = GetDdiVersion(); ddi < 9) {
+    static const std::string kNoDirectX9 = Sjis("ビデオカードのドライバがDirectX9をサポートしていません！ %d");
+    ReportLogEc(kNoDirectX9.c_str(), ddi);
+    return false;
+  }
   owner.dtCon = std::make_unique<DTCON>();
   lpDTCon = owner.dtCon.get();
   DTCON& con = *lpDTCon;
@@ -148,6 +152,44 @@ int DDInitDirectDraw(int width, int height, int bpp) {
   return 0;
 }
 
+// The software device as the diagnostics describe a display adapter.
+platform::DisplayAdapter DescribeAdapter(const DTCON& con) {
+  platform::DisplayAdapter adapter;
+  adapter.maxTextureWidth = con.nMaxTextureWidth;
+  adapter.maxTextureHeight = con.nMaxTextureHeight;
+  adapter.capabilities = {"D3DCAPS3_ALPHA_FULLSCREEN_FLIP_OR_DISCARD"};
+  if (con.bPow2) adapter.capabilities.push_back("D3DPTEXTURECAPS_POW2");
+  if (con.bSquareOnly) adapter.capabilities.push_back("D3DPTEXTURECAPS_SQUAREONLY");
+  if (con.bDynamicTextures) adapter.capabilities.push_back("D3DCAPS2_DYNAMICTEXTURES");
+  for (auto [name, value] :
+       {std::pair{"MaxTextureWidth", con.nMaxTextureWidth}, std::pair{"MaxTextureHeight", con.nMaxTextureHeight}}) {
+    std::string line;
+    StrFormat(line, "\t%s %08x", name, static_cast<unsigned>(value));
+    adapter.capabilityDump.push_back(line);
+  }
+  // Surfaces and textures of the back-buffer format: render targets and
+  // dynamic textures exist, the rest of the hardware's usages do not.
+  static const char* const kUsages[] = {"AU", "DE", "DM", "DO", "DY", "NP", "PO", "RT", "RE", "SO", "WR"};
+  for (const char* usage : kUsages) {
+    const std::string name = usage;
+    const bool texture = name == "DY" || name == "RE" || name == "SO";
+    adapter.formatTable.push_back(name + "-SU" + Sjis(texture && name != "DY" ? "○ " : "× ") + name + "-TE" +
+                                  Sjis(texture ? "○ " : "× "));
+  }
+  return adapter;
+}
+
+platform::DisplayInfo DescribeDisplay() {
+  platform::DisplayInfo info;
+  info.backEnd = lpDTCon   ? platform::DisplayBackEnd::Direct3D
+                 : lpDDCon ? platform::DisplayBackEnd::DirectDraw
+                           : platform::DisplayBackEnd::None;
+  info.windowed = bWindowMode != 0;
+  info.bpp = nBpp;
+  if (lpDTCon) info.adapters = {DescribeAdapter(*lpDTCon)};
+  return info;
+}
+
 }  // namespace
 
 PixelFormat DirectDrawPixelFormat() {
@@ -210,6 +252,7 @@ bool DDInit(int direct3D, HWND hwnd, int width, int height, int bpp, int vsync, 
   }
   bDDInit = 1;
   bDDInitOnce = 1;
+  platform::SetDisplayProbe(DescribeDisplay);
   return true;
 }
 
@@ -288,15 +331,15 @@ bool DDSetDialogMode(int bOn) {
   return true;  // the boxes are drawn over the presented frame; no mode to switch
 }
 
-void DDSetMessageBoxSink(std::function<int(const char*, const char*, UINT)> sink) { messageBoxSink = std::move(sink); }
-
-bool DDMesBox(const char* text, const char* caption, UINT type) {
+int DDMesBox(std::string_view text, std::string_view caption, UINT type) {
   if (!DDSetDialogMode(1)) {
     static const std::string kFailed = Sjis("DDMesBox 失敗! %s, %s");
-    EcLogf(kFailed.c_str(), text, caption);
-    return false;
+    EcLogf(kFailed.c_str(), std::string(text).c_str(), std::string(caption).c_str());
+    return 0;
   }
-  if (messageBoxSink) messageBoxSink(text, caption, type);
+  // The button chosen is passed on: a question over a full-screen display
+  // must not read as answered OK.
+  const int answer = platform::ShowMessageBox(text, caption, type);
   DDSetDialogMode(0);
-  return true;
+  return answer;
 }

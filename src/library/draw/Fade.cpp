@@ -4,6 +4,7 @@
 
 #include "library/draw/Draw.h"
 #include "library/draw/DrawInternal.h"
+#include "library/util/Convert.h"
 #include "library/util/Log.h"
 #include "library/util/Text.h"
 
@@ -17,7 +18,7 @@ struct FadeAngles {
 constexpr double kDegreesToRadians = 0.017453292519943295;
 
 // The sine of the angle scaled to [0, scale], truncated toward zero.
-int FadeLevel(double angle, double scale) { return static_cast<int>(scale * std::sin(angle * kDegreesToRadians)); }
+int FadeLevel(double angle, double scale) { return DoubleToInt(scale * std::sin(angle * kDegreesToRadians)); }
 
 // Darkens the screen (or the virtual back buffer) by a black quad of alpha 255 - a.
 bool DrawFadeQuad(double angle) {

@@ -6,6 +6,7 @@
 #include "library/draw/DrawInternal.h"
 #include "library/util/Log.h"
 #include "library/util/MainWindow.h"
+#include "library/util/MesBox.h"
 #include "library/util/Text.h"
 
 using platform::display::Bitmap;
@@ -379,7 +380,10 @@ bool DDLoadSurfaces(DDSURFACEDATA* userSD, const int* indices, int count) {
     DDReleaseSurface(sd);  // a failed entry stays empty
     if (desc.bOptional) continue;
     static const std::string kLoadFailed = Sjis("%s の読み込みに失敗！");
-    ReportLogEc(kLoadFailed.c_str(), desc.szFileName.c_str());
+    if (desc.szFileName != "E")
+      ErrMesBoxf(kLoadFailed.c_str(), desc.szFileName.c_str());
+    else
+      ErrOutOfMemory();
     return false;
   }
   return true;

@@ -3,10 +3,13 @@
 #include <cstdarg>
 #include <string>
 
+#include "library/draw/Draw.h"
 #include "library/util/Log.h"
 #include "library/util/MainWindow.h"
 
 int MesBox(std::string_view text, std::string_view caption, UINT type) {
+  // Over a full-screen display the box goes through the drawing layer's dialog mode.
+  if (bDDInit && !bWindowMode) return DDMesBox(text, caption, type);
   return platform::ShowMessageBox(text, caption, type);
 }
 

@@ -23,6 +23,12 @@ std::unique_ptr<Presenter> Presenter::Open(SDL_Window* window, int width, int he
   return std::unique_ptr<Presenter>(new Presenter(renderer, texture));
 }
 
+Presenter::Presenter(SDL_Renderer* renderer, SDL_Texture* texture)
+    : m_renderer(renderer),
+      m_texture(texture),
+      m_turnTask(RegisterTurnTask([this] { ServeTurn(); })),
+      m_eventHandler(RegisterSdlEventHandler([this](const SDL_Event& event) { HandleEvent(event); })) {}
+
 Presenter::~Presenter() {
   SDL_DestroyTexture(m_texture);
   SDL_DestroyRenderer(m_renderer);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/MainThread.h"
 #include "platform/display/FrameHandOver.h"
 
 struct SDL_Window;
@@ -17,7 +18,9 @@ namespace platform::display {
 class Presenter {
  public:
   // A renderer and a width x height streaming texture on the window; null
-  // (with *why) when SDL refuses.
+  // (with *why) when SDL refuses. Main thread only. The presenter serves
+  // every turn of the main thread (ServiceTurn) and its window events for
+  // as long as it lives.
   static std::unique_ptr<Presenter> Open(SDL_Window* window, int width, int height, bool vsync, std::string* why);
   ~Presenter();
   Presenter(const Presenter&) = delete;
@@ -34,11 +37,13 @@ class Presenter {
   std::uint64_t ShownSerial() const { return m_frame.serial; }
 
  private:
-  Presenter(SDL_Renderer* renderer, SDL_Texture* texture) : m_renderer(renderer), m_texture(texture) {}
+  Presenter(SDL_Renderer* renderer, SDL_Texture* texture);
 
   SDL_Renderer* m_renderer;
   SDL_Texture* m_texture;
   ShownFrame m_frame;
+  TurnRegistration m_turnTask;
+  TurnRegistration m_eventHandler;
 };
 
 }  // namespace platform::display
