@@ -164,3 +164,53 @@ TEST(PaletteAnimationTest, BlendAndRotateWorkOnTheirRangeOnly) {
 
 }  // namespace
 }  // namespace drawtest
+
+namespace drawtest {
+namespace {
+
+using Pixels = std::vector<std::uint32_t>;
+
+class VirtualBackBufferTest : public DrawTest {};
+
+TEST_P(VirtualBackBufferTest, ScreenDrawingCollectsUntilPresentOrSwitchOff) {
+  DDFillSurface(&BackBuffer, 4);
+  DDSetVirBackBuffer(1);
+  DDFillSurface(&BackBuffer, 2);  // lands in the virtual back buffer
+  {
+    cSurfaceLock real(&VirBackBuffer);
+    EXPECT_EQ(platform::display::ToXrgb(*real.Pixels(), {})[0], kGreen);
+  }
+  EXPECT_EQ(lpDevice->BackBuffer().Pixels().Get(0, 0) & 0xFFFFFF,
+            platform::display::FromArgb(lpDevice->BackBuffer().Pixels().Format(), 0xFFFFFFFF));  // still white
+  EXPECT_TRUE(DDPresent(60, 0, nullptr));
+  platform::display::ShownFrame shown;
+  ASSERT_TRUE(platform::display::FrameHandOver::Instance().TakeNewer(shown));
+  EXPECT_EQ(shown.xrgb[0], kGreen);
+  DDFillSurface(&BackBuffer, 3);
+  DDSetVirBackBuffer(0);  // switching off copies what was drawn
+  EXPECT_EQ(At(0, 0), kBlue);
+  EXPECT_EQ(lpDTCon->lpTarget, &BackBuffer);
+}
+
+INSTANTIATE_TEST_SUITE_P(Direct3D, VirtualBackBufferTest, ::testing::Values(kConfigs[0], kConfigs[1]), ConfigName);
+
+class PalIndexTest : public DrawTest {};
+
+TEST_P(PalIndexTest, MapsHoldTheFirstEntryOfEachPixelColour) {
+  surfaces.emplace_back();
+  DDSURFACEDATA* sheet = &surfaces.back();
+  ASSERT_EQ(DDCreateSurfaceFromFile(sheet, "bmp\\Sheet24.bmp", 1, nBpp, 0, 0, 0, 1, 0, 0, 0), 0);
+  const std::vector<BYTE>& map = D3D() ? sheet->lpDT->lpPalIndex : sheet->lpDDS->lpPalIndex;
+  cSurfaceLock lock(sheet);
+  ASSERT_EQ(map.size(), static_cast<std::size_t>(2 * lock.m_nPitch));
+  // A keyed texel is transparent black: entry 0 in 16 bits, the black entry (6) in 32.
+  const BYTE keyed = !D3D() ? 0 : nBpp == 16 ? 0 : 6;
+  const std::vector<BYTE> expected = {1, keyed, 2, 3, keyed, 4, 6, keyed};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(map[static_cast<std::size_t>(i / 4 * lock.m_nPitch + i % 4)], expected[i]) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(WithoutPalette, PalIndexTest,
+                         ::testing::Values(kConfigs[0], kConfigs[1], kConfigs[3], kConfigs[4]), ConfigName);
+
+}  // namespace
+}  // namespace drawtest
