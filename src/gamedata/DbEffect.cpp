@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "gamedata/DbAnime.h"
+#include "records/EffectParams.h"
 
 cDbEffectFrame::cDbEffectFrame() { SetDefault(); }
 
@@ -63,18 +64,16 @@ void cDbEffectEntry::SetDefault() {
   m_nKind = 1;
 }
 
-// The defaults of the effect parameter descriptors for the parameters added
-// after version 510 (wave and circle coarseness).
 void cDbCharaEffect::Load(cRecordReader& in, const cLoadContext& ctx) {
   cDataRecord::Load(in, ctx);
-  static constexpr OldFileDefault table[] = {{4, 4, 2}, {5, 4, 2}, {10, 3, 2}};
-  ApplyOldFileDefaults(in.Version(), table);
+  static constexpr OldFileParam params[] = {{4, 4}, {5, 4}, {10, 3}};
+  ApplyOldFileDefaults(in.Version(), params, CharaEffectParam);
 }
 
 void cDbScrEffect::Load(cRecordReader& in, const cLoadContext& ctx) {
   cDataRecord::Load(in, ctx);
-  static constexpr OldFileDefault table[] = {{6, 4, 8}, {7, 4, 10}, {10, 3, 8}};
-  ApplyOldFileDefaults(in.Version(), table);
+  static constexpr OldFileParam params[] = {{6, 4}, {7, 4}, {10, 3}};
+  ApplyOldFileDefaults(in.Version(), params, ScrEffectParam);
 }
 
 void BuildEffectSequences(const cCheckedVector<cDbEffect>& effects, AnimeTable& table) {

@@ -53,17 +53,17 @@ class cDbEffectEntry : public cDataRecord {
   int m_nParam[EFFECT_PARAM_COUNT] = {};
 
  protected:
-  // Parameters that files up to version 510 did not carry take their defaults.
-  struct OldFileDefault {
+  // Parameters that files up to version 510 did not carry (the wave and circle
+  // coarseness) take the default of their descriptor.
+  struct OldFileParam {
     int nKind;
     int nParam;
-    int nValue;
   };
-  template <size_t N>
-  void ApplyOldFileDefaults(int version, const OldFileDefault (&table)[N]) {
+  template <size_t N, typename Descriptor>
+  void ApplyOldFileDefaults(int version, const OldFileParam (&params)[N], Descriptor descriptor) {
     if (version > 510) return;
-    for (const auto& fix : table)
-      if (m_nKind == fix.nKind) m_nParam[fix.nParam] = fix.nValue;
+    for (const auto& fix : params)
+      if (m_nKind == fix.nKind) m_nParam[fix.nParam] = descriptor(fix.nKind, fix.nParam).defaultValue;
   }
 };
 
