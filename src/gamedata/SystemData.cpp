@@ -82,6 +82,13 @@ void SetLabels(cCheckedVector<cMenuEntryData>& menu, const std::vector<std::stri
 
 }  // namespace
 
+cSystemData* SystemData = nullptr;
+
+const cSystemData& CurrentSystemData() {
+  static const cSystemData defaults;
+  return SystemData ? *SystemData : defaults;
+}
+
 cGaugeData::cGaugeData() { ResetFields(); }
 
 void cGaugeData::RegisterFields(int nVersion) {

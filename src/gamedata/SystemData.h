@@ -137,3 +137,8 @@ class cSystemData : public cDataRecord {
   void MigrateOldFile(int version);
   void PadLists();
 };
+
+// The project's system data, set by the application shell at start-up.
+extern cSystemData* SystemData;
+// SystemData, or the defaults where none is set (tools, tests).
+const cSystemData& CurrentSystemData();

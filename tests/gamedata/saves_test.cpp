@@ -1,0 +1,428 @@
+// Options, world map, rankings and saves: default files byte for byte from the
+// layout tables, old versions, and the operations on them.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "GameDataTestSupport.h"
+#include "gamedata/OptionData.h"
+#include "gamedata/Ranking.h"
+#include "gamedata/SaveSlots.h"
+#include "gamedata/WorldMap.h"
+#include "library/util/Text.h"
+#include "support/TempDir.h"
+
+using namespace gamedatatest;
+
+namespace {
+
+TEST(OptionDataTest, DefaultFileAndClampedValues) {
+  cOptionData options;
+  EXPECT_EQ(SavedRecord(options), ByteBuilder().I32(696).U32(4).I32(0).I32(1).I32(7).I32(0).U32(1).Str("aaa").Get());
+  options.m_RankingName.clear();
+  EXPECT_EQ(SavedRecord(options), ByteBuilder().I32(696).U32(4).I32(0).I32(1).I32(7).I32(0).U32(1).U32(1).Get());
+  Bytes wild = ByteBuilder().I32(696).U32(4).I32(99).I32(0).I32(-4).I32(7).U32(1).U32(1).Get();
+  ASSERT_TRUE(LoadRecord(options, wild));
+  EXPECT_EQ(options.m_nPaletteVariant, 23);
+  EXPECT_EQ(options.m_nVolume, 0);
+  EXPECT_EQ(options.m_nRankingMode, 3);
+  EXPECT_EQ(options.m_RankingName, "");
+}
+
+ByteBuilder& WorldStageBody(ByteBuilder& b, int version) {
+  b.U32(version > 208 ? 11 : 10);
+  for (int i = 0; i < (version > 208 ? 11 : 10); ++i) b.I32(i == 10 ? 500 : 0);
+  return b.U32(2).Str("").Str("stage.stg4");
+}
+
+TEST(WorldMapTest, DefaultFile) {
+  ByteBuilder b;
+  b.I32(696).U32(8).I32(20).I32(15).I32(32).I32(5).I32(9).I32(7).I32(16).I32(0).U32(2).Str(Sjis("ワールド")).Str("");
+  b.U32(10);
+  for (int i = 0; i < 10; ++i)
+    b.U32(3).I32(0).I32(i < 5).I32(i).U32(2).Str("").Str(Sjis(i < 5 ? "通行不可" : "通行可"));
+  b.U32(480).Append(Bytes(480 * 4, 0));
+  b.U32(0);
+  b.U32(1)
+      .U32(2)
+      .I32(0)
+      .I32(0)
+      .U32(1)
+      .Str(Sjis("デフォルト"))
+      .U32(1)
+      .U32(11)
+      .Append(Bytes(44, 0))
+      .U32(2)
+      .Str("")
+      .Str("");
+  cWorldMap map;
+  EXPECT_EQ(SavedRecord(map), b.Get());
+}
+
+Bytes WorldMapFile(int version, int width, int pitch, int shift, int startX, std::vector<int> worldXs) {
+  ByteBuilder b;
+  b.I32(version).U32(8).I32(width).I32(2).I32(pitch).I32(shift).I32(startX).I32(-1).I32(0).I32(0).U32(2).Str("m").Str(
+      "");
+  b.U32(1).U32(3).I32(0).I32(0).I32(0).U32(2).Str("").Str("");
+  b.U32(2 * pitch);
+  for (int i = 0; i < 2 * pitch; ++i) b.I32(i == 1 ? 7 : 0);
+  b.U32(worldXs.size());
+  for (int x : worldXs) {
+    b.U32(2).I32(x).I32(0).U32(1).Str("w").U32(1);
+    WorldStageBody(b, version);
+  }
+  return b.U32(0).Get();
+}
+
+TEST(WorldMapTest, LoadNormalisesAndChecksPitch) {
+  cWorldMap map;
+  ASSERT_TRUE(LoadRecord(map, WorldMapFile(208, 20, 32, 5, 25, {20, 19, 3})));
+  EXPECT_EQ(map.nMapStartX, 19);
+  EXPECT_EQ(map.nMapStartY, 0);
+  ASSERT_EQ(map.Worlds.size(), 2u);
+  EXPECT_EQ(map.Worlds[0].nWorldX, 19);
+  EXPECT_EQ(map.Worlds[0].StageList[0].nNeedTotal, 0);
+  EXPECT_EQ(map.Cells[1], 0);  // chip 7 does not exist
+  ASSERT_TRUE(LoadRecord(map, WorldMapFile(209, 20, 32, 5, 0, {1})));
+  EXPECT_EQ(map.Worlds[0].StageList[0].nNeedTotal, 500);
+  recordtest::LogCapture log;
+  EXPECT_FALSE(LoadRecord(map, WorldMapFile(696, 20, 16, 4, 0, {})));
+  EXPECT_FALSE(LoadRecord(map, WorldMapFile(696, 0, 1, 0, 0, {})));
+  EXPECT_EQ(log.Lines().size(), 2u);
+}
+
+TEST(WorldMapTest, SetSizeKeepsCells) {
+  const std::tuple<int, int, int> pitches[] = {{1, 1, 0}, {16, 16, 4}, {17, 32, 5}, {20, 32, 5}};
+  for (auto [width, pitch, shift] : pitches) {
+    int p = 0, s = 0;
+    CalcPitch(p, s, width);
+    EXPECT_EQ(p, pitch);
+    EXPECT_EQ(s, shift);
+  }
+  cWorldMap map;
+  for (int y = 0; y < 15; ++y)
+    for (int x = 0; x < 20; ++x) map.Cell(x, y) = x * 100 + y;
+  ASSERT_EQ(map.SetSize(33, 15), 1);
+  EXPECT_EQ(map.nPitch, 64);
+  EXPECT_EQ(map.Cell(19, 14), 1914);
+  EXPECT_EQ(map.Cell(32, 0), 0);
+  ASSERT_EQ(map.SetSize(10, 5), 1);
+  EXPECT_EQ(map.Cell(9, 4), 904);
+  EXPECT_EQ(map.Cells.size(), 5u * 16);
+  EXPECT_EQ(map.SetSize(0, 5), 0);
+  EXPECT_EQ(map.nMapWidth, 10);
+}
+
+TEST(RankingTest, DefaultFileAndOldFile) {
+  ByteBuilder b;
+  b.I32(696).U32(0).U32(0).U32(5);
+  for (int flag : {1, 1, 0, 1, 1}) {
+    b.U32(1).I32(flag).U32(0).U32(20);
+    for (int i = 0; i < 20; ++i) b.U32(2).I32(0).I32(0).U32(1).U32(1);
+  }
+  cRanking ranking;
+  EXPECT_EQ(SavedRecord(ranking), b.Get());
+
+  ByteBuilder old;
+  old.I32(180).U32(0).U32(0).U32(3);
+  for (int flag : {0, 0, 0}) old.U32(1).I32(flag).U32(0).U32(1).U32(2).I32(1).I32(77).U32(1).Str("abc");
+  ASSERT_TRUE(LoadRecord(ranking, old.Get()));
+  ASSERT_EQ(ranking.Tables.size(), 5u);
+  EXPECT_EQ(ranking.Tables[0].bHigherBetter, 0);
+  EXPECT_EQ(ranking.Tables[3].bHigherBetter, 1);
+  EXPECT_EQ(ranking.Tables[4].bHigherBetter, 1);
+  EXPECT_EQ(ranking.Tables[4].Entries.size(), 20u);
+  EXPECT_EQ(ranking.Tables[1].Entries[0].EntryName, "abc");
+  EXPECT_EQ(ranking.Tables[1].Entries.size(), 20u);
+}
+
+cRankingTable TableOf(int higherBetter, std::initializer_list<int> values) {
+  cRankingTable table;
+  table.bHigherBetter = higherBetter;
+  int i = 0;
+  for (int value : values) {
+    table.Entries[i].bValid = 1;
+    table.Entries[i++].nValue = value;
+  }
+  return table;
+}
+
+TEST(RankingTest, FindAndInsert) {
+  cRankingTable scores = TableOf(1, {500, 300, 300});
+  EXPECT_EQ(FindRankPosition(scores, 300), 3);
+  EXPECT_EQ(FindRankPosition(scores, 301), 1);
+  EXPECT_EQ(FindRankPosition(scores, 500), 1);
+  cRankingTable times = TableOf(0, {1234, 2000});
+  EXPECT_EQ(FindRankPosition(times, 1234), 1);
+  EXPECT_EQ(FindRankPosition(times, 1000), 0);
+
+  cRankingTable full = TableOf(1, {});
+  for (int i = 0; i < 20; ++i) InsertRanking(full, "n" + std::to_string(i), 100 - i);
+  EXPECT_EQ(full.Entries[19].nValue, 81);
+  EXPECT_EQ(FindRankPosition(full, 50), -1);
+  InsertRanking(full, "low", 50);
+  EXPECT_EQ(full.Entries[19].nValue, 81);
+  InsertRanking(full, "top", 1000);
+  EXPECT_EQ(full.Entries.size(), 20u);
+  EXPECT_EQ(full.Entries[0].EntryName, "top");
+  EXPECT_EQ(full.Entries[1].nValue, 100);
+  EXPECT_EQ(full.Entries[19].nValue, 82);  // the old 20th is gone
+}
+
+class FolderTest : public ::testing::Test {
+ protected:
+  testsupport::TempDir dir{true};
+  void SetUp() override {
+    for (const char* folder : {"user_data/story", "user_data/challenge", "user_data/free"})
+      std::filesystem::create_directories(dir / folder);
+  }
+};
+
+TEST_F(FolderTest, RankingsOfEveryGenreSaveAndLoad) {
+  std::string path;
+  EXPECT_EQ(GetRankingPath(path, 3, "area."), 0);
+  ASSERT_EQ(GetRankingPath(path, 1, "data\\stg4\\area."), 1);
+  EXPECT_EQ(path, "user_data\\challenge\\area.rkg");
+  cRanking ranking;
+  for (int genre = 0; genre < RANKING_GENRE_COUNT; ++genre) {
+    InsertRanking(ranking.Tables[genre], "aaa", 10 + genre);
+    InsertRanking(ranking.Tables[genre], "bbb", 20 + genre);
+  }
+  for (int mode = 0; mode < 3; ++mode) ASSERT_EQ(SaveRanking(ranking, mode, "area."), 1);
+  cRanking loaded;
+  ASSERT_EQ(LoadRanking(loaded, 2, "area."), 1);
+  for (int genre = 0; genre < RANKING_GENRE_COUNT; ++genre) {
+    bool lowerFirst = genre == 2;
+    EXPECT_EQ(loaded.Tables[genre].Entries[0].nValue, (lowerFirst ? 10 : 20) + genre);
+    EXPECT_EQ(loaded.Tables[genre].Entries[1].EntryName, lowerFirst ? "bbb" : "aaa");
+  }
+  EXPECT_EQ(LoadRanking(loaded, 0, "other."), 0);
+  EXPECT_EQ(loaded.Tables[0].Entries[0].bValid, 0);
+  EXPECT_EQ(SaveRanking(loaded, 3, "area."), 0);
+}
+
+TEST(SaveDataTest, DefaultFile) {
+  cSaveData save;
+  ByteBuilder b;
+  b.I32(696).U32(32);
+  for (int i = 0; i < 32; ++i) b.I32(i == 23 ? 1 : i == 24 ? -1 : 0);  // nChallengeOpen, nSaveSlot
+  b.U32(2).Str("").Str("aaa").Append(Bytes(16, 0));
+  b.U32(25).Append(Bytes(100, 0));
+  // The hero's character definition follows its body as its own class writes it.
+  cCharaDef chara;
+  Bytes charaBody = SavedRecord(chara);
+  charaBody.erase(charaBody.begin(), charaBody.begin() + 4);
+  b.U32(1).U32(5).Append(Bytes(20, 0)).U32(0).Append(charaBody);
+  b.U32(0).U32(40);
+  for (int i = 0; i < 40; ++i) b.U32(2).I32(0).I32(0).U32(0);
+  b.U32(1000).I32(1).Append(Bytes(999 * 4, 0)).U32(256).Append(Bytes(1024, 0));
+  EXPECT_EQ(SavedRecord(save), b.Get());
+  cSaveData loaded;
+  ASSERT_TRUE(LoadRecord(loaded, b.Get()));
+  EXPECT_EQ(SavedRecord(loaded), b.Get());
+}
+
+// A save of an old version: the fields that version registers, written in order.
+Bytes OldSave(int version, int fieldValue) {
+  cSaveData layout;
+  layout.RegisterFields(version);
+  ByteBuilder b;
+  b.I32(version).U32(layout.Fields().size());
+  for (size_t i = 0; i < layout.Fields().size(); ++i) b.I32(fieldValue);
+  b.U32(2).Str("st.").Str("xyz").Append(Bytes(16, 0));
+  if (version > 500) b.U32(25).Append(Bytes(100, 0));
+  b.U32(0).U32(0).U32(0).U32(0).U32(0);
+  return b.Get();
+}
+
+TEST(SaveDataTest, MigrationOfOldSaves) {
+  cSaveData save;
+  ASSERT_TRUE(LoadRecord(save, OldSave(165, 3)));
+  EXPECT_EQ(save.nBgmParam, 1);
+  EXPECT_EQ(save.nHpLeftTotal, 0);
+  EXPECT_EQ(save.bAutoSave, 0);
+  ASSERT_TRUE(LoadRecord(save, OldSave(189, 3)));
+  EXPECT_EQ(save.bReenter, 0);
+  EXPECT_EQ(save.nHpLeftTotal, 3);
+  ASSERT_TRUE(LoadRecord(save, OldSave(193, 3)));
+  EXPECT_EQ(save.nStageCursor, 0);
+  EXPECT_EQ(save.bReenter, 3);
+  EXPECT_EQ(save.nReturnX, 3);
+  EXPECT_EQ(save.CarrySwitch, cCheckedVector<int>(25, 1));
+  ASSERT_TRUE(LoadRecord(save, OldSave(501, 3)));
+  EXPECT_EQ(save.CarrySwitch, cCheckedVector<int>(25, 0));
+  save.nStartDir = 9;
+  ASSERT_TRUE(LoadRecord(save, OldSave(678, 4)));
+  EXPECT_EQ(save.bStartPos, 4);
+  EXPECT_EQ(save.nStartY, 4);
+  EXPECT_EQ(save.nStartDir, 9);
+  // Lists the program indexes are full length whatever the file held.
+  EXPECT_EQ(save.Switch.size(), 1000u);
+  EXPECT_EQ(save.GameValue.size(), 256u);
+  EXPECT_EQ(save.HeroStatus.size(), 1u);
+  EXPECT_EQ(save.ClearList.size(), 40u);
+  EXPECT_EQ(save.nChallengeOpen, 4);
+}
+
+TEST(SaveDataTest, NormaliseCutsChallengeRecords) {
+  cSaveData save;
+  save.ClearList.resize(45);
+  save.nChallengeOpen = 45;
+  save.nMapX = 20;
+  save.nMapY = -3;
+  save.NormalizeSaveData();
+  EXPECT_EQ(save.ClearList.size(), 40u);
+  EXPECT_EQ(save.nChallengeOpen, 40);
+  EXPECT_EQ(save.nMapX, 9);
+  EXPECT_EQ(save.nMapY, 7);
+}
+
+TEST(SaveDataTest, StageNamesAndScores) {
+  const std::pair<const char*, const char*> names[] = {{"area-1.stg4_696", "area."},
+                                                       {"area.stg4_696", "area."},
+                                                       {"stage-12.stg4_696", "stage."},
+                                                       {"a-1-2.x", "a."},
+                                                       {"plain", ""},
+                                                       {"", ""}};
+  cSaveData save;
+  for (auto [name, base] : names) {
+    save.SetStageFileName(name);
+    EXPECT_EQ(save.StageName, base) << name;
+  }
+  save.SetStageFileName("x-1.stg4");
+  EXPECT_EQ(save.bSeriesStart, 1);
+  save.UpdateStageScore("a.", 100);
+  save.UpdateStageScore("a.", 50);
+  save.UpdateStageScore("a.", 150);
+  save.UpdateStageScore("b.", 10);
+  EXPECT_EQ(save.GetStageScore("a."), 150);
+  EXPECT_EQ(save.GetStageScore("A."), 0);
+  EXPECT_EQ(save.nBestTotal, 160);
+
+  cWorldMap map;
+  map.Worlds.resize(1);
+  map.Worlds[0].StageList[0].StageFile = "a-1.stg4_696";
+  WorldMap = &map;
+  save.CalcTotalScore();
+  WorldMap = nullptr;
+  EXPECT_EQ(save.nBestTotal, 150);
+}
+
+TEST(SaveDataTest, StartStateGenresAndLaps) {
+  cSaveData save;
+  save.GameValue[3] = 7;
+  save.nLife = 4;
+  save.nScore = 100;
+  save.StoreStageStartState();
+  save.GameValue[3] = 9;
+  save.nLife = 2;
+  save.nScore = 300;
+  EXPECT_EQ(save.RestoreStageStartState(0, 0, false), 100);
+  EXPECT_EQ(save.GameValue[3], 7);
+  EXPECT_EQ(save.nLife, 2);
+  save.nLife = 1;
+  save.RestoreStageStartState(1, 0, false);
+  EXPECT_EQ(save.nLife, 4);
+
+  cSystemData system;
+  system.m_ModeRankings[0].m_Genres = {0, 1, 0, 1, 0};
+  SystemData = &system;
+  save.nRankGenre = 3;
+  save.SelectRankingGenre(0, 1);
+  EXPECT_EQ(save.nRankGenre, 1);
+  save.nRankGenre = 2;
+  save.SelectRankingGenre(0, 0);
+  EXPECT_EQ(save.nRankGenre, 3);
+  save.SelectRankingGenre(0, -1);
+  EXPECT_EQ(save.nRankGenre, 1);
+  system.m_ModeRankings[0].m_Genres = {0, 0, 0, 0, 0};
+  save.SelectRankingGenre(0, 1);
+  EXPECT_EQ(save.nRankGenre, 1);
+  save.CarrySwitch.assign(25, 1);
+  save.ResetCarryOnMiss();
+  EXPECT_EQ(save.CarrySwitch[11], 0);
+  EXPECT_EQ(save.CarrySwitch[10], 1);
+  SystemData = nullptr;
+
+  save.nMapX = 3;
+  save.EnterNextRound();
+  EXPECT_EQ(save.nLap, 1);
+  EXPECT_EQ(save.Switch[0], 0);
+  EXPECT_EQ(save.nMapX, 9);
+}
+
+TEST_F(FolderTest, StorySlotsSaveListAndLoad) {
+  std::string path;
+  GetStoryPath(path, 0);
+  EXPECT_EQ(path, "user_data\\story\\Story01.dat");
+  GetStoryPath(path, 98);
+  EXPECT_EQ(path, "user_data\\story\\Story99.dat");
+
+  SaveSlotVector slots(STORY_SLOT_COUNT);
+  SaveSlotList = &slots;
+  cSaveData save;
+  for (int slot : {0, 41, 98}) {
+    save.nScore = slot;
+    ASSERT_EQ(save.SaveStory(slot, {}), 1);
+    EXPECT_EQ(slots[slot].bUsed, 1);
+  }
+  SaveSlotList = nullptr;
+  SaveSlotVector scanned(STORY_SLOT_COUNT);
+  ScanStorySlots(scanned, {});
+  for (int i = 0; i < STORY_SLOT_COUNT; ++i) EXPECT_EQ(scanned[i].bUsed, i == 0 || i == 41 || i == 98) << i;
+  EXPECT_EQ(scanned[41].SaveTime.wYear, save.SaveTime.wYear);
+  cSaveData loaded;
+  ASSERT_EQ(loaded.LoadStory(41, {}), 1);
+  EXPECT_EQ(loaded.nScore, 41);
+  EXPECT_EQ(loaded.nLife, UNLIMITED_LIVES);  // story lives are unlimited by default
+  EXPECT_EQ(loaded.LoadStory(5, {}), 0);
+}
+
+TEST_F(FolderTest, LivesFollowTheModeSettingsOnLoad) {
+  cSystemData system;
+  system.m_UnlimitedLives[0] = 0;
+  system.m_InitialLives[0] = 3;
+  SystemData = &system;
+  cSaveData save;
+  save.nLife = save.nEntryLife = UNLIMITED_LIVES;
+  ASSERT_EQ(save.SaveStory(0, {}), 1);
+  cSaveData loaded;
+  ASSERT_EQ(loaded.LoadStory(0, {}), 1);
+  SystemData = nullptr;
+  EXPECT_EQ(loaded.nLife, 3);
+  EXPECT_EQ(loaded.nEntryLife, UNLIMITED_LIVES);
+}
+
+TEST_F(FolderTest, DamagedOrInterruptedSavesLeaveThePlayAndTheOldFile) {
+  cSaveData save;
+  save.nScore = 1;
+  ASSERT_EQ(save.SaveStory(2, {}), 1);
+  std::string before = dir.Read("user_data/story/Story03.dat");
+  // A write that stops part of the way (a file size limit below the save's size).
+  save.nScore = 2;
+  struct rlimit old {};
+  getrlimit(RLIMIT_FSIZE, &old);
+  auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old;
+  small.rlim_cur = 1000;
+  setrlimit(RLIMIT_FSIZE, &small);
+  int result = save.SaveStory(2, {});
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(dir.Read("user_data/story/Story03.dat"), before);
+
+  dir.Write("user_data/story/Story04.dat", before.substr(0, 200));
+  recordtest::LogCapture log;
+  cSaveData play;
+  play.nScore = 77;
+  EXPECT_EQ(play.LoadStory(3, {}), 0);
+  EXPECT_EQ(play.nScore, 77);
+  EXPECT_EQ(play.LoadChallenge({}), 0);
+  for (const auto& entry : std::filesystem::directory_iterator(dir / "user_data/story"))
+    EXPECT_EQ(entry.path().filename().string().rfind(".zandrel-tmp-", 0), std::string::npos);
+}
+
+}  // namespace
