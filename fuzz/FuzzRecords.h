@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "records/DataRecord.h"
 #include "records/StandaloneContext.h"
 
 namespace fuzzrecords {
