@@ -102,6 +102,8 @@ DWORD TransmitClearColour(const DDSURFACEDATA* target) {
 
 int DrawCopies(DDSURFACEDATA* dst, DDSURFACEDATA* src, std::span<const Quad> quads, int bTransmit, DWORD colorOp,
                DWORD alphaOp) {
+  // A batch flushed after a loss may name surfaces that have no texture now.
+  if (!src->lpDT || !src->lpDT->lpTexture || !dst->lpDT || !dst->lpDT->lpTexture) return 0;
   if (!DDBeginScene() || !DDSetRenderTarget(0, dst)) return 0;
   if (bTransmit == 0 && src->lpDT->bTransmit && (nBpp == 16 || nBpp == 32)) {
     for (const Quad& q : quads) {

@@ -51,14 +51,20 @@ DWORD ApplyOp(DWORD op, DWORD a, DWORD b, DWORD current, int firstShift, int las
   return out;
 }
 
-// True for the stage of a plain copy: texel colour and alpha pass unchanged.
-bool PassesTexelThrough(const TextureStage& s, DWORD diffuse) {
+// How a stage passes texels of a plain copy on: unchanged, unchanged but
+// opaque (alpha disabled with an opaque vertex colour), or not plainly.
+enum class TexelPassing { No, AsIs, Opaque };
+
+TexelPassing PlainCopy(const TextureStage& s, DWORD diffuse) {
   const bool colourIsTexel =
       (s.colorOp == D3DTOP_SELECTARG1 && s.colorArg1 == D3DTA_TEXTURE) ||
       (s.colorOp == D3DTOP_MODULATE && s.colorArg1 == D3DTA_TEXTURE && (diffuse & 0xFFFFFF) == 0xFFFFFF);
-  const bool alphaIsTexel = (s.alphaOp == D3DTOP_SELECTARG1 && s.alphaArg1 == D3DTA_TEXTURE) ||
-                            (s.alphaOp == D3DTOP_MODULATE && s.alphaArg1 == D3DTA_TEXTURE && diffuse >> 24 == 0xFF);
-  return colourIsTexel && alphaIsTexel;
+  if (!colourIsTexel) return TexelPassing::No;
+  if ((s.alphaOp == D3DTOP_SELECTARG1 && s.alphaArg1 == D3DTA_TEXTURE) ||
+      (s.alphaOp == D3DTOP_MODULATE && s.alphaArg1 == D3DTA_TEXTURE && diffuse >> 24 == 0xFF))
+    return TexelPassing::AsIs;
+  if (s.alphaOp == D3DTOP_DISABLE && diffuse >> 24 == 0xFF) return TexelPassing::Opaque;
+  return TexelPassing::No;
 }
 
 // floor(n / d) for d > 0.
@@ -139,24 +145,27 @@ void Device::DrawQuad(const Texture* texture, const Quad& q) {
     const long long k = x + i - q.x;
     columns[static_cast<std::size_t>(i)] = Wrap(q.sx + FloorDiv((2 * k + 1) * q.sw, 2LL * q.w), source->Width());
   }
-  const bool passThrough = source && PassesTexelThrough(m_stage, q.diffuse);
-  const bool fastPath = passThrough && source->Format() == PixelFormat::A8R8G8B8 && target.BytesPerPixel() == 4;
+  const TexelPassing passing = source ? PlainCopy(m_stage, q.diffuse) : TexelPassing::No;
+  const bool fastPath =
+      passing != TexelPassing::No && source->Format() == PixelFormat::A8R8G8B8 && target.BytesPerPixel() == 4;
+  const DWORD forcedAlpha = passing == TexelPassing::Opaque ? 0xFF000000u : 0;
   const DWORD storeMask = target.Format() == PixelFormat::X8R8G8B8 ? 0x00FFFFFFu : 0xFFFFFFFFu;
   for (int row = y; row < y + h; ++row) {
     const long long j = row - q.y;
     const int ty = source ? Wrap(q.sy + FloorDiv((2 * j + 1) * q.sh, 2LL * q.h), source->Height()) : 0;
     if (fastPath)
-      DrawSpan32(source->Row(ty), target.Row(row) + x * 4, columns, storeMask);
+      DrawSpan32(source->Row(ty), target.Row(row) + x * 4, columns, forcedAlpha, storeMask);
     else
       DrawSpan(source, ty, target, row, x, columns, q.diffuse);
   }
 }
 
 void Device::DrawSpan32(const std::uint8_t* texels, std::uint8_t* out, const std::vector<int>& columns,
-                        DWORD storeMask) {
+                        DWORD forcedAlpha, DWORD storeMask) {
   for (int column : columns) {
     DWORD texel;
     std::memcpy(&texel, texels + column * 4, 4);
+    texel |= forcedAlpha;
     const DWORD alpha = texel >> 24;
     if (alpha != 0) {
       DWORD value = texel;
