@@ -141,6 +141,107 @@ void PutRecord(MIDIHDR& header, std::size_t at, DWORD delta, DWORD event) {
   std::memcpy(header.lpData + at, record, sizeof record);
 }
 
+// One event of a merged image as the buffer filler reads it.
+struct ImageEvent {
+  DWORD delta;
+  std::uint8_t status;
+  std::span<const std::uint8_t> data;  // after the status byte
+  std::size_t next;
+};
+
+// The image is our own merge of a checked file: every event in it is whole.
+ImageEvent ReadImageEvent(std::span<const std::uint8_t> image, std::size_t at) {
+  ImageEvent event{};
+  const std::size_t statusAt = at + ReadVarLen(image.subspan(at), event.delta);
+  event.status = image[statusAt];
+  event.next = *DataEnd(image, statusAt + 1, image.size(), event.status);
+  event.data = image.subspan(statusAt + 1, event.next - statusAt - 1);
+  return event;
+}
+
+// The bytes after the variable length of a SysEx or meta event.
+std::span<const std::uint8_t> Payload(std::span<const std::uint8_t> data) {
+  DWORD length = 0;
+  return data.subspan(static_cast<std::size_t>(ReadVarLen(data, length)));
+}
+
+// Writes MIDIEVENT records into a stream buffer; each writer refuses a record
+// that does not fit in the rest of it.
+class BufferWriter {
+ public:
+  explicit BufferWriter(MIDIHDR& header) : m_header(header) { std::memset(header.lpData, 0, header.dwBufferLength); }
+  bool Empty() const { return m_written == 0; }
+
+  bool PutShortEvent(DWORD delta, DWORD event) { return Put(delta, event, {}); }
+  // The status byte and the data, padded to whole words.
+  bool PutLongEvent(DWORD delta, std::uint8_t status, std::span<const std::uint8_t> data) {
+    if (!Put(delta, MEVT_F_LONG | MEVT_LONGMSG << 24 | static_cast<DWORD>(data.size() + 1), {&status, 1})) return false;
+    if (!data.empty()) std::memcpy(m_header.lpData + m_last + kEventRecord + 1, data.data(), data.size());
+    return true;
+  }
+  bool PutCallbackEvent(DWORD delta) { return PutShortEvent(delta, MEVT_F_CALLBACK | kSongEndEvent); }
+
+  // The last record calls back; the header is ready for the stream.
+  void Finish() {
+    if (m_last != kNoRecord) {
+      DWORD event;
+      std::memcpy(&event, m_header.lpData + m_last + 8, sizeof event);
+      event |= MEVT_F_CALLBACK;
+      std::memcpy(m_header.lpData + m_last + 8, &event, sizeof event);
+    }
+    m_header.dwFlags = 0;
+    m_header.dwOffset = 0;
+    m_header.lpNext = nullptr;
+    m_header.reserved = 0;
+    m_header.dwBytesRecorded = static_cast<DWORD>(m_written);
+  }
+
+ private:
+  // Writes a record with room for its long message, if any, and the first
+  // bytes of that message.
+  bool Put(DWORD delta, DWORD event, std::span<const std::uint8_t> first) {
+    const std::size_t messageSize = event & MEVT_F_LONG ? event & 0xFFFFFF : 0;
+    const std::size_t size = kEventRecord + ((messageSize + 3) & ~std::size_t{3});
+    if (size > m_header.dwBufferLength - m_written) return false;
+    PutRecord(m_header, m_written, delta, event);
+    if (!first.empty()) std::memcpy(m_header.lpData + m_written + kEventRecord, first.data(), first.size());
+    m_last = m_written;
+    m_written += size;
+    return true;
+  }
+
+  static constexpr std::size_t kNoRecord = ~std::size_t{0};
+  MIDIHDR& m_header;
+  std::size_t m_written = 0;
+  std::size_t m_last = kNoRecord;
+};
+
+enum class Written { kStored, kFull, kPassedOver };
+
+Written StoredOrFull(bool stored) { return stored ? Written::kStored : Written::kFull; }
+
+Written WriteEvent(BufferWriter& writer, const ImageEvent& event, DWORD delta) {
+  const std::uint8_t status = event.status;
+  if (status == 0xF0 || status == 0xF7) {
+    if (writer.PutLongEvent(delta, status, Payload(event.data))) return Written::kStored;
+    // A message larger than a whole buffer can never be sent: it is passed over like a meta event.
+    return writer.Empty() ? Written::kPassedOver : Written::kFull;
+  }
+  if (status != 0xFF) {
+    DWORD message = status;
+    for (std::size_t i = 0; i < event.data.size(); ++i) message |= DWORD{event.data[i]} << (8 * (i + 1));
+    return StoredOrFull(writer.PutShortEvent(delta, MEVT_F_SHORT | MEVT_SHORTMSG << 24 | message));
+  }
+  const std::uint8_t type = event.data[0];
+  const auto payload = Payload(event.data.subspan(1));
+  if (type == 0x2F) return StoredOrFull(writer.PutCallbackEvent(delta));
+  if (type == 0x51 && payload.size() >= 3) {
+    const DWORD tempo = static_cast<DWORD>(payload[0] << 16 | payload[1] << 8 | payload[2]);
+    return StoredOrFull(writer.PutShortEvent(delta, MEVT_TEMPO << 24 | tempo));
+  }
+  return Written::kPassedOver;  // other meta events are measured, not sent
+}
+
 }  // namespace
 
 int ReadVarLen(std::span<const std::uint8_t> bytes, DWORD& value) {
@@ -291,73 +392,29 @@ void cMidiPlayer::QueueBuffer() {
 }
 
 DWORD cMidiPlayer::FillBuffer(std::span<const std::uint8_t> image, DWORD position, MIDIHDR& header) {
-  const std::size_t capacity = header.dwBufferLength;
-  std::memset(header.lpData, 0, capacity);
-  std::size_t written = 0;
-  std::optional<std::size_t> lastRecord;
-  DWORD carriedDelta = 0;  // of events measured but not written
+  BufferWriter writer(header);
+  DWORD carriedDelta = 0;  // of events passed over, for the next event written
   std::size_t at = position;
   std::size_t resume = position;  // the first event the buffer does not hold
-  auto put = [&](DWORD delta, DWORD event, std::span<const std::uint8_t> message) {
-    const std::size_t size = kEventRecord + ((message.size() + 3) & ~std::size_t{3});
-    if (size > capacity - written) return false;
-    PutRecord(header, written, delta, event);
-    if (!message.empty()) std::memcpy(header.lpData + written + kEventRecord, message.data(), message.size());
-    lastRecord = written;
-    written += size;
-    return true;
-  };
-  bool songEnded = false;
-  while (at < image.size() && !songEnded) {
-    DWORD delta = 0;
-    const std::size_t statusAt = at + ReadVarLen(image.subspan(at), delta);
-    const std::uint8_t status = image[statusAt];
-    const std::size_t next = *DataEnd(image, statusAt + 1, image.size(), status);
-    delta += carriedDelta;
-    bool stored;
-    if (status == 0xF0 || status == 0xF7) {  // PutLongEvent: the status byte and the data
-      DWORD length = 0;
-      const std::size_t dataAt = statusAt + 1 + ReadVarLen(image.subspan(statusAt + 1), length);
-      std::vector<std::uint8_t> message = {status};
-      message.insert(message.end(), image.begin() + dataAt, image.begin() + dataAt + length);
-      stored = put(delta, MEVT_F_LONG | MEVT_LONGMSG << 24 | static_cast<DWORD>(message.size()), message);
-      if (!stored && written == 0) {  // larger than a whole buffer: passed over like a meta event
+  bool full = false;
+  while (at < image.size() && !full) {
+    const ImageEvent event = ReadImageEvent(image, at);
+    const DWORD delta = event.delta + carriedDelta;
+    switch (WriteEvent(writer, event, delta)) {
+      case Written::kPassedOver:
         carriedDelta = delta;
-        at = next;
+        break;
+      case Written::kStored:
+        carriedDelta = 0;
+        resume = event.next;
+        break;
+      case Written::kFull:
+        full = true;
         continue;
-      }
-    } else if (status == 0xFF && image[statusAt + 1] == 0x2F) {  // PutCallbackEvent: the song's end
-      stored = put(delta, MEVT_F_CALLBACK | kSongEndEvent, {});
-      if (stored) resume = next;
-      break;
-    } else if (status == 0xFF && image[statusAt + 1] == 0x51 && next - statusAt >= 6) {  // tempo
-      const DWORD tempo = static_cast<DWORD>(image[next - 3] << 16 | image[next - 2] << 8 | image[next - 1]);
-      stored = put(delta, MEVT_TEMPO << 24 | tempo, {});
-    } else if (status == 0xFF) {  // PutMetaEvent: measured, not sent; its time goes to the next event
-      carriedDelta = delta;
-      at = next;
-      continue;
-    } else {  // PutShortEvent
-      DWORD message = status;
-      for (std::size_t i = statusAt + 1, shift = 8; i < next; ++i, shift += 8) message |= DWORD{image[i]} << shift;
-      stored = put(delta, MEVT_F_SHORT | MEVT_SHORTMSG << 24 | message, {});
     }
-    if (!stored) break;
-    carriedDelta = 0;
-    at = next;
-    resume = next;
+    at = event.next;
   }
-  if (lastRecord) {
-    DWORD event;
-    std::memcpy(&event, header.lpData + *lastRecord + 8, sizeof event);
-    event |= MEVT_F_CALLBACK;
-    std::memcpy(header.lpData + *lastRecord + 8, &event, sizeof event);
-  }
-  header.dwFlags = 0;
-  header.dwOffset = 0;
-  header.lpNext = nullptr;
-  header.reserved = 0;
-  header.dwBytesRecorded = static_cast<DWORD>(written);
+  writer.Finish();
   return static_cast<DWORD>(resume - position);
 }
 
