@@ -1,20 +1,39 @@
 #!/usr/bin/env bash
 # Builds and runs every test twice: with g++, then with clang under
-# AddressSanitizer and UndefinedBehaviorSanitizer, followed by the fuzz targets.
+# AddressSanitizer and UndefinedBehaviorSanitizer, followed by the fuzz targets
+# of that build within one total time budget.
+#   ZANDREL_JOBS          parallel jobs (default: all processors)
+#   ZANDREL_FUZZ_SECONDS  the fuzzing budget in seconds (default: 120)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 scripts/setup-deps.sh
 
-jobs=$(nproc)
+jobs=${ZANDREL_JOBS:-$(nproc)}
 fuzz_budget=${ZANDREL_FUZZ_SECONDS:-120}
+
+# Runs a command with its output in a log file; prints the log's tail when it fails.
+quietly() {
+  local log=$1
+  shift
+  if ! "$@" >"$log" 2>&1; then
+    tail -n 100 "$log"
+    echo "failed: $* (whole output in $log)"
+    return 1
+  fi
+}
 
 configure_and_test() {
   local dir=$1
   shift
-  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-  cmake --build "$dir" -j "$jobs"
-  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 600
+  mkdir -p "$dir"
+  quietly "$dir/configure.log" cmake -S . -B "$dir" -G Ninja "$@"
+  quietly "$dir/build.log" cmake --build "$dir" -j "$jobs"
+  # Only failures and the summary are shown.
+  local status=0
+  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 600 >"$dir/ctest.log" 2>&1 || status=$?
+  grep -Ev '^ *Start +[0-9]+:|Test +#[0-9]+: .* Passed' "$dir/ctest.log" || true
+  return $status
 }
 
 echo "== g++ build"
@@ -27,20 +46,25 @@ export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
 configure_and_test build/asan -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZANDREL_SANITIZE=ON -DZANDREL_FUZZ=ON -DZANDREL_BENCH=OFF
 
-echo "== fuzzing (${fuzz_budget}s in all)"
-mapfile -t targets < <(find build/asan/fuzz -maxdepth 1 -type f -name 'fuzz_*' -executable | sort)
-if [[ ${#targets[@]} -gt 0 ]]; then
+targets=()
+if [[ -d build/asan/fuzz ]]; then
+  mapfile -t targets < <(find build/asan/fuzz -maxdepth 1 -type f -name 'fuzz_*' -executable | sort)
+fi
+if [[ ${#targets[@]} -eq 0 ]]; then
+  echo "== no fuzz targets"
+else
   per_target=$((fuzz_budget / ${#targets[@]}))
   [[ $per_target -ge 1 ]] || per_target=1
+  echo "== fuzzing ${#targets[@]} targets, ${per_target}s each"
   for target in "${targets[@]}"; do
     name=$(basename "$target")
-    corpus=build/asan/fuzz-corpus/$name
-    mkdir -p "$corpus"
-    [[ -d fuzz/corpus/$name ]] && cp -r "fuzz/corpus/$name/." "$corpus/"
-    echo "-- $name (${per_target}s)"
-    (cd build/asan && "$root/$target" -max_total_time="$per_target" -timeout=10 -rss_limit_mb=2048 \
-      -print_final_stats=0 "$root/$corpus" 2>&1 | tail -n 3)
-    [[ ${PIPESTATUS[0]} -eq 0 ]] || exit 1
+    corpus=$root/build/asan/fuzz-corpus/$name
+    artifacts=$root/build/asan/fuzz-artifacts/$name/
+    mkdir -p "$corpus" "$artifacts"
+    if [[ -d fuzz/corpus/$name ]]; then cp -r "fuzz/corpus/$name/." "$corpus/"; fi
+    echo "-- $name"
+    (cd build/asan && quietly "$name.log" "$root/$target" -max_total_time="$per_target" -timeout=10 \
+      -rss_limit_mb=2048 -print_final_stats=0 -artifact_prefix="$artifacts" "$corpus")
   done
 fi
 echo "== all tests passed"

@@ -13,6 +13,7 @@
 namespace {
 
 std::atomic<bool> virtualActive{false};
+std::atomic<bool> pacingMoves{false};
 std::atomic<DWORD> virtualNow{0};
 
 // ZANDREL_FAST is applied before the clock is first read.
@@ -21,6 +22,7 @@ void ConfigureOnce() {
     if (platform::Harness().fastClock) {
       virtualNow.store(platform::kFastClockStart);
       virtualActive.store(true);
+      pacingMoves.store(true);
     }
     return true;
   }();
@@ -50,6 +52,11 @@ bool VirtualClockActive() {
   return virtualActive.load();
 }
 
+bool PacingMovesClock() {
+  ConfigureOnce();
+  return pacingMoves.load();
+}
+
 void WaitUntil(DWORD due) {
   if (VirtualClockActive()) {
     CancellationPoint();
@@ -59,17 +66,20 @@ void WaitUntil(DWORD due) {
   for (DWORD now = RealTimeMs(); !TimeReached(now, due); now = RealTimeMs()) Sleep(due - now);
 }
 
-InjectedClock::InjectedClock(DWORD start) {
+InjectedClock::InjectedClock(DWORD start, bool pacingMovesClock) {
   ConfigureOnce();
   m_wasVirtual = virtualActive.load();
+  m_wasPacing = pacingMoves.load();
   m_previous = virtualNow.load();
   virtualNow.store(start);
   virtualActive.store(true);
+  pacingMoves.store(pacingMovesClock);
 }
 
 InjectedClock::~InjectedClock() {
   virtualNow.store(m_previous);
   virtualActive.store(m_wasVirtual);
+  pacingMoves.store(m_wasPacing);
 }
 
 void InjectedClock::Set(DWORD now) { virtualNow.store(now); }

@@ -27,11 +27,16 @@ void WaitUntil(DWORD due);
 DWORD RealTimeMs();
 
 bool VirtualClockActive();
+// True on the virtual clock of ZANDREL_FAST: a frame gate or rate limiter that
+// is not yet due moves the clock to its due time and lets the frame through
+// at once, so no caller's wait loop ever sleeps for it.
+bool PacingMovesClock();
 
-// A virtual clock for the lifetime of the object (tests).
+// A virtual clock for the lifetime of the object (tests); with
+// pacingMovesClock it behaves as the clock of ZANDREL_FAST.
 class InjectedClock {
  public:
-  explicit InjectedClock(DWORD start);
+  explicit InjectedClock(DWORD start, bool pacingMovesClock = false);
   ~InjectedClock();
   InjectedClock(const InjectedClock&) = delete;
   InjectedClock& operator=(const InjectedClock&) = delete;
@@ -41,6 +46,7 @@ class InjectedClock {
 
  private:
   bool m_wasVirtual;
+  bool m_wasPacing;
   DWORD m_previous;
 };
 

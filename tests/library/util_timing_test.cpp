@@ -128,3 +128,23 @@ TEST(FrameTimingTest, StopwatchMeasuresOnRequest) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FrameTimingTest, FastClockPacingNeverWaits) {
+  platform::InjectedClock clock(1000, true);
+  FrameTiming timing;
+  std::vector<DWORD> gate, limiter;
+  for (int frame = 0; frame < 4; ++frame) {
+    EXPECT_TRUE(timing.CheckFrameTime(60));
+    gate.push_back(timeGetTime());
+  }
+  for (int frame = 0; frame < 4; ++frame) {
+    EXPECT_TRUE(timing.LimitFrameRate(60));
+    limiter.push_back(timeGetTime());
+  }
+  EXPECT_EQ(gate, (std::vector<DWORD>{1000, 1016, 1032, 1048}));
+  EXPECT_EQ(limiter, (std::vector<DWORD>{1048, 1065, 1082, 1098}));
+}
+
+}  // namespace

@@ -35,7 +35,8 @@ TEST(HarnessTest, ReadsEveryVariable) {
                          {"ZANDREL_TRACE", "trace.txt"},
                          {"ZANDREL_FAIL", "sound"},
                          {"XDG_RUNTIME_DIR", "/run/user/1"},
-                         {"ZANDREL_SHOW", "5"}});
+                         {"ZANDREL_SHOW", "5"},
+                         {"ZANDREL_SOUNDFONT", "gm.sf2"}});
   EXPECT_TRUE(settings.headless);
   EXPECT_EQ(settings.frameLimit, 120);
   EXPECT_TRUE(settings.fastClock);
@@ -48,6 +49,7 @@ TEST(HarnessTest, ReadsEveryVariable) {
   EXPECT_EQ(settings.failStep, "sound");
   EXPECT_EQ(settings.runtimeDir, "/run/user/1");
   EXPECT_EQ(settings.showCommand, 5);
+  EXPECT_EQ(settings.soundFont, "gm.sf2");
   EXPECT_EQ(Parse({{"ZANDREL_RUNTIME_DIR", "/r"}, {"XDG_RUNTIME_DIR", "/x"}}).runtimeDir, "/r");
 }
 

@@ -3,7 +3,10 @@
 // time, the frame divider, the frames-per-second counter, the frame gate that
 // paces the DirectDraw back end and the rate limiter that paces the Direct3D
 // back end. Every comparison of times is wrap-safe (the clock wraps after
-// 49.7 days). The state belongs to the thread that runs the frames.
+// 49.7 days). On the clock of ZANDREL_FAST the gate and the limiter move the
+// clock to their due time and never answer "not yet", so any wait loop around
+// them runs without sleeping. The state belongs to the thread that runs the
+// frames.
 #include <string>
 
 #include "platform/WinTypes.h"
@@ -81,3 +84,7 @@ int FrameCounter(int mode, DWORD n);
 DWORD CountFps(bool count);
 bool CheckFrameTime(DWORD fps);
 bool LimitFrameRate(DWORD fps, FpsDisplay* display = nullptr);
+// The waits of the frame driver and the present: on the real clock they sleep
+// until the due time (not in 1 ms polls).
+void WaitFrameTime(DWORD fps);
+void WaitFrameRate(DWORD fps, FpsDisplay* display = nullptr);
