@@ -1,6 +1,7 @@
 #include "library/sound/Sound.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "library/util/Log.h"
 #include "library/util/Text.h"
@@ -34,6 +35,15 @@ void EcLogFile(const std::string& format, const std::string& file) {
 SoundBuffer* CopyOf(SOUNDDATA& sound, int copy) {
   if (!ds.running || copy < 0 || copy >= static_cast<int>(sound.buffers.size())) return nullptr;
   return sound.buffers[static_cast<size_t>(copy)].get();
+}
+
+// The sound's index in the remembered sound table, -1 when it is not in it.
+long IndexInTable(const SOUNDDATA& sound) {
+  if (!ds.sounds) return -1;
+  const SOUNDDATA* first = ds.sounds->data();
+  const SOUNDDATA* end = first + ds.sounds->size();
+  const bool inside = std::greater_equal<>{}(&sound, first) && std::less<>{}(&sound, end);
+  return inside ? &sound - first : -1;
 }
 
 }  // namespace
@@ -145,10 +155,7 @@ bool DS_DuplicateBuffer(std::unique_ptr<SoundBuffer>& slot, const SoundBuffer& s
 }
 
 void DS_Play(SOUNDDATA& sound, DWORD flags) {
-  if (platform::TraceOn()) {
-    const bool listed = ds.sounds && &sound >= ds.sounds->data() && &sound < ds.sounds->data() + ds.sounds->size();
-    platform::TraceLine("sound " + std::to_string(listed ? &sound - ds.sounds->data() : -1));
-  }
+  if (platform::TraceOn()) platform::TraceLine("sound " + std::to_string(IndexInTable(sound)));
   SoundBuffer* copy = CopyOf(sound, sound.next);
   if (!copy) return;
   copy->Stop();

@@ -35,6 +35,10 @@ class MidiStream final : public MixSource {
   std::int64_t FramesFor(DWORD ticks);
   // Plays every event that is due now, finishing the buffers it empties.
   void PlayDueEvents();
+  // The bytes of the next whole event of a buffer, 0 when none is left.
+  std::size_t NextEventSize(const MIDIHDR& header) const;
+  void Dispatch(DWORD code, const char* parameters);
+  void MarkFrontDone();
   void FinishFront();
   void Post(UINT message, MIDIHDR* header);
 
@@ -178,19 +182,44 @@ void MidiStream::Post(UINT message, MIDIHDR* header) {
     PostThreadMessage(m_callbackThread, message, reinterpret_cast<WPARAM>(this), reinterpret_cast<LPARAM>(header));
 }
 
-void MidiStream::FinishFront() {
+void MidiStream::MarkFrontDone() {
   MIDIHDR* header = m_queue.front();
   m_queue.pop_front();
   m_offset = 0;
   header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+}
+
+void MidiStream::FinishFront() {
+  MIDIHDR* header = m_queue.front();
+  MarkFrontDone();
   Post(MM_MOM_DONE, header);
+}
+
+std::size_t MidiStream::NextEventSize(const MIDIHDR& header) const {
+  const std::size_t recorded = header.dwBytesRecorded;
+  if (recorded < kEventHeader || m_offset > recorded - kEventHeader) return 0;
+  const DWORD code = Read32(header.lpData + m_offset + 8);
+  const std::size_t message = code & MEVT_F_LONG ? Padded(code & 0xFFFFFF) : 0;
+  return message > recorded - m_offset - kEventHeader ? 0 : kEventHeader + message;
+}
+
+void MidiStream::Dispatch(DWORD code, const char* parameters) {
+  const DWORD type = code >> 24 & 0x3F;
+  if (code & MEVT_F_LONG) {
+    if (type == MEVT_LONGMSG)
+      m_synth->LongMessage({reinterpret_cast<const std::uint8_t*>(parameters), code & 0xFFFFFF});
+  } else if (type == MEVT_TEMPO) {
+    m_tempo = code & 0xFFFFFF;
+  } else if (type == MEVT_SHORTMSG) {
+    m_synth->ShortMessage(code & 0xFFFFFF);
+  }
 }
 
 void MidiStream::PlayDueEvents() {
   while (!m_queue.empty()) {
     MIDIHDR* header = m_queue.front();
-    const std::size_t recorded = header->dwBytesRecorded;
-    if (recorded < kEventHeader || m_offset > recorded - kEventHeader) {
+    const std::size_t size = NextEventSize(*header);
+    if (size == 0) {  // no whole event left in the buffer
       FinishFront();
       continue;
     }
@@ -202,31 +231,13 @@ void MidiStream::PlayDueEvents() {
     if (m_framesToEvent > 0) return;
     m_waiting = false;
     const DWORD code = Read32(event + 8);
-    std::size_t size = kEventHeader;
-    if (code & MEVT_F_LONG) {
-      const DWORD length = code & 0xFFFFFF;
-      if (Padded(length) > recorded - m_offset - kEventHeader) {  // a long event cut off by the buffer's end
-        FinishFront();
-        continue;
-      }
-      size += Padded(length);
-      if ((code >> 24 & 0x3F) == MEVT_LONGMSG)
-        m_synth->LongMessage({reinterpret_cast<const std::uint8_t*>(event + kEventHeader), length});
-    } else if ((code >> 24 & 0x3F) == MEVT_TEMPO) {
-      m_tempo = code & 0xFFFFFF;
-    } else if ((code >> 24 & 0x3F) == MEVT_SHORTMSG) {
-      m_synth->ShortMessage(code & 0xFFFFFF);
-    }
+    Dispatch(code, event + kEventHeader);
     const DWORD eventOffset = m_offset;
     m_offset += static_cast<DWORD>(size);
-    // The buffer is marked done before the callback goes out, so the callback
+    // The buffer is marked done before its callback goes out, so the callback
     // thread can refill it at once.
-    const bool last = recorded - m_offset < kEventHeader;
-    if (last) {
-      m_queue.pop_front();
-      m_offset = 0;
-      header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
-    }
+    const bool last = NextEventSize(*header) == 0;
+    if (last) MarkFrontDone();
     if (code & MEVT_F_CALLBACK) {
       header->dwOffset = eventOffset;
       Post(MM_MOM_POSITIONCB, header);
