@@ -21,7 +21,7 @@ class InkCounter final : public GlyphOutput {
     const auto& glyph = m_face.GetGlyph(character, platform::GlyphMode::Antialiased);
     ForEachGlyphPixel(glyph, x, y, kSize, kSize, [&](int px, int py, BYTE c) { m_pixels[py * kSize + px] = c; });
   }
-  void CopyAtlasCell(const cFastFont&, int, int, int, int) override {}
+  void CopyAtlasCell(cFastFont&, int, int, int, int) override {}
   void CopySymbolCell(int, int, int, int) override {}
 
  private:

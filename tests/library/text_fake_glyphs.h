@@ -3,6 +3,7 @@
 // character advances half the cell height, a double-byte one the full height,
 // and every glyph is a solid box one pixel inside its advance and cell.
 #include <map>
+#include <memory>
 #include <string>
 
 #include "platform/glyphs/GlyphSource.h"
@@ -39,4 +40,12 @@ class FakeGlyphFace final : public platform::GlyphFace {
  private:
   int m_height;
   std::map<std::pair<std::string, platform::GlyphMode>, platform::Glyph> m_glyphs;
+};
+
+// Opens FakeGlyphFaces of the asked height, whatever the name.
+class FakeGlyphSource final : public platform::GlyphSource {
+ public:
+  std::unique_ptr<platform::GlyphFace> OpenFace(std::string_view, int height, int) override {
+    return std::make_unique<FakeGlyphFace>(height);
+  }
 };

@@ -28,7 +28,7 @@ class Recorder final : public GlyphOutput {
   void DrawGlyph(cFastFont* atlas, int x, int y, std::string_view c) override {
     ops.push_back({atlas ? Op::AtlasGlyph : Op::Glyph, x, y, 0, 0, std::string(c)});
   }
-  void CopyAtlasCell(const cFastFont& atlas, int sx, int sy, int x, int y) override {
+  void CopyAtlasCell(cFastFont& atlas, int sx, int sy, int x, int y) override {
     ops.push_back({Op::Cell, x, y, sx, sy, atlas.Mode() == FastFontMode::SingleByte ? "half" : "full"});
   }
   void CopySymbolCell(int sx, int sy, int x, int y) override { ops.push_back({Op::Symbol, x, y, sx, sy, ""}); }

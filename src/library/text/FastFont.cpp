@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "library/draw/Draw.h"
 #include "library/text/SjisText.h"
 #include "library/util/Text.h"
 
@@ -19,6 +20,15 @@ cFastFont::cFastFont(FastFontMode mode, int cellWidth, int cellHeight, AtlasGrid
       nRows(std::max(grid.rows, 0)),
       nCapacity(nColumns * nRows) {
   m_glyphs.reserve(static_cast<size_t>(nCapacity));
+}
+
+cFastFont::~cFastFont() {
+  if (m_surface.lpDT || m_surface.lpDDS) DDReleaseSurface(&m_surface);
+}
+
+bool cFastFont::CreateSurface() {
+  if (nCapacity == 0) return false;
+  return DDCreateSurface(&m_surface, PixelWidth(), PixelHeight(), 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0);
 }
 
 int cFastFont::AddGlyph(std::string_view character) {

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "library/draw/DrawTypes.h"
 #include "platform/WinTypes.h"
 
 // One character of a glyph-list atlas and its cell.
@@ -34,6 +35,13 @@ constexpr AtlasGrid kHalfAtlasGrid{16, 16};
 class cFastFont {
  public:
   cFastFont(FastFontMode mode, int cellWidth, int cellHeight, AtlasGrid grid);
+  cFastFont(const cFastFont&) = delete;
+  cFastFont& operator=(const cFastFont&) = delete;
+  ~cFastFont();
+
+  // Makes the atlas surface: the grid's size, keyed, in video memory. False on failure.
+  bool CreateSurface();
+  DDSURFACEDATA& Surface() { return m_surface; }
 
   // 1 when added, 0 when the atlas is full (the list is then unchanged).
   int AddGlyph(std::string_view character);
@@ -62,6 +70,7 @@ class cFastFont {
   int nCapacity;
   int nGlyphCount = 0;
   std::vector<GLYPHDATA> m_glyphs;
+  DDSURFACEDATA m_surface;
 };
 
 // The 256 frequent full-width characters the double-byte atlas starts with, CP932.

@@ -15,7 +15,7 @@ class GlyphOutput {
   // raster target, or into the atlas surface when atlas is given.
   virtual void DrawGlyph(cFastFont* atlas, int x, int y, std::string_view character) = 0;
   // Copy the atlas cell at (sx, sy) to (x, y) of the sprite target.
-  virtual void CopyAtlasCell(const cFastFont& atlas, int sx, int sy, int x, int y) = 0;
+  virtual void CopyAtlasCell(cFastFont& atlas, int sx, int sy, int x, int y) = 0;
   // Copy the symbol sheet's cell at (sx, sy), keyed, to (x, y) of the destination.
   virtual void CopySymbolCell(int sx, int sy, int x, int y) = 0;
 };

@@ -1,0 +1,111 @@
+#pragma once
+// The drawing layer started in one configuration with the fonts' surfaces:
+// a window sheet, a symbol sheet whose cells have distinct colours, and a
+// palette whose text colour (241) and border colour (240) show exactly at every depth.
+#include <gtest/gtest.h>
+
+#include <span>
+#include <vector>
+
+#include "library/draw/Draw.h"
+#include "library/text/Font.h"
+#include "library/text_fake_glyphs.h"
+#include "library/util/Log.h"
+#include "platform/display/FrameHandOver.h"
+#include "support/BmpWriter.h"
+#include "support/TempDir.h"
+
+namespace texttest {
+
+struct Config {
+  const char* name;
+  int direct3D;
+  int bpp;
+};
+
+inline const Config kConfigs[] = {{"D3D16", 1, 16}, {"D3D32", 1, 32}, {"DD8", 0, 8}, {"DD16", 0, 16}, {"DD32", 0, 32}};
+inline std::string ConfigName(const ::testing::TestParamInfo<Config>& info) { return info.param.name; }
+
+constexpr std::uint32_t kMagenta = 0xFF00FF, kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF,
+                        kYellow = 0xFFFF00, kBlack = 0x000000, kCyan = 0x00FFFF;
+// Palette numbers.
+constexpr int kTransmit = 0, kRedNo = 1, kGreenNo = 2, kBlueNo = 3, kBlackNo = 6, kBorderNo = 240, kTextNo = 241;
+constexpr int kScreenW = 320, kScreenH = 240;
+
+inline std::vector<std::uint32_t> PaletteColours() {
+  std::vector<std::uint32_t> p(256, kCyan);
+  const std::uint32_t first[] = {kMagenta, kRed, kGreen, kBlue, kWhite, kYellow, kBlack};
+  std::copy(std::begin(first), std::end(first), p.begin());
+  p[kBorderNo] = kYellow;
+  p[kTextNo] = kWhite;
+  return p;
+}
+
+inline std::string PaletteBitmap() {
+  testbmp::Spec spec{16, 24, 8, false, false, PaletteColours(), std::vector<std::uint32_t>(16 * 24, 0)};
+  for (int i = 0; i < 256; ++i)
+    spec.pixels[static_cast<std::size_t>(8 + i / 16) * 16 + i % 16] = static_cast<std::uint32_t>(i);
+  return testbmp::Write(spec);
+}
+
+class FontTest : public ::testing::TestWithParam<Config> {
+ protected:
+  testsupport::TempDir dir{true};
+  FakeGlyphSource fakeGlyphs;
+  DDSURFACEDATA windowSheet;
+  DDSURFACEDATA symbolSheet;
+
+  void SetUp() override {
+    ASSERT_EQ(ReportInit("Report_Game.txt"), 1);
+    dir.Write("bmp/plt/Palette.bmp", PaletteBitmap());
+    platform::display::FrameHandOver::Instance().ResetForTesting();
+    const Config& c = GetParam();
+    ASSERT_TRUE(DDInit(c.direct3D, nullptr, kScreenW, kScreenH, c.bpp, 0, 1, 1, 60, 0, nullptr, nullptr, 0, 0));
+    ASSERT_TRUE(DDLoadPaletteFromFile(ColorPalette, "bmp\\plt\\Palette.bmp"));
+    std::copy(std::begin(ColorPalette), std::end(ColorPalette), DispColorPalette);
+    if (lpDDPalette) lpDDPalette->SetEntries(0, 256, DispColorPalette);
+    ASSERT_EQ(DDSetTransmit("bmp\\plt\\Palette.bmp"), 1);
+    SetFontGlyphSource(&fakeGlyphs);
+    ASSERT_TRUE(DDCreateSurface(&windowSheet, kScreenW, kScreenH, 0, 0, 0, 0, 0));
+    DDFillRect(&windowSheet, 0, 0, kScreenW, kScreenH, kBlueNo);
+    // Symbol cells a, b, c, ... are red, green, blue, red, ...
+    ASSERT_TRUE(DDCreateSurface(&symbolSheet, 26 * 16, 16, 1, 0, 0, 0, 0));
+    for (int k = 0; k < 26; ++k) DDFillRect(&symbolSheet, k * 16, 0, 16, 16, kRedNo + k % 3);
+    ClearScreen();
+  }
+  void TearDown() override {
+    for (Font& font : fonts) font.Release();
+    ReleaseDigitSurfaces(DigitSD, FONT_COUNT);
+    DDReleaseSurface(&windowSheet);
+    DDReleaseSurface(&symbolSheet);
+    SetFontGlyphSource(nullptr);
+    DDUnInit();
+  }
+
+  bool D3D() const { return GetParam().direct3D != 0; }
+
+  Font& MakeFont(int height, int pitch, int fast, bool symbols = false) {
+    Font& font = fonts.emplace_back();
+    EXPECT_EQ(font.Create("", 0, height, pitch, pitch, kTextNo, &windowSheet, 1, kBorderNo,
+                          symbols ? &symbolSheet : nullptr, fast),
+              1);
+    return font;
+  }
+
+  void ClearScreen() { DDFillRect(&BackBuffer, 0, 0, kScreenW, kScreenH, kBlackNo); }
+
+  // The pixels of a surface as 0xRRGGBB, row by row (the back buffer as it would be shown).
+  static std::vector<std::uint32_t> Pixels(DDSURFACEDATA* sd) {
+    if (sd == &BackBuffer) DDRedirectBackBuffer(&sd);
+    cSurfaceLock lock(sd);
+    std::span<const PALETTEENTRY> palette;
+    if (lpDDPalette && nBpp == 8) palette = lpDDPalette->Entries();
+    return platform::display::ToXrgb(*lock.Pixels(), palette);
+  }
+  std::vector<std::uint32_t> Screen() const { return Pixels(&BackBuffer); }
+  std::uint32_t At(int x, int y) const { return Screen()[static_cast<std::size_t>(y) * kScreenW + x]; }
+
+  std::list<Font> fonts;
+};
+
+}  // namespace texttest
