@@ -1,52 +1,30 @@
 #pragma once
-// The drawing layer started in one configuration with the fonts' surfaces:
-// a window sheet, a symbol sheet whose cells have distinct colours, and a
-// palette whose text colour (241) and border colour (240) show exactly at every depth.
+// The drawing layer started in one configuration (with the drawing tests'
+// palette, whose colours show exactly at every depth) and the fonts' surfaces:
+// a window sheet and a symbol sheet whose cells have distinct colours.
 #include <gtest/gtest.h>
 
 #include <span>
 #include <vector>
 
 #include "library/draw/Draw.h"
+#include "library/draw_fixture.h"
 #include "library/text/Font.h"
 #include "library/text_fake_glyphs.h"
 #include "library/util/Log.h"
 #include "platform/display/FrameHandOver.h"
-#include "support/BmpWriter.h"
 #include "support/TempDir.h"
 
 namespace texttest {
 
-struct Config {
-  const char* name;
-  int direct3D;
-  int bpp;
-};
+using drawtest::Config;
+using drawtest::ConfigName;
+using drawtest::kBlack, drawtest::kBlue, drawtest::kGreen, drawtest::kRed, drawtest::kWhite, drawtest::kYellow;
+using drawtest::kConfigs;
 
-inline const Config kConfigs[] = {{"D3D16", 1, 16}, {"D3D32", 1, 32}, {"DD8", 0, 8}, {"DD16", 0, 16}, {"DD32", 0, 32}};
-inline std::string ConfigName(const ::testing::TestParamInfo<Config>& info) { return info.param.name; }
-
-constexpr std::uint32_t kMagenta = 0xFF00FF, kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF,
-                        kYellow = 0xFFFF00, kBlack = 0x000000, kCyan = 0x00FFFF;
-// Palette numbers.
-constexpr int kTransmit = 0, kRedNo = 1, kGreenNo = 2, kBlueNo = 3, kBlackNo = 6, kBorderNo = 240, kTextNo = 241;
+// Palette numbers of the drawing tests' palette.
+constexpr int kRedNo = 1, kBlueNo = 3, kTextNo = 4, kBorderNo = 5, kBlackNo = 6;
 constexpr int kScreenW = 320, kScreenH = 240;
-
-inline std::vector<std::uint32_t> PaletteColours() {
-  std::vector<std::uint32_t> p(256, kCyan);
-  const std::uint32_t first[] = {kMagenta, kRed, kGreen, kBlue, kWhite, kYellow, kBlack};
-  std::copy(std::begin(first), std::end(first), p.begin());
-  p[kBorderNo] = kYellow;
-  p[kTextNo] = kWhite;
-  return p;
-}
-
-inline std::string PaletteBitmap() {
-  testbmp::Spec spec{16, 24, 8, false, false, PaletteColours(), std::vector<std::uint32_t>(16 * 24, 0)};
-  for (int i = 0; i < 256; ++i)
-    spec.pixels[static_cast<std::size_t>(8 + i / 16) * 16 + i % 16] = static_cast<std::uint32_t>(i);
-  return testbmp::Write(spec);
-}
 
 class FontTest : public ::testing::TestWithParam<Config> {
  protected:
@@ -57,7 +35,7 @@ class FontTest : public ::testing::TestWithParam<Config> {
 
   void SetUp() override {
     ASSERT_EQ(ReportInit("Report_Game.txt"), 1);
-    dir.Write("bmp/plt/Palette.bmp", PaletteBitmap());
+    dir.Write("bmp/plt/Palette.bmp", drawtest::PaletteBitmap());
     platform::display::FrameHandOver::Instance().ResetForTesting();
     const Config& c = GetParam();
     ASSERT_TRUE(DDInit(c.direct3D, nullptr, kScreenW, kScreenH, c.bpp, 0, 1, 1, 60, 0, nullptr, nullptr, 0, 0));
