@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "library/draw/Draw.h"
 #include "records/DefinitionGroups.h"
 #include "records/ItemDef.h"
 #include "records/RecordHooks.h"
@@ -114,4 +115,13 @@ BYTE GetBlockHit(MAPCELL& cell, int group) {
   if (!block.m_vConditions.empty() && !RecordHooks().CheckBlockAppear(cell)) return 0;
   if (block.m_nPassGroup == group) return 0;
   return static_cast<BYTE>(block.m_nHitKind);
+}
+
+void DrawBlock(const cBlockDef& block, DDSURFACEDATA* target, int x, int y) {
+  SPRITESOURCE source;
+  if (RecordHooks().SetSpriteSource(block.m_nGraphicSrc, block.m_nChip, block.m_nColumn, source) && source.lpSurface)
+    DDBlt(target, x, y, kBlockCellSize, kBlockCellSize, source.lpSurface, source.x, source.y, 1);
+  if (block.m_bOverlay != 1 || !lpUserSD) return;
+  const POINT mark = MarkCell(block.m_nOverlayMark);
+  DDBlt(target, x, y, kBlockCellSize, kBlockCellSize, &lpUserSD[kMarkSheetSurface], mark.x, mark.y, 1);
 }

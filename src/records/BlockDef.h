@@ -67,3 +67,16 @@ struct MAPCELL {
 
 // The collision kind of a map cell for an object of group `group`.
 BYTE GetBlockHit(MAPCELL& cell, int group);
+
+struct DDSURFACEDATA;
+// The user surface of the mark sheet ("bmp\Mark.bmp"); 15 marks a column.
+constexpr int kMarkSheetSurface = 43;
+constexpr int kMarksPerColumn = 15;
+constexpr int kBlockCellSize = 32;
+// The top-left pixel of a mark in the mark sheet.
+constexpr POINT MarkCell(int mark) {
+  return {(mark / kMarksPerColumn) * kBlockCellSize, (mark % kMarksPerColumn) * kBlockCellSize};
+}
+// Draws the block's chip at pixel (x, y) of `target` with the colour key, then
+// its overlay mark when it has one.
+void DrawBlock(const cBlockDef& block, DDSURFACEDATA* target, int x, int y);

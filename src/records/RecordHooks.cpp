@@ -7,6 +7,7 @@ namespace {
 class cDefaultHooks final : public cRecordHooks {
  public:
   bool CheckBlockAppear(MAPCELL& /*cell*/) override { return true; }
+  bool SetSpriteSource(int, int, int, SPRITESOURCE&) override { return false; }
 };
 
 cDefaultHooks defaultHooks;

@@ -2,6 +2,8 @@
 // the shot-sheet upgrade and the collision kind of a map cell.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "StageLayouts.h"
 #include "records/BlockDef.h"
 #include "records/ItemDef.h"
@@ -170,9 +172,14 @@ class FakeHooks final : public cRecordHooks {
  public:
   bool appears = true;
   int asked = 0;
+  std::vector<std::array<int, 3>> sources;
   bool CheckBlockAppear(MAPCELL&) override {
     ++asked;
     return appears;
+  }
+  bool SetSpriteSource(int kind, int cell, int column, SPRITESOURCE&) override {
+    sources.push_back({kind, cell, column});
+    return false;
   }
 };
 
@@ -203,6 +210,23 @@ TEST_F(BlockHit, StagePlayDecidesWhetherAConditionalBlockIsThere) {
   hooks.appears = true;
   EXPECT_EQ(GetBlockHit(cell, 0), kBlockHitDeadly);
   EXPECT_EQ(hooks.asked, 2);
+}
+
+TEST_F(BlockHit, DrawingAsksStagePlayForTheGraphicOfTheChip) {
+  cBlockDef block;
+  block.m_nGraphicSrc = SPRITEKIND_SPECIAL;
+  block.m_nChip = 21;
+  block.m_nColumn = 2;
+  DrawBlock(block, nullptr, 64, 96);
+  ASSERT_EQ(hooks.sources.size(), 1u);
+  EXPECT_EQ(hooks.sources[0], (std::array<int, 3>{SPRITEKIND_SPECIAL, 21, 2}));
+}
+
+TEST(BlockDraw, MarksAreCutFifteenToAColumn) {
+  EXPECT_EQ(MarkCell(17), (POINT{32, 64}));
+  EXPECT_EQ(MarkCell(0), (POINT{0, 0}));
+  EXPECT_EQ(MarkCell(14), (POINT{0, 448}));
+  EXPECT_EQ(MarkCell(15), (POINT{32, 0}));
 }
 
 }  // namespace
