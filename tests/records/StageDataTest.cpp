@@ -109,10 +109,10 @@ TEST(StageData, OldFilesMigrateToTheCurrentSettings) {
   parts.header["chara3h"] = 26;
   parts.header["row2"] = 5;
   parts.switches = {1, 0, 1};
-  parts.rules = {OutAreaRule(150, 1, 2), OutAreaRule(150, 0, 0), OutAreaRule(150, 0, 0), OutAreaRule(150, 1, 0),
-                 OutAreaRule(150, 1, 10)};
+  parts.rules = {OutAreaRule(140, 1, 2), OutAreaRule(140, 0, 0), OutAreaRule(140, 0, 0), OutAreaRule(140, 1, 0),
+                 OutAreaRule(140, 1, 10)};
   cStageData stage;
-  ASSERT_TRUE(LoadStage(stage, StageFile(150, parts)));
+  ASSERT_TRUE(LoadStage(stage, StageFile(140, parts)));
   EXPECT_EQ(stage.m_nReserved2, 5);
   EXPECT_EQ(stage.m_HeroBox[3].cx, 20);
   EXPECT_EQ(stage.m_HeroBox[3].cy, 30);
@@ -135,6 +135,27 @@ TEST(StageData, OldFilesMigrateToTheCurrentSettings) {
   EXPECT_EQ(stage.m_bSecondCaption, 0);
   EXPECT_EQ(stage.m_OutAreaRules[0].m_bSwitch, (std::array<int, 4>{1, 1, 1, 1}));
   EXPECT_EQ(stage.m_OutAreaRules[0].m_nMargin, (std::array<int, 4>{2, 2, 2, 2}));
+}
+
+TEST(StageData, BackgroundLayersOfVersions60And61DropWhatNoMemberKeeps) {
+  StageParts parts;
+  parts.layers = {Body(kBgLayerLayout, 60, {{"fill", 1}, {"fillColor", 40}, {"oldFactors", 12345}}, {"old.bmp"})};
+  cStageData stage;
+  ASSERT_TRUE(LoadStage(stage, StageFile(60, parts)));
+  ASSERT_EQ(stage.m_BgLayers.size(), 1u);
+  const cBgLayer& old = stage.m_BgLayers[0];
+  EXPECT_EQ(old.m_bShow, 1);
+  EXPECT_EQ(old.m_nFillColor, 40);
+  EXPECT_EQ(old.m_dFactorX, 0.1);
+  EXPECT_EQ(old.m_strPicture, "old.bmp");
+
+  parts.layers = {Body(kBgLayerLayout, 61, {{"factorX", 0.5}, {"autoY", 1}, {"v61Offsets", 777}}, {"b.bmp"})};
+  ASSERT_TRUE(LoadStage(stage, StageFile(61, parts)));
+  const cBgLayer& layer = stage.m_BgLayers[0];
+  EXPECT_EQ(layer.m_dFactorX, 0.5);
+  EXPECT_EQ(layer.m_bAutoY, 1);
+  EXPECT_EQ(layer.m_dOffsetX, 0.0);
+  EXPECT_EQ(layer.m_strPicture, "b.bmp");
 }
 
 TEST(StageData, RulesOfFilesBelow125TakeDefaultsNotThePreviousStage) {
