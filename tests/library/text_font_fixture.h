@@ -28,6 +28,8 @@ constexpr int kScreenW = 320, kScreenH = 240;
 
 class FontTest : public ::testing::TestWithParam<Config> {
  protected:
+  int screenW = kScreenW;
+  int screenH = kScreenH;
   testsupport::TempDir dir{true};
   FakeGlyphSource fakeGlyphs;
   DDSURFACEDATA windowSheet;
@@ -38,14 +40,14 @@ class FontTest : public ::testing::TestWithParam<Config> {
     dir.Write("bmp/plt/Palette.bmp", drawtest::PaletteBitmap());
     platform::display::FrameHandOver::Instance().ResetForTesting();
     const Config& c = GetParam();
-    ASSERT_TRUE(DDInit(c.direct3D, nullptr, kScreenW, kScreenH, c.bpp, 0, 1, 1, 60, 0, nullptr, nullptr, 0, 0));
+    ASSERT_TRUE(DDInit(c.direct3D, nullptr, screenW, screenH, c.bpp, 0, 1, 1, 60, 0, nullptr, nullptr, 0, 0));
     ASSERT_TRUE(DDLoadPaletteFromFile(ColorPalette, "bmp\\plt\\Palette.bmp"));
     std::copy(std::begin(ColorPalette), std::end(ColorPalette), DispColorPalette);
     if (lpDDPalette) lpDDPalette->SetEntries(0, 256, DispColorPalette);
     ASSERT_EQ(DDSetTransmit("bmp\\plt\\Palette.bmp"), 1);
     SetFontGlyphSource(&fakeGlyphs);
-    ASSERT_TRUE(DDCreateSurface(&windowSheet, kScreenW, kScreenH, 0, 0, 0, 0, 0));
-    DDFillRect(&windowSheet, 0, 0, kScreenW, kScreenH, kBlueNo);
+    ASSERT_TRUE(DDCreateSurface(&windowSheet, screenW, screenH, 0, 0, 0, 0, 0));
+    DDFillRect(&windowSheet, 0, 0, screenW, screenH, kBlueNo);
     // Symbol cells a, b, c, ... are red, green, blue, red, ...
     ASSERT_TRUE(DDCreateSurface(&symbolSheet, 26 * 16, 16, 1, 0, 0, 0, 0));
     for (int k = 0; k < 26; ++k) DDFillRect(&symbolSheet, k * 16, 0, 16, 16, kRedNo + k % 3);
@@ -70,7 +72,7 @@ class FontTest : public ::testing::TestWithParam<Config> {
     return font;
   }
 
-  void ClearScreen() { DDFillRect(&BackBuffer, 0, 0, kScreenW, kScreenH, kBlackNo); }
+  void ClearScreen() { DDFillRect(&BackBuffer, 0, 0, screenW, screenH, kBlackNo); }
 
   // The pixels of a surface as 0xRRGGBB, row by row (the back buffer as it would be shown).
   static std::vector<std::uint32_t> Pixels(DDSURFACEDATA* sd) {
@@ -81,7 +83,11 @@ class FontTest : public ::testing::TestWithParam<Config> {
     return platform::display::ToXrgb(*lock.Pixels(), palette);
   }
   std::vector<std::uint32_t> Screen() const { return Pixels(&BackBuffer); }
-  std::uint32_t At(int x, int y) const { return Screen()[static_cast<std::size_t>(y) * kScreenW + x]; }
+  std::uint32_t At(int x, int y) const { return PixelAt(Screen(), x, y); }
+  // One pixel of a screen read before, so that many checks read the screen once.
+  std::uint32_t PixelAt(const std::vector<std::uint32_t>& screen, int x, int y) const {
+    return screen[static_cast<std::size_t>(y) * screenW + x];
+  }
 
   std::list<Font> fonts;
 };

@@ -25,14 +25,13 @@ class FontPrint : public FontTest {
   };
   void ExpectColours(std::initializer_list<Expected> expected) {
     auto screen = Screen();
-    for (const Expected& e : expected)
-      EXPECT_EQ(screen[static_cast<size_t>(e.y) * kScreenW + e.x], e.colour) << e.x << "," << e.y;
+    for (const Expected& e : expected) EXPECT_EQ(PixelAt(screen, e.x, e.y), e.colour) << e.x << "," << e.y;
   }
 
   // The box's inner pixels carry the text colour and the pixels around it are untouched.
   void ExpectInked(const Box& box, std::uint32_t around = kBlack) {
     auto screen = Screen();
-    auto at = [&](int x, int y) { return screen[static_cast<size_t>(y) * kScreenW + x]; };
+    auto at = [&](int x, int y) { return PixelAt(screen, x, y); };
     for (int y = box.top + 1; y < box.bottom - 1; ++y)
       for (int x = box.left + 1; x < box.right - 1; ++x) ASSERT_EQ(at(x, y), kWhite) << x << "," << y;
     EXPECT_EQ(at(box.left - 1, box.top + 3), around);
@@ -180,8 +179,8 @@ TEST_P(FontRecovery, AtlasesAndDigitSheetsAreDrawnAgainAfterALoss) {
   ClearScreen();
   fast.Print(&BackBuffer, 0, 0, Sjis("漢字"));
   auto after = Screen();
-  EXPECT_EQ(after[static_cast<size_t>(8) * kScreenW + 8], kWhite);
-  EXPECT_EQ(after[static_cast<size_t>(8) * kScreenW + 24], kWhite);
+  EXPECT_EQ(PixelAt(after, 8, 8), kWhite);
+  EXPECT_EQ(PixelAt(after, 24, 8), kWhite);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllConfigs, FontRecovery, ::testing::ValuesIn(kConfigs), ConfigName);
