@@ -6,8 +6,10 @@
 #include "gamedata/EffectRun.h"
 #include "gamedata/PathTable.h"
 #include "library/util/Log.h"
+#include "library/util/MesBox.h"
 #include "library/util/Text.h"
 
+cDatabase* Database = nullptr;
 AnimeTable AnimeSequences;
 AnimeTable EffectSequences;
 
@@ -52,6 +54,7 @@ void ReportDatabaseLoadFailure(std::string_view path) {
   std::string text;
   StrFormat(text, format.c_str(), std::string(path).c_str());
   ReportLogText(text);
+  ErrMesBox(text);
 }
 
 }  // namespace

@@ -65,5 +65,7 @@ void PrepareDatabase(cDatabase& db, AnimeTable& animeSequences, AnimeTable& effe
 // The list sizes and sword durations that records validate against.
 void FillLoadContext(const cDatabase& db, cLoadContext& ctx);
 
+// The project's databases, set by the application shell at start-up.
+extern cDatabase* Database;
 extern AnimeTable AnimeSequences;
 extern AnimeTable EffectSequences;

@@ -5,6 +5,8 @@
 
 #include "gamedata/PathTable.h"
 #include "library/util/Log.h"
+#include "library/util/MesBox.h"
+#include "library/util/Text.h"
 #include "platform/HostPath.h"
 
 namespace fs = std::filesystem;
@@ -25,6 +27,12 @@ bool CopyThroughTemporaryFolder(const fs::path& source, const fs::path& target) 
 }
 
 }  // namespace
+
+bool AskCreateDefaultData(HWND /*owner*/) {
+  static const std::string text = Sjis("データが存在しません！デフォルトデータを作成しますか？\n");
+  static const std::string caption = Sjis("デフォルトデータ作成の確認");
+  return MesBox(text, caption, MB_YESNO) == IDYES;
+}
 
 int CreateDefaultData(HWND owner, const DefaultDataQuestion& ask) {
   std::error_code ec;

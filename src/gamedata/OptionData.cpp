@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+cOptionData* OptionData = nullptr;
+
 cOptionData::cOptionData() {
   ResetFields();
   m_bMusicOn = 1;

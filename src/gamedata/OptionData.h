@@ -21,3 +21,6 @@ class cOptionData : public cDataRecord {
   int m_nRankingMode = 0;  // 0..3
   std::string m_RankingName;
 };
+
+// The player's options, set by the application shell at start-up.
+extern cOptionData* OptionData;

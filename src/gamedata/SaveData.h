@@ -9,6 +9,19 @@
 #include "records/DataRecord.h"
 
 class cWorldStage;
+class cStageData;
+
+// The player's live values a clear carries besides its character definition.
+struct CarryLiveValues {
+  int nHp = 0;
+  int nSp = 0;
+  std::int16_t nCharaEffect = 0;  // the running chara effect, its mode and parameter
+  std::int8_t nCharaEffectMode = 0;
+  std::int8_t nCharaEffectParam = 0;
+  int nTimeLeft = 0;
+  int nLives = 0;
+  int nBgm = 0;
+};
 
 // A local time stamp, eight 16-bit values as saves store it.
 struct SYSTEMTIME {
@@ -77,6 +90,11 @@ class cSaveData : public cDataRecord {
   // full 1: a restart; 0: after a lost life, where the game mode's switch (or
   // the test switch in a free-stage start) decides whether the values return.
   int RestoreStageStartState(int full, int gameMode, bool freeStageStart);
+  // The hero status items whose carry flag is on, stored at a clear from the
+  // player's live definition and values, and restored at the next stage's set-up.
+  void StoreHeroStatus(int player, const cCharaDef& chara, const CarryLiveValues& live);
+  void RestoreHeroStatus(int player, cCharaDef& chara, cStageData& stage);
+  void RestoreHeroExtra(int player, int& hp, int& sp);
   void ResetCarryOnMiss();
   void EnterNextRound();
   void SelectRankingGenre(int mode, int step);
@@ -136,6 +154,7 @@ class cSaveData : public cDataRecord {
  private:
   void MigrateOldFile(int version);
   void AdoptLoadedLives(int mode);
+  bool IsCarried(int item) const;
   // The 4-byte place of the world-stage reference in the file; always written 0.
   int m_nWorldStageSlot = 0;
 };

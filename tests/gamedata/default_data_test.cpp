@@ -7,6 +7,7 @@
 #include "gamedata/FontFaceList.h"
 #include "gamedata/PathTable.h"
 #include "library/util/Text.h"
+#include "platform/MessageBox.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -84,6 +85,29 @@ TEST(FontFaceListTest, DefaultAndLastFaces) {
   EXPECT_EQ(faces[DEFAULT_FONT_INDEX], Sjis("ＭＳ Ｐゴシック"));
   EXPECT_EQ(faces[100], Sjis("メイリオ"));
   EXPECT_EQ(faces[122], "");
+}
+
+}  // namespace
+
+namespace {
+
+// The question goes through the message-box sink: its answer decides.
+TEST_F(DefaultDataTest, QuestionIsAYesNoBox) {
+  MakeDefaultFolder();
+  std::string caption;
+  UINT type = 0;
+  platform::SetMessageBoxSink([&](std::string_view, std::string_view boxCaption, UINT boxType) {
+    caption = boxCaption;
+    type = boxType;
+    return IDNO;
+  });
+  EXPECT_EQ(CreateDefaultData(nullptr), 0);
+  EXPECT_EQ(caption, Sjis("デフォルトデータ作成の確認"));
+  EXPECT_EQ(type, MB_YESNO);
+  platform::SetMessageBoxSink([](std::string_view, std::string_view, UINT) { return IDYES; });
+  EXPECT_EQ(CreateDefaultData(nullptr), 1);
+  platform::SetMessageBoxSink(nullptr);
+  EXPECT_EQ(dir.Read("data/System.dat"), "system");
 }
 
 }  // namespace

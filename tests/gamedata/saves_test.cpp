@@ -12,6 +12,7 @@
 #include "gamedata/SaveSlots.h"
 #include "gamedata/WorldMap.h"
 #include "library/util/Text.h"
+#include "records/StageData.h"
 #include "support/TempDir.h"
 
 using namespace gamedatatest;
@@ -423,6 +424,54 @@ TEST_F(FolderTest, DamagedOrInterruptedSavesLeaveThePlayAndTheOldFile) {
   EXPECT_EQ(play.LoadChallenge({}), 0);
   for (const auto& entry : std::filesystem::directory_iterator(dir / "user_data/story"))
     EXPECT_EQ(entry.path().filename().string().rfind(".zandrel-tmp-", 0), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HeroCarryTest, StoreAndRestoreFollowFlagsAndSwitches) {
+  cSystemData system;  // carries items 0, 1, 13, 14, 16, 17, 19, 20, 21
+  system.m_CarryFlags[11] = 1;
+  system.m_CarryFlags[22] = 1;
+  SystemData = &system;
+  cSaveData save;
+  cCharaDef hero;
+  hero.m_nGraphic = 0;
+  hero.m_nAnimeSet = 5;
+  hero.m_nZ = 3;
+  hero.m_nMaxHp = 50;
+  CarryLiveValues live;
+  live.nHp = 17;
+  live.nTimeLeft = 99;
+  save.StoreHeroStatus(0, hero, live);
+  EXPECT_EQ(save.bHeroCarried, 1);
+  EXPECT_EQ(save.CarrySwitch[1], 1);
+  EXPECT_EQ(save.CarrySwitch[2], 0);
+
+  cCharaDef next;
+  next.m_nAnimeSet = 1;
+  next.m_nZ = 7;
+  next.m_nGraphic = 9;
+  cStageData stage;
+  save.CarrySwitch[13] = 0;  // dropped after a miss
+  save.RestoreHeroStatus(0, next, stage);
+  EXPECT_EQ(next.m_nGraphic, 1);  // a carried graphic 0 becomes 1
+  EXPECT_EQ(next.m_nAnimeSet, 5);
+  EXPECT_EQ(next.m_nZ, 7);
+  EXPECT_EQ(next.m_nMaxHp, cCharaDef().m_nMaxHp);  // item 13 switched off
+  EXPECT_EQ(stage.m_nTimeLimit, 99);
+  int hp = 1, sp = 2;
+  save.RestoreHeroExtra(0, hp, sp);
+  EXPECT_EQ(hp, 17);
+  EXPECT_EQ(sp, 2);
+  SystemData = nullptr;
+
+  cSaveData fresh;
+  cCharaDef untouched;
+  untouched.m_nAnimeSet = 4;
+  fresh.RestoreHeroStatus(0, untouched, stage);
+  EXPECT_EQ(untouched.m_nAnimeSet, 4);
 }
 
 }  // namespace

@@ -1,0 +1,9 @@
+// System data files from anywhere: loading never crashes, hangs or allocates without
+// bound, and what loads saves back consistently.
+#include "FuzzRecords.h"
+#include "gamedata/SystemData.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzzrecords::LoadAndResave<cSystemData>(data, size);
+  return 0;
+}

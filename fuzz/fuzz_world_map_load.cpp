@@ -1,0 +1,9 @@
+// World map files from anywhere: loading never crashes, hangs or allocates without
+// bound, and what loads saves back consistently.
+#include "FuzzRecords.h"
+#include "gamedata/WorldMap.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzzrecords::LoadAndResave<cWorldMap>(data, size);
+  return 0;
+}
