@@ -3,6 +3,7 @@
 #include "library/draw/Draw.h"
 #include "library/util/Log.h"
 #include "library/util/Text.h"
+#include "support/BmpWriter.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -57,6 +58,23 @@ TEST(SurfaceDescTest, LinkedEntriesPointAtTheSheetTheyMirror) {
   for (const DDSURFACEDATA& sd : user) linked += sd.lpLinkSD != nullptr;
   EXPECT_EQ(linked, 31);  // 3, the nine odd mirrors 5 to 21, the 18 copies 22 to 39, 41, 44 and 68
   for (int i = 0; i < 71; ++i) EXPECT_EQ(user[i].lpLinkSD != nullptr, SurfaceDesc[i].bLinked == 1) << i;
+}
+
+TEST(BitmapSizeTest, DirectDrawMeasuresAndDirect3DDoesNot) {
+  testsupport::TempDir dir(true);
+  ASSERT_EQ(ReportInit("Report_Game.txt"), 1);
+  dir.Write("bmp/Wide.bmp", testbmp::Write({4, 2, 24, false, false, {}, std::vector<std::uint32_t>(8, 0)}));
+  for (int direct3D : {0, 1}) {
+    ASSERT_TRUE(DDInit(direct3D, nullptr, 8, 8, 32, 0, 1, 1, 60, 0, nullptr, nullptr, 0, 0));
+    int tooBig = 7;
+    EXPECT_EQ(DDCheckBitmapSize(&tooBig, "bmp\\Wide.bmp", 3, 2), 1);
+    EXPECT_EQ(tooBig, direct3D ? 7 : 1);
+    tooBig = 7;
+    EXPECT_EQ(DDCheckBitmapSize(&tooBig, "bmp\\Wide.bmp", 4, 2), 1);
+    EXPECT_EQ(tooBig, direct3D ? 7 : 0);
+    EXPECT_EQ(DDCheckBitmapSize(&tooBig, "bmp\\Missing.bmp", 4, 2), direct3D ? 1 : 0);
+    DDUnInit();
+  }
 }
 
 TEST(FadeUnPalTest, TwentyFourBitsChangeNothing) {

@@ -110,4 +110,29 @@ TEST_F(HandOverTest, PresenterShowsFramesHandedOverFromAnotherThread) {
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
+TEST_F(HandOverTest, WiderWindowsShowTheFrameLetterboxed) {
+  Use({});
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+  SDL_Window* window = SDL_CreateWindow("test", 0, 0, 128, 48, 0);
+  ASSERT_TRUE(window) << SDL_GetError();
+  auto presenter = Presenter::Open(window, 64, 48, false, nullptr);
+  ASSERT_TRUE(presenter);
+  PixelBuffer frame(PixelFormat::X8R8G8B8, 64, 48);
+  frame.Fill(0, 0, 64, 48, 0xFF0000);
+  FrameHandOver::Instance().HandOver(frame);
+  platform::ServiceTurn();
+  // Read the whole window, not only the letterboxed viewport.
+  SDL_RenderSetLogicalSize(presenter->Renderer(), 0, 0);
+  SDL_RenderSetViewport(presenter->Renderer(), nullptr);
+  std::vector<std::uint32_t> pixels(128 * 48);
+  ASSERT_EQ(SDL_RenderReadPixels(presenter->Renderer(), nullptr, SDL_PIXELFORMAT_RGB888, pixels.data(), 128 * 4), 0);
+  EXPECT_EQ(pixels[24 * 128 + 10] & 0xFFFFFF, 0u);  // bars left and right
+  EXPECT_EQ(pixels[24 * 128 + 64] & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(pixels[24 * 128 + 120] & 0xFFFFFF, 0u);
+  presenter.reset();
+  SDL_DestroyWindow(window);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
@@ -24,6 +25,10 @@ struct HeaderInfo {
 // Reads the size and depth from the header, so that hostile sizes are
 // refused before SDL allocates anything.
 std::optional<HeaderInfo> ReadHeader(std::span<const std::uint8_t> bytes, std::string& why) {
+  if (bytes.size() > static_cast<std::size_t>(INT32_MAX)) {
+    why = "file too large";
+    return std::nullopt;
+  }
   if (bytes.size() < 26 || bytes[0] != 'B' || bytes[1] != 'M') {
     why = "not a bitmap file (offset 0)";
     return std::nullopt;
