@@ -52,22 +52,6 @@ void WriteBody(cJsonWriter& json, cDataRecord& record) {
   json.EndArray();
 }
 
-template <typename Int>
-void WriteInts(cJsonWriter& json, const char* key, const cCheckedVector<Int>& values) {
-  json.Key(key);
-  json.BeginArray();
-  for (Int value : values) json.Number(static_cast<long long>(value));
-  json.EndArray();
-}
-
-template <typename Record, typename WriteOne>
-void WriteList(cJsonWriter& json, const char* key, cCheckedVector<Record>& list, WriteOne writeOne) {
-  json.Key(key);
-  json.BeginArray();
-  for (Record& record : list) writeOne(json, record);
-  json.EndArray();
-}
-
 void WritePlainRecord(cJsonWriter& json, cDataRecord& record) {
   json.BeginObject();
   WriteBody(json, record);
@@ -184,3 +168,9 @@ void WritePaletteJson(cJsonWriter& json, cPalette& palette) {
   WriteList(json, "items", palette.m_Items, WriteItem);
   json.EndObject();
 }
+
+void WriteRecordBody(cJsonWriter& json, cDataRecord& record) { WriteBody(json, record); }
+
+void WritePlainRecordJson(cJsonWriter& json, cDataRecord& record) { WritePlainRecord(json, record); }
+
+void WriteCharaJson(cJsonWriter& json, cCharaDef& chara) { WriteChara(json, chara); }

@@ -1,5 +1,7 @@
 // zdata: looks inside a project's record files.
-//   zdata show FILE        prints a stage file or the common palette as JSON
+//   zdata show FILE        prints a record file of a project as JSON: a stage
+//                          file, the common palette, a database, System.dat,
+//                          WorldMap.dat, Option.dat, a save or a ranking file
 //   zdata resave FILE OUT  loads it and saves it again
 // The load context comes from the project folder holding FILE, or the defaults
 // outside a project. Every value validation resets is told on standard error;
@@ -11,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "GameDataJson.h"
 #include "RecordJson.h"
 #include "platform/HostPath.h"
 #include "platform/TextCodec.h"
@@ -37,7 +40,14 @@ int Usage() {
 struct Loaded {
   std::unique_ptr<cStageData> stage;
   std::unique_ptr<cPalette> palette;
+  std::unique_ptr<cGameDataFile> gameData;
   cDataRecord& Record() { return stage ? static_cast<cDataRecord&>(*stage) : *palette; }
+  bool Load(const std::string& path, const cLoadContext& ctx) {
+    return gameData ? gameData->Load(path, ctx) : Record().LoadFromFile(path, ctx) != 0;
+  }
+  bool Save(const std::string& path, const cLoadContext& ctx) {
+    return gameData ? gameData->Save(path, ctx) : Record().SaveToFile(path, ctx) != 0;
+  }
 };
 
 }  // namespace
@@ -49,9 +59,11 @@ int main(int argc, char** argv) {
   if ((command == "show" && argc != 3) || (command == "resave" && argc != 4) ||
       (command != "show" && command != "resave"))
     return Usage();
+  Loaded loaded;
+  loaded.gameData = OpenGameDataFile(file);
   const FileKind kind = KindOf(file);
-  if (kind == FileKind::kUnknown) {
-    std::cerr << file.string() << ": not a stage file or a common palette\n";
+  if (kind == FileKind::kUnknown && !loaded.gameData) {
+    std::cerr << file.string() << ": not a record file of a project\n";
     return 2;
   }
 
@@ -67,12 +79,9 @@ int main(int argc, char** argv) {
     std::cerr << file.string() << ": a name code page 932 cannot hold\n";
     return 1;
   }
-  Loaded loaded;
-  if (kind == FileKind::kStage)
-    loaded.stage = std::make_unique<cStageData>();
-  else
-    loaded.palette = std::make_unique<cPalette>();
-  if (!loaded.Record().LoadFromFile(*stored, context.Get())) {
+  if (!loaded.gameData && kind == FileKind::kStage) loaded.stage = std::make_unique<cStageData>();
+  if (!loaded.gameData && kind == FileKind::kCommonPalette) loaded.palette = std::make_unique<cPalette>();
+  if (!loaded.Load(*stored, context.Get())) {
     // A damaged file has told its line through the log sink already.
     if (fs::exists(file)) return 1;
     std::cerr << file.string() << ": cannot be opened\n";
@@ -81,7 +90,9 @@ int main(int argc, char** argv) {
 
   if (command == "show") {
     cJsonWriter json;
-    if (loaded.stage)
+    if (loaded.gameData)
+      loaded.gameData->WriteJson(json);
+    else if (loaded.stage)
       WriteStageJson(json, *loaded.stage);
     else
       WritePaletteJson(json, *loaded.palette);
@@ -89,7 +100,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   auto out = platform::FromHostPath(fs::absolute(argv[3]));
-  if (!out || !loaded.Record().SaveToFile(*out, context.Get())) {
+  if (!out || !loaded.Save(*out, context.Get())) {
     std::cerr << argv[3] << ": cannot be written\n";
     return 1;
   }
