@@ -214,3 +214,30 @@ INSTANTIATE_TEST_SUITE_P(WithoutPalette, PalIndexTest,
 
 }  // namespace
 }  // namespace drawtest
+
+namespace drawtest {
+namespace {
+
+// The fade-out levels of a white screen call by call at step 10 (90 down to
+// 0 degrees): Direct3D darkens by a quad of alpha 255 - trunc(255 sin a), the
+// others blend with weight trunc(256 sin a) as (255 * w) >> 8.
+class FadeTableTest : public DrawTest {};
+
+TEST_P(FadeTableTest, LevelsStepBySinusTable) {
+  const std::vector<std::uint32_t> direct3D{255, 251, 239, 220, 195, 163, 127, 87, 44, 0};
+  const std::vector<std::uint32_t> weighted{255, 251, 239, 220, 195, 163, 126, 86, 43, 0};
+  const auto& levels = D3D() ? direct3D : weighted;
+  DDFillSurface(&BackBuffer, 4);
+  for (std::size_t call = 0; call < levels.size(); ++call) {
+    if (D3D()) DDFillSurface(&BackBuffer, 4);  // Direct3D darkens the live frame
+    const bool done = DDFadeOut(DispColorPalette, 0, 255, 0, 0, 0, 10.0, ColorPalette, false);
+    EXPECT_EQ(done, call == levels.size() - 1);
+    EXPECT_EQ(At(3, 3), levels[call] * 0x010101) << call;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ExactDepths, FadeTableTest, ::testing::Values(kConfigs[1], kConfigs[2], kConfigs[4]),
+                         ConfigName);
+
+}  // namespace
+}  // namespace drawtest
