@@ -69,15 +69,31 @@ TEST_F(HandOverTest, FrameLimitLogAndShotFollowTheHarness) {
   EXPECT_EQ(shot->Colour(0, 0), 0u);
 }
 
-TEST_F(HandOverTest, PresenterShowsFramesHandedOverFromAnotherThread) {
-  Use({});
-  SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
-  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-  SDL_Window* window = SDL_CreateWindow("test", 0, 0, 64, 48, 0);
-  ASSERT_TRUE(window) << SDL_GetError();
-  std::string why;
-  auto presenter = Presenter::Open(window, 64, 48, false, &why);
-  ASSERT_TRUE(presenter) << why;
+// A window of the dummy video driver with a presenter of 64 x 48 frames.
+class PresenterTest : public HandOverTest {
+ protected:
+  void Open(int windowWidth) {
+    Use({});
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    window = SDL_CreateWindow("test", 0, 0, windowWidth, 48, 0);
+    ASSERT_TRUE(window) << SDL_GetError();
+    std::string why;
+    presenter = Presenter::Open(window, 64, 48, false, &why);
+    ASSERT_TRUE(presenter) << why;
+  }
+  void TearDown() override {
+    presenter.reset();
+    if (window) SDL_DestroyWindow(window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    HandOverTest::TearDown();
+  }
+  SDL_Window* window = nullptr;
+  std::unique_ptr<Presenter> presenter;
+};
+
+TEST_F(PresenterTest, ShowsFramesHandedOverFromAnotherThread) {
+  Open(64);
 
   std::thread drawer([] {
     PixelBuffer frame(PixelFormat::R5G6B5, 64, 48);
@@ -104,20 +120,10 @@ TEST_F(HandOverTest, PresenterShowsFramesHandedOverFromAnotherThread) {
   EXPECT_TRUE(presenter->HandleEvent(expose));
   ASSERT_EQ(SDL_RenderReadPixels(presenter->Renderer(), nullptr, SDL_PIXELFORMAT_RGB888, pixels.data(), 64 * 4), 0);
   EXPECT_EQ(pixels[6 * 64 + 11] & 0xFFFFFF, 0xFF0000u);
-
-  presenter.reset();
-  SDL_DestroyWindow(window);
-  SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-TEST_F(HandOverTest, WiderWindowsShowTheFrameLetterboxed) {
-  Use({});
-  SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
-  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-  SDL_Window* window = SDL_CreateWindow("test", 0, 0, 128, 48, 0);
-  ASSERT_TRUE(window) << SDL_GetError();
-  auto presenter = Presenter::Open(window, 64, 48, false, nullptr);
-  ASSERT_TRUE(presenter);
+TEST_F(PresenterTest, WiderWindowsShowTheFrameLetterboxed) {
+  Open(128);
   PixelBuffer frame(PixelFormat::X8R8G8B8, 64, 48);
   frame.Fill(0, 0, 64, 48, 0xFF0000);
   FrameHandOver::Instance().HandOver(frame);
@@ -130,9 +136,6 @@ TEST_F(HandOverTest, WiderWindowsShowTheFrameLetterboxed) {
   EXPECT_EQ(pixels[24 * 128 + 10] & 0xFFFFFF, 0u);  // bars left and right
   EXPECT_EQ(pixels[24 * 128 + 64] & 0xFFFFFF, 0xFF0000u);
   EXPECT_EQ(pixels[24 * 128 + 120] & 0xFFFFFF, 0u);
-  presenter.reset();
-  SDL_DestroyWindow(window);
-  SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 }  // namespace
