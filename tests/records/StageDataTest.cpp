@@ -265,6 +265,25 @@ TEST(StageData, TheHeroIsThePlayerOperatedCharacterWithAGraphic) {
   EXPECT_EQ(stage.FindHero(), 2);
 }
 
+TEST(StageData, SnapshotsCarryTheSettingsAsLoadedWithTheDefinitionsInPlay) {
+  cStageData loaded;
+  loaded.m_nFrameRate = 30;
+  loaded.m_BgLayers.resize(3);
+  loaded.NormalizeStage(cLoadContext{});  // as every load leaves it
+  cStageData playing = loaded;
+  playing.m_nFrameRate = 50;  // changed by a flow during play
+  playing.m_BgLayers.resize(1);
+  playing.m_PlacedItems.resize(2);
+  cRecordWriter snapshot;
+  playing.SaveStageSnapshot(snapshot, loaded, cLoadContext{});
+
+  cStageData expected = loaded;
+  expected.m_PlacedItems.resize(2);
+  cRecordWriter whole;
+  expected.Save(whole, cLoadContext{});
+  EXPECT_EQ(snapshot.Bytes(), whole.Bytes());
+}
+
 TEST(StageData, CopySettingsLeavesTheDefinitionsAlone) {
   cStageData source;
   source.m_strName = "s";
