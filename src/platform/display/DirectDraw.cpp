@@ -14,11 +14,21 @@ bool Inside(const RECT& r, const PixelBuffer& buffer) {
 template <int kBytes>
 void CopyRow(std::uint8_t* to, const std::uint8_t* from, int count, std::optional<std::uint32_t> key) {
   if (!key) {
-    std::memcpy(to, from, static_cast<std::size_t>(count) * kBytes);
+    std::memmove(to, from, static_cast<std::size_t>(count) * kBytes);  // a surface may copy onto itself
     return;
   }
   // Without a branch per pixel: sprites alternate between kept and keyed pixels.
   const std::uint32_t skip = *key;
+  if constexpr (kBytes == 4) {
+    for (int k = 0; k < count; ++k) {
+      std::uint32_t pixel, kept;
+      std::memcpy(&pixel, from + 4 * k, 4);
+      std::memcpy(&kept, to + 4 * k, 4);
+      kept = pixel != skip ? pixel : kept;
+      std::memcpy(to + 4 * k, &kept, 4);
+    }
+    return;
+  }
   for (int k = 0; k < count; ++k, to += kBytes, from += kBytes) {
     const std::uint32_t pixel = PixelBuffer::ReadPixel(from, kBytes);
     PixelBuffer::WritePixel(to, kBytes, pixel != skip ? pixel : PixelBuffer::ReadPixel(to, kBytes));
