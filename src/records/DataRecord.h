@@ -129,9 +129,6 @@ class cDataRecord {
   void AddScratch4(int count, int below) { AddScratch(4, count, below); }
   void AddScratch8(int count, int below) { AddScratch(8, count, below); }
 
-  // The version of the registration under way.
-  int RegisteredVersion() const { return m_nRegVersion; }
-
  private:
   template <int Size, typename T>
   void AddSized(T* data, std::size_t count, int from) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "library/util/Log.h"
@@ -66,6 +67,18 @@ bool ServeMessagesUntilLoaded(WPARAM ticket) {
   }
 }
 
+// Runs the load on the loader thread while serving this thread's messages;
+// false when WM_QUIT ended the wait. A loader that cannot start leaves the load
+// undone, which the caller reports like any failed load.
+bool RunLoader(const std::shared_ptr<StageLoadJob>& job) {
+  try {
+    cLoaderThread thLoadStage(job);
+    return ServeMessagesUntilLoaded(job->ticket);
+  } catch (const std::system_error&) {
+    return true;
+  }
+}
+
 const std::string& BrokenStageText() {
   static const std::string text = Sjis("ステージファイル %s が破損しています！");
   return text;
@@ -112,12 +125,7 @@ int LoadStageForPlay(std::string_view name, int useNewest, cStageData* out, cons
   // The loader's report needs this thread's queue to exist.
   MSG peek;
   PeekMessage(&peek, nullptr, 0, 0, PM_NOREMOVE);
-  bool ended = false;
-  {
-    cLoaderThread thLoadStage(job);
-    ended = ServeMessagesUntilLoaded(job->ticket);
-  }
-  if (!ended) return 0;
+  if (!RunLoader(job)) return 0;
   if (!job->loadDone) {
     ErrMesBoxf(LoadFailedText().c_str(), path.c_str());
     return 0;

@@ -101,6 +101,8 @@ TEST(DataRecord, CarriageReturnsAreStrippedOnLoadWhileSwitchedOn) {
   ASSERT_TRUE(Load(record, bytes));
   bStripCR = true;
   EXPECT_EQ(record.text, "a\r\nb");
+  record.StripStrCR();
+  EXPECT_EQ(record.text, "a\nb");
 }
 
 TEST(DataRecord, RegistrationFollowsTheVersionThresholds) {
