@@ -47,6 +47,20 @@ TEST(FontDesc, FontIndexesOutsideTheListAreClamped) {
   EXPECT_EQ(FontFaceAt({}, 5), "");
 }
 
+TEST(FontDesc, StartUpTakesTheChosenFaceAndTheConfiguredFastFonts) {
+  auto desc = DefaultFontDesc();
+  std::vector<std::string> faces{"System", Sjis("ＭＳ Ｐゴシック")};
+  PrepareFontDesc(desc, faces, 1, 0);
+  for (const FONTDESCDATA& d : desc) EXPECT_EQ(std::string(d.szFaceName), Sjis("ＭＳ Ｐゴシック"));
+  EXPECT_EQ(desc[0].bFastFont, 0);
+  EXPECT_EQ(desc[1].bFastFont, 0);
+  desc = DefaultFontDesc();
+  PrepareFontDesc(desc, faces, 99, 1);
+  EXPECT_EQ(std::string(desc[2].szFaceName), Sjis("ＭＳ Ｐゴシック"));
+  EXPECT_EQ(desc[1].bFastFont, 1);
+  EXPECT_EQ(desc[2].bFastFont, 0);  // the large font never has atlases
+}
+
 TEST(GlyphPixels, InkIsPlacedFromTheCellAndCutToTheTarget) {
   FakeGlyphFace face{4};  // full-width glyph: a 2 x 2 box at (1, 1) of its cell
   const auto& glyph = face.GetGlyph("\x82\xA0", platform::GlyphMode::Monochrome);

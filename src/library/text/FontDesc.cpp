@@ -44,6 +44,15 @@ void SetFontFace(FONTDESCDATA& desc, std::string_view face) {
   face.copy(desc.szFaceName, length);
 }
 
+void PrepareFontDesc(std::span<FONTDESCDATA> desc, std::span<const std::string> faces, int fontIndex,
+                     int fastFontSetting) {
+  std::string_view face = FontFaceAt(faces, fontIndex);
+  for (FONTDESCDATA& d : desc) {
+    SetFontFace(d, face);
+    if (d.bFastFont == FAST_FONT_CONFIGURED) d.bFastFont = fastFontSetting;
+  }
+}
+
 std::string_view FontFaceAt(std::span<const std::string> faces, int index) {
   if (faces.empty()) return {};
   return faces[static_cast<size_t>(std::clamp(index, 0, static_cast<int>(faces.size()) - 1))];

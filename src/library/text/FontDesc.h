@@ -29,6 +29,12 @@ std::array<FONTDESCDATA, FONT_COUNT> DefaultFontDesc();
 // double-byte character.
 void SetFontFace(FONTDESCDATA& desc, std::string_view face);
 
+// Start-up's preparation of the descriptors: every font takes the face the
+// system data's font index names, and a fast-font choice of 2 becomes the
+// back end's System.ini setting (D3D_FontCache or DD_FontCache).
+void PrepareFontDesc(std::span<FONTDESCDATA> desc, std::span<const std::string> faces, int fontIndex,
+                     int fastFontSetting);
+
 // The face a stored font index names; an index outside the list is clamped
 // into it (an empty list names the empty face, the default font).
 std::string_view FontFaceAt(std::span<const std::string> faces, int index);
