@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
@@ -78,6 +79,22 @@ std::optional<FontFile> FindFamily(const std::string& family) {
   return file;
 }
 
+// The FreeType library and the lock around opening and closing its faces.
+// Faces share it, so a face closed after the source (at exit) is still safe.
+struct Library {
+  Library() {
+    if (FT_Init_FreeType(&library) != 0) library = nullptr;
+  }
+  ~Library() {
+    if (library) FT_Done_FreeType(library);
+  }
+  Library(const Library&) = delete;
+  Library& operator=(const Library&) = delete;
+
+  FT_Library library = nullptr;
+  std::mutex mutex;
+};
+
 struct FaceDeleter {
   void operator()(FT_Face face) const { FT_Done_Face(face); }
 };
@@ -85,10 +102,10 @@ using FacePtr = std::unique_ptr<FT_FaceRec_, FaceDeleter>;
 
 class FreeTypeFace final : public GlyphFace {
  public:
-  FreeTypeFace(std::mutex& libraryMutex, std::vector<FacePtr> faces, int height)
-      : m_libraryMutex(libraryMutex), m_faces(std::move(faces)), m_height(height) {}
+  FreeTypeFace(std::shared_ptr<Library> library, std::vector<FacePtr> faces, int height)
+      : m_library(std::move(library)), m_faces(std::move(faces)), m_height(height) {}
   ~FreeTypeFace() override {
-    std::lock_guard lock(m_libraryMutex);
+    std::lock_guard lock(m_library->mutex);
     m_faces.clear();
   }
 
@@ -145,7 +162,7 @@ class FreeTypeFace final : public GlyphFace {
     }
   }
 
-  std::mutex& m_libraryMutex;
+  std::shared_ptr<Library> m_library;
   std::vector<FacePtr> m_faces;  // the chosen face, then IPAGothic for what it lacks
   int m_height;
   std::mutex m_mutex;
@@ -154,29 +171,23 @@ class FreeTypeFace final : public GlyphFace {
 
 class FreeTypeGlyphSource final : public GlyphSource {
  public:
-  FreeTypeGlyphSource() {
-    FcInit();
-    if (FT_Init_FreeType(&m_library) != 0) m_library = nullptr;
-  }
-  ~FreeTypeGlyphSource() override {
-    if (m_library) FT_Done_FreeType(m_library);
-  }
+  FreeTypeGlyphSource() { FcInit(); }
 
   std::unique_ptr<GlyphFace> OpenFace(std::string_view faceName, int height, int width) override {
-    if (!m_library || height <= 0 || FailureInjected("font")) return nullptr;
-    std::lock_guard lock(m_mutex);
+    if (!m_library->library || height <= 0 || FailureInjected("font")) return nullptr;
+    std::lock_guard lock(m_library->mutex);
     std::vector<FacePtr> faces;
     for (const std::string& family : HostFamiliesFor(Cp932ToUtf8(faceName))) {
       std::optional<FontFile> file = FindFamily(family);
       if (!file) continue;
       FT_Face face = nullptr;
-      if (FT_New_Face(m_library, file->path.c_str(), file->index, &face) != 0) continue;
+      if (FT_New_Face(m_library->library, file->path.c_str(), file->index, &face) != 0) continue;
       FacePtr owned(face);
       if (!SetSize(face, height, width)) continue;
       faces.push_back(std::move(owned));
     }
     if (faces.empty()) return nullptr;
-    return std::make_unique<FreeTypeFace>(m_mutex, std::move(faces), height);
+    return std::make_unique<FreeTypeFace>(m_library, std::move(faces), height);
   }
 
  private:
@@ -190,8 +201,7 @@ class FreeTypeGlyphSource final : public GlyphSource {
     return FT_Request_Size(face, &request) == 0;
   }
 
-  std::mutex m_mutex;
-  FT_Library m_library = nullptr;
+  std::shared_ptr<Library> m_library = std::make_shared<Library>();
 };
 
 }  // namespace
