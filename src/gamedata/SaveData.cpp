@@ -220,6 +220,59 @@ bool IsStageOnWorldMap(const std::string& baseName) {
   return false;
 }
 
+namespace {
+
+// The comparison codes of the flows: the game value is the left operand; the
+// divisibility tests take its absolute value and count a reference of 0 as dividing.
+bool CompareGameValue(int value, int op, int reference) {
+  long long magnitude = value < 0 ? -static_cast<long long>(value) : value;
+  switch (op) {
+    case 0:
+      return value == reference;
+    case 1:
+      return value != reference;
+    case 2:
+      return value >= reference;
+    case 3:
+      return value <= reference;
+    case 4:
+      return value > reference;
+    case 5:
+      return value < reference;
+    case 6:
+      return reference == 0 || magnitude % reference == 0;
+    case 7:
+      return reference != 0 && magnitude % reference != 0;
+    default:
+      return false;
+  }
+}
+
+// A switch or game value a world stage names beyond the lists never holds.
+template <typename List>
+bool ListValue(const List& list, int index, int& value) {
+  if (index < 0 || index >= static_cast<int>(list.size())) return false;
+  value = list[static_cast<size_t>(index)];
+  return true;
+}
+
+bool StageCounts(const cWorldStage& stage, const cSaveData& play) {
+  int value = 0;
+  if (stage.nNeedSwitch > 0 && !(ListValue(play.Switch, stage.nNeedSwitch, value) && value)) return false;
+  if (stage.nCondValue != 0 &&
+      !(ListValue(play.GameValue, stage.nCondValue, value) && CompareGameValue(value, stage.nCondOp, stage.nCondRef)))
+    return false;
+  return play.nBestTotal >= stage.nNeedTotal;
+}
+
+}  // namespace
+
+const cWorldStage* FindCurrentStage(const cWorld& world, const cSaveData& play) {
+  for (const auto& stage : world.StageList)
+    if (StageCounts(stage, play)) return &stage;
+  return nullptr;
+}
+
 void cSaveData::StoreStageStartState() {
   StartValue = GameValue;
   nStartLife = nLife;

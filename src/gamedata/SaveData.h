@@ -8,6 +8,7 @@
 #include "records/CharaDef.h"
 #include "records/DataRecord.h"
 
+class cWorld;
 class cWorldStage;
 class cStageData;
 
@@ -164,3 +165,6 @@ extern cSaveData* PlayDataAtStart;
 extern cSaveData* PlayDataAtStartPrev;
 
 bool IsStageOnWorldMap(const std::string& baseName);
+// A world's current entry: its first stage entry whose switch, game-value and
+// best-total conditions hold for the play; null when none does.
+const cWorldStage* FindCurrentStage(const cWorld& world, const cSaveData& play);

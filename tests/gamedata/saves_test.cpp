@@ -475,3 +475,31 @@ TEST(HeroCarryTest, StoreAndRestoreFollowFlagsAndSwitches) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WorldStageTest, CurrentEntryIsTheFirstWhoseConditionsHold) {
+  cWorld world;
+  world.StageList.resize(4);
+  world.StageList[0].nNeedSwitch = 5;
+  world.StageList[1].nCondValue = 3;
+  world.StageList[1].nCondOp = 6;  // divisible by
+  world.StageList[1].nCondRef = 4;
+  world.StageList[2].nNeedTotal = 100;
+  world.StageList[3].nCondValue = 9999;  // beyond the game values: never holds
+  cSaveData play;
+  play.GameValue[3] = -6;
+  EXPECT_EQ(FindCurrentStage(world, play), nullptr);
+  play.GameValue[3] = -8;
+  EXPECT_EQ(FindCurrentStage(world, play), &world.StageList[1]);
+  play.Switch[5] = 1;
+  EXPECT_EQ(FindCurrentStage(world, play), &world.StageList[0]);
+  play.Switch[5] = 0;
+  play.GameValue[3] = 1;
+  play.nBestTotal = 100;
+  EXPECT_EQ(FindCurrentStage(world, play), &world.StageList[2]);
+  world.StageList[1].nCondRef = 0;  // a reference of 0 counts as dividing
+  EXPECT_EQ(FindCurrentStage(world, play), &world.StageList[1]);
+}
+
+}  // namespace
