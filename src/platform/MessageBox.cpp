@@ -12,16 +12,14 @@
 namespace platform {
 namespace {
 
-struct Button {
-  int id;
-  std::string_view name;
-};
+using Button = MessageBoxButton;
 
 constexpr Button kOk{IDOK, "OK"}, kCancel{IDCANCEL, "CANCEL"}, kAbort{IDABORT, "ABORT"}, kRetry{IDRETRY, "RETRY"},
     kIgnore{IDIGNORE, "IGNORE"}, kYes{IDYES, "YES"}, kNo{IDNO, "NO"};
 
-// The buttons of each box type, left to right.
-std::span<const Button> ButtonsOf(UINT type) {
+}  // namespace
+
+std::span<const MessageBoxButton> ButtonsOf(UINT type) {
   static constexpr std::array<Button, 1> ok{kOk};
   static constexpr std::array<Button, 2> okCancel{kOk, kCancel};
   static constexpr std::array<Button, 3> abortRetryIgnore{kAbort, kRetry, kIgnore};
@@ -43,6 +41,8 @@ std::span<const Button> ButtonsOf(UINT type) {
       return ok;
   }
 }
+
+namespace {
 
 std::string_view NameOf(int id) {
   for (const Button& button : {kOk, kCancel, kAbort, kRetry, kIgnore, kYes, kNo}) {

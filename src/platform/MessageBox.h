@@ -4,6 +4,7 @@
 // blocks: it takes the scripted answer, else its default, and logs the line
 // "MesBox : caption : text -> ANSWER (script|default)".
 #include <functional>
+#include <span>
 #include <string_view>
 
 #include "platform/WinTypes.h"
@@ -33,6 +34,13 @@ namespace platform {
 // Shows a real box (text and caption are CP932) and returns the button chosen.
 using MessageBoxSink = std::function<int(std::string_view text, std::string_view caption, UINT type)>;
 void SetMessageBoxSink(MessageBoxSink sink);
+
+struct MessageBoxButton {
+  int id;
+  std::string_view name;  // as the answer script names it
+};
+// The buttons of a box type, left to right.
+std::span<const MessageBoxButton> ButtonsOf(UINT type);
 
 // The answer a box takes without a user: its last button, the one that
 // declines (No, Cancel, Ignore, or OK when it has only that).

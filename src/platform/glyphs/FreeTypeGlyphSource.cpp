@@ -212,3 +212,15 @@ GlyphSource& SystemGlyphSource() {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+std::string HostFontFile(std::string_view faceNameUtf8) {
+  FcInit();
+  for (const std::string& family : HostFamiliesFor(faceNameUtf8)) {
+    if (std::optional<FontFile> file = FindFamily(family)) return file->path;
+  }
+  return {};
+}
+
+}  // namespace platform

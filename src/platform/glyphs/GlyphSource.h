@@ -55,6 +55,10 @@ class GlyphSource {
 // anything unknown to IPAGothic. ZANDREL_FAIL=font makes every open fail.
 GlyphSource& SystemGlyphSource();
 
+// The file of the first installed host family for a face name (UTF-8); empty
+// when none is installed.
+std::string HostFontFile(std::string_view faceNameUtf8);
+
 // The host font families tried, in order, for a stored face name (decoded to UTF-8).
 std::vector<std::string> HostFamiliesFor(std::string_view faceNameUtf8);
 

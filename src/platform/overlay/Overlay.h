@@ -1,0 +1,49 @@
+#pragma once
+// The overlay toolkit's screen: dialogs and boxes drawn with Dear ImGui over
+// the game's window on the main thread, in the project's Japanese font. The
+// game's presenter lends its renderer and repaints the last frame under the
+// overlay; before the game has a window, an early window with a blank frame
+// is opened (and can be handed to the game when it starts its display).
+#include <functional>
+
+#include "platform/overlay/DialogBox.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Surface;
+
+namespace platform::overlay {
+
+// Where the overlay is shown: a renderer of logical size 640 x 480 on a window,
+// and a repaint that draws the last frame, then the overlay, and presents.
+class Screen {
+ public:
+  virtual ~Screen() = default;
+  virtual SDL_Window* Window() = 0;
+  virtual SDL_Renderer* Renderer() = 0;
+  virtual void Repaint(const std::function<void(SDL_Renderer*)>& drawOverlay) = 0;
+};
+
+// The game's screen, once it has one (null: none).
+void SetScreen(Screen* screen);
+// The early window, when a dialog opened one before the game's display; the
+// caller takes it over (its renderer is gone) and the overlay forgets it.
+SDL_Window* TakeEarlyWindow();
+
+// The desktop's work area in dots (the first display's usable bounds; 640 x 480
+// before SDL video is up).
+RECT DesktopWorkArea();
+
+// Installs the toolkit on the main thread: message boxes from any thread are
+// shown on it through the main thread. Idempotent.
+void InstallOverlay();
+
+// Shows the dialog on the screen until it ends, serving the main thread's
+// turns meanwhile (ServiceTurn).
+void ShowModal(DialogBox& box);
+
+// Draws one frame of the dialog into a surface (software renderer, no window),
+// as it would appear over a black frame; for tests and screenshots.
+bool RenderDialogToSurface(DialogBox& box, SDL_Surface* target);
+
+}  // namespace platform::overlay
