@@ -220,6 +220,13 @@ TEST(FastFontAtlas, GridsAndPreset) {
   EXPECT_EQ(FullAtlasGrid(false, 32, 32, 640, 480), (AtlasGrid{20, 15}));
   EXPECT_EQ(FullAtlasGrid(true, 0, 16, 640, 480), (AtlasGrid{0, 0}));
   EXPECT_EQ(CountSjisChars(FullAtlasPreset()), 256);
+  // The preset holds ト twice (cells 185 and 226); lookups find the first.
+  cFastFont big{FastFontMode::GlyphList, 16, 16, {32, 32}};
+  AddPresetGlyphs(big);
+  ASSERT_TRUE(big.FindGlyph(Sjis("ト")));
+  EXPECT_EQ(big.FindGlyph(Sjis("ト"))->nIndex, 185);
+  EXPECT_EQ(big.Glyphs()[226].Character(), Sjis("ト"));
+  EXPECT_FALSE(big.FindGlyph(Sjis("ド")));
   cFastFont small{FastFontMode::GlyphList, 10, 10, {2, 2}};
   AddPresetGlyphs(small);
   ASSERT_EQ(small.GlyphCount(), 4);

@@ -12,6 +12,16 @@ AtlasGrid FullAtlasGrid(bool direct3D, int pitchX, int pitchY, int backBufferWid
   return {std::min(backBufferWidth / pitchX, 32), std::min(backBufferHeight / pitchY, 30)};
 }
 
+namespace {
+
+unsigned CharacterKey(std::string_view character) {
+  unsigned key = static_cast<BYTE>(character[0]);
+  if (character.size() > 1) key = 0x10000u | key << 8 | static_cast<BYTE>(character[1]);
+  return key;
+}
+
+}  // namespace
+
 cFastFont::cFastFont(FastFontMode mode, int cellWidth, int cellHeight, AtlasGrid grid)
     : nMode(mode),
       nCellWidth(cellWidth),
@@ -32,21 +42,22 @@ bool cFastFont::CreateSurface() {
 }
 
 int cFastFont::AddGlyph(std::string_view character) {
-  if (nGlyphCount >= nCapacity) return 0;
+  if (character.empty() || nGlyphCount >= nCapacity) return 0;
   GLYPHDATA glyph;
   character.copy(glyph.szChar, std::min<size_t>(character.size(), 2));
   glyph.nIndex = nGlyphCount;
   glyph.x = (nGlyphCount % nColumns) * nCellWidth;
   glyph.y = (nGlyphCount / nColumns) * nCellHeight;
   m_glyphs.push_back(glyph);
+  m_firstCell.try_emplace(CharacterKey(glyph.Character()), nGlyphCount);
   ++nGlyphCount;
   return 1;
 }
 
 const GLYPHDATA* cFastFont::FindGlyph(std::string_view character) const {
-  auto found = std::find_if(m_glyphs.begin(), m_glyphs.end(),
-                            [&](const GLYPHDATA& glyph) { return glyph.Character() == character; });
-  return found == m_glyphs.end() ? nullptr : &*found;
+  if (character.empty()) return nullptr;
+  auto found = m_firstCell.find(CharacterKey(character.substr(0, 2)));
+  return found == m_firstCell.end() ? nullptr : &m_glyphs[static_cast<size_t>(found->second)];
 }
 
 POINT cFastFont::CellOf(BYTE code) const {

@@ -4,6 +4,7 @@
 // characters are printed. A full atlas never evicts.
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "library/draw/DrawTypes.h"
@@ -70,6 +71,7 @@ class cFastFont {
   int nCapacity;
   int nGlyphCount = 0;
   std::vector<GLYPHDATA> m_glyphs;
+  std::unordered_map<unsigned, int> m_firstCell;  // character -> its first entry, so lookups need no walk
   DDSURFACEDATA m_surface;
 };
 
