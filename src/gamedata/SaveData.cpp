@@ -125,7 +125,8 @@ void cSaveData::Load(cRecordReader& in, const cLoadContext& ctx) {
   int version = in.Version();
   in.ReadBytes(&SaveTime, sizeof SaveTime);
   if (version > 500) ReadIntList(in, CarrySwitch);
-  LoadRecordList(in, ctx, HeroStatus, cHeroStatus(), kMinRecordBodyBytes, "hero status");
+  // A hero status is its body and the character definition's body.
+  LoadRecordList(in, ctx, HeroStatus, cHeroStatus(), 2 * kMinRecordBodyBytes, "hero status");
   LoadRecordList(in, ctx, StageScore, cStageScore(), kMinRecordBodyBytes, "stage score");
   LoadRecordList(in, ctx, ClearList, cClearRecord(), kMinRecordBodyBytes, "clear record");
   ReadIntList(in, Switch);
@@ -136,6 +137,10 @@ void cSaveData::Load(cRecordReader& in, const cLoadContext& ctx) {
   if (HeroStatus.empty()) HeroStatus.resize(1);
   if (Switch.size() < SWITCH_COUNT) Switch.resize(SWITCH_COUNT, 0);
   if (GameValue.size() < GAME_VALUE_COUNT) GameValue.resize(GAME_VALUE_COUNT, 0);
+  // Stored indexes the program uses as they stand: the genre picks a ranking
+  // table, the slot a file and an entry of the slot list.
+  if (nRankGenre < 0 || nRankGenre >= RANKING_GENRE_COUNT) nRankGenre = 0;
+  if (nSaveSlot < -1 || nSaveSlot >= STORY_SLOT_COUNT) nSaveSlot = -1;
   NormalizeSaveData();
 }
 

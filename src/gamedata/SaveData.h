@@ -72,6 +72,7 @@ class cClearRecord : public cDataRecord {
 };
 
 constexpr int SWITCH_COUNT = 1000;
+constexpr int STORY_SLOT_COUNT = 99;
 constexpr int GAME_VALUE_COUNT = 256;
 
 class cSaveData : public cDataRecord {

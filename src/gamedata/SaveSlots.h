@@ -5,8 +5,6 @@
 
 #include "gamedata/SaveData.h"
 
-constexpr int STORY_SLOT_COUNT = 99;
-
 class cSaveSlot : public cDataRecord {
  public:
   cSaveSlot();

@@ -418,7 +418,8 @@ void cSystemData::MigrateOldFile(int version) {
 }
 
 // Lists shorter than the program indexes them are padded with new elements;
-// the font index is kept inside the face list.
+// the font index is kept inside the face list, the challenge count within
+// what a save can hold.
 void cSystemData::PadLists() {
   PadTo(m_CarryFlags, CARRY_ITEM_COUNT);
   PadTo(m_DropOnMissFlags, CARRY_ITEM_COUNT);
@@ -437,6 +438,7 @@ void cSystemData::PadLists() {
   PadTo(m_FrontBgmLoop, FRONT_BGM_COUNT);
   PadTo(m_IniKeys, INI_KEY_COUNT);
   m_nFontIndex = std::clamp(m_nFontIndex, 0, FONT_FACE_COUNT - 1);
+  m_nChallengeCount = std::clamp(m_nChallengeCount, 0, MAX_CHALLENGE_COUNT);
 }
 
 void cSystemData::Save(cRecordWriter& out, const cLoadContext& ctx) {
@@ -460,8 +462,9 @@ void cSystemData::Save(cRecordWriter& out, const cLoadContext& ctx) {
 }
 
 void cSystemData::ClampBgmIndices(int bgmCount) {
+  // A negative index names no entry either.
   for (int& bgm : m_FrontBgm)
-    if (bgm >= bgmCount) bgm = 0;
+    if (bgm < 0 || bgm >= bgmCount) bgm = 0;
 }
 
 int cSystemData::CountRankingGenres(int mode) const {

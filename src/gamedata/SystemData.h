@@ -76,6 +76,8 @@ constexpr int FRONT_BGM_COUNT = 4;
 constexpr int INI_KEY_COUNT = 10;
 constexpr int COMPAT_SWITCH_COUNT = 15;
 constexpr int UNLIMITED_LIVES = 999999;
+// Challenge stages a project may have: every save holds one record per stage.
+constexpr int MAX_CHALLENGE_COUNT = 999;
 
 class cSystemData : public cDataRecord {
  public:

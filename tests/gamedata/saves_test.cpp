@@ -265,6 +265,12 @@ TEST(SaveDataTest, MigrationOfOldSaves) {
   EXPECT_EQ(save.HeroStatus.size(), 1u);
   EXPECT_EQ(save.ClearList.size(), 40u);
   EXPECT_EQ(save.nChallengeOpen, 4);
+  EXPECT_EQ(save.nRankGenre, 4);
+  // Stored indexes beyond what they index are brought back.
+  ASSERT_TRUE(LoadRecord(save, OldSave(696, 500)));
+  EXPECT_EQ(save.nRankGenre, 0);
+  EXPECT_EQ(save.nSaveSlot, -1);
+  EXPECT_EQ(save.nMapX, 9);
 }
 
 TEST(SaveDataTest, NormaliseCutsChallengeRecords) {

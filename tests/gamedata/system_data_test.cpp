@@ -226,6 +226,16 @@ TEST(SystemDataMigration, CompatibilitySwitch9ByVersion) {
   }
 }
 
+TEST(SystemDataMigration, OutOfRangeValuesAreClamped) {
+  cSystemData source;
+  source.m_nFontIndex = 500;
+  source.m_nChallengeCount = 2000000000;  // a save would hold a record per stage
+  cSystemData system;
+  ASSERT_TRUE(LoadRecord(system, SavedRecord(source)));
+  EXPECT_EQ(system.m_nFontIndex, 122);
+  EXPECT_EQ(system.m_nChallengeCount, MAX_CHALLENGE_COUNT);
+}
+
 TEST(SystemDataMigration, FrontMusicBeyondTheBgmDatabase) {
   OldSystemFile file{696, std::vector<BYTE>(25, 0), Numbered(28), {}, {}};
   file.frontBgm = 7;
@@ -234,6 +244,9 @@ TEST(SystemDataMigration, FrontMusicBeyondTheBgmDatabase) {
   cSystemData system;
   ASSERT_TRUE(LoadRecord(system, file.Build(), ctx));
   EXPECT_EQ(system.m_FrontBgm[0], 0);
+  system.m_FrontBgm = {-2, 4, 5, 1};
+  system.ClampBgmIndices(5);
+  EXPECT_EQ(system.m_FrontBgm, (cCheckedVector<int>{0, 4, 0, 1}));
   // Short lists are padded to what the program indexes.
   EXPECT_EQ(system.m_StatusItems.size(), 5u);
   EXPECT_EQ(system.m_SystemSounds.size(), 17u);
