@@ -42,6 +42,8 @@ class cAnimeCtrl {
   int ChangeAnime(int anime, int force);
   int UpdateAnime();
   int GetAnimePattern() const;
+  // Moves the current frame's tick count on by n (an animation started part-way).
+  void SkipTicks(int n) { m_nTick += n; }
 
   const AnimeTable& Table() const { return m_Table; }
   int CurrentAnime() const { return m_nAnime; }

@@ -1,0 +1,169 @@
+// The command tables: one executor per flow command type, one per item
+// command type, and the per-type preparation at installation. The command
+// families that later work completes (shots and swords, object and flow
+// commands, presentation, status operations, the evaluator) have entries that
+// do nothing yet and say so once in the report log.
+#include <array>
+#include <utility>
+
+#include "flow/Interpreter.h"
+#include "flow/MoveCommands.h"
+#include "library/util/Log.h"
+#include "records/FlowEnums.h"
+#include "stage/Chara.h"
+#include "stage/StagePlayScene.h"
+
+namespace {
+
+int ExecNothing(cChara&, cRunningCommand&) { return 0; }
+
+void NoteNotCarriedOut(int type) {
+  static std::array<bool, CMD_COUNT> noted{};
+  if (type < 0 || type >= CMD_COUNT || noted[static_cast<size_t>(type)]) return;
+  noted[static_cast<size_t>(type)] = true;
+  ReportLog("Flow command type %d is not carried out yet", type);
+}
+
+template <int Type>
+int ExecPending(cChara&, cRunningCommand&) {
+  NoteNotCarriedOut(Type);
+  return 0;
+}
+
+template <int Type>
+int ItemExecPending(cPlayer&, const cFlowCommand&) {
+  NoteNotCarriedOut(Type);
+  return 0;
+}
+
+// The stage-clear request reaches the play frame through the scene.
+int DoStageClear() {
+  Scene().m_nEndRequest = 1;
+  return 1;
+}
+
+int ExecStageClear(cChara&, cRunningCommand&) { return DoStageClear(), 0; }
+int ItemExecStageClear(cPlayer&, const cFlowCommand&) { return DoStageClear(); }
+int ExecItemNone(cPlayer&, const cFlowCommand&) { return 0; }
+int ExecChangeFlow(cPlayer& hero, const cFlowCommand& def) { return DoChangeFlow(hero, def, 0), 0; }
+
+template <size_t... Types>
+constexpr std::array<CommandExec, CMD_COUNT> PendingFrom(std::index_sequence<Types...>) {
+  return {&ExecPending<static_cast<int>(Types)>...};
+}
+
+const std::array<CommandExec, CMD_COUNT> CommandExecTable = [] {
+  auto table = PendingFrom(std::make_index_sequence<CMD_COUNT>{});
+  table[CMD_NONE] = ExecNothing;
+  table[CMD_WAIT] = ExecNothing;
+  table[CMD_STRAIGHT_MOVE] = ExecStraightMove;
+  table[CMD_GROUND_TURN_MOVE] = ExecGroundTurnMove;
+  table[CMD_CIRCLE_MOVE] = ExecCircleMove;
+  table[CMD_CHARGE_MOVE] = ExecChargeMove;
+  table[CMD_HOMING_MOVE] = ExecHomingMove;
+  table[CMD_OFFSCREEN_AVOID_MOVE] = ExecOffscreenAvoidMove;
+  table[CMD_DISABLE_MOVE] = ExecDisableMove;
+  table[CMD_TURN] = ExecTurn;
+  table[CMD_JUMP] = ExecJump;
+  table[CMD_STAGE_CLEAR] = ExecStageClear;
+  return table;
+}();
+
+template <size_t... Types>
+constexpr std::array<ItemCommandExec, ITEMCMD_COUNT> ItemPendingFrom(std::index_sequence<Types...>) {
+  return {&ItemExecPending<static_cast<int>(Types) + kItemCommandTypeOffset>...};
+}
+
+const std::array<ItemCommandExec, ITEMCMD_COUNT> ItemCommandExecTable = [] {
+  auto table = ItemPendingFrom(std::make_index_sequence<ITEMCMD_COUNT>{});
+  table[ITEMCMD_NONE] = ExecItemNone;
+  table[ITEMCMD_CHANGE_FLOW] = ExecChangeFlow;
+  table[ITEMCMD_STAGE_CLEAR] = ItemExecStageClear;
+  return table;
+}();
+
+const std::array<CommandSetup, CMD_COUNT> CommandSetupTable = [] {
+  std::array<CommandSetup, CMD_COUNT> table{};
+  table[CMD_STRAIGHT_MOVE] = SetupStraightMove;
+  table[CMD_GROUND_TURN_MOVE] = SetupMoveTimeSpeed;
+  table[CMD_CIRCLE_MOVE] = SetupCircleMove;
+  table[CMD_CHARGE_MOVE] = SetupChargeMove;
+  table[CMD_HOMING_MOVE] = SetupHomingMove;
+  table[CMD_OFFSCREEN_AVOID_MOVE] = SetupMoveTimeSpeed;
+  table[CMD_JUMP] = SetupJumpCommand;
+  return table;
+}();
+
+}  // namespace
+
+int CommandParam(const cFlowCommand& def, int index) {
+  if (index < 0 || static_cast<size_t>(index) >= def.m_vParams.size()) return 0;
+  return def.m_vParams[static_cast<size_t>(index)];
+}
+
+int DispatchFlowCommand(cChara& chara, cRunningCommand& cmd) {
+  int type = cmd.pDef ? cmd.pDef->FlowType() : -1;
+  if (type < 0 || type >= CMD_COUNT) return 0;  // the loader refuses such types; nothing to run
+  return CommandExecTable[static_cast<size_t>(type)](chara, cmd);
+}
+
+CommandSetup CommandSetupFor(int type) {
+  if (type < 0 || type >= CMD_COUNT) return nullptr;
+  return CommandSetupTable[static_cast<size_t>(type)];
+}
+
+ItemCommandExec ItemCommandExecFor(int itemType) {
+  if (itemType < 0 || itemType >= ITEMCMD_COUNT) return nullptr;
+  return ItemCommandExecTable[static_cast<size_t>(itemType)];
+}
+
+void StartCommandAnimes(cChara& chara) {
+  cStagePlayScene& scene = Scene();
+  for (const cRunningFlow& flow : chara.m_vFlows) {
+    if (!flow.bRunning || flow.bPaused) continue;
+    for (const ScheduledAnime& entry : flow.Animes) {
+      if (entry.nStart != flow.nSteps) continue;
+      AnimeSequence frames = scene.AnimeFrameTable.VecAt(entry.nAnime);
+      if (entry.nCmdTime >= 2 && entry.bHold) {
+        for (ANIMEFRAMEDATA& frame : frames) {
+          if (frame.nPattern < 0) break;
+          if (frame.bLock) {
+            frame.nDuration += entry.nCmdTime - 1;
+            break;
+          }
+        }
+      }
+      FlowAnimeEntry& anime = chara.m_lAnimes.emplace_back();
+      anime.nKind = 1;
+      anime.nShow = entry.nShow;
+      anime.nCmdTime = entry.nCmdTime;
+      anime.nSerial = flow.nSerial;
+      anime.Anime.SetAnimeTable(AnimeTable{std::move(frames)});
+      anime.Anime.SetAnime(0, 1);
+      if (entry.nSkip != 0) anime.Anime.SkipTicks(entry.nSkip);
+    }
+  }
+}
+
+int DoChangeFlow(cChara& chara, const cFlowCommand& def, int applyNow) {
+  cStagePlayScene& scene = Scene();
+  if (!applyNow && scene.HasHero() && scene.m_pActChara == &scene.Hero()) {
+    scene.Hero().m_vPendingChangeFlows.push_back(def);
+    return 0;
+  }
+  int facing = chara.m_Def.m_nFacing;
+  switch (CommandParam(def, 0)) {
+    case 0:
+      chara.InstallFlows(def.m_vFlows, facing, 1, -1);
+      break;
+    case 1:
+      chara.InstallFlows(def.m_vFlows, facing, 1, chara.DeleteFlows(CommandParam(def, 1)));
+      break;
+    case 2:
+      chara.DeleteFlows(CommandParam(def, 1));
+      break;
+    default:
+      break;
+  }
+  return 0;
+}

@@ -1,0 +1,114 @@
+#include "stage/StagePlayScene.h"
+
+#include <algorithm>
+#include <bit>
+
+cStagePlayScene* CurrentPlayScene = nullptr;
+
+void SCROLLDATA::ClampScroll() {
+  if (dPos < nLower) {
+    dPos = nLower;
+    bAtEdge = 1;
+  } else if (dPos + nView >= nUpper) {
+    dPos = nUpper - nView;
+    if (dPos < nLower) dPos = nLower;
+    bAtEdge = 1;
+  } else {
+    bAtEdge = 0;
+  }
+}
+
+void SCROLLDATA::StepAutoScroll() {
+  dPos += dAutoSpeed;
+  ClampScroll();
+}
+
+void SCROLLDATA::SetAutoScroll(int bOn, int n, int steps) {
+  if (bOn) {
+    bAutoScroll = 1;
+    dAutoSpeed = n * 0.1 / steps;
+  } else {
+    dAutoSpeed = 0.0;
+    bAutoScroll = 0;
+  }
+}
+
+void SCROLLDATA::SetScrollLimits(int startCell, int endCell, int bStart, int bEnd) {
+  nLower = bStart ? nMarginPx + startCell * 32 : nMarginPx;
+  nUpper = bEnd ? std::max(nMarginPx + endCell * 32 + 32, nLower) : nFullUpper;
+}
+
+void cStageRules::SetCollisionLevel(int level, double gravity) {
+  nSteps = level <= 10 || level >= 20 ? level : level - 10;
+  if (nSteps < 1) nSteps = 1;  // a step count below one would stop time and divide by zero
+  dSteps = nSteps;
+  dSteps2 = dSteps * dSteps;
+  double bound = level >= 11 && level <= 19 ? 60.0 : 6.0 * nSteps;
+  dMaxSpeedPerStep = bound / dSteps;
+  dGravity = gravity;
+  dGravityPerStep = gravity / dSteps2;
+}
+
+cStagePlayScene::cStagePlayScene() = default;
+cStagePlayScene::~cStagePlayScene() = default;
+
+void cStagePlayScene::BuildEmptyMap() {
+  int w = m_Rules.nMapWidth, h = m_Rules.nMapHeight;
+  m_ScrollX.nAxis = 0;
+  m_ScrollX.nView = 640;
+  m_ScrollX.nCells = w + 20;
+  m_ScrollX.nShift = std::bit_width(static_cast<unsigned>(std::max(w + 19, 0)));
+  m_ScrollX.nStride = 1 << m_ScrollX.nShift;
+  m_ScrollX.nFullUpper = std::max((w + 10) * 32, 0);
+  m_ScrollY.nAxis = 1;
+  m_ScrollY.nView = 480;
+  m_ScrollY.nCells = m_ScrollY.nStride = h + 20;
+  m_ScrollY.nShift = 0;
+  m_ScrollY.nFullUpper = std::max((h + 10) * 32, 0);
+  MapCellList.assign(static_cast<size_t>(m_ScrollY.nCells) * m_ScrollX.nStride, MAPCELL{});
+  for (MAPCELL& cell : MapCellList) {
+    cell.block.m_nChip = 0;
+    cell.block.m_nHitKind = 0;
+    cell.block.m_bProtected = 0;
+  }
+}
+
+cChara* cStagePlayScene::FindCharaByNo(int no) {
+  for (cPlayer& hero : Player)
+    if (hero.m_nNo == no) return &hero;
+  for (cNpc& c : CharaList)
+    if (!c.m_bRemoved && c.m_nNo == no) return &c;
+  return nullptr;
+}
+
+cItem* cStagePlayScene::FindItemByNo(int no) {
+  for (cItem& item : ItemList)
+    if (!item.m_bRemoved && item.m_nNo == no) return &item;
+  return nullptr;
+}
+
+void cStagePlayScene::AddToFactionList(const cChara& chara) {
+  m_CharaByFaction[static_cast<size_t>(chara.m_nFaction & 7)].push_back(chara.m_nNo);
+}
+
+void cStagePlayScene::EraseChara(cNpc& c) {
+  if (c.m_bRemoved) return;
+  for (int no : c.m_vTargetedBy)
+    if (cChara* other = FindCharaByNo(no); other && other->m_nTargetNo == c.m_nNo) other->m_nTargetNo = kNoTarget;
+  c.m_vTargetedBy.clear();
+  c.m_vShots.clear();  // the shots' owners are cut when shots land
+  if (cChara* target = FindCharaByNo(c.m_nTargetNo)) std::erase(target->m_vTargetedBy, c.m_nNo);
+  auto& faction = m_CharaByFaction[static_cast<size_t>(c.m_nFaction & 7)];
+  if (auto it = std::find(faction.begin(), faction.end(), c.m_nNo); it != faction.end()) faction.erase(it);
+  c.m_bRemoved = true;
+}
+
+void cStagePlayScene::EraseItem(cItem& item) { item.m_bRemoved = true; }
+
+void cStagePlayScene::CollectRemoved() {
+  // Nothing may run on a removed object's storage now: no flow is being
+  // stepped and no pass is walking the lists.
+  if (m_pActChara && m_pActChara->m_bRemoved) return;
+  CharaList.remove_if([](const cNpc& c) { return c.m_bRemoved; });
+  ItemList.remove_if([](const cItem& i) { return i.m_bRemoved; });
+}

@@ -1,0 +1,294 @@
+// The interpreter, triggers and movement commands on a tiny stage. Times are
+// in tenths of a second: a command of time t runs t x 6 x N logic steps.
+#include <cmath>
+
+#include "flow/MoveCommands.h"
+#include "library/util/Convert.h"
+#include "support/TinyStage.h"
+
+using namespace stagetest;
+
+namespace {
+
+cCharaDef WithFlows(cCharaDef def, std::initializer_list<cFlow> flows) {
+  for (const cFlow& f : flows) def.m_vFlows.push_back(f);
+  return def;
+}
+
+cCharaDef Flyer() {
+  cCharaDef def = TinyStage::WalkerDef();
+  def.m_nFlying = 1;  // passes blocks: only the commands move it
+  return def;
+}
+
+}  // namespace
+
+class FlowStepTest : public ::testing::TestWithParam<int> {
+ protected:
+  TinyStage stage{GetParam()};
+};
+
+TEST_P(FlowStepTest, ACommandRunsOncePerLogicStep) {
+  int n = stage.N();
+  cNpc& npc = stage.AddNpc(5, 5, WithFlows(Flyer(), {MakeFlow(TRG_ALWAYS, {MakeCommand(CMD_WAIT, 1)})}));
+  cRunningFlow& flow = npc.m_vFlows[0];
+  ResetFlowFrameFlags(npc);
+  for (int step = 1; step <= 6 * n; ++step) {
+    stage.scene.m_nLogicStep = (step - 1) % n + 1;
+    if (stage.scene.m_nLogicStep == 1 && step > 1) ResetFlowFrameFlags(npc);
+    stage.StepNpc(npc);
+    if (step < 6 * n) {
+      EXPECT_EQ(flow.bRunning, 1) << step;
+    }
+  }
+  EXPECT_EQ(flow.bRunning, 0);
+  EXPECT_EQ(flow.nSteps, 6 * n - 1);
+  // Examined once per frame: not started again in the frame it ended in.
+  FireFlowTrigger(npc, TRG_ALWAYS);
+  EXPECT_EQ(flow.bRunning, 0);
+  ResetFlowFrameFlags(npc);
+  FireFlowTrigger(npc, TRG_ALWAYS);
+  EXPECT_EQ(flow.bRunning, 1);
+}
+
+TEST_P(FlowStepTest, BlockingAndNonBlockingCommands) {
+  int n = stage.N();
+  cFlow sequence = MakeFlow(TRG_NONE, {MakeCommand(CMD_WAIT, 1), MakeCommand(CMD_WAIT, 1)});
+  cFlow overlap = MakeFlow(TRG_NONE, {MakeCommand(CMD_WAIT, 5, true), MakeCommand(CMD_WAIT, 1)});
+  cNpc& npc = stage.AddNpc(5, 5, WithFlows(Flyer(), {sequence, overlap}));
+  stage.scene.m_pActChara = &npc;
+  for (cRunningFlow& f : npc.m_vFlows) StartFlow(f);
+  int ended[2] = {0, 0};
+  for (int step = 1; step <= 12 * n; ++step)
+    for (int i = 0; i < 2; ++i) {
+      cRunningFlow& f = npc.m_vFlows[static_cast<size_t>(i)];
+      if (f.bRunning && StepFlow(f)) {
+        StopFlow(f, npc);
+        ended[i] = step;
+      }
+    }
+  EXPECT_EQ(ended[0], 12 * n);
+  EXPECT_EQ(npc.m_vFlows[0].nSteps, 12 * n - 1);
+  EXPECT_EQ(ended[1], 6 * n);  // the long non-blocking wait is cut off with the flow
+}
+
+INSTANTIATE_TEST_SUITE_P(StepsPerFrame, FlowStepTest, ::testing::Values(1, 2, 4));
+
+TEST(TriggerTest, LetterFlowsExcludeEachOtherInListOrder) {
+  TinyStage stage;
+  cFlow first = MakeFlow(TRG_ALWAYS, {MakeCommand(CMD_WAIT, 1)});
+  first.m_nLetter = 3;
+  cFlow second = first;
+  cFlow conditional = MakeFlow(TRG_ALWAYS, {MakeCommand(CMD_WAIT, 1)});
+  cCondition var;
+  var.m_nKind = COND_STAGE_VAR;
+  var.m_nIndex = 4;
+  var.m_nValue = 1;
+  conditional.m_vConditions.push_back(var);
+  cNpc& npc = stage.AddNpc(5, 5, WithFlows(Flyer(), {first, second, conditional}));
+  FireFlowTrigger(npc, TRG_ALWAYS);
+  EXPECT_EQ(npc.m_vFlows[0].bRunning, 1);
+  EXPECT_EQ(npc.m_vFlows[1].bRunning, 0);
+  EXPECT_EQ(npc.m_vFlows[2].bRunning, 0);
+  stage.scene.m_StageVar[4] = 1;
+  FireFlowTrigger(npc, TRG_ALWAYS);  // already examined this frame
+  EXPECT_EQ(npc.m_vFlows[2].bRunning, 0);
+  ResetFlowFrameFlags(npc);
+  FireFlowTrigger(npc, TRG_ALWAYS);
+  EXPECT_EQ(npc.m_vFlows[1].bRunning, 0);  // letter c is still held by the first
+  EXPECT_EQ(npc.m_vFlows[2].bRunning, 1);
+}
+
+TEST(TriggerTest, LandingFiresTheBlockTriggers) {
+  TinyStage stage;
+  stage.Floor(8);
+  cNpc& npc =
+      stage.AddNpc(5, 7,
+                   WithFlows(TinyStage::WalkerDef(), {MakeFlow(TRG_BLOCK_HIT, {MakeCommand(CMD_WAIT, 1)}),
+                                                      MakeFlow(TRG_BLOCK_HIT_TOP, {MakeCommand(CMD_WAIT, 1)}),
+                                                      MakeFlow(TRG_BLOCK_HIT_VERTICAL, {MakeCommand(CMD_WAIT, 1)}),
+                                                      MakeFlow(TRG_BLOCK_HIT_BOTTOM, {MakeCommand(CMD_WAIT, 1)})}));
+  for (int i = 0; i < 200 && !npc.m_bHitBottom; ++i) TinyStage::MoveChara(npc);
+  EXPECT_EQ(npc.m_vFlows[0].bRunning, 1);
+  EXPECT_EQ(npc.m_vFlows[1].bRunning, 0);
+  EXPECT_EQ(npc.m_vFlows[2].bRunning, 1);
+  EXPECT_EQ(npc.m_vFlows[3].bRunning, 1);
+}
+
+TEST(TriggerTest, BeforeStageFlowsRunOnlyNonBlockingLaterCommands) {
+  TinyStage stage;
+  cFlowCommand move = MakeMove(CMD_STRAIGHT_MOVE, 1, 3, 10);
+  move.m_bNonBlocking = 1;
+  cNpc& npc = stage.AddNpc(
+      5, 5, WithFlows(Flyer(), {MakeFlow(TRG_BEFORE_STAGE_START, {MakeCommand(CMD_STAGE_CLEAR, 0), move})}));
+  FireFlowTrigger(npc, TRG_BEFORE_STAGE_START);
+  EXPECT_EQ(stage.scene.m_nEndRequest, 0);
+  EXPECT_EQ(npc.m_dVx, 0.0);
+  EXPECT_EQ(npc.m_vFlows[0].bRunning, 0);
+  cNpc& clearer = stage.AddNpc(
+      6, 5, WithFlows(Flyer(), {MakeFlow(TRG_BEFORE_STAGE_START, {MakeCommand(CMD_STAGE_CLEAR, 0, true)})}));
+  FireFlowTrigger(clearer, TRG_BEFORE_STAGE_START);
+  EXPECT_EQ(stage.scene.m_nEndRequest, 1);
+}
+
+class MoveTest : public ::testing::TestWithParam<int> {
+ protected:
+  TinyStage stage{GetParam()};
+  // Runs the character's flows and moves for `steps` logic steps.
+  void Run(cNpc& npc, int steps) {
+    for (int s = 0; s < steps; ++s) {
+      if (s % stage.N() == 0) ResetFlowFrameFlags(npc);
+      stage.scene.m_nLogicStep = s % stage.N() + 1;
+      stage.StepNpc(npc);
+    }
+  }
+};
+
+TEST_P(MoveTest, StraightMoveFrontForALeftFacingCharacter) {
+  int n = stage.N();
+  cCharaDef def = WithFlows(Flyer(), {MakeFlow(TRG_ALWAYS, {MakeMove(CMD_STRAIGHT_MOVE, 1, 0, 10)})});
+  def.m_nFacing = 0;
+  cNpc& npc = stage.AddNpc(10, 5, def);
+  double x = npc.m_dX;
+  Run(npc, 1);
+  EXPECT_EQ(npc.m_dVx, -(10 * 0.1 / n));
+  EXPECT_EQ(npc.m_bRight, 0);
+  Run(npc, 6 * n - 1);
+  double expected = x;
+  for (int s = 0; s < 6 * n; ++s) expected += -(10 * 0.1 / n);
+  EXPECT_EQ(npc.m_dX, expected);
+}
+
+TEST_P(MoveTest, DiagonalOfAWalkerKeepsOnlyItsXPart) {
+  stage.Floor(8);
+  cNpc& npc = stage.AddNpc(
+      10, 7, WithFlows(TinyStage::WalkerDef(), {MakeFlow(TRG_ALWAYS, {MakeMove(CMD_STRAIGHT_MOVE, 1, 10, 10)})}));
+  Run(npc, 1);
+  double s = 10 * 0.1 / stage.N();
+  EXPECT_EQ(npc.m_dVx, s * (1 / std::sqrt(2.0)));
+}
+
+TEST_P(MoveTest, TargetPointEndsOnArrival) {
+  int n = stage.N();
+  cFlowCommand move = MakeMove(CMD_STRAIGHT_MOVE, 50, 0, 10 * n);  // one dot per step
+  move.m_pMove->m_nTargetMode = 1;
+  move.m_pMove->m_nCoordMode = 1;
+  move.m_pMove->m_nTargetDotX = 40;
+  move.m_pMove->m_bUseTargetX = 1;
+  move.m_pMove->m_bStopOnArrival = 1;
+  move.m_pMove->m_bMirrorX = 0;
+  cNpc& npc = stage.AddNpc(10, 5, WithFlows(Flyer(), {MakeFlow(TRG_ALWAYS, {move})}));
+  npc.UpdateScreenRect();
+  double x = npc.m_dX;
+  Run(npc, 40);
+  EXPECT_EQ(npc.m_vFlows[0].bRunning, 0);
+  EXPECT_DOUBLE_EQ(npc.m_dX, x + 40);
+}
+
+TEST_P(MoveTest, TurnFacesAsAskedAndRepeatsEveryTenth) {
+  cFlowCommand turn = MakeCommand(CMD_TURN, 3, false, {1});
+  cCharaDef def = WithFlows(Flyer(), {MakeFlow(TRG_ALWAYS, {turn})});
+  def.m_nFacing = 0;
+  def.m_bFixedFacing = 1;
+  cNpc& npc = stage.AddNpc(10, 5, def);
+  Run(npc, 1);
+  EXPECT_EQ(npc.m_bRight, 1);
+  npc.m_bRight = 0;
+  Run(npc, 6 * stage.N() - 1);
+  EXPECT_EQ(npc.m_bRight, 0);
+  Run(npc, 1);
+  EXPECT_EQ(npc.m_bRight, 1);
+  // Without the fixed-facing switch the command does nothing.
+  cCharaDef free = def;
+  free.m_bFixedFacing = 0;
+  cNpc& other = stage.AddNpc(12, 5, free);
+  Run(other, 1);
+  EXPECT_EQ(other.m_bRight, 0);
+}
+
+TEST_P(MoveTest, CircleComesBackToItsStart) {
+  int n = stage.N();
+  cFlowCommand circle = MakeMove(CMD_CIRCLE_MOVE, 0, 0, 100);
+  circle.m_pMove->m_nRadius = 2;
+  circle.m_pMove->m_nAngle = 0;
+  circle.m_pMove->m_nDistance = 360;
+  circle.m_pMove->m_nTimeMode = 1;
+  cNpc& npc = stage.AddNpc(10, 5, WithFlows(Flyer(), {MakeFlow(TRG_ALWAYS, {circle})}));
+  cRunningCommand& cmd = npc.m_vFlows[0].Commands[0];
+  EXPECT_EQ(cmd.nRadius, 2 * 16 * n);
+  EXPECT_EQ(cmd.nDuration, std::abs(DoubleToInt(360.0 * n / (100 * 0.1 / n) / n)));
+  double x = npc.m_dX, y = npc.m_dY, minX = x;
+  for (int s = 0; s < cmd.nDuration; ++s) {
+    Run(npc, 1);
+    minX = std::min(minX, npc.m_dX);
+  }
+  EXPECT_NEAR(npc.m_dX, x, 1e-6);
+  EXPECT_NEAR(npc.m_dY, y, 1e-6);
+  // The leftmost point is the radius, up to one step's arc (10 / N degrees).
+  EXPECT_NEAR(x - minX, 32.0, 32.0 * (10.0 / n) * 0.017453292519943295);
+  // Radius 0 does nothing; 25 is used as 20.
+  circle.m_pMove->m_nRadius = 25;
+  cNpc& big = stage.AddNpc(12, 5, WithFlows(Flyer(), {MakeFlow(TRG_ALWAYS, {circle})}));
+  EXPECT_EQ(big.m_vFlows[0].Commands[0].nRadius, 20 * 16 * n);
+}
+
+TEST_P(MoveTest, GroundTurnAroundTurnsAtTheLedge) {
+  for (int x = 3; x <= 7; ++x) stage.SetBlock(x, 8, kBlockHitSolid);
+  cNpc& npc = stage.AddNpc(
+      6, 7, WithFlows(TinyStage::WalkerDef(), {MakeFlow(TRG_ALWAYS, {MakeMove(CMD_GROUND_TURN_MOVE, 50, 0, 10)})}));
+  ASSERT_EQ(npc.m_bRight, 1);
+  int turnedAt = -1;
+  for (int s = 0; s < 200 && turnedAt < 0; ++s) {
+    Run(npc, 1);
+    if (!npc.m_bRight) turnedAt = s;
+  }
+  ASSERT_GE(turnedAt, 0);
+  // It turned in the step its right foot column lost the floor below.
+  EXPECT_EQ(npc.m_nCellRight, 18);
+  double x = npc.m_dX;
+  Run(npc, 2);
+  EXPECT_LT(npc.m_dX, x);
+}
+
+TEST_P(MoveTest, ChargeWithoutTargetStaysStill) {
+  cNpc& npc = stage.AddNpc(10, 5, WithFlows(Flyer(), {MakeFlow(TRG_ALWAYS, {MakeMove(CMD_CHARGE_MOVE, 1, 0, 30)})}));
+  npc.m_nTargetNo = kNoTarget;
+  double x = npc.m_dX;
+  Run(npc, 6 * stage.N());
+  EXPECT_EQ(npc.m_dX, x);
+}
+
+TEST_P(MoveTest, ChargeAimsAtTheTargetOnce) {
+  cPlayer& hero = stage.AddHero(2, 5);
+  cNpc& npc = stage.AddNpc(10, 5, WithFlows(Flyer(), {MakeFlow(TRG_ALWAYS, {MakeMove(CMD_CHARGE_MOVE, 1, 0, 30)})}));
+  hero.UpdateScreenRect();
+  npc.UpdateScreenRect();
+  double x = npc.m_dX;
+  Run(npc, 1);
+  EXPECT_LT(npc.m_dX, x);
+  EXPECT_EQ(npc.m_bRight, 0);
+}
+
+TEST_P(MoveTest, JumpReachesItsComputedHeight) {
+  stage.Floor(8);
+  cFlowCommand jump = MakeCommand(CMD_JUMP, 0, false, {0, 0, 3});
+  cNpc& npc = stage.AddNpc(10, 5, WithFlows(TinyStage::WalkerDef(), {}));
+  for (int i = 0; i < 200 && !npc.m_bHitBottom; ++i) TinyStage::MoveChara(npc);
+  npc.InstallFlows(WithFlows(TinyStage::WalkerDef(), {MakeFlow(TRG_ALWAYS, {jump})}).m_vFlows, 1, 1, -1);
+  double g = stage.G();
+  double v = (-g - std::sqrt(g * (8 * 48.0 + g))) * 0.5;
+  EXPECT_EQ(npc.m_vFlows[0].Commands[0].dSpeed, v);
+  // The rise: velocity v, plus g before each move, while it still rises.
+  double rise = 0;
+  for (double vy = v + g; vy < 0; vy += g) rise -= vy;
+  double y0 = npc.m_dY, top = y0;
+  Run(npc, 1);
+  for (int s = 0; s < 400 && npc.m_dVy < 0; ++s) {
+    top = std::min(top, npc.m_dY);
+    Run(npc, 1);
+  }
+  EXPECT_NEAR(y0 - top, rise, 1e-9);  // the same sum, added in another order
+  EXPECT_NEAR(rise, 48.0, std::fabs(v));
+}
+
+INSTANTIATE_TEST_SUITE_P(StepsPerFrame, MoveTest, ::testing::Values(1, 2, 4));
