@@ -277,6 +277,25 @@ void cChara::SetContactBox(int bottomAligned, int w, int h) {
   m_boxContact = m_boxContactBase = {x, y, w, h};
 }
 
+void cChara::SetContactBoxByChoice(const SizeRule& contact, const SizeRule& damage, const SizeRule& second) {
+  switch (m_Def.m_nBoxChoice) {
+    case 0:
+      SetContactBox(contact.bBottom, contact.nWidth, contact.nHeight);
+      break;
+    case 1:
+      SetContactBox(0, damage.nWidth, damage.nHeight);
+      break;
+    case 2:
+      SetContactBox(0, second.nWidth, second.nHeight);
+      break;
+    case 3:
+      SetContactBox(0, 32, 32);
+      break;
+    default:
+      break;
+  }
+}
+
 void cChara::AdjustForScale(int newScale, int oldScale) {
   if (newScale == oldScale) return;
   int d = newScale - oldScale;

@@ -15,6 +15,8 @@
 #include "stage/GameObject.h"
 #include "stage/Item.h"
 
+struct SizeRule;
+
 class cKeyInput;
 
 constexpr int kLetterSlots = 27;
@@ -79,6 +81,9 @@ class cChara : public cGameObject {
   int DeleteFlows(int id);
   void SetAnimeSet(int set, int force);
   void SetContactBox(int bottomAligned, int w, int h);
+  // The contact box by the definition's box choice: the stage's contact size,
+  // the damage-box size, the second contact size or the whole 32 x 32 graphic.
+  void SetContactBoxByChoice(const SizeRule& contact, const SizeRule& damage, const SizeRule& second);
   void SetBlockX(int column);
   void SetBlockY(int row);
   void SetBlockXY(int column, int row) { SetBlockX(column), SetBlockY(row); }

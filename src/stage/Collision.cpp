@@ -211,36 +211,44 @@ int CollideMapY(cChara& c) {
   return CollideMapTop(c) == 2 ? 2 : CollideMapBottom(c);
 }
 
-void KeepHeroInScreenX(cPlayer& hero) {
-  const SCROLLDATA& axis = Scene().m_ScrollX;
-  if (!axis.bAutoScroll && !hero.m_bFlying) return;
-  hero.UpdateHeroScreenRect();
-  if (hero.m_rcScreen.nLeft + hero.m_rcGfx.nX < 0) {
-    hero.m_bHitLeft = 1;
-    hero.m_dX = axis.dPos;
-    hero.OnMoveX();
-  } else if (hero.m_rcScreen.nRight - hero.m_rcGfx.nX + 1 >= 640) {
-    hero.m_bHitRight = 1;
-    hero.m_dX = axis.dPos + 640 - hero.m_nWidth - 1;
-    hero.OnMoveX();
-  }
-}
+namespace {
 
-int KeepHeroInScreenY(cPlayer& hero) {
-  const SCROLLDATA& axis = Scene().m_ScrollY;
+// Holds the hero inside the view on one axis while that axis scrolls by
+// itself or the hero flies: 1 when it was pushed in at the far edge.
+int KeepInScreen(cPlayer& hero, bool yAxis) {
+  const SCROLLDATA& axis = yAxis ? Scene().m_ScrollY : Scene().m_ScrollX;
   if (!axis.bAutoScroll && !hero.m_bFlying) return 0;
   hero.UpdateHeroScreenRect();
-  if (hero.m_rcScreen.nTop + hero.m_rcGfx.nY < 0) {
-    hero.m_bHitTop = 1;
-    hero.m_dY = axis.dPos;
-    hero.OnMoveY();
-  } else if (hero.m_rcScreen.nBottom - hero.m_rcGfx.nY + 1 >= 480) {
-    hero.m_bHitBottom = 1;
-    hero.m_dY = axis.dPos + 480 - hero.m_nHeight - 1;
-    hero.OnMoveY();
-    if (!hero.m_bFlying) return 2;
+  int low = yAxis ? hero.m_rcScreen.nTop : hero.m_rcScreen.nLeft;
+  int high = yAxis ? hero.m_rcScreen.nBottom : hero.m_rcScreen.nRight;
+  int offset = yAxis ? hero.m_rcGfx.nY : hero.m_rcGfx.nX;
+  int size = yAxis ? hero.m_nHeight : hero.m_nWidth;
+  double& pos = yAxis ? hero.m_dY : hero.m_dX;
+  int pushedFar = 0;
+  if (low + offset < 0) {
+    (yAxis ? hero.m_bHitTop : hero.m_bHitLeft) = 1;
+    pos = axis.dPos;
+  } else if (high - offset + 1 >= axis.nView) {
+    (yAxis ? hero.m_bHitBottom : hero.m_bHitRight) = 1;
+    pos = axis.dPos + axis.nView - size - 1;
+    pushedFar = 1;
+  } else {
+    return 0;
   }
-  return 0;
+  if (yAxis)
+    hero.OnMoveY();
+  else
+    hero.OnMoveX();
+  return pushedFar;
+}
+
+}  // namespace
+
+void KeepHeroInScreenX(cPlayer& hero) { KeepInScreen(hero, false); }
+
+int KeepHeroInScreenY(cPlayer& hero) {
+  // Pushed out at the bottom, a walking hero dies.
+  return KeepInScreen(hero, true) && !hero.m_bFlying ? 2 : 0;
 }
 
 int CheckBlockOverlap(cChara& c) {

@@ -57,23 +57,7 @@ void cNpc::InitNpc(int no, cCharaDef& def, const cItem* item, double x, double y
     m_boxContact = m_boxContactBase = {0, 0, 0, 0};
     m_boxDamage = m_boxDamageBase = {0, 0, 32, 32};
   } else {
-    const SizeRule& contact = rules.CharaContact[static_cast<size_t>(flying)];
-    switch (m_Def.m_nBoxChoice) {
-      case 0:
-        SetContactBox(contact.bBottom, contact.nWidth, contact.nHeight);
-        break;
-      case 1:
-        SetContactBox(0, rules.CharaDamage.nWidth, rules.CharaDamage.nHeight);
-        break;
-      case 2:
-        SetContactBox(0, rules.CharaContact2.nWidth, rules.CharaContact2.nHeight);
-        break;
-      case 3:
-        SetContactBox(0, 32, 32);
-        break;
-      default:
-        break;
-    }
+    SetContactBoxByChoice(rules.CharaContact[static_cast<size_t>(flying)], rules.CharaDamage, rules.CharaContact2);
     int dw = rules.CharaDamage.nWidth, dh = rules.CharaDamage.nHeight;
     m_boxDamage = m_boxDamageBase = {16 - (dw >> 1) - m_rcGfx.nX, 16 - (dh >> 1) - m_rcGfx.nY, dw, dh};
   }

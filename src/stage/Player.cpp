@@ -113,23 +113,7 @@ void cPlayer::SetHeroFlight(int setting, int applyScale) {
   m_nBaseWidth = m_nWidth = w;
   m_nBaseHeight = m_nHeight = h;
   m_rcGfxBase = m_rcGfx = {offX, offY, 32, 32};
-  const SizeRule& contact = rules.HeroContact[m_bFlying ? 1 : 0];
-  switch (m_Def.m_nBoxChoice) {
-    case 0:
-      SetContactBox(contact.bBottom, contact.nWidth, contact.nHeight);
-      break;
-    case 1:
-      SetContactBox(0, rules.HeroDamage.nWidth, rules.HeroDamage.nHeight);
-      break;
-    case 2:
-      SetContactBox(0, rules.HeroContact2.nWidth, rules.HeroContact2.nHeight);
-      break;
-    case 3:
-      SetContactBox(0, 32, 32);
-      break;
-    default:
-      break;
-  }
+  SetContactBoxByChoice(rules.HeroContact[m_bFlying ? 1 : 0], rules.HeroDamage, rules.HeroContact2);
   auto centred = [&](const SizeRule& size) {
     return BoxI{16 - (size.nWidth >> 1) - m_rcGfx.nX, 16 - (size.nHeight >> 1) - m_rcGfx.nY, size.nWidth, size.nHeight};
   };
