@@ -19,6 +19,13 @@ constexpr int kMaxCollisionLevel = 100;
 constexpr int kScreenCellsX = 20;
 constexpr int kScreenCellsY = 15;
 
+// Lowers a limit cell to size - less, never raising it; computed wide, as a
+// stored size may be anything (the lowest int stands for anything below it).
+void LowerTo(std::int32_t& limit, std::int32_t size, int less) {
+  const std::int64_t bound = std::max<std::int64_t>(std::int64_t{size} - less, INT32_MIN);
+  limit = static_cast<std::int32_t>(std::min<std::int64_t>(limit, bound));
+}
+
 }  // namespace
 
 cStageData* StageData = nullptr;
@@ -235,10 +242,10 @@ void cStageData::SetCollisionLevel(int level) {
 
 void cStageData::NormalizeStage(const cLoadContext& outer) {
   const cLoadContext ctx = WithThisStage(outer);
-  m_nScrollLimit[0] = std::min(m_nScrollLimit[0], m_nMapWidth - kScreenCellsX);
-  m_nScrollLimit[1] = std::min(m_nScrollLimit[1], m_nMapWidth - 1);
-  m_nScrollLimit[2] = std::min(m_nScrollLimit[2], m_nMapHeight - kScreenCellsY);
-  m_nScrollLimit[3] = std::min(m_nScrollLimit[3], m_nMapHeight - 1);
+  LowerTo(m_nScrollLimit[0], m_nMapWidth, kScreenCellsX);
+  LowerTo(m_nScrollLimit[1], m_nMapWidth, 1);
+  LowerTo(m_nScrollLimit[2], m_nMapHeight, kScreenCellsY);
+  LowerTo(m_nScrollLimit[3], m_nMapHeight, 1);
   // This stage's own level: normalising a stage never touches the one in play.
   SetCollisionLevel(m_nCollisionLevel);
   if (m_nBgm < 0 || m_nBgm >= ctx.db.nBgm) {

@@ -236,6 +236,12 @@ TEST(StageData, NormalisationClampsAndFills) {
   stage.m_nBgm = 1;
   stage.NormalizeStage(ctx);
   EXPECT_EQ(stage.m_nBgm, 1);
+
+  // Any stored size: the bound is computed without overflowing.
+  stage.m_nMapHeight = INT32_MIN;
+  stage.NormalizeStage(ctx);
+  EXPECT_EQ(stage.m_nScrollLimit[2], INT32_MIN);
+  EXPECT_EQ(stage.m_nScrollLimit[3], INT32_MIN);
 }
 
 TEST(StageData, NormalisingOneStageLeavesTheStageInPlayAlone) {
