@@ -82,6 +82,25 @@ TEST(ThreadTest, StartHandshakeThenOrderedExit) {
   EXPECT_EQ(thread.m_hThread, nullptr);
 }
 
+// Sends to the starter's window before its first peek.
+unsigned SendsFirst(void* argument) {
+  auto& probe = *static_cast<Probe*>(argument);
+  SendMessage(std::exchange(probe.sendTarget, nullptr), WM_APP, 0, 0);
+  return MessageLoop(argument);
+}
+
+TEST(ThreadTest, StarterServesSendsWhileItPostsTheStart) {
+  platform::Window starterWindow(GetCurrentThreadId(), [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 1; });
+  Probe probe;
+  probe.sendTarget = &starterWindow;
+  cThread thread;
+  thread.Start(SendsFirst, &probe);
+  thread.PostStart();
+  while (!probe.sawStart) Sleep(1);
+  thread.Exit();
+  EXPECT_TRUE(probe.returned);
+}
+
 TEST(ThreadTest, WaitReturnsWhenTheProcedureHasReturned) {
   Probe probe;
   cThread thread;

@@ -30,7 +30,12 @@ void cThread::Wait() {
 }
 
 void cThread::PostStart() {
-  while (m_thread && !m_thread->Ended() && !PostThreadMessage(m_dwThreadId, WM_THREADSTART, 0, 0)) Sleep(0);
+  // The new thread may send to the caller's windows before it makes its
+  // queue: the caller keeps serving meanwhile.
+  while (m_thread && !m_thread->Ended() && !PostThreadMessage(m_dwThreadId, WM_THREADSTART, 0, 0)) {
+    platform::ServiceTurn();
+    Sleep(0);
+  }
 }
 
 void cThread::Exit() {
