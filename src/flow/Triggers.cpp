@@ -1,5 +1,8 @@
+#include <string>
+
 #include "flow/Interpreter.h"
 #include "library/input/KeyInput.h"
+#include "platform/Trace.h"
 #include "records/FlowEnums.h"
 #include "stage/Chara.h"
 #include "stage/StagePlayScene.h"
@@ -34,6 +37,9 @@ void FireFlowTrigger(cChara& c, int trigger) {
     if (!CheckKeyCommand(c, f)) continue;
     const cKeyInput* input = c.FlowKeyInput();
     f.nPressedDir = input ? GetFirstPressedDirection(*input) : 0;
+    if (platform::TraceOn())
+      platform::TraceLine("flow start " + std::to_string(c.m_nNo) + " " + std::to_string(f.nIndex) + " trigger " +
+                          std::to_string(trigger));
     scene.m_pActChara = &c;
     StartFlow(f);
   }

@@ -292,3 +292,76 @@ TEST_P(MoveTest, JumpReachesItsComputedHeight) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StepsPerFrame, MoveTest, ::testing::Values(1, 2, 4));
+
+TEST_P(MoveTest, TheHerosHeldJumpReachesItsHeightWithTheHeroFactor) {
+  stage.Floor(8);
+  cCharaDef def = TinyStage::HeroDef();
+  def.m_vFlows.push_back(MakeFlow(TRG_ALWAYS, {MakeCommand(CMD_JUMP, 0, false, {0, 0, 3})}));
+  cPlayer& hero = stage.AddHero(10, 5, def);
+  for (int i = 0; i < 200 && !hero.m_bHitBottom; ++i) TinyStage::MoveChara(hero);
+  double g = stage.G();
+  double v = (-g - std::sqrt(g * (8 * 48.0 + g))) * 0.5 * (0.99 - 0.4 * 0.025);
+  double rise = 0;
+  for (double vy = v + g; vy < 0; vy += g) rise -= vy;
+  auto step = [&](int s) {
+    if (s % stage.N() == 0) ResetFlowFrameFlags(hero);
+    stage.scene.m_nLogicStep = s % stage.N() + 1;
+    hero.ClearBlockContactFlags();
+    FireFlowTrigger(hero, TRG_ALWAYS);
+    hero.RunFlows(0);
+    TinyStage::MoveChara(hero);
+  };
+  double y0 = hero.m_dY, top = y0;
+  step(0);
+  EXPECT_EQ(hero.m_dVy, v + g);
+  for (int s = 1; s < 400 && hero.m_dVy < 0; ++s) {
+    top = std::min(top, hero.m_dY);
+    step(s);
+  }
+  EXPECT_NEAR(y0 - top, rise, 1e-9);
+}
+
+TEST(MoveSetupTest, ZeroTimesAndSpeedsDivideNothing) {
+  TinyStage stage;
+  cNpc& npc = stage.AddNpc(5, 5);
+  cFlowCommand byTime = MakeMove(CMD_STRAIGHT_MOVE, 0, 0, 10);
+  byTime.m_pMove->m_nTimeMode = 1;  // time and distance, with a time of 0
+  byTime.m_pMove->m_nDistance = 4;
+  cFlowCommand bySpeed = MakeMove(CMD_STRAIGHT_MOVE, 2, 0, 0);
+  bySpeed.m_pMove->m_nTimeMode = 2;  // speed and distance, with a speed of 0
+  bySpeed.m_pMove->m_nDistance = 4;
+  cFlowCommand circle = MakeMove(CMD_CIRCLE_MOVE, 0, 0, 0);
+  circle.m_pMove->m_nRadius = 2;
+  circle.m_pMove->m_nDistance = 90;
+  cFlowCommand circleBySpeed = circle;
+  circleBySpeed.m_pMove->m_nTimeMode = 1;
+  npc.InstallFlows(cCheckedVector<cFlow>{MakeFlow(TRG_NONE, {byTime, bySpeed, circle, circleBySpeed})}, 1, 1, -1);
+  const auto& cmds = npc.m_vFlows.back().Commands;
+  EXPECT_EQ(cmds[0].dSpeed, 1.0);  // keeps its given speed
+  EXPECT_EQ(cmds[1].nDuration, 2 * 6);
+  EXPECT_EQ(cmds[2].dSpeed, 0.0);
+  EXPECT_EQ(cmds[3].nDuration, 0);
+  // With a time, the distance sets the speed: 4 hbl over 12 steps.
+  byTime.m_nTime = 2;
+  npc.InstallFlows(cCheckedVector<cFlow>{MakeFlow(TRG_NONE, {byTime})}, 1, 1, -1);
+  EXPECT_EQ(npc.m_vFlows.back().Commands[0].dSpeed, 64.0 / 12);
+}
+
+TEST(AimTest, AnUnreachableCarriedAimStaysFinite) {
+  TinyStage stage;
+  cNpc& npc = stage.AddNpc(5, 5);
+  npc.m_bScrollCarried = 1;
+  stage.scene.m_ScrollX.dAutoSpeed = 5;
+  stage.scene.m_ScrollX.bAtEdge = 0;
+  double vx = 0, vy = 0;
+  int dir = 0;
+  AimVelocity(vx, vy, dir, &npc, 0, 0, 10, 100, 1, 0, 0, 0);
+  EXPECT_TRUE(std::isfinite(vx));
+  EXPECT_TRUE(std::isfinite(vy));
+  // Reachable: at the speed's magnitude, the velocity less the scroll meets the target.
+  stage.scene.m_ScrollX.dAutoSpeed = 0.5;
+  AimVelocity(vx, vy, dir, &npc, 0, 0, 30, 40, 2, 0, 0, 0);
+  double t = 40 / vy;
+  EXPECT_NEAR((vx - 0.5) * t, 30, 1e-9);
+  EXPECT_NEAR(std::sqrt(vx * vx + vy * vy), 2.0, 1e-9);
+}

@@ -165,4 +165,19 @@ TEST_P(CollisionTest, PassingFlightIgnoresBlocks) {
   EXPECT_GT(npc.m_dX, (6 + 10 + 1) * 32.0);  // past the block's right edge
 }
 
+TEST_P(CollisionTest, AutoScrollHoldsTheHeroInTheView) {
+  cPlayer& hero = stage.AddHero(5, 5);
+  SCROLLDATA& y = stage.scene.m_ScrollY;
+  y.bAutoScroll = 1;
+  y.dPos = 320;
+  hero.m_dY = y.dPos + 470;  // its bottom below the view
+  EXPECT_EQ(KeepHeroInScreenY(hero), 2);
+  EXPECT_EQ(hero.m_dY, y.dPos + 480 - hero.m_nHeight - 1);
+  EXPECT_EQ(hero.m_bHitBottom, 1);
+  hero.m_dY = y.dPos - 5;  // above it: pushed back in, alive
+  EXPECT_EQ(KeepHeroInScreenY(hero), 0);
+  EXPECT_EQ(hero.m_dY, y.dPos);
+  EXPECT_EQ(hero.m_bHitTop, 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(StepsPerFrame, CollisionTest, ::testing::Values(1, 2, 4));
