@@ -215,13 +215,12 @@ void CalcImpactSpeed(double& outVx, double& outVy, int strength, double dirX, do
     outVx = outVy = 0;
     return;
   }
-  // The start speed that covers the share d under the stage's physics: F is the
-  // gravity per step, which the logic steps per frame keep defined.
+  // The start speed whose decay of 1/N per step (DecayImpactX/Y) covers the
+  // share d in hbl (16 dots): N v² + v = 32 d, so the divisor is 2N.
   double n = Scene().m_Rules.dSteps;
-  double f = Scene().m_Rules.dGravityPerStep;
   auto speed = [&](double d) {
-    if (d > 0) return (std::sqrt(128 * n * d + 1) - 1) / (2 * f);
-    if (d < 0) return -(std::sqrt(1 - 128 * n * d) - 1) / (2 * f);
+    if (d > 0) return (std::sqrt(128 * n * d + 1) - 1) / (2 * n);
+    if (d < 0) return -(std::sqrt(1 - 128 * n * d) - 1) / (2 * n);
     return 0.0;
   };
   outVx = speed(strength * dirX / s);

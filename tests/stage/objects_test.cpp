@@ -265,3 +265,27 @@ TEST(ItemTest, PickupKindsAndTheTouchedList) {
   PickUpItems(hero);
   EXPECT_EQ(hero.IsItemUntouched(kept.m_nNo), 1);
 }
+
+TEST(ImpactTest, AKnockBackCoversItsStrengthInHbl) {
+  for (int level : {1, 2, 4}) {
+    TinyStage stage(level);
+    cNpc& npc = stage.AddNpc(5, 5);
+    npc.m_Def.m_nImpactResist = 0;
+    npc.m_dMoveVx = -1;
+    npc.ApplyImpact(5, 1, 0);
+    EXPECT_EQ(npc.m_dMoveVx, 0.0);  // own motion against the push is cancelled
+    EXPECT_EQ(npc.m_bKnocked, 1);
+    double distance = 0;
+    for (int s = 0; s < 10000 && npc.m_dImpactVx != 0; ++s) {
+      distance += npc.m_dImpactVx;
+      npc.DecayImpactX();
+    }
+    EXPECT_NEAR(distance, 5 * 16.0, 1.0 / stage.N()) << level;  // up to the last partial step
+    // Resistance above the strength leaves nothing to push with.
+    cNpc& heavy = stage.AddNpc(6, 5);
+    heavy.m_Def.m_nImpactResist = 9;
+    heavy.ApplyImpact(5, 1, 0);
+    EXPECT_EQ(heavy.m_dImpactVx, 0.0);
+    EXPECT_EQ(heavy.m_bKnocked, 1);
+  }
+}
