@@ -247,6 +247,7 @@ int cChara::DeleteFlows(int id) {
       RemoveFlowAnimes(*this, flow.nSerial);
       if (first < 0) first = i;
       EraseFlowAt(*this, i);
+      RelinkFlows();  // the erase moved the flows the others point at
     }
   }
   RelinkFlows();

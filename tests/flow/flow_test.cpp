@@ -365,3 +365,69 @@ TEST(AimTest, AnUnreachableCarriedAimStaysFinite) {
   EXPECT_NEAR((vx - 0.5) * t, 30, 1e-9);
   EXPECT_NEAR(std::sqrt(vx * vx + vy * vy), 2.0, 1e-9);
 }
+
+TEST(InstallTest, InsertedFlowsTakeTheirPlaceSerialAndLatch) {
+  TinyStage stage;
+  cFlow a = MakeFlow(TRG_NONE, {MakeCommand(CMD_WAIT, 1)});
+  a.m_nId = 1;
+  cFlow keyed = a;
+  keyed.m_nId = 2;
+  keyed.m_vKeyConditions.push_back(cKeyCondition{});
+  cNpc& npc = stage.AddNpc(5, 5, WithFlows(Flyer(), {a, a, a}));
+  ASSERT_EQ(npc.m_nFlowSerial, 3);
+  EXPECT_EQ(npc.InstallFlows(cCheckedVector<cFlow>{keyed, keyed}, 1, 1, 1), 2);
+  ASSERT_EQ(npc.m_vFlows.size(), 5u);
+  ASSERT_EQ(npc.m_Def.m_vFlows.size(), 5u);
+  int serials[5] = {0, 3, 4, 1, 2};
+  for (int i = 0; i < 5; ++i) {
+    const cRunningFlow& r = npc.m_vFlows[static_cast<size_t>(i)];
+    EXPECT_EQ(r.nIndex, i);
+    EXPECT_EQ(r.nSerial, serials[i]);
+    EXPECT_EQ(r.pFlow, &npc.m_Def.m_vFlows[static_cast<size_t>(i)]);
+    EXPECT_EQ(r.Commands[0].pDef, &npc.m_Def.m_vFlows[static_cast<size_t>(i)].m_vCommands[0]);
+  }
+  EXPECT_EQ(npc.m_vFlows[1].bKeyLatch, 1);
+  EXPECT_EQ(npc.m_vFlows[1].KeyConditions[0], &npc.m_Def.m_vFlows[1].m_vKeyConditions[0]);
+  // Appended for an index outside the list.
+  npc.InstallFlows(cCheckedVector<cFlow>{a}, 1, 1, -5);
+  EXPECT_EQ(npc.m_vFlows.back().nSerial, 5);
+  EXPECT_EQ(npc.m_vFlows.back().nIndex, 5);
+  // Deleting by ID gives the first removed index; ID 0 empties everything.
+  EXPECT_EQ(npc.DeleteFlows(2), 1);
+  EXPECT_EQ(npc.m_vFlows.size(), 4u);
+  EXPECT_EQ(npc.m_vFlows[1].pFlow, &npc.m_Def.m_vFlows[1]);
+  EXPECT_EQ(npc.DeleteFlows(9), -1);
+  EXPECT_EQ(npc.DeleteFlows(0), 0);
+  EXPECT_TRUE(npc.m_vFlows.empty());
+  EXPECT_TRUE(npc.m_Def.m_vFlows.empty());
+}
+
+TEST(InstallTest, CommandAnimationsAreScheduledAheadOfTheirCommand) {
+  TinyStage stage(2);
+  int n = stage.N();
+  // Animation 1: two frames of 18 ticks (3 tenths) before its first locked frame.
+  stage.scene.AnimeFrameTable = {AnimeSequence{{0, 6, 0}},
+                                 AnimeSequence{{1, 18, 0}, {2, 18, 0}, {3, 6, 1}, {ANIME_END, 0, 1}}};
+  cFlowCommand animated = MakeCommand(CMD_WAIT, 1);
+  animated.m_nAnime = 1;
+  auto schedule = [&](int before) {
+    cFlow flow =
+        before ? MakeFlow(TRG_NONE, {MakeCommand(CMD_WAIT, before), animated}) : MakeFlow(TRG_NONE, {animated});
+    cNpc& npc = stage.AddNpc(5, 5, WithFlows(Flyer(), {flow}));
+    return npc.m_vFlows[0].Animes.at(0);
+  };
+  ScheduledAnime first = schedule(0);
+  EXPECT_EQ(first.nStart, 0);
+  EXPECT_EQ(first.nSkip, 36);
+  EXPECT_EQ(first.nShow, 0);
+  ScheduledAnime late = schedule(10);  // 60 x N steps before it
+  EXPECT_EQ(late.nStart, 60 * n - 36 * n);
+  EXPECT_EQ(late.nSkip, 0);
+  EXPECT_EQ(late.nShow, 36);
+  ScheduledAnime cut = schedule(2);  // 12 x N steps before it
+  EXPECT_EQ(cut.nStart, 0);
+  EXPECT_EQ(cut.nSkip, 24);
+  EXPECT_EQ(cut.nShow, 12);
+  EXPECT_EQ(cut.nCmdTime, 6);
+  EXPECT_EQ(cut.bHold, 1);
+}
