@@ -431,3 +431,44 @@ TEST(InstallTest, CommandAnimationsAreScheduledAheadOfTheirCommand) {
   EXPECT_EQ(cut.nCmdTime, 6);
   EXPECT_EQ(cut.bHold, 1);
 }
+
+TEST(FlowAnimeTest, StartedAtTheirStepHeldForTheCommandAndRemovedWithTheFlow) {
+  TinyStage stage;
+  stage.scene.AnimeFrameTable = {AnimeSequence{{0, 6, 0}}, AnimeSequence{{1, 6, 0}, {2, 6, 1}, {ANIME_END, 0, 1}}};
+  cFlowCommand animated = MakeCommand(CMD_WAIT, 10);  // one second: 60 frames
+  animated.m_nAnime = 1;
+  cNpc& npc = stage.AddNpc(5, 5, WithFlows(Flyer(), {MakeFlow(TRG_NONE, {animated})}));
+  cRunningFlow& flow = npc.m_vFlows[0];
+  stage.scene.m_pActChara = &npc;
+  StartFlow(flow);
+  StartCommandAnimes(npc);
+  ASSERT_EQ(npc.m_lAnimes.size(), 1u);
+  const FlowAnimeEntry& entry = npc.m_lAnimes.front();
+  EXPECT_EQ(entry.nSerial, flow.nSerial);
+  EXPECT_EQ(entry.Anime.Table()[0][1].nDuration, 6 + 59);  // the locked frame lasts the command's time
+  EXPECT_EQ(entry.Anime.CurrentTick(), 6);                 // its lead-in was skipped
+  EXPECT_EQ(UpdateFlowAnimes(npc, 0), 2);
+  PauseFlowAnimes(npc, flow.nSerial);
+  EXPECT_EQ(npc.m_lAnimes.size(), 0u);  // length 0 and counter 0 no longer reach 1
+}
+
+TEST(FlowAnimeTest, PriorityEntriesWinTheDrawnPattern) {
+  TinyStage stage;
+  cNpc& npc = stage.AddNpc(5, 5);
+  auto add = [&](int pattern, int priority, int counter) {
+    FlowAnimeEntry& e = npc.m_lAnimes.emplace_front();
+    e.Anime.SetAnimeTable(AnimeTable{AnimeSequence{{pattern, 100, 0}, {ANIME_LOOP, 0, 0}}});
+    e.bPriority = priority;
+    e.nCounter = counter;
+  };
+  add(7, 0, 5);
+  EXPECT_EQ(UpdateFlowAnimes(npc, 1), 7);
+  add(8, 1, 3);
+  add(9, 1, 2);  // newest first: 9 is chosen, and 8 (counter 3) is not below it
+  EXPECT_EQ(UpdateFlowAnimes(npc, 1), 9);
+  npc.m_lAnimes.front().bPaused = 1;
+  EXPECT_EQ(UpdateFlowAnimes(npc, 1), 8);
+  ResumeFlowAnimes(npc, 0);
+  RemoveFlowAnimes(npc, 0);
+  EXPECT_TRUE(npc.m_lAnimes.empty());
+}
