@@ -48,6 +48,7 @@ void Presenter::Repaint() {
       SDL_UpdateTexture(m_texture, nullptr, m_frame.xrgb.data(), m_frame.width * 4);
     SDL_RenderCopy(m_renderer, m_texture, nullptr, nullptr);
   }
+  if (m_overlay) m_overlay(m_renderer);
   SDL_RenderPresent(m_renderer);
 }
 

@@ -2,6 +2,7 @@
 // The main thread's side of presenting: the latest frame handed over is
 // uploaded into one streaming texture and shown, scaled to the window with
 // letterboxing. No other thread touches SDL video.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -34,6 +35,9 @@ class Presenter {
   bool HandleEvent(const SDL_Event& event);
 
   SDL_Renderer* Renderer() const { return m_renderer; }
+  // Drawn over the frame in every repaint, before presenting (the dialogs'
+  // overlay); an empty function draws nothing.
+  void SetOverlay(std::function<void(SDL_Renderer*)> draw) { m_overlay = std::move(draw); }
   std::uint64_t ShownSerial() const { return m_frame.serial; }
 
  private:
@@ -44,6 +48,7 @@ class Presenter {
   ShownFrame m_frame;
   TurnRegistration m_turnTask;
   TurnRegistration m_eventHandler;
+  std::function<void(SDL_Renderer*)> m_overlay;
 };
 
 }  // namespace platform::display
