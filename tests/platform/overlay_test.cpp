@@ -18,6 +18,7 @@
 #include "platform/overlay/DialogItems.h"
 #include "platform/overlay/FileChooser.h"
 #include "platform/overlay/MessageBoxes.h"
+#include "platform/overlay/PresenterScreen.h"
 #include "support/OverlayScreen.h"
 #include "support/TempDir.h"
 
@@ -224,6 +225,38 @@ TEST(OverlayFileChooser, ShownWithItsFolderAndCancelledByEscape) {
   request.filters = {{"StageFile ( *.stg4_*;*.rpl4_* )", "*.stg4_*;*.rpl4_*"}};
   request.mustExist = true;
   EXPECT_FALSE(platform::overlay::ChooseFile(request));
+}
+
+TEST(OverlayPresenterScreen, BoxesAreDrawnOverThePresentedFrameUntilTheyClose) {
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS), 0) << SDL_GetError();
+  platform::SetHarnessForTesting(platform::HarnessSettings{});
+  SDL_Window* window = SDL_CreateWindow("test", 0, 0, 640, 480, SDL_WINDOW_HIDDEN);
+  std::string why;
+  auto presenter = platform::display::Presenter::Open(window, 640, 480, false, &why);
+  ASSERT_TRUE(presenter) << why;
+  platform::overlay::PresenterScreen screen(window, *presenter);
+  platform::overlay::SetScreen(&screen);
+  auto centre = [&] {
+    Uint32 pixel = 0;
+    SDL_Rect at{320, 240, 1, 1};
+    SDL_RenderReadPixels(presenter->Renderer(), &at, SDL_PIXELFORMAT_XRGB8888, &pixel, 4);
+    return pixel & 0xFFFFFF;
+  };
+  Uint32 during = 0;
+  int turns = 0;
+  auto task = platform::RegisterTurnTask([&] {
+    if (++turns != 5) return;
+    during = centre();
+    OverlayScreen::PushKey(SDL_SCANCODE_ESCAPE);
+  });
+  EXPECT_EQ(platform::overlay::RunMessageBox("x", "y", MB_OK), IDOK);
+  EXPECT_NE(during, 0u);
+  EXPECT_EQ(centre(), 0u);  // the frame alone again: no game frame yet, so black
+  platform::overlay::SetScreen(nullptr);
+  presenter.reset();
+  SDL_DestroyWindow(window);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
 }
 
 TEST(OverlayRender, AnEditDialogRendersIntoASurfaceWithoutAWindow) {

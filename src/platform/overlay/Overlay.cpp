@@ -440,18 +440,21 @@ Screen* CurrentScreen() {
 // What the outermost modal sets up for every box shown over it.
 class ScreenSession {
  public:
-  explicit ScreenSession(Screen& screen) : m_font(screen.Renderer()), m_events(RegisterSdlEventHandler(HandleEvent)) {
+  explicit ScreenSession(Screen& screen)
+      : m_screen(screen), m_font(screen.Renderer()), m_events(RegisterSdlEventHandler(HandleEvent)) {
     ImGui_ImplSDL2_InitForSDLRenderer(screen.Window());
   }
   ~ScreenSession() {
     ImGui_ImplSDL2_Shutdown();
     if (view.textInput) SDL_StopTextInput();
     view = ViewState{};
+    m_screen.EndOverlay();
   }
   ScreenSession(const ScreenSession&) = delete;
   ScreenSession& operator=(const ScreenSession&) = delete;
 
  private:
+  Screen& m_screen;
   FontTexture m_font;
   TurnRegistration m_events;
 };

@@ -22,6 +22,8 @@ class Screen {
   virtual SDL_Window* Window() = 0;
   virtual SDL_Renderer* Renderer() = 0;
   virtual void Repaint(const std::function<void(SDL_Renderer*)>& drawOverlay) = 0;
+  // The last box or dialog has closed: the screen shows the game alone again.
+  virtual void EndOverlay() {}
 };
 
 // The game's screen, once it has one (null: none).
