@@ -155,4 +155,35 @@ TEST(DialogScreens, NameDialogTypedLiveIsLimited) {
   EXPECT_EQ(name, "wxy");
 }
 
+// An input method's composition is shown while it lasts and keeps Enter to
+// itself; the committed text then goes through the limiter.
+TEST(DialogScreens, NameDialogTakesInputMethodText) {
+  std::string name;
+  // The composition shows on a pale yellow ground below the edit box.
+  constexpr Uint32 kCompositionGround = 0xFFFFE0;
+  int composedPixels = 0, plainPixels = 0;
+  OverlayScreen screen([&](int repaint, OverlayScreen& self) {
+    const SDL_Rect belowEdit{300, 230, 120, 40};
+    if (repaint == 3) {
+      plainPixels = self.PixelsOf(belowEdit, kCompositionGround);
+      SDL_Event editing{};
+      editing.type = SDL_TEXTEDITING;
+      SDL_strlcpy(editing.edit.text, "\xE3\x81\x82\xE3\x81\x84", sizeof(editing.edit.text));  // あい
+      SDL_PushEvent(&editing);
+    }
+    if (repaint == 5) {
+      composedPixels = self.PixelsOf(belowEdit, kCompositionGround);
+      EXPECT_TRUE(self.SaveBmp((kShotFolder / "dialog-name-composing.bmp").string()));
+      OverlayScreen::PushKey(SDL_SCANCODE_RETURN);  // taken by the composition
+    }
+    if (repaint == 7) OverlayScreen::PushText("\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\xE3\x81\x88");  // あいうえ
+    if (repaint == 14) OverlayScreen::PushKey(SDL_SCANCODE_RETURN);
+  });
+  cNameEntryDialog dialog(IDD_NAMEENTRY, nullptr, 0, nullptr, &name, true, false);
+  EXPECT_EQ(dialog.DoModal(0), 1);
+  EXPECT_EQ(plainPixels, 0);
+  EXPECT_GT(composedPixels, 100);
+  EXPECT_EQ(name, Sjis("あいう"));
+}
+
 }  // namespace

@@ -64,6 +64,17 @@ class OverlayScreen final : public platform::overlay::Screen {
     return painted;
   }
 
+  // Pixels of exactly this colour (0xRRGGBB) inside the rectangle.
+  int PixelsOf(const SDL_Rect& area, Uint32 rgb) const {
+    int count = 0;
+    for (int y = area.y; y < area.y + area.h; ++y) {
+      const auto* row =
+          reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(m_surface->pixels) + y * m_surface->pitch);
+      for (int x = area.x; x < area.x + area.w; ++x) count += (row[x] & 0xFFFFFF) == rgb;
+    }
+    return count;
+  }
+
   static void PushKey(SDL_Scancode scancode) {
     for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
       SDL_Event event{};

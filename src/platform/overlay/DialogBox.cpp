@@ -265,7 +265,7 @@ bool DialogBox::Answer(const ScriptedAnswer& answer) {
     if (!key) return false;
     PressKey(*key);
   } else if (answer.kind == "button" && answer.value == "OK") {
-    PressEnter();
+    PressDefault();
   } else if (answer.kind == "button" && answer.value == "CANCEL") {
     PressEscape();
   } else {
