@@ -1,0 +1,101 @@
+#include <initializer_list>
+#include <string>
+
+#include "Project.h"
+#include "gamedata/Database.h"
+#include "library/util/Text.h"
+#include "records/RecordIo.h"
+
+namespace mkproject {
+
+namespace {
+
+template <typename Frame>
+cCheckedVector<Frame> Frames(std::initializer_list<int> patterns, int tenths) {
+  cCheckedVector<Frame> frames;
+  for (int pattern : patterns) {
+    Frame frame;
+    frame.m_nPattern = pattern;
+    frame.m_nDuration = tenths;
+    frames.push_back(frame);
+  }
+  return frames;
+}
+
+cDbAnime Anime(const char* name, std::initializer_list<int> patterns, int tenths) {
+  cDbAnime anime;
+  anime.m_Name = Sjis(name);
+  anime.m_Frames = Frames<cDbAnimeFrame>(patterns, tenths);
+  return anime;
+}
+
+// The walkers' set: standing, walking, and the same two in flight, from the
+// character cells 0 to 3.
+void FillAnimations(cDatabase& db) {
+  cDbAnimeSet walker;
+  walker.m_Name = Sjis("歩くキャラ");
+  walker.m_Animes[0] = Anime("立ち", {0}, 10);
+  walker.m_Animes[1] = Anime("立ち移動", {0, 1, 2, 3}, 1);
+  walker.m_Animes[2] = Anime("飛行", {0, 1}, 2);
+  walker.m_Animes[3] = Anime("飛行移動", {0, 1, 2, 3}, 1);
+  db.AnimeSet.push_back(walker);
+  db.Anime.push_back(Anime("回転", {4, 5, 6, 7}, 1));
+}
+
+template <typename Media>
+Media MediaFile(const char* name, const char* file) {
+  Media media;
+  media.m_Name = Sjis(name);
+  media.m_File = file;
+  return media;
+}
+
+void FillGraphics(cDatabase& db) {
+  cDbBmpCharaExc& special = db.Bmp_CharaExc[1];
+  special.m_Name = Sjis("大きなキャラ");
+  special.m_File = "bmp\\chara_sp\\Special.bmp";
+  special.m_bLargeCell = 1;
+  special.m_nCellSize = 2;
+
+  cDbSwordType& sword = db.SwordType[0];
+  sword.m_Name = Sjis("剣");
+  sword.m_Image[0] = "bmp\\sword\\SwordL.bmp";
+  sword.m_Image[1] = "bmp\\sword\\SwordR.bmp";
+  cDbSwordPart swing;
+  swing.m_nWidth = 32;
+  swing.m_nHeight = 32;
+  swing.m_nDuration = 3;
+  sword.m_Parts.assign(1, swing);
+
+  cDbEffect& spark = db.Effect[1];
+  spark.m_Name = Sjis("火花");
+  spark.m_File = "bmp\\effect\\Spark.bmp";
+  spark.m_Frames = Frames<cDbEffectFrame>({0, 1, 2, 3}, 1);
+
+  db.CharaEffect[1].m_Name = Sjis("点滅");
+  db.ScrEffect[1].m_Name = Sjis("揺れ");
+  db.Picture[1] = MediaFile<cDbPicture>("看板", "bmp\\picture\\Picture.bmp");
+}
+
+void FillSounds(cDatabase& db) {
+  db.Sound[1] = MediaFile<cDbSound>("ジャンプ", "wave\\Jump.wav");
+  db.Sound.push_back(MediaFile<cDbSound>("コイン", "wave\\Coin.wav"));
+  db.Bgm[1] = MediaFile<cDbBgm>("MIDIの曲", "bgm\\Sample.mid");
+  db.Bgm.push_back(MediaFile<cDbBgm>("OGGの曲", "bgm\\Sample.ogg"));
+}
+
+}  // namespace
+
+void WriteDatabases(cDatabase& db, const cLoadContext& ctx) {
+  db.SetDefault();
+  FillAnimations(db);
+  FillGraphics(db);
+  FillSounds(db);
+  for (int i = 0; i < DATABASE_FILE_COUNT; ++i) {
+    const auto file = static_cast<DatabaseFile>(i);
+    const std::string_view path = DatabasePath(file);
+    SaveRecordFile(path, SaveDataFile(path, [&](cRecordWriter& out) { SaveDatabaseList(db, file, out, ctx); }));
+  }
+}
+
+}  // namespace mkproject

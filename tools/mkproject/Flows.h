@@ -1,0 +1,13 @@
+#pragma once
+// The flows that move the sample characters: the hero's walking and jumping
+// under the keys, and the enemies' walking.
+#include "library/util/CheckedVector.h"
+#include "records/Flow.h"
+
+namespace mkproject {
+
+cCheckedVector<cFlow> HeroFlows();
+// Walks ahead and turns at walls and ledges, `speed` tenths of a dot a frame.
+cCheckedVector<cFlow> WalkerFlows(int speed);
+
+}  // namespace mkproject

@@ -1,0 +1,34 @@
+#pragma once
+// mkproject's parts, one per kind of file it writes. Every part writes below
+// the current directory (the project folder) through stored paths (CP932,
+// backslashes), the form in which the player names its files. A part that
+// cannot write throws std::runtime_error naming the file.
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "records/LoadContext.h"
+
+class cDatabase;
+class cPalette;
+
+namespace mkproject {
+
+// Writes a whole file at a stored path.
+void WriteFile(std::string_view storedPath, const std::vector<std::uint8_t>& bytes);
+// Saves a record file through its own Save; throws when the save fails.
+void SaveRecordFile(std::string_view storedPath, bool saved);
+
+// The ten databases: filled into `db` and written to data\database\.
+void WriteDatabases(cDatabase& db, const cLoadContext& ctx);
+void WriteSystemData(const cLoadContext& ctx);
+void WriteWorldMap(const cLoadContext& ctx);
+// The common palette: filled into `palette` and written.
+void WriteCommonPalette(cPalette& palette, const cLoadContext& ctx);
+void WriteStages(const cPalette& palette, const cLoadContext& ctx);
+void WriteBitmaps();
+void WriteSounds();
+void WriteMusic();
+void WriteSystemIni();
+
+}  // namespace mkproject

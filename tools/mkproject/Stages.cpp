@@ -1,0 +1,101 @@
+#include <array>
+#include <string>
+
+#include "Definitions.h"
+#include "Project.h"
+#include "gamedata/PathTable.h"
+#include "library/util/Text.h"
+#include "records/StageData.h"
+
+namespace mkproject {
+
+namespace {
+
+constexpr int kMapWidth = 60;
+constexpr int kMapHeight = 15;
+constexpr int kFloorRow = 13;  // the floor's top row; the hero stands on row 12
+constexpr int kStandRow = kFloorRow - 1;
+
+// What tells the stages apart: where the platforms, pits and enemies are.
+struct Layout {
+  const char* file;  // below data\stg4\, without the extension
+  const char* name;
+  int bgm;
+  int background;  // 1..8
+  bool timeLimit;
+  std::array<int, 3> platforms;  // first column of a four-cell platform each, row 9 and 6 alternating
+  int pit;                       // first column of a three-cell pit lined with spikes, 0 for none
+  std::array<int, 2> enemies;    // columns on the floor
+};
+
+constexpr std::array<Layout, 5> kLayouts = {{
+    {"Default", "フリーステージ", 1, 1, false, {8, 20, 34}, 0, {16, 40}},
+    {"s01-1", "ステージ 1-1", 1, 2, false, {10, 22, 36}, 28, {18, 44}},
+    {"s01-2", "ステージ 1-2", 2, 3, false, {6, 18, 40}, 24, {14, 48}},
+    {"c01-1", "チャレンジ 1", 2, 4, true, {12, 26, 38}, 32, {20, 46}},
+    {"c02-1", "チャレンジ 2", 1, 5, true, {9, 21, 33}, 16, {26, 50}},
+}};
+
+template <typename Def>
+Def PlacedAt(const Def& definition, int x, int y) {
+  Def placed = definition;
+  placed.m_nMapX = static_cast<std::int16_t>(x);
+  placed.m_nMapY = static_cast<std::int16_t>(y);
+  return placed;
+}
+
+void PlaceTerrain(cStageData& stage, const cPalette& palette, const Layout& layout) {
+  auto put = [&](int entry, int x, int y) { stage.m_PlacedBlocks.push_back(PlacedAt(palette.m_Blocks[entry], x, y)); };
+  for (int x = 0; x < kMapWidth; ++x) {
+    const bool inPit = layout.pit && x >= layout.pit && x < layout.pit + 3;
+    if (!inPit) put(kGroundBlock, x, kFloorRow);
+    put(inPit ? kHazardBlock : kGroundBlock, x, kFloorRow + 1);
+  }
+  for (std::size_t i = 0; i < layout.platforms.size(); ++i)
+    for (int x = 0; x < 4; ++x) put(kGroundBlock, layout.platforms[i] + x, i % 2 ? 6 : 9);
+  put(kJumpBlock, layout.platforms[1] - 3, kStandRow);
+}
+
+void PlaceObjects(cStageData& stage, const cPalette& palette, const Layout& layout) {
+  stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kHeroChara], 2, kStandRow));
+  stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kSlowEnemy], layout.enemies[0], kStandRow));
+  stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kFastEnemy], layout.enemies[1], kStandRow));
+  for (std::size_t i = 0; i < layout.platforms.size(); ++i)
+    for (int x = 0; x < 4; x += 2)
+      stage.m_PlacedItems.push_back(PlacedAt(palette.m_Items[kCoinItem], layout.platforms[i] + x + 1, i % 2 ? 5 : 8));
+  stage.m_PlacedItems.push_back(PlacedAt(palette.m_Items[kGoalItem], kMapWidth - 3, kStandRow));
+}
+
+cStageData MakeStage(const cPalette& palette, const Layout& layout) {
+  cStageData stage;
+  stage.SetDefault();
+  stage.m_strName = Sjis(layout.name);
+  stage.m_nMapWidth = kMapWidth;
+  stage.m_nMapHeight = kMapHeight;
+  stage.m_nBgm = layout.bgm;
+  stage.m_bBgmLoop = 1;
+  stage.m_bStageCaption = 1;
+  stage.m_bTimeLimit = layout.timeLimit ? 1 : 0;
+  cBgLayer& sky = stage.m_BgLayers.front();
+  sky.m_bFill = 0;
+  sky.m_strPicture = Sjis("背景その") + std::to_string(layout.background) + ".bmp";
+  stage.m_PaletteBlocks = palette.m_Blocks;
+  stage.m_PaletteCharas = palette.m_Charas;
+  stage.m_PaletteItems = palette.m_Items;
+  PlaceTerrain(stage, palette, layout);
+  PlaceObjects(stage, palette, layout);
+  return stage;
+}
+
+}  // namespace
+
+void WriteStages(const cPalette& palette, const cLoadContext& ctx) {
+  for (const Layout& layout : kLayouts) {
+    cStageData stage = MakeStage(palette, layout);
+    std::string path;
+    StrFormat(path, "data\\stg4\\%s.%s_%03d", layout.file, ExtensionTable[EXT_STAGE], nCurVersion);
+    SaveRecordFile(path, stage.SaveToFile(path, ctx) != 0);
+  }
+}
+
+}  // namespace mkproject

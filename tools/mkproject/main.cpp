@@ -1,0 +1,66 @@
+// mkproject DIR: writes the sample game project into DIR (made when
+// missing): databases, system data, world map, common palette, stages,
+// bitmaps, sounds, music, System.ini and the default\ copy of data\. The
+// output depends on nothing but this program, so two runs write the same bytes.
+#include <filesystem>
+#include <iostream>
+#include <stdexcept>
+
+#include "Project.h"
+#include "gamedata/Database.h"
+#include "gamedata/DefaultData.h"
+#include "gamedata/PathTable.h"
+#include "platform/HostPath.h"
+#include "platform/TextCodec.h"
+#include "records/Palette.h"
+#include "records/RecordIo.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void WriteRecords() {
+  cLoadContext ctx;
+  cDatabase db;
+  mkproject::WriteDatabases(db, ctx);
+  FillLoadContext(db, ctx);
+  cPalette palette;
+  mkproject::WriteCommonPalette(palette, ctx);
+  ctx.commonPalette = palette.Lists();
+  mkproject::WriteSystemData(ctx);
+  mkproject::WriteWorldMap(ctx);
+  mkproject::WriteStages(palette, ctx);
+}
+
+// default\ holds what a fresh project copies into data\ on its first run.
+void CopyDefaultData() {
+  const fs::path data = platform::ToHostPath(PathTable[PATH_DATA]);
+  const fs::path defaults = platform::ToHostPath(PathTable[PATH_DEFAULT]);
+  fs::remove_all(defaults);
+  fs::copy(data, defaults, fs::copy_options::recursive);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::cerr << "usage: mkproject DIR\n";
+    return 2;
+  }
+  SetRecordLogSink([](std::string_view line) { std::cerr << platform::Cp932ToUtf8(line) << '\n'; });
+  try {
+    fs::create_directories(argv[1]);
+    fs::current_path(argv[1]);
+    CreateFolderList();
+    WriteRecords();
+    mkproject::WriteBitmaps();
+    mkproject::WriteSounds();
+    mkproject::WriteMusic();
+    mkproject::WriteSystemIni();
+    CopyDefaultData();
+  } catch (const std::exception& error) {
+    std::cerr << "mkproject: " << error.what() << '\n';
+    return 1;
+  }
+  return 0;
+}
