@@ -259,6 +259,22 @@ TEST(OverlayPresenterScreen, BoxesAreDrawnOverThePresentedFrameUntilTheyClose) {
   SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
 }
 
+TEST(OverlayEarlyWindow, ABoxBeforeTheGameHasAScreenOpensAWindowTheGameCanTakeOver) {
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+  platform::SetHarnessForTesting(platform::HarnessSettings{});
+  int turns = 0;
+  auto task = platform::RegisterTurnTask([&] {
+    if (++turns == 3) OverlayScreen::PushKey(SDL_SCANCODE_RETURN);
+  });
+  EXPECT_EQ(platform::overlay::RunMessageBox(Cp("既に起動しています。"), "zandrel", MB_YESNO), IDYES);
+  SDL_Window* window = platform::overlay::TakeEarlyWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(SDL_GetRenderer(window), nullptr);  // free for the game's own renderer
+  EXPECT_EQ(platform::overlay::TakeEarlyWindow(), nullptr);
+  SDL_DestroyWindow(window);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
 TEST(OverlayRender, AnEditDialogRendersIntoASurfaceWithoutAWindow) {
   SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_XRGB8888);
   ASSERT_NE(surface, nullptr);
