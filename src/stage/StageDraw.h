@@ -1,0 +1,16 @@
+#pragma once
+// Drawing the stage: background layers and the map's blocks around the view.
+#include "records/StageData.h"
+#include "stage/StagePlayScene.h"
+
+struct DDSURFACEDATA;
+
+constexpr int kBgLayerFirstSlot = 55;
+constexpr int kBgLayerSlots = 8;
+constexpr int kBackgroundColour = 16;
+
+// Automatic background scrolling, once per drawn frame (also while paused).
+void ScrollBgLayers(cStageData& stage);
+// Pass 0 behind everything, 1 in front of the objects.
+void DrawBgLayers(const cStagePlayScene& scene, cStageData& stage, DDSURFACEDATA* target, int pass);
+void DrawBlocks(cStagePlayScene& scene, DDSURFACEDATA* target, int pass);

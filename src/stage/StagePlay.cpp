@@ -1,0 +1,174 @@
+#include "stage/StagePlay.h"
+
+#include "flow/Interpreter.h"
+#include "library/util/Text.h"
+#include "platform/Trace.h"
+#include "records/FlowEnums.h"
+#include "stage/Collision.h"
+#include "stage/StageRules.h"
+
+namespace {
+
+void TraceHero(cStagePlayScene& scene) {
+  if (!platform::TraceOn() || !scene.HasHero()) return;
+  std::string line;
+  StrFormat(line, "Frame %d hero %.3f,%.3f", scene.m_nFrame, scene.Hero().m_dX, scene.Hero().m_dY);
+  platform::TraceLine(line);
+}
+
+void TraceLoss(const char* name) {
+  if (platform::TraceOn()) platform::TraceLine(name);
+}
+
+// A character's lifetime counts down per step; below 0 it leaves the stage.
+void CountLifetimes(cStagePlayScene& scene) {
+  for (cNpc& c : scene.CharaList)
+    if (!c.m_bRemoved && !c.m_bDying && c.m_nLifeSteps != kUnlimitedLife && --c.m_nLifeSteps < 0) scene.EraseChara(c);
+  for (cItem& item : scene.ItemList)
+    if (!item.m_bRemoved && item.m_nLifeSteps != kUnlimitedLife && --item.m_nLifeSteps < 0) scene.EraseItem(item);
+}
+
+void BeginStep(cChara& c) {
+  UpdateInvincibility(c);
+  c.ClearBlockContactFlags();
+  c.SavePreviousBounds();
+}
+
+// The character-down rule: 1 when the death cleared the stage (the character
+// is removed then), 2 when the hero is lost, else 0.
+int CharaDown(cStagePlayScene& scene, cNpc& c) {
+  int result = DefeatChara(c);
+  if (result == 1 || !scene.m_Rules.bKeepDefeated) {
+    scene.EraseChara(c);
+  } else if (result == 0) {
+    scene.Hooks().RequestSe(9);
+  }
+  return result;
+}
+
+bool Squeezed(const cChara& c) { return (c.m_bHitLeft && c.m_bHitRight) || (c.m_bHitTop && c.m_bHitBottom); }
+
+// One step of a computer character (block characters and the others differ
+// only in what ends their step); non-zero ends the frame.
+int StepChara(cStagePlayScene& scene, cNpc& c, bool blockChara) {
+  FireFlowTrigger(c, TRG_ALWAYS);
+  if (c.RunFlows(0)) {
+    if (c.m_bVanished && !blockChara) {
+      scene.EraseChara(c);
+      return 0;
+    }
+    return CharaDown(scene, c);
+  }
+  int moveX = c.MoveStepX();
+  int mapX = CollideMapX(c);
+  c.ApplyGravity();
+  int moveY = c.MoveStepY();
+  int mapY = CollideMapY(c);
+  bool crushed = mapX == 2 || mapY == 2 || moveY == 7;
+  if (!blockChara) {
+    RecheckMapX(c);
+    RecheckMapY(c);
+    crushed = crushed || Squeezed(c);
+  }
+  if (crushed) {
+    scene.Hooks().RequestSe(9);
+    return CharaDown(scene, c);
+  }
+  if (moveX == 4 || moveY == 8) {
+    scene.EraseChara(c);
+    return 0;
+  }
+  c.DecayImpactX();
+  c.DecayImpactY();
+  return 0;
+}
+
+int CharaPass(cStagePlayScene& scene, bool blockCharas) {
+  for (cNpc& c : scene.CharaList) {
+    if (c.m_bRemoved || c.m_bDying || !c.m_bActive || !c.m_bAwake) continue;
+    if ((c.m_Def.m_bBlockChara != 0) != blockCharas) continue;
+    if (int result = StepChara(scene, c, blockCharas)) return result;
+  }
+  return 0;
+}
+
+// The hero's step: its flows, the block under its feet, its moves and map
+// collisions in their order. 1 clears the stage, 2 loses the hero.
+int StepHero(cStagePlayScene& scene, cPlayer& hero) {
+  FireFlowTrigger(hero, TRG_ALWAYS);
+  if (hero.RunFlows(0)) return 2;
+  if (scene.m_nEndRequest) return scene.m_nEndRequest;
+  if (int result = ApplyBlockEffect(scene, hero)) return result;
+  hero.MoveStepX();
+  KeepHeroInScreenX(hero);
+  if (CollideMapX(hero) == 2) return TraceLoss("Dead 1"), 2;
+  KeepHeroInScreenX(hero);
+  hero.ApplyGravity();
+  if (hero.MoveStepY() == 7) return TraceLoss("Dead 2"), 2;
+  if (KeepHeroInScreenY(hero) == 2) return TraceLoss("Dead 3"), 2;
+  if (CollideMapY(hero) == 2) return TraceLoss("Dead 4"), 2;
+  if (KeepHeroInScreenY(hero) == 2) return TraceLoss("Dead 5"), 2;
+  if (Squeezed(hero) && hero.m_nCountdown == 0) {
+    TraceLoss("Dead SP");
+    hero.RestorePreviousBounds();
+    return 2;
+  }
+  if ((hero.m_bHitLeft || hero.m_bHitRight) && RecheckMapX(hero) == 2 && hero.m_nCountdown == 0)
+    return TraceLoss("Dead 7"), 2;
+  if ((hero.m_bHitTop || hero.m_bHitBottom) && RecheckMapY(hero) == 2 && hero.m_nCountdown == 0)
+    return TraceLoss("Dead 8"), 2;
+  hero.DecayImpactX();
+  hero.DecayImpactY();
+  return 0;
+}
+
+int LogicStep(cStagePlayScene& scene, int step) {
+  cPlayer& hero = scene.Hero();
+  scene.m_nLogicStep = step;
+  UpdateActiveFlags(scene);
+  if (!hero.m_bDying) CountLifetimes(scene);
+  for (cNpc& c : scene.CharaList)
+    if (!c.m_bRemoved) BeginStep(c);
+  BeginStep(hero);
+  hero.SavePrevFacing();
+  hero.SavePrevLandedCell();
+  scene.m_ScrollX.StepAutoScroll();
+  scene.m_ScrollY.StepAutoScroll();
+  if (hero.m_bDying) return 0;
+  if (int result = CharaPass(scene, true)) return result;
+  if (int result = StepHero(scene, hero)) return result;
+  if (int result = CharaPass(scene, false)) return result;
+  return PickUpItems(hero);
+}
+
+}  // namespace
+
+int RunPlayFrame(cStagePlayScene& scene) {
+  if (!scene.HasHero()) return 0;
+  cPlayer& hero = scene.Hero();
+  ++scene.m_nFrame;
+  UpdatePlayTime(scene);
+  int result = 0;
+  if (UpdateTimeLimit(scene, -1) && !hero.m_bDying) result = 2;
+  if (result == 0) {
+    if (!hero.m_bDying) ResetFlowFrameFlags(hero);
+    for (cNpc& c : scene.CharaList)
+      if (!c.m_bRemoved && !c.m_bDying) ResetFlowFrameFlags(c);
+    hero.m_bPinnedX = hero.m_bPinnedY = 0;
+    for (cNpc& c : scene.CharaList) c.m_bPinnedX = c.m_bPinnedY = 0;
+    for (int s = 1; s <= scene.m_Rules.nSteps && result == 0; ++s) result = LogicStep(scene, s);
+  }
+  if (result == 2 && !hero.m_bDying) {
+    scene.Hooks().RequestSe(8);
+    if (KillChara(hero) == 1) result = 1;
+  }
+  if (result == 1) scene.Hooks().StageClear();
+  scene.CollectRemoved();
+  TraceHero(scene);
+  return result;
+}
+
+bool AdvanceHeroVanish(cPlayer& hero, int frameRate) {
+  if (!hero.m_bDying) return false;
+  return ++hero.m_nDeathWait > frameRate;
+}

@@ -1,0 +1,199 @@
+#include "stage/StageRules.h"
+
+#include <algorithm>
+
+#include "flow/Interpreter.h"
+#include "library/draw/Draw.h"
+#include "library/util/FrameTiming.h"
+
+namespace {
+
+constexpr int kClearTimeCap = 599999;
+
+// Shared by blocks, characters and items: an empty list always holds, a latched
+// appearance holds while the latch switch is on, and holding sets the latch.
+template <typename Def, typename Latch>
+int CheckAppear(cStagePlayScene& scene, const Def& def, Latch& latched, cChara& subject) {
+  if (def.m_vConditions.empty()) return 1;
+  if (def.m_bCondLatch && latched) return 1;
+  if (!CheckConditionList(scene, def.m_vConditions, def.m_nCondMode, subject)) return 0;
+  latched = 1;
+  return 1;
+}
+
+// The surface of the stage's user table at a slot, or null before the stage
+// surfaces exist.
+DDSURFACEDATA* UserSurface(int slot) { return lpUserSD && slot >= 0 && slot < nUserSD ? &lpUserSD[slot] : nullptr; }
+
+}  // namespace
+
+int CheckBlockAppear(cStagePlayScene& scene, MAPCELL& cell) {
+  // Without a hero there is no subject to test the conditions on: the block stands as placed.
+  if (!scene.HasHero()) return 1;
+  return CheckAppear(scene, cell.block, cell.nAppeared, scene.Hero());
+}
+
+int CheckCharaAppear(cStagePlayScene& scene, cNpc& chara) {
+  return CheckAppear(scene, chara.m_Def, chara.m_bAppeared, chara);
+}
+
+int CheckItemAppear(cStagePlayScene& scene, cItem& item) {
+  if (!scene.HasHero()) return item.m_Def.m_vConditions.empty();
+  return CheckAppear(scene, item.m_Def, item.m_bAppeared, scene.Hero());
+}
+
+void UpdateActiveFlags(cStagePlayScene& scene) {
+  if (scene.HasHero()) scene.Hero().m_bActive = scene.Hero().m_bOnScreen = 1;
+  scene.m_GroupAwake.assign(kWakeGroups, 0);
+  for (cNpc& c : scene.CharaList) {
+    if (c.m_bRemoved) continue;
+    if (CheckCharaAppear(scene, c)) {
+      c.m_bActive = 1;
+      c.m_bOnScreen = c.IsOnScreen();
+      c.UpdateInView(scene.m_GroupAwake);
+    } else {
+      c.m_bActive = c.m_bOnScreen = 0;
+    }
+  }
+  // After every character was seen, so that one member in view wakes its whole group.
+  for (cNpc& c : scene.CharaList)
+    if (!c.m_bRemoved) c.m_bAwake = c.m_bActive && c.IsAwake(scene.m_GroupAwake) ? 1 : 0;
+  for (cItem& item : scene.ItemList) {
+    if (item.m_bRemoved) continue;
+    item.m_bActive = CheckItemAppear(scene, item);
+    item.m_bOnScreen = item.m_bActive && item.IsOnScreen();
+  }
+}
+
+void UpdatePlayTime(cStagePlayScene& scene) {
+  if (scene.m_nClearTime >= kClearTimeCap) return;
+  ++scene.m_nPlayFrames;
+  // Hundredths of a second at 60 frames a second, whatever the stage's own rate.
+  scene.m_nClearTime =
+      std::min(static_cast<int>(static_cast<long long>(scene.m_nPlayFrames) * 100 / 60), kClearTimeCap);
+}
+
+int UpdateTimeLimit(cStagePlayScene& scene, int change) {
+  if (scene.m_bNoTimeLimit) return 0;
+  if (!FrameCounter(1, 60)) return 0;
+  scene.m_nTimeLeft += change;
+  if (scene.m_nTimeLeft >= 1000) scene.m_nTimeLeft = 999;
+  if (scene.m_nTimeLeft > 0) return 0;
+  scene.m_nTimeLeft = 0;
+  return 1;
+}
+
+namespace {
+
+enum BlockEffect : int {
+  EFFECT_NONE,
+  EFFECT_SPRING,
+  EFFECT_NO_JUMP,
+  EFFECT_SPEED,
+  EFFECT_PUSH_LEFT,
+  EFFECT_PUSH_RIGHT
+};
+
+void StartBlockEffect(cStagePlayScene& scene, cPlayer& hero, const cBlockDef& block) {
+  const int steps = scene.m_Rules.nSteps;
+  const int kind = block.m_nEffectKind;
+  switch (kind) {
+    case EFFECT_SPRING: {
+      scene.Hooks().RequestSe(10);
+      const int height = static_cast<std::int8_t>(block.m_nEffectValue & 0xFF);
+      hero.m_dVy = JumpSpeedForHeight(hero, height);
+      hero.m_bJumpStarted = hero.m_bJumping = 1;
+      hero.m_bJumpReady = 0;
+      hero.m_nJumpHold = JumpStepsForSpeed(hero.m_dVy);
+      break;
+    }
+    case EFFECT_NO_JUMP:
+      hero.m_bJumpForbidden = 1;
+      break;
+    case EFFECT_SPEED:
+      hero.m_nFloorEffect = kind;
+      hero.m_dFloorFactor = block.m_nEffectValue * 0.01;
+      hero.m_nFloorTimer = steps;
+      break;
+    case EFFECT_PUSH_LEFT:
+    case EFFECT_PUSH_RIGHT:
+      hero.m_nFloorEffect = kind;
+      hero.m_dFloorFactor = block.m_nEffectValue * 0.1 / steps;
+      hero.m_nFloorTimer = steps;
+      break;
+    default:
+      break;
+  }
+  if (kind != EFFECT_NO_JUMP) hero.m_bJumpForbidden = 0;
+}
+
+void RunFloorEffect(cPlayer& hero) {
+  switch (hero.m_nFloorEffect) {
+    case EFFECT_SPEED:
+      hero.m_dVx *= hero.m_dFloorFactor;
+      break;
+    case EFFECT_PUSH_LEFT:
+      hero.m_dVx -= hero.m_dFloorFactor;
+      if (hero.m_dMoveVx > 0) hero.m_dMoveVx = 0;
+      break;
+    case EFFECT_PUSH_RIGHT:
+      hero.m_dVx += hero.m_dFloorFactor;
+      if (hero.m_dMoveVx < 0) hero.m_dMoveVx = 0;
+      break;
+    default:
+      break;
+  }
+  if (--hero.m_nFloorTimer == 0 && hero.m_dVy >= 0) hero.m_dVy += 1;
+}
+
+}  // namespace
+
+int ApplyBlockEffect(cStagePlayScene& scene, cPlayer& hero) {
+  if (hero.m_bFlying) return 0;
+  if (hero.m_nFootCell != kNoCell && hero.m_nFloorTimer <= 0) {
+    MAPCELL& cell = scene.CellAt(hero.m_nFootCell);
+    if (GetBlockHit(cell, hero.m_nFaction)) StartBlockEffect(scene, hero, cell.block);
+  }
+  if (hero.m_nFloorTimer > 0) RunFloorEffect(hero);
+  return 0;
+}
+
+bool cStageRecordHooks::CheckBlockAppear(MAPCELL& cell) {
+  return CurrentPlayScene && ::CheckBlockAppear(*CurrentPlayScene, cell);
+}
+
+bool cStageRecordHooks::SetSpriteSource(int spriteKind, int a, int b, SPRITESOURCE& source) {
+  // Without video stretching every sheet is read from its second-mode surface.
+  int slot = -1;
+  if (a < 0 || b < 0) return false;
+  switch (spriteKind) {
+    case SPRITEKIND_BLOCK:
+      slot = 3;
+      source.x = a / 15 * 32;
+      source.y = a % 15 * 32;
+      break;
+    case SPRITEKIND_CHARA: {
+      const int sheet = a / 15;
+      const int mirrored = b >= 20 ? 1 : 0;
+      slot = 22 + 2 * sheet + mirrored;
+      source.x = (b - 20 * mirrored) * 32;
+      source.y = a % 15 * 32;
+      if (sheet >= 8) slot = 22, source.x = source.y = 0;  // outside the sheets: sheet 0 at its origin
+      break;
+    }
+    case SPRITEKIND_ITEM:
+      slot = 41;
+      source.x = a / 15 * 64;
+      source.y = a % 15 * 32;
+      break;
+    case SPRITEKIND_SHOT:
+      slot = 63;
+      source.x = a / 30 * 64;
+      source.y = a % 30 * 32;
+      break;
+    default:
+      return false;  // special bitmaps come with the stage's special-bitmap surfaces
+  }
+  source.lpSurface = UserSurface(slot);
+  return source.lpSurface != nullptr;
+}

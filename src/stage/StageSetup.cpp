@@ -1,0 +1,236 @@
+#include "stage/StageSetup.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "flow/Interpreter.h"
+#include "gamedata/SystemData.h"
+#include "library/util/FrameTiming.h"
+#include "library/util/Log.h"
+#include "library/util/Random.h"
+#include "library/util/Text.h"
+#include "platform/Clock.h"
+#include "platform/Trace.h"
+#include "records/FlowEnums.h"
+#include "stage/Collision.h"
+#include "stage/StageRules.h"
+
+namespace {
+
+SizeRule Size(const BoxSize& box, int bottom) { return SizeRule{box.cx, box.cy, bottom}; }
+
+void Trace(const std::string& line) {
+  if (platform::TraceOn()) platform::TraceLine(line);
+}
+
+void SetUpAxis(SCROLLDATA& axis, int axisNo, int cells, int extent, int autoOn, int speed, int steps, int startOn,
+               int start, int endOn, int end) {
+  axis.nAxis = axisNo;
+  axis.nView = axisNo == 0 ? 640 : 480;
+  axis.nMarginCells = 10;
+  axis.nMarginPx = 320;
+  axis.nActiveRange = extent + 640;
+  axis.nFullUpper = std::max((cells + 10) * 32, 0);
+  axis.SetAutoScroll(autoOn, speed, steps);
+  axis.SetScrollLimits(start, end, startOn, endOn);
+}
+
+void BuildMap(cStagePlayScene& scene, const cStageData& stage) {
+  scene.BuildEmptyMap();
+  const int columns = scene.m_ScrollX.nCells, rows = scene.m_ScrollY.nCells;
+  for (const cBlockDef& placed : stage.m_PlacedBlocks) {
+    const int column = placed.m_nMapX + 10, row = placed.m_nMapY + 10;
+    // A placement outside the stored map would land in another row or past the end.
+    if (column < 0 || column >= columns || row < 0 || row >= rows) continue;
+    MAPCELL& cell = scene.CellAt(scene.CellIndex(column, row));
+    cell.block = placed;
+    cell.nAppeared = 0;
+  }
+}
+
+void PlaceTheHero(cStagePlayScene& scene, cStageData& stage) {
+  scene.Player.clear();
+  const int heroIndex = std::max(stage.FindHero(), 0);
+  cCharaDef& def = stage.m_PlacedCharas.VecAt(heroIndex);
+  for (int p = 0; p < scene.m_nPlayers; ++p) {
+    cPlayer& hero = scene.Player.emplace_back();
+    hero.PlaceHero(scene.m_nNextCharaId++, def, ((def.m_nMapX + 10) * 32) + 16, ((def.m_nMapY + 10) * 32) + 16);
+    hero.SetBlockX(def.m_nMapX);
+    hero.SetBlockY(def.m_nMapY);
+    const double dx = def.GetStepX(0, def.m_nFacing), dy = def.GetStepY(0, def.m_nFacing);
+    hero.m_dX += dx, hero.m_dRight += dx;
+    hero.m_dY += dy, hero.m_dBottom += dy;
+    hero.m_Anime.SetAnime(hero.m_bFlying ? 2 : 0, 1);
+  }
+}
+
+void CentreCamera(cStagePlayScene& scene) {
+  cPlayer& hero = scene.Hero();
+  scene.m_ScrollX.dPos = hero.m_dX - 320 + hero.m_nWidth / 2;
+  scene.m_ScrollX.ClampScroll();
+  scene.m_ScrollY.dPos = hero.m_dY - 240 + hero.m_nHeight / 2;
+  scene.m_ScrollY.ClampScroll();
+  hero.UpdateHeroScreenRect();
+}
+
+void SpawnPlaced(cStagePlayScene& scene, cStageData& stage) {
+  std::vector<bool> used(stage.m_PlacedItems.size(), false);
+  for (const cCharaDef& def : stage.m_PlacedCharas) {
+    if (def.m_nOperator != 1) continue;
+    const int k = def.m_nCarriedItem;
+    if (k < 0 || k >= static_cast<int>(stage.m_PlacedItems.size())) {
+      SpawnCharas(def.m_nMapX, def.m_nMapY, scene.m_nNextCharaId, def, nullptr);
+      continue;
+    }
+    cItem carried;
+    cItemDef itemDef = stage.m_PlacedItems.VecAt(k);
+    carried.InitItem(scene.m_nNextItemId++, itemDef, 1);
+    SpawnCharas(def.m_nMapX, def.m_nMapY, scene.m_nNextCharaId, def, &carried);
+    used[static_cast<size_t>(k)] = true;
+  }
+  for (size_t i = 0; i < used.size(); ++i) {
+    if (used[i]) continue;
+    const cItemDef& def = stage.m_PlacedItems.VecAt(static_cast<int>(i));
+    SpawnItems(def.m_nMapX, def.m_nMapY, scene.m_nNextItemId, def);
+  }
+}
+
+bool AnyEdge(const cOutAreaRule& rule) {
+  return std::any_of(rule.m_bSwitch.begin(), rule.m_bSwitch.end(), [](int on) { return on != 0; });
+}
+
+void CopyOutAreaRules(cStagePlayScene& scene, const cStageData& stage) {
+  for (int i = 0; i < kOutAreaRuleCount; ++i) {
+    const cOutAreaRule& from = stage.m_OutAreaRules[static_cast<size_t>(i)];
+    OutAreaRule& to = scene.m_OutAreaRules[static_cast<size_t>(i)];
+    to.bLeft = from.m_bSwitch[0], to.bRight = from.m_bSwitch[1], to.bTop = from.m_bSwitch[2];
+    to.bBottom = from.m_bSwitch[3];
+    to.nLeft = from.m_nMargin[0], to.nRight = from.m_nMargin[1], to.nTop = from.m_nMargin[2];
+    to.nBottom = from.m_nMargin[3];
+  }
+  for (size_t i = 0; i < scene.m_bOutRule.size(); ++i) scene.m_bOutRule[i] = AnyEdge(stage.m_OutAreaRules[i]) ? 1 : 0;
+}
+
+// Before the stage starts: the hero's flows first, then every character's; a
+// character its own flows made vanish or defeated leaves at once.
+void FireBeforeStage(cStagePlayScene& scene) {
+  FireFlowTrigger(scene.Hero(), TRG_BEFORE_STAGE_START);
+  for (cNpc& c : scene.CharaList) {
+    if (c.m_bRemoved) continue;
+    FireFlowTrigger(c, TRG_BEFORE_STAGE_START);
+    if (c.m_bVanished) {
+      scene.EraseChara(c);
+    } else if (c.m_nHp < 1) {
+      DefeatChara(c);
+      scene.EraseChara(c);
+    }
+  }
+  scene.CollectRemoved();
+}
+
+void ChooseSeed(cStagePlayScene& scene) {
+  // Recording takes a fresh seed per attempt; otherwise a restart repeats the last one.
+  if (SystemData && SystemData->m_bReplayRecording) scene.m_nSeed = static_cast<int>(timeGetTime());
+  crt::srand(static_cast<unsigned>(scene.m_nSeed));
+}
+
+}  // namespace
+
+void RulesFromStage(const cStageData& stage, cStageRules& rules) {
+  rules.SetCollisionLevel(stage.m_nCollisionLevel, stage.m_dGravity);
+  rules.nMapWidth = stage.m_nMapWidth;
+  rules.nMapHeight = stage.m_nMapHeight;
+  const auto& h = stage.m_HeroBox;
+  rules.HeroBody = {Size(h[0], stage.m_nHeroBoxAlign[0]), Size(h[1], stage.m_nHeroBoxAlign[1])};
+  rules.HeroContact = {Size(h[2], stage.m_nSizeBoxAlign[0]), Size(h[3], stage.m_nSizeBoxAlign[1])};
+  rules.HeroDamage = Size(h[4], 0);
+  rules.HeroContact2 = Size(h[5], 0);
+  rules.HeroItemBox = Size(stage.m_ItemBox, 0);
+  const auto& c = stage.m_CharaBox;
+  rules.CharaBody = {Size(c[0], stage.m_nCharaBoxAlign[0]), Size(c[1], stage.m_nCharaBoxAlign[1])};
+  rules.CharaContact = {Size(c[2], stage.m_nCharaBoxAlign2[0]), Size(c[3], stage.m_nCharaBoxAlign2[1])};
+  rules.CharaDamage = Size(c[4], 0);
+  rules.CharaContact2 = Size(stage.m_ExtraBox[0], 0);
+  rules.ItemBody = Size(stage.m_ExtraBox[1], 0);
+  rules.nHeroImmune = stage.m_nHitTimes[0];
+  rules.nHeroInvincible = stage.m_nHitTimes[1];
+  rules.nCharaImmune = stage.m_nHitTimes[2];
+  rules.nCharaInvincible = stage.m_nHitTimes[3];
+}
+
+cCheckedVector<int> MakeHitStepMask(int steps, int checks) {
+  const int n = std::max(steps, 1);
+  if (checks <= 0) return cCheckedVector<int>(static_cast<size_t>(n), 1);
+  cCheckedVector<int> mask(static_cast<size_t>(n), 0);
+  const double d = static_cast<double>(n) / checks;
+  int set = 0;
+  for (double p = 0.0; static_cast<int>(std::floor(p)) < n; p += d) {
+    mask.VecAt(static_cast<int>(std::floor(p))) = 1;
+    ++set;
+  }
+  if (set < checks) mask.VecAt(n - 1) = 1;
+  return mask;
+}
+
+bool SetStage(cStagePlayScene& scene, int bReload, int /*bFirst*/) {
+  Trace("In SetStage");
+  CurrentPlayScene = &scene;
+  if (!StageData) return false;
+  cStageData& stage = *StageData;
+  if (bReload && StageDataOrg && StageDataOrg != StageData) stage.CopySettings(*StageDataOrg);
+  if (!stage.HasHero()) {
+    EcLog("SetStage: the stage has no hero");
+    return false;
+  }
+  scene.m_nFrame = 0;
+  for (auto& faction : scene.m_CharaByFaction) faction.clear();
+  scene.CharaList.clear();
+  scene.ItemList.clear();
+  ChooseSeed(scene);
+
+  scene.m_nNextCharaId = scene.m_nNextItemId = scene.m_nNextShotId = 0;
+  RulesFromStage(stage, scene.m_Rules);
+  const int steps = scene.m_Rules.nSteps;
+  scene.m_nStageScrollSpeedX = stage.m_nScrollSpeedX;
+  scene.m_nStageScrollSpeedY = stage.m_nScrollSpeedY;
+  scene.m_bStageAutoScrollX = stage.m_nScrollModeX == 1;
+  scene.m_bStageAutoScrollY = stage.m_nScrollModeY == 1;
+  BuildMap(scene, stage);
+  const auto& on = stage.m_bScrollLimit;
+  const auto& cell = stage.m_nScrollLimit;
+  SetUpAxis(scene.m_ScrollX, 0, stage.m_nMapWidth, stage.m_nExtentX, scene.m_bStageAutoScrollX, stage.m_nScrollSpeedX,
+            steps, on[0], cell[0], on[1], cell[1]);
+  SetUpAxis(scene.m_ScrollY, 1, stage.m_nMapHeight, stage.m_nExtentY, scene.m_bStageAutoScrollY, stage.m_nScrollSpeedY,
+            steps, on[2], cell[2], on[3], cell[3]);
+
+  PlaceTheHero(scene, stage);
+  CentreCamera(scene);
+  scene.m_StageVar.assign(kStageVars, 0);
+  SpawnPlaced(scene, stage);
+  scene.AddToFactionList(scene.Hero());
+  for (const cNpc& c : scene.CharaList) scene.AddToFactionList(c);
+  CopyOutAreaRules(scene, stage);
+
+  scene.m_HitStepMask = MakeHitStepMask(steps, stage.m_nHitPasses);
+  scene.m_nEndRequest = scene.m_nCaption1 = scene.m_nCaption2 = 0;
+  scene.m_bNoTimeLimit = stage.m_bTimeLimit ? 0 : 1;
+  scene.m_nTimeLeft = stage.m_bTimeLimit ? stage.m_nTimeLimit : 999;
+  scene.m_nPlayFrames = scene.m_nClearTime = 0;
+  scene.m_GroupAwake.assign(kWakeGroups, 0);
+  scene.m_nNextStage = scene.m_nLogicStep = 0;
+  FrameCounter(0, static_cast<DWORD>(std::max(stage.m_nFrameRate, 1)));
+  for (cBgLayer& layer : stage.m_BgLayers) layer.m_dOffsetX = layer.m_dOffsetY = 0.0;
+
+  FireBeforeStage(scene);
+  scene.m_bShowStatus = stage.m_bShowStatus;
+  UpdateActiveFlags(scene);
+  if (platform::TraceOn()) {
+    std::string line;
+    StrFormat(line, "SetStage seed=%d hero=%d,%d charas=%d items=%d", scene.m_nSeed,
+              static_cast<int>(scene.Hero().m_dX), static_cast<int>(scene.Hero().m_dY),
+              static_cast<int>(scene.CharaList.size()), static_cast<int>(scene.ItemList.size()));
+    platform::TraceLine(line);
+  }
+  Trace("Out SetStage");
+  return true;
+}

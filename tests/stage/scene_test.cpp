@@ -1,0 +1,293 @@
+// The stage-play scene on a tiny stage built in memory: set-up, the hit-step
+// spread, block appearance, the time rules, the hero's loss and restart, and
+// the block sheet as the records draw it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+
+#include "gamedata/SaveData.h"
+#include "library/draw_fixture.h"
+#include "library/input/KeyInput.h"
+#include "library/util/Random.h"
+#include "records/FlowEnums.h"
+#include "records/StageData.h"
+#include "stage/StagePlay.h"
+#include "stage/StageRules.h"
+#include "stage/StageScene.h"
+#include "stage/StageSetup.h"
+
+namespace {
+
+constexpr int kW = 40, kH = 15;
+
+cCharaDef Placed(int x, int y, int controller) {
+  cCharaDef def;
+  def.m_nMapX = static_cast<std::int16_t>(x);
+  def.m_nMapY = static_cast<std::int16_t>(y);
+  def.m_nOperator = static_cast<std::int8_t>(controller);
+  def.m_nCarriedItem = -1;
+  def.m_nMaxHp = 10;
+  def.m_nGraphic = 1;  // a placement without a graphic is not the hero
+  return def;
+}
+
+cBlockDef Block(int x, int y, int hitKind) {
+  cBlockDef block;
+  block.m_nMapX = static_cast<std::int16_t>(x);
+  block.m_nMapY = static_cast<std::int16_t>(y);
+  block.m_nChip = 1;
+  block.m_nHitKind = static_cast<std::int8_t>(hitKind);
+  return block;
+}
+
+// A 40 x 15 stage: a floor on row 12 under the hero at (2, 11), a walker at
+// (10, 11), an item at (5, 11).
+class SceneTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stage.m_nMapWidth = kW;
+    stage.m_nMapHeight = kH;
+    stage.m_nCollisionLevel = 1;
+    stage.m_dGravity = 0.4;
+    // The active world (extent + 640 dots) covers the whole map with its margins.
+    stage.m_nExtentX = (kW + 20) * 32 - 640;
+    stage.m_nExtentY = (kH + 20) * 32 - 640;
+    for (int x = 0; x < kW; ++x) stage.m_PlacedBlocks.push_back(Block(x, 12, kBlockHitSolid));
+    stage.m_PlacedCharas.push_back(Placed(2, 11, 0));
+    stage.m_PlacedCharas.push_back(Placed(10, 11, 1));
+    cItemDef item;
+    item.m_nMapX = 5;
+    item.m_nMapY = 11;
+    stage.m_PlacedItems.push_back(item);
+    StageData = &stage;
+    StageDataOrg = &stage;
+    KeyInputList.assign(1, cKeyInput{});
+  }
+  void TearDown() override {
+    StageData = StageDataOrg = nullptr;
+    CurrentPlayScene = nullptr;
+    KeyInputList.clear();
+  }
+  MAPCELL& Cell(int cx, int cy) { return scene.CellAt(scene.CellIndex(cx + 10, cy + 10)); }
+
+  cStageData stage;
+  cStagePlayScene scene;
+};
+
+int Lcg(unsigned& x) {
+  x = x * 214013u + 2531011u;
+  return static_cast<int>((x >> 16) & 32767);
+}
+
+TEST_F(SceneTest, SetUpBuildsMapObjectsHeroCameraAndSeed) {
+  scene.m_nSeed = 1234;
+  ASSERT_TRUE(SetStage(scene, 1, 1));
+  EXPECT_EQ(scene.m_ScrollX.nShift, std::bit_width(static_cast<unsigned>(kW + 19)));
+  EXPECT_EQ(scene.MapCellList.size(), static_cast<size_t>((kH + 20) << scene.m_ScrollX.nShift));
+  EXPECT_EQ(scene.CellAt((3 + 10) + ((12 + 10) << scene.m_ScrollX.nShift)).block.m_nChip, 1);
+  EXPECT_EQ(Cell(3, 11).block.m_nChip, 0);
+
+  ASSERT_TRUE(scene.HasHero());
+  cPlayer& hero = scene.Hero();
+  EXPECT_EQ(static_cast<int>((hero.m_dX + hero.m_dRight) / 2) >> 5, 2 + 10);
+  EXPECT_EQ(static_cast<int>(hero.m_dBottom) >> 5, 11 + 10);
+  ASSERT_EQ(scene.CharaList.size(), 1u);
+  EXPECT_EQ(static_cast<int>(scene.CharaList.front().m_dX + scene.CharaList.front().m_nWidth / 2) >> 5, 10 + 10);
+  ASSERT_EQ(scene.ItemList.size(), 1u);
+  EXPECT_EQ(scene.m_CharaByFaction[static_cast<size_t>(hero.m_nFaction)].size(), 2u);
+
+  // The camera centres the hero, held inside the stage's span.
+  double want = std::clamp<double>(hero.m_dX - 320 + hero.m_nWidth / 2, 320, (kW + 10) * 32 - 640);
+  EXPECT_DOUBLE_EQ(scene.m_ScrollX.dPos, want);
+
+  // Without recording a restart keeps the seed, and the generator starts from it.
+  unsigned x = 1234;
+  EXPECT_EQ(scene.m_nSeed, 1234);
+  EXPECT_EQ(crt::rand(), Lcg(x));
+  EXPECT_EQ(scene.m_nTimeLeft, 999);
+  EXPECT_EQ(scene.m_bNoTimeLimit, 1);
+}
+
+TEST_F(SceneTest, PlacementsOutsideTheMapAreSkipped) {
+  stage.m_PlacedBlocks.push_back(Block(kW + 11, 0, kBlockHitSolid));
+  stage.m_PlacedBlocks.push_back(Block(-11, 0, kBlockHitSolid));
+  ASSERT_TRUE(SetStage(scene, 1, 1));
+  int solid = static_cast<int>(std::count_if(scene.MapCellList.begin(), scene.MapCellList.end(),
+                                             [](const MAPCELL& c) { return c.block.m_nChip != 0; }));
+  EXPECT_EQ(solid, kW);
+}
+
+TEST(HitStepMaskTest, ChecksSpreadOverTheSteps) {
+  struct Case {
+    int steps, checks;
+    std::vector<int> mask;
+  };
+  const Case cases[] = {{4, 3, {1, 1, 1, 0}},    {4, 0, {1, 1, 1, 1}}, {4, 5, {1, 1, 1, 1}},
+                        {5, 2, {1, 0, 1, 0, 0}}, {1, 1, {1}},          {3, 1, {1, 0, 0}}};
+  for (const Case& c : cases) {
+    cCheckedVector<int> mask = MakeHitStepMask(c.steps, c.checks);
+    EXPECT_EQ(std::vector<int>(mask.begin(), mask.end()), c.mask) << c.steps << " steps, " << c.checks << " checks";
+  }
+}
+
+TEST_F(SceneTest, BlocksAppearByTheirConditionsAndLatch) {
+  ASSERT_TRUE(SetStage(scene, 1, 1));
+  MAPCELL& cell = Cell(6, 8);
+  cell.block = Block(6, 8, kBlockHitSolid);
+  cCondition c;
+  c.m_nKind = COND_STAGE_VAR;
+  c.m_nIndex = 4;
+  c.m_nOperator = CMP_EQUAL;
+  c.m_nValue = 1;
+  cell.block.m_vConditions.push_back(c);
+  cStageRecordHooks hooks;
+  SetRecordHooks(&hooks);
+  EXPECT_EQ(GetBlockHit(cell, 0), 0);
+  scene.m_StageVar[4] = 1;
+  EXPECT_EQ(GetBlockHit(cell, 0), kBlockHitSolid);
+  scene.m_StageVar[4] = 0;
+  EXPECT_EQ(GetBlockHit(cell, 0), 0);  // without the latch switch it goes again
+  cell.block.m_bCondLatch = 1;
+  scene.m_StageVar[4] = 1;
+  EXPECT_EQ(GetBlockHit(cell, 0), kBlockHitSolid);
+  scene.m_StageVar[4] = 0;
+  EXPECT_EQ(GetBlockHit(cell, 0), kBlockHitSolid);
+  SetRecordHooks(nullptr);
+}
+
+TEST_F(SceneTest, TimeLimitRunsOutInTheSixtiethFrameAndPlayTimeStops) {
+  stage.m_bTimeLimit = 1;
+  stage.m_nTimeLimit = 1;
+  ASSERT_TRUE(SetStage(scene, 1, 1));
+  for (int frame = 1; frame < 60; ++frame) ASSERT_EQ(UpdateTimeLimit(scene, -1), 0) << frame;
+  EXPECT_EQ(UpdateTimeLimit(scene, -1), 1);
+  EXPECT_EQ(scene.m_nTimeLeft, 0);
+
+  scene.m_nPlayFrames = 359999;
+  UpdatePlayTime(scene);
+  EXPECT_EQ(scene.m_nClearTime, 599999);  // 360000 frames are 600000 hundredths, capped
+  scene.m_nClearTime = 599999;
+  UpdatePlayTime(scene);
+  EXPECT_EQ(scene.m_nPlayFrames, 360000);
+}
+
+TEST_F(SceneTest, ConveyorPushesOneDotPerFrameAtAnyPace) {
+  for (int level : {1, 4}) {
+    stage.m_nCollisionLevel = level;
+    ASSERT_TRUE(SetStage(scene, 1, 1));
+    cPlayer& hero = scene.Hero();
+    cBlockDef& floor = scene.CellAt(scene.CellIndex(12, 22)).block;
+    floor.m_nEffectKind = 5;
+    floor.m_nEffectValue = 10;
+    hero.m_nFootCell = scene.CellIndex(12, 22);
+    hero.m_dVx = 0;
+    for (int s = 0; s < level; ++s) ApplyBlockEffect(scene, hero);
+    EXPECT_NEAR(hero.m_dVx, 1.0, 1e-12) << "level " << level;
+    EXPECT_EQ(hero.m_nFloorTimer, 0);
+  }
+}
+
+class FakeShell : public cStageShell {
+ public:
+  bool PauseKeyDown() override { return pause; }
+  void DrawStage(int playing, int, int, int) override { draws += playing; }
+  int FrameRate() const override { return 60; }
+  bool DirectStart() const override { return false; }
+  void PostClose() override { ++closes; }
+  bool pause = false;
+  int draws = 0;
+  int closes = 0;
+};
+
+TEST_F(SceneTest, CaptionsShowSeventyNineFramesEach) {
+  stage.m_bStageCaption = 1;
+  stage.m_bSecondCaption = 1;
+  ASSERT_TRUE(SetStage(scene, 1, 1));
+  FakeShell shell;
+  scene.m_nState = PLAYSTATE_START;
+  int frames = 0;
+  while (scene.m_nState == PLAYSTATE_START && frames < 1000) StateStart(scene, shell), ++frames;
+  EXPECT_EQ(frames, 79 + 79 + 1);
+  EXPECT_EQ(scene.m_nState, PLAYSTATE_PLAY);
+}
+
+TEST_F(SceneTest, HeroOnADeadlyFloorDiesVanishesLosesALifeAndRestarts) {
+  for (int x = 0; x < kW; ++x) stage.m_PlacedBlocks.VecAt(x).m_nHitKind = kBlockHitDeadly;
+  cSaveData record;
+  record.nLife = 1;
+  PlayData = &record;
+  ASSERT_TRUE(SetStage(scene, 1, 1));
+  FakeShell shell;
+  scene.m_nState = PLAYSTATE_PLAY;
+  int frames = 0;
+  while (!scene.Hero().m_bDying && frames < 120) StatePlay(scene, shell), ++frames;
+  ASSERT_EQ(scene.Hero().m_bDying, 1);
+  // The frame that lost the hero was not drawn; then one second of vanish frames.
+  EXPECT_EQ(shell.draws, frames - 1);
+  shell.draws = 0;
+  while (scene.m_nState == PLAYSTATE_PLAY && shell.draws < 200) StatePlay(scene, shell);
+  EXPECT_EQ(shell.draws, 60 + 1);
+  EXPECT_EQ(scene.m_nState, PLAYSTATE_START);
+  EXPECT_EQ(record.nLife, 0);
+  EXPECT_EQ(scene.Hero().m_bDying, 0);
+  EXPECT_EQ(static_cast<int>(scene.Hero().m_dBottom) >> 5, 11 + 10);
+
+  // With no life left the game is over.
+  scene.m_nState = PLAYSTATE_PLAY;
+  frames = 0;
+  while (scene.m_nState == PLAYSTATE_PLAY && frames < 400) StatePlay(scene, shell), ++frames;
+  EXPECT_EQ(scene.m_nState, PLAYSTATE_GAMEOVER);
+  PlayData = nullptr;
+}
+
+TEST(LoseLifeTest, UnlimitedAndDirectStartsKeepTheCount) {
+  cSaveData record;
+  record.nLife = 999999;
+  EXPECT_EQ(LoseLife(record, false), 1);
+  EXPECT_EQ(record.nLife, 999999);
+  record.nLife = 2;
+  EXPECT_EQ(LoseLife(record, true), 1);
+  EXPECT_EQ(record.nLife, 2);
+  EXPECT_EQ(LoseLife(record, false), 1);
+  EXPECT_EQ(record.nLife, 1);
+  record.nLife = 0;
+  EXPECT_EQ(LoseLife(record, false), 0);
+}
+
+// The block sheet is read from its second-mode slot at (chip / 15 x 32, chip % 15 x 32).
+class BlockDrawTest : public drawtest::DrawTest {};
+
+TEST_P(BlockDrawTest, DrawBlockCopiesTheChipsCellWithTheColourKey) {
+  std::vector<DDSURFACEDATA> user(71);
+  ASSERT_TRUE(DDCreateSurface(&user[3], 96, 480, 1, 0, 0, 0, 0));
+  DDFillRect(&user[3], 0, 0, 96, 480, 1);    // red everywhere
+  DDFillRect(&user[3], 32, 32, 32, 32, 2);   // chip 16: column 1, row 1, green
+  DDFillRect(&user[3], 32, 32, 8, 8, 0);     // its top-left corner transparent
+  DDFillRect(&BackBuffer, 0, 0, 64, 48, 3);  // blue
+  lpUserSD = user.data();
+  nUserSD = 71;
+  cStageRecordHooks hooks;
+  SetRecordHooks(&hooks);
+  cBlockDef block;
+  block.m_nChip = 16;
+  DrawBlock(block, &BackBuffer, 8, 4);
+  SetRecordHooks(nullptr);
+  lpUserSD = nullptr;
+  nUserSD = 0;
+  DDReleaseSurface(&user[3]);
+
+  auto screen = Screen();
+  auto at = [&](int x, int y) { return screen[static_cast<size_t>(y) * 64 + x]; };
+  EXPECT_EQ(at(7, 4), drawtest::kBlue);
+  EXPECT_EQ(at(8, 4), drawtest::kBlue);     // the keyed corner lets the background through
+  EXPECT_EQ(at(16, 12), drawtest::kGreen);  // past the corner
+  EXPECT_EQ(at(39, 35), drawtest::kGreen);
+  EXPECT_EQ(at(40, 35), drawtest::kBlue);
+  EXPECT_EQ(at(20, 36), drawtest::kBlue);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, BlockDrawTest, ::testing::Values(drawtest::Config{"DD32", 0, 32}),
+                         drawtest::ConfigName);
+
+}  // namespace
