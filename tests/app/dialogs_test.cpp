@@ -146,6 +146,9 @@ TEST(DialogScreens, NameDialogTypedLiveIsLimited) {
       OverlayScreen::PushText("z");
     }
     if (repaint == 9) {
+      // Placed at (240, 220) of the full screen.
+      EXPECT_EQ(self.PixelsOf(SDL_Rect{242, 222, 4, 4}, 0xF0F0F0), 16);
+      EXPECT_EQ(self.PixelsOf(SDL_Rect{230, 210, 8, 8}, 0xF0F0F0), 0);
       EXPECT_TRUE(self.SaveBmp((kShotFolder / "dialog-name.bmp").string()));
       OverlayScreen::PushKey(SDL_SCANCODE_RETURN);
     }

@@ -298,6 +298,13 @@ void cDialog::OnInit(WPARAM, LPARAM) {
   if (m_layout.wanted.Width() > 0 || m_layout.wanted.Height() > 0)
     SetClientSize(m_layout.wanted.Width(), m_layout.wanted.Height());
   PlaceWindow(platform::overlay::DesktopWorkArea());
+  // The overlay draws inside the game's window: the placement is taken relative to the parent window.
+  if (m_placeX != kNoPlacement && m_placeY != kNoPlacement) {
+    if (platform::overlay::DialogBox* box = platform::overlay::DialogBox::FromHandle(m_hWnd)) {
+      const POINT origin = m_parent ? m_parent->GetWindowPos() : POINT{};
+      box->SetPosition(POINT{m_x - origin.x, m_y - origin.y});
+    }
+  }
   if (!m_hook.Hook(m_hWnd, m_modeless ? 1 : 0)) {
     static const std::string failed = Sjis("KeyboardHookに失敗!");
     ErrMesBox(failed);

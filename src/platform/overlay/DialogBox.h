@@ -8,6 +8,7 @@
 // (Overlay.h); scripted answers act on it directly.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,10 @@ class DialogBox {
   static DialogBox* FromHandle(HWND dialog);
   HWND Handle() { return m_window.get(); }
 
+  // Where the dialog's top-left corner goes in the 640 x 480 game area; none: centred.
+  const std::optional<POINT>& Position() const { return m_position; }
+  void SetPosition(POINT position) { m_position = position; }
+
   const std::string& Caption() const { return m_caption; }
   void SetCaption(std::string_view cp932) { m_caption = cp932; }
   const DialogTemplate& Layout() const { return m_template; }
@@ -105,6 +110,7 @@ class DialogBox {
 
   DialogTemplate m_template;
   std::string m_caption;
+  std::optional<POINT> m_position;
   std::vector<DialogItem> m_items;
   std::unique_ptr<Window> m_window;
   int m_focus = -1;

@@ -6,6 +6,7 @@
 #include <imgui_freetype.h>
 #include <imgui_internal.h>
 
+#include <algorithm>
 #include <array>
 #include <deque>
 #include <map>
@@ -301,7 +302,13 @@ void DrawDialog(DialogBox& box) {
   const DialogTemplate& layout = box.Layout();
   const float titleHeight = layout.titleBar ? static_cast<float>(kTitleBarHeight) : 0;
   const ImVec2 size(static_cast<float>(UnitsToPixelsX(layout.width)), UnitsToPixelsY(layout.height) + titleHeight);
-  ImGui::SetNextWindowPos(ImVec2((kScreenWidth - size.x) / 2, (kScreenHeight - size.y) / 2));
+  ImVec2 at((kScreenWidth - size.x) / 2, (kScreenHeight - size.y) / 2);
+  if (const auto& position = box.Position()) {
+    // Placed where the program asks, but never off the game's area.
+    at.x = std::clamp(static_cast<float>(position->x), 0.0f, std::max(0.0f, kScreenWidth - size.x));
+    at.y = std::clamp(static_cast<float>(position->y), 0.0f, std::max(0.0f, kScreenHeight - size.y));
+  }
+  ImGui::SetNextWindowPos(at);
   ImGui::SetNextWindowSize(size);
   ImGuiWindowFlags flags = ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoCollapse |
                            ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoScrollbar;
