@@ -141,16 +141,11 @@ class cWindow {
   FrameMetrics m_frame;
   bool m_bInit = false;
   bool m_commandGuard = false;
-  std::string m_title;
-  bool m_trace = false;
   int m_placeX = kNoPlacement, m_placeY = kNoPlacement;
   cWindow* m_ownerPlacement = nullptr;
   cWindow* m_parentPlacement = nullptr;
   bool m_centre = false;
   LRESULT m_result = 0;
-
- protected:
-  std::vector<cWindow*> m_children;
 };
 
 class cDialog : public cWindow {

@@ -9,7 +9,6 @@
 #include "platform/Harness.h"
 #include "platform/Hook.h"
 #include "platform/Input.h"
-#include "platform/MessageBox.h"
 #include "platform/VirtualKeys.h"
 #include "platform/overlay/Overlay.h"
 
