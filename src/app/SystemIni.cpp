@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "gamedata/SystemData.h"
 #include "platform/HostPath.h"
 
 namespace {
@@ -75,4 +76,28 @@ int ReadSystemIni(std::string_view path, INISETTINGS& settings, std::span<const 
     if (static_cast<long>(text.size()) > kMaxFileBytes) break;
   }
   return ParseSystemIni(text, settings, keyNames);
+}
+
+void ApplyIniDefaults(INISETTINGS& s, std::span<const cIniKeyData> keys) {
+  const auto value = [&](IniKey key) {
+    const auto i = static_cast<size_t>(key);
+    return i < keys.size() ? keys[i].m_nValue : 0;
+  };
+  s.Direct3D = value(IniKey::Direct3D);
+  s.WindowMode = value(IniKey::WindowMode);
+  s.Bpp = value(IniKey::Bpp);
+  s.VSync = value(IniKey::VSync);
+  s.D3D_FontCache = value(IniKey::D3D_FontCache);
+  s.DD_FontCache = value(IniKey::DD_FontCache);
+  s.DD_VideoStretch = value(IniKey::DD_VideoStretch);
+  s.ShowFps = value(IniKey::ShowFps);
+  const auto freeStage = static_cast<size_t>(IniKey::FreeStage);
+  s.FreeStage = freeStage < keys.size() ? keys[freeStage].m_Text : "";
+  s.English = 0;
+}
+
+std::vector<std::string> IniKeyNames(std::span<const cIniKeyData> keys) {
+  std::vector<std::string> names;
+  for (const cIniKeyData& key : keys) names.push_back(key.m_Key);
+  return names;
 }

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct INISETTINGS {
   int Direct3D = 0;
@@ -39,3 +40,9 @@ constexpr int kIniKeyCount = 10;
 int ParseSystemIni(std::string_view text, INISETTINGS& settings, std::span<const std::string> keyNames);
 // ParseSystemIni on the file at the stored path; 0 when it cannot be read.
 int ReadSystemIni(std::string_view path, INISETTINGS& settings, std::span<const std::string> keyNames);
+
+class cIniKeyData;
+// Every field from the project's named start-up settings (English stays 0).
+void ApplyIniDefaults(INISETTINGS& settings, std::span<const cIniKeyData> keys);
+// The names of the named start-up settings, in position order.
+std::vector<std::string> IniKeyNames(std::span<const cIniKeyData> keys);

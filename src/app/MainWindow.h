@@ -1,0 +1,44 @@
+#pragma once
+// The program's one window on the main thread: its own life (activation,
+// Escape, the orderly close) and the requests the other threads send it.
+#include <memory>
+#include <string>
+
+#include "platform/Messages.h"
+
+struct SDL_Window;
+
+class cMainWindow {
+ public:
+  // Makes the window, owned by the calling (main) thread.
+  void Create();
+  // Closes the window for good: later messages to it are dropped.
+  void Destroy();
+  // Frees the window object once no message can reach it any more.
+  void Release();
+  // The SDL window whose placement is saved at close.
+  void SetSdlWindow(SDL_Window* window) { m_sdlWindow = window; }
+  SDL_Window* SdlWindow() const { return m_sdlWindow; }
+  HWND Handle() const { return m_window.get(); }
+  LRESULT MsgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // The editor notices of a test play.
+  void NotifyEditorStart();
+  void NotifyEditorExit(int value);
+
+ private:
+  void Close();
+  void SavePlacement();
+  LRESULT PlayBgm(WPARAM category, LPARAM tune);
+  void LoadStageFile();
+  void LoadReplayFile();
+
+  std::unique_ptr<platform::Window> m_window;
+  SDL_Window* m_sdlWindow = nullptr;
+  bool m_bDestroyed = false;
+};
+
+extern cMainWindow MainWindow;
+
+// The file chooser of the window thread: the chosen stored path, or "" when
+// cancelled. Until the dialog toolkit is linked in, the answer script decides.
+std::string ChooseFile(const char* initialFolder, const char* title);

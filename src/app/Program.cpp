@@ -1,0 +1,246 @@
+#include "app/Program.h"
+
+#include <SDL.h>
+
+#include <exception>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "app/GlobalObjects.h"
+#include "app/MainWindow.h"
+#include "app/Scene.h"
+#include "app/Shell.h"
+#include "app/StartUp.h"
+#include "app/TitleScene.h"
+#include "library/util/Log.h"
+#include "library/util/MainWindow.h"
+#include "library/util/MesBox.h"
+#include "library/util/Path.h"
+#include "library/util/SystemReport.h"
+#include "platform/Clock.h"
+#include "platform/Harness.h"
+#include "platform/Input.h"
+#include "platform/MainThread.h"
+#include "platform/Thread.h"
+#include "platform/display/FrameHandOver.h"
+#include "platform/process/InstanceLock.h"
+
+std::atomic<int> bTestPlay{0};
+std::atomic<int> bInitDone{0};
+std::atomic<int> bAppActive{0};
+std::atomic<int> bWindowed{0};
+std::atomic<int> bFreeStageStart{0};
+std::atomic<int> bBlitPresent{0};
+std::atomic<int> bNameEntryDone{0};
+std::atomic<int> bFileDlgDone{0};
+std::atomic<int> bFileDlgResult{0};
+INISETTINGS IniSettings;
+cThread thGame;
+cThread thPause;
+cThread thRanking;
+cThread thLoadStage;
+
+const std::string& ShellText(const char* utf8) {
+  static std::mutex mutex;
+  static std::map<const char*, std::string> texts;
+  std::lock_guard lock(mutex);
+  auto [entry, added] = texts.try_emplace(utf8);
+  if (added) entry->second = Sjis(utf8);
+  return entry->second;
+}
+
+namespace {
+
+constexpr int kExitFailed = 1;
+
+// The scenes of this build. Scenes whose parts are not in yet announce
+// themselves and hand back to the title.
+class cPendingScene final : public cScene {
+ public:
+  explicit cPendingScene(int index) : m_nIndex(index) {
+    SetStates({[this] {
+      SceneManager.m_nNextScene = SCENE_TITLE;
+      m_nState = 2;
+    }});
+  }
+  void Enter() override {
+    ReportLogEc("scene %d (%s) is not available in this build; back to the title", m_nIndex,
+                std::string(SceneName(m_nIndex)).c_str());
+  }
+  void FadeIn() override { m_nState = 1; }
+  void Leave() override { CommonFadeOut(m_nIndex); }
+
+ private:
+  int m_nIndex;
+};
+
+std::unique_ptr<cScene> MakeScene(int index) {
+  if (index == SCENE_TITLE) return std::make_unique<cTitleScene>();
+  return std::make_unique<cPendingScene>(index);
+}
+
+// Second start: ask whether to end the running copy.
+bool TakeSingleInstance(platform::InstanceLock& lock) {
+  if (lock.TryAcquire()) return true;
+  const int answer =
+      MesBox(ShellText("既に起動しています。\n実行中のプログラムを閉じて再起動しますか？\n\nRunning this "
+                       "program now. Restart?"),
+             ShellText("二重起動"), MB_YESNO);
+  if (answer != IDYES) return false;
+  if (lock.HolderPid() != 0 && !lock.EndHolder(500)) {
+    MesBox(ShellText("プログラムの終了に失敗しました。"), ShellText("二重起動"), MB_OK);
+    return false;
+  }
+  return lock.Held() || lock.TryAcquire();
+}
+
+// SDL's window and its events: focus is the program's activation, a close
+// request from the desktop closes the program in order.
+struct SdlSession {
+  SDL_Window* window = nullptr;
+  std::unique_ptr<platform::InputEvents> input;
+  platform::TurnRegistration events;
+
+  bool Open() {
+    if (platform::Harness().headless) {
+      SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+      SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
+    }
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+    window = SDL_CreateWindow("", 100, 100, 640, 480, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    if (!window) return false;
+    input = std::make_unique<platform::InputEvents>();
+    events = platform::RegisterSdlEventHandler([](const SDL_Event& event) {
+      if (event.type == SDL_QUIT) PostCloseToMainWindow();
+      if (event.type != SDL_WINDOWEVENT || platform::Harness().headless) return;
+      if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) SendMessage(hMainWnd.load(), WM_ACTIVATEAPP, 1, 0);
+      if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) SendMessage(hMainWnd.load(), WM_ACTIVATEAPP, 0, 0);
+    });
+    return true;
+  }
+  ~SdlSession() {
+    events = {};
+    input.reset();
+    platform::CloseJoysticks();
+    if (window) SDL_DestroyWindow(window);
+    SDL_Quit();
+  }
+};
+
+// The window's key message for Escape. The key is read from the input snapshot
+// once per frame on the game thread, right after the frame's input read, so a
+// scripted Escape reaches the window as surely as a pressed one.
+void ForwardEscapeKey(bool& wasDown) {
+  const bool down = (GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0;
+  if (down && !wasDown) PostMessage(hMainWnd.load(), WM_KEYDOWN, VK_ESCAPE, 0);
+  wasDown = down;
+}
+
+int PumpMessages() {
+  for (;;) {
+    platform::ServiceTurn();
+    MSG msg;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
+      DispatchMessage(&msg);
+    }
+    Sleep(1);
+  }
+}
+
+int RunStarted(std::string_view commandLine, int showCommand, SdlSession& sdl) {
+  MainWindow.Create();
+  MainWindow.SetSdlWindow(sdl.window);
+  hMainWnd = MainWindow.Handle();
+  EcLog("G");
+  if (bTestPlay.load()) MainWindow.NotifyEditorStart();
+  EcLog("H");
+  if (!InitGame(commandLine, showCommand)) {
+    UnInitGame();
+    if (bTestPlay.load()) MainWindow.NotifyEditorExit(0);
+    MainWindow.Destroy();
+    MainWindow.Release();
+    return kExitFailed;
+  }
+  bInitDone = 1;
+  EcLog("I");
+  thGame.Start(&GameLoop, nullptr);
+  thGame.PostStart();
+  EcLog("J");
+  const int code = PumpMessages();
+  UnInitGame();
+  MainWindow.Release();
+  EcLog(ShellText("UnInitGame後"));
+  return code;
+}
+
+}  // namespace
+
+unsigned GameLoop(void*) {
+  bool escapeDown = false;
+  try {
+    for (;;) {
+      MSG msg;
+      if (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+          EcLog("GameLoop WM_QUIT!");
+          return 1;
+        }
+        continue;
+      }
+      if (!bAppActive.load()) {
+        Sleep(1);
+        continue;
+      }
+      if (SceneManager.RunFrame() == 0) {
+        PostMessage(hMainWnd.load(), WM_CLOSE, 0, 0);
+        return 1;
+      }
+      ForwardEscapeKey(escapeDown);
+    }
+  } catch (const platform::ThreadCancelled&) {
+    throw;
+  } catch (const std::exception& e) {
+    ReportLogEc("GameLoop: %s", e.what());
+  } catch (...) {
+    ReportLogEc("GameLoop: an unknown exception ended the game thread");
+  }
+  PostCloseToMainWindow();
+  return 1;
+}
+
+int RunPlayer(std::string_view commandLine, int showCommand) {
+  EcLogInit(0, "EC_Game.txt");
+  std::string report = "Report_Game.txt";
+  MakeFullPathStr(report);
+  if (!ReportInit(report)) return kExitFailed;
+  ReportLog("App : ver %s", "696");
+  ReportSystemInfo();
+  bTestPlay = showCommand == SW_TESTPLAY ? 1 : 0;
+
+  platform::InstanceLock lock(platform::InstanceLock::DefaultFile());
+  if (!TakeSingleInstance(lock)) return 0;
+
+  CreateGlobalObjects();
+  SceneManager.SetSceneFactory(&MakeScene);
+  platform::display::FrameHandOver::Instance().SetSceneNameHook(
+      [] { return std::string(SceneName(SceneManager.m_nScene)); });
+  int code = kExitFailed;
+  {
+    SdlSession sdl;
+    if (!sdl.Open()) {
+      ErrMesBox(ShellText("ウインドウが生成出来ません！"));
+    } else {
+      code = RunStarted(commandLine, showCommand, sdl);
+    }
+  }
+  platform::display::FrameHandOver::Instance().SetSceneNameHook(nullptr);
+  SceneManager.SetSceneFactory(nullptr);
+  DestroyGlobalObjects();
+  lock.Release();
+  EcLog(ShellText("ReleaseMutex後"));
+  if (platform::ThreadsAbandoned()) platform::EndProcess(code);
+  return code;
+}

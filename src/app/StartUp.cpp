@@ -1,0 +1,346 @@
+#include "app/StartUp.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <memory>
+
+#include "app/GlobalObjects.h"
+#include "app/MainWindow.h"
+#include "app/PaletteCycle.h"
+#include "app/Scene.h"
+#include "app/Shell.h"
+#include "app/TitleScene.h"
+#include "gamedata/Database.h"
+#include "gamedata/DefaultData.h"
+#include "gamedata/FontFaceList.h"
+#include "gamedata/OptionData.h"
+#include "gamedata/PathTable.h"
+#include "gamedata/SaveData.h"
+#include "gamedata/SystemData.h"
+#include "gamedata/WorldMap.h"
+#include "library/draw/Draw.h"
+#include "library/draw/SurfaceTables.h"
+#include "library/input/KeyConfig.h"
+#include "library/input/KeyInput.h"
+#include "library/sound/Bgm.h"
+#include "library/sound/Sound.h"
+#include "library/text/Font.h"
+#include "library/text/FontDesc.h"
+#include "library/util/Log.h"
+#include "library/util/MainWindow.h"
+#include "library/util/MesBox.h"
+#include "library/util/Path.h"
+#include "library/util/Random.h"
+#include "library/util/SystemReport.h"
+#include "platform/Clock.h"
+#include "platform/DisplayProbe.h"
+#include "platform/HostPath.h"
+#include "platform/TextCodec.h"
+#include "platform/display/Presenter.h"
+#include "records/Palette.h"
+
+namespace {
+
+constexpr size_t kMaxPath = 260;
+
+std::array<FONTDESCDATA, FONT_COUNT> FontDesc = DefaultFontDesc();
+std::array<SURFACEDESCDATA, FONT_COUNT> DigitDesc;
+std::unique_ptr<platform::display::Presenter> presenter;
+SDL_Window* sdlWindow = nullptr;
+
+bool LoadDatabases() {
+  if (!LoadDatabase(*Database, PlayerContext())) {
+    ReportError("%s", ShellText("データベースの読み込みに失敗…").c_str());
+    return false;
+  }
+  PrepareDatabase(*Database, AnimeSequences, EffectSequences);
+  RefreshPlayerContext();
+  return true;
+}
+
+bool LoadSystemData() {
+  const char* path = PathTable[PATH_SYSTEM];
+  if (!SystemData->LoadFromFile(path, PlayerContext())) {
+    ReportError(ShellText("%s の読み込みに失敗…").c_str(), path);
+    return false;
+  }
+  RefreshPlayerContext();
+  return true;
+}
+
+void ReadIniSettings() {
+  const auto& keys = SystemData->m_IniKeys;
+  ApplyIniDefaults(IniSettings, keys);
+  const auto names = IniKeyNames(keys);
+  if (!ReadSystemIni("System.ini", IniSettings, names)) {
+    ReportError("%s", ShellText("System.ini の読み込みに失敗しました！").c_str());
+    ApplyIniDefaults(IniSettings, keys);
+  }
+}
+
+// The start-up dialog is the dialog toolkit's; until it is linked in, the
+// saved choice stands as if Start had been pressed.
+bool AskDrawingMode() {
+  BootSettings->LoadFromFile(PathTable[PATH_BOOT], PlayerContext());
+  if (!BootSettings->m_bDoNotAsk) {
+    ReportLog("BootDialog : drawing mode %d taken without the dialog", BootSettings->m_nDrawingMode);
+    BootSettings->SaveToFile(PathTable[PATH_BOOT], PlayerContext());
+  }
+  IniSettings.Direct3D = BootSettings->m_nDrawingMode == 1 ? 1 : 0;
+  return true;
+}
+
+// A command line longer than the stage name field is refused, not cut or overrun.
+void TakeCommandLine(std::string_view commandLine) {
+  if (commandLine.empty()) return;
+  if (commandLine.size() >= kMaxPath) {
+    ReportLogEc("command line of %zu characters is too long for a stage name; ignored", commandLine.size());
+    return;
+  }
+  IniSettings.FreeStage = std::string(commandLine);
+}
+
+bool StartDisplay(int showCommand, const DisplayDecision& display) {
+  const int vsync = display.vsync != 0;
+  const HWND window = MainWindow.Handle();
+  if (!DDInit(IniSettings.Direct3D, window, 640, 480, display.bpp, vsync, display.windowed, 1, 60, vsync, UserSD,
+              SurfaceDesc, kUserSurfaceCount, 0)) {
+    if (IniSettings.Direct3D != 0) {
+      DDUnInit();
+      IniSettings.Direct3D = 0;
+      if (DDInit(0, window, 640, 480, display.bpp, vsync, display.windowed, 1, 60, vsync, UserSD, SurfaceDesc,
+                 kUserSurfaceCount, 0))
+        return true;
+    }
+    EcLog(ShellText("DDInit失敗"));
+    return false;
+  }
+  (void)showCommand;
+  if (IniSettings.Direct3D) {
+    static const std::string kTextureFailed = Sjis(
+        "テクスチャの作成に失敗しました！\nビデオカードの性能が十分ではないかもしれません。\nSystem.iniファイルで「"
+        "Direct3D=0」に変更してDirect3Dを無効にすれば改善される可能性があります。");
+    (void)kTextureFailed;
+    LinkUserSurfaces(UserSD);
+  }
+  return true;
+}
+
+void PlaceAndShowWindow(const DisplayDecision& display) {
+  if (!sdlWindow) return;
+  if (IniSettings.WindowMode != 0 && WindowPlacement->LoadFromFile(PathTable[PATH_WINDOW], PlayerContext())) {
+    SDL_SetWindowPosition(sdlWindow, WindowPlacement->m_nX, WindowPlacement->m_nY);
+    if (IniSettings.Direct3D && IniSettings.WindowMode == 2 && WindowPlacement->m_nWidth > 0 &&
+        WindowPlacement->m_nHeight > 0)
+      SDL_SetWindowSize(sdlWindow, WindowPlacement->m_nWidth, WindowPlacement->m_nHeight);
+    if (WindowPlacement->m_bMaximised) SDL_MaximizeWindow(sdlWindow);
+  }
+  if (!display.windowed) SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  SDL_ShowWindow(sdlWindow);
+  std::string why;
+  presenter = platform::display::Presenter::Open(sdlWindow, 640, 480, display.vsync != 0, &why);
+  if (!presenter) ReportLogEc("presenter: %s", why.c_str());
+  bAppActive = 1;
+}
+
+bool SetPaletteAndTransmit() {
+  const bool palette = IniSettings.Direct3D || nBpp == 8;
+  if (palette) {
+    const std::string& file = SurfaceDesc[0].szFileName;
+    if (!DDLoadPaletteFromFile(ColorPalette, file)) {
+      EcLog(ShellText("DDLoadPaletteFromFile失敗"));
+      return false;
+    }
+    std::copy(ColorPalette, ColorPalette + 256, DispColorPalette);
+    const cSystemData& system = *SystemData;
+    if (system.m_nTransmitMode == 0 || nBpp == 16) {
+      if (!DDSetTransmit(file)) {
+        EcLog(ShellText("DDSetTransmit失敗"));
+        return false;
+      }
+    }
+    if (system.m_nTransmitMode != 0)
+      DDSetTransmit(system.m_byTransmitRed, system.m_byTransmitGreen, system.m_byTransmitBlue);
+  }
+  EcLog("1");
+  return true;
+}
+
+bool CreateFontsAndDigits() {
+  const std::string face(FontFaceAt(FontFaceList(), SystemData->m_nFontIndex));
+  for (FONTDESCDATA& desc : FontDesc) {
+    SetFontFace(desc, face);
+    if (desc.bFastFont == FAST_FONT_CONFIGURED)
+      desc.bFastFont = IniSettings.Direct3D ? IniSettings.D3D_FontCache : IniSettings.DD_FontCache;
+  }
+  // The font layer fails without a line of its own; say which step ended the start.
+  if (!CreateFonts(Fonts, FontDesc.data(), FONT_COUNT)) {
+    ReportLogEc("CreateFonts failed: the start ends");
+    return false;
+  }
+  for (SURFACEDESCDATA& desc : DigitDesc) {
+    desc = SURFACEDESCDATA{};
+    desc.bTransmit = 1;
+  }
+  if (!CreateDigitSurfaces(DigitSD, DigitDesc.data(), FONT_COUNT, Fonts, FontDesc.data())) {
+    ReportLogEc("CreateDigitSurfaces failed: the start ends");
+    return false;
+  }
+  EcLog("3");
+  return true;
+}
+
+void LoadInputSettings() {
+  for (cKeyInput& input : KeyInputList) input.ResetJoyButtonMap();
+  if (!LoadKeyConfig(PathTable[PATH_KEY_CONFIG], KeyConfig)) SetDefaultKeyConfig(KeyConfig);
+}
+
+bool StartSound() {
+  std::vector<std::string> databaseSounds;
+  for (const auto& sound : Database->Sound) databaseSounds.push_back(sound.m_File);
+  std::vector<std::string> systemSounds(SystemData->m_SystemSounds.begin(), SystemData->m_SystemSounds.end());
+  SoundDefList = MakeSoundDefList(systemSounds, databaseSounds);
+  SoundList.clear();
+  SoundList.resize(SoundDefList.size());
+  if (!DS_Init(MainWindow.Handle(), 22050, 8, 1)) {
+    EcLog(ShellText("DS_Init失敗！"));
+    return false;
+  }
+  const int volume = std::clamp(OptionData->m_nVolume, 0, MAX_VOLUME);
+  DS_LoadSounds(SoundList, SoundDefList, VolumeTable[static_cast<size_t>(volume)]);
+  return true;
+}
+
+bool LoadWorldAndPalette() {
+  for (auto [record, path] : {std::pair<cDataRecord*, const char*>{WorldMap, PathTable[PATH_WORLD_MAP]},
+                              {CommonPalette, PathTable[PATH_COMMON_PALETTE]}}) {
+    if (!record->LoadFromFile(path, PlayerContext())) {
+      ReportError(ShellText("%s のロードに失敗！").c_str(), path);
+      return false;
+    }
+  }
+  RefreshPlayerContext();
+  EcLog("4");
+  return true;
+}
+
+// A stage named at start-up (System.ini or the command line) opens at once.
+bool StartFreeStage() {
+  if (IniSettings.FreeStage.empty()) return true;
+  std::string name;
+  FindLatestVersionFileStr(name, IniSettings.FreeStage, ExtensionTable[EXT_STAGE]);
+  if (!std::filesystem::exists(platform::ToHostPath(name))) {
+    ReportLogEc(ShellText("「%s」の読み込みに失敗しました！").c_str(), name.c_str());
+    IniSettings.FreeStage.clear();
+    return true;
+  }
+  bFreeStageStart = 1;
+  if (!StartStageFromFile(name, 1)) return false;
+  PlayData->bSeriesStart = 0;
+  SceneManager.GameMode = GAMEMODE_FREE;
+  SceneManager.m_bRanking = 1;
+  SceneManager.PlayMode = PLAYMODE_FREE;
+  SceneManager.m_nScene = SCENE_STAGE_PLAY;
+  SceneManager.m_nPrevScene = SCENE_TITLE;
+  return true;
+}
+
+}  // namespace
+
+DisplayDecision DecideDisplay(const DisplaySettings& s) {
+  DisplayDecision d;
+  d.vsync = s.vsync;
+  if (s.direct3D != 0) {
+    d.windowed = s.windowMode != 0;
+    if (d.vsync >= 2) d.vsync = 1;
+  } else if (s.windowMode != 0) {
+    d.windowed = 1;
+    d.vsync = 0;
+  } else {
+    d.windowed = 0;
+    if (d.vsync >= 2) d.vsync = s.vistaOrLater ? 0 : 1;
+  }
+  if (s.bpp != 0)
+    d.bpp = s.bpp;
+  else if (d.windowed)
+    d.bpp = s.desktopBpp;
+  else if (s.direct3D != 0)
+    d.bpp = s.d3dDepthChoice == 1 ? 16 : 32;
+  else
+    d.bpp = s.ddDepthChoice == 1 ? 16 : (s.ddDepthChoice == 2 && s.fullColour == 0) ? 8 : 32;
+
+  const bool depthAllowed =
+      d.bpp == 16 || d.bpp == 32 || (d.bpp == 8 && s.direct3D == 0 && s.fullColour == 0 && s.windowMode == 0);
+  const bool matchesDesktop = s.windowMode == 0 || d.bpp == s.desktopBpp;
+  if (!depthAllowed || !matchesDesktop)
+    d.error = s.windowMode != 0 && (d.bpp == 16 || d.bpp == 32)
+                  ? "画面モードが不正です！\nウインドウモードではSystem.iniの設定と画面の色の設定を合わせて下さい！"
+                  : "画面モードが不正です！\nSystem.iniと画面の設定を見直して下さい！";
+  return d;
+}
+
+bool InitGame(std::string_view commandLine, int showCommand) {
+  crt::srand(timeGetTime());
+  bStripCR = true;
+  sdlWindow = MainWindow.SdlWindow();
+  static const std::string kNoData =
+      Sjis("「data」フォルダの作成に失敗…\n「default」フォルダに問題がある可能性があります。");
+  if (!CreateDefaultData(MainWindow.Handle())) {
+    ReportError("%s", kNoData.c_str());
+    return false;
+  }
+  CreateFolderList();
+  if (!LoadDatabases() || !LoadSystemData()) return false;
+  ReadIniSettings();
+  if (IniSettings.Direct3D >= 2 && !AskDrawingMode()) return false;
+  TakeCommandLine(commandLine);
+  SceneManager.m_nFrameRate = 60;
+  SceneManager.m_nFadeSpeed = 10;
+  for (cKeyInput& input : KeyInputList) input.SetKeyRepeat(18, 6);
+
+  DisplaySettings settings{IniSettings.Direct3D,      IniSettings.WindowMode,       IniSettings.Bpp,
+                           IniSettings.VSync,         SystemData->m_nTransmitMode,  SystemData->m_nCompat[13],
+                           SystemData->m_nCompat[14], platform::ProbeDisplay().bpp, IsWinVerOrLater(6, 0)};
+  const DisplayDecision display = DecideDisplay(settings);
+  if (!display.error.empty()) {
+    ErrMesBox(Sjis(display.error));
+    return false;
+  }
+  bWindowed = display.windowed;
+  IniSettings.Bpp = display.bpp;
+  hMainWnd = MainWindow.Handle();
+  if (sdlWindow) SDL_SetWindowTitle(sdlWindow, platform::Cp932ToUtf8(SystemData->m_GameTitle).c_str());
+  if (display.bpp == 8) IniSettings.DD_VideoStretch = 0;
+  if (!StartDisplay(showCommand, display)) return false;
+  PlaceAndShowWindow(display);
+  ReportDisplayInfo(1);
+  EcLog(ShellText("DDInit成功"));
+  if (!SetPaletteAndTransmit()) return false;
+  bBlitPresent = display.windowed ? 1 : (display.vsync != 0 ? 0 : 1);
+  static const int kStartSurface[] = {1};
+  if (!DDLoadSurfaces(UserSD, kStartSurface, 1)) return false;
+  if (!CreateFontsAndDigits()) return false;
+  LoadInputSettings();
+  OptionData->LoadFromFile(PathTable[PATH_OPTION], PlayerContext());
+  if (display.bpp == 8 && !LoadHbtPalette(OptionData->m_nPaletteVariant)) return false;
+  if (OptionData->m_bMusicOn) BgmPlayer.Init(1, DefaultBgmOgg, DefaultBgmMid, 5);
+  if (!StartSound() || !LoadWorldAndPalette()) return false;
+  return StartFreeStage();
+}
+
+void UnInitGame() {
+  DS_UnInit();
+  BgmPlayer.UnInit();
+  SceneManager.DeleteAllScenes();
+  ReleaseFonts(Fonts, FONT_COUNT);
+  ReleaseDigitSurfaces(DigitSD, FONT_COUNT);
+  ClearSurfaceList(MenuSD, MenuDesc);
+  presenter.reset();
+  if (bWindowed.load() == 1)
+    DDRelease();
+  else
+    DDUnInit();
+}
