@@ -215,6 +215,19 @@ TEST_F(PlayerRun, SecondStartFindsTheFirstAndAsks) {
   EXPECT_FALSE(fs::exists(project / "frames.log"));
 }
 
+// The generated sample project starts, plays its title music and shows the title.
+TEST_F(PlayerRun, SampleProjectStartsOnItsTitle) {
+  fs::remove_all(project.Path());
+  fs::copy(SAMPLE_PROJECT_DIR, project.Path(), fs::copy_options::recursive);
+  env["ZANDREL_FRAMES"] = "30";
+  ASSERT_EQ(Run(), 0) << Read("Report_Game.txt");
+  auto crc = FrameCrcs(Read("frames.log"));
+  ASSERT_EQ(crc.size(), 30u);
+  EXPECT_EQ(crc[30].substr(0, 5), "title");
+  EXPECT_NE(Read("trace.txt").find("music play 0 loop 1"), std::string::npos) << Read("trace.txt");
+  EXPECT_EQ(Read("Report_Game.txt").find("err V"), std::string::npos);
+}
+
 TEST_F(PlayerRun, TestPlayNotifiesTheEditor) {
   const fs::path socketPath = runtime / "zandrel-editor.sock";
   int fd = socket(AF_UNIX, SOCK_DGRAM, 0);
