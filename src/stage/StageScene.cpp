@@ -1,6 +1,9 @@
 #include "stage/StageScene.h"
 
+#include <string>
+
 #include "gamedata/SaveData.h"
+#include "platform/Trace.h"
 #include "stage/StagePlay.h"
 #include "stage/StageSetup.h"
 
@@ -8,6 +11,10 @@ namespace {
 
 constexpr int kUnlimitedLives = 999999;
 constexpr int kCaptionFrames = 80;
+
+void TraceStageEnd(const char* how) {
+  if (platform::TraceOn()) platform::TraceLine(std::string("Stage end ") + how);
+}
 
 // One caption counter: true while its caption still shows this frame.
 bool CaptionShowing(int& counter) { return ++counter < kCaptionFrames; }
@@ -52,6 +59,7 @@ void StatePlay(cStagePlayScene& scene, cStageShell& shell) {
   }
   const int result = RunPlayFrame(scene);
   if (result == 1) {
+    TraceStageEnd("clear");
     scene.m_nState = PLAYSTATE_CLEAR;
     return;
   }
@@ -60,9 +68,11 @@ void StatePlay(cStagePlayScene& scene, cStageShell& shell) {
   shell.DrawStage(1, 0, 1, 1);
   if (scene.HasHero() && AdvanceHeroVanish(scene.Hero(), shell.FrameRate())) {
     if (PlayData && !LoseLife(*PlayData, shell.DirectStart())) {
+      TraceStageEnd("gameover");
       scene.m_nState = PLAYSTATE_GAMEOVER;
       return;
     }
+    TraceStageEnd("lost");
     SetStage(scene, 1, 0);
     scene.m_nState = PLAYSTATE_START;
   }

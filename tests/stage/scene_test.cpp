@@ -12,6 +12,8 @@
 #include "library/util/Random.h"
 #include "records/FlowEnums.h"
 #include "records/StageData.h"
+#include "stage/CharaDraw.h"
+#include "stage/StageDraw.h"
 #include "stage/StagePlay.h"
 #include "stage/StageRules.h"
 #include "stage/StageScene.h"
@@ -255,6 +257,25 @@ TEST(LoseLifeTest, UnlimitedAndDirectStartsKeepTheCount) {
   EXPECT_EQ(LoseLife(record, false), 0);
 }
 
+TEST_F(SceneTest, GaugeShowsOneHundredTwentyFramesAndItsChangeShrinksForSixty) {
+  ASSERT_TRUE(SetStage(scene, 1, 1));
+  cNpc& npc = scene.CharaList.front();
+  npc.m_nHp = 10;
+  npc.StartHpGaugeAnime(-4);
+  GaugeAnime& gauge = npc.m_HpGauge;
+  ASSERT_EQ(gauge.nFramesLeft, 120);
+  double want = gauge.dChange;
+  const double perFrame = gauge.dChangePerFrame;
+  for (int frame = 1; frame <= 120; ++frame) {
+    DrawGauges(npc, nullptr, gauge, 0, nullptr);
+    ASSERT_EQ(gauge.nFramesLeft, 120 - frame);
+    want = frame <= 60 ? want - perFrame : 0.0;
+    ASSERT_EQ(gauge.dChange, want) << frame;
+  }
+  DrawGauges(npc, nullptr, gauge, 0, nullptr);
+  EXPECT_EQ(gauge.nFramesLeft, 0);  // a finished gauge is neither drawn nor advanced
+}
+
 // The block sheet is read from its second-mode slot at (chip / 15 x 32, chip % 15 x 32).
 class BlockDrawTest : public drawtest::DrawTest {};
 
@@ -285,6 +306,52 @@ TEST_P(BlockDrawTest, DrawBlockCopiesTheChipsCellWithTheColourKey) {
   EXPECT_EQ(at(39, 35), drawtest::kGreen);
   EXPECT_EQ(at(40, 35), drawtest::kBlue);
   EXPECT_EQ(at(20, 36), drawtest::kBlue);
+}
+
+TEST_P(BlockDrawTest, DrawBlocksSkipsBlocksWhoseConditionsFail) {
+  std::vector<DDSURFACEDATA> user(71);
+  ASSERT_TRUE(DDCreateSurface(&user[3], 96, 480, 1, 0, 0, 0, 0));
+  DDFillRect(&user[3], 0, 0, 96, 480, 2);  // every chip green
+  DDFillRect(&BackBuffer, 0, 0, 64, 48, 3);
+  lpUserSD = user.data();
+  nUserSD = 71;
+  cStageRecordHooks hooks;
+  SetRecordHooks(&hooks);
+  cStagePlayScene scene;
+  CurrentPlayScene = &scene;
+  scene.m_Rules.nMapWidth = kW;
+  scene.m_Rules.nMapHeight = kH;
+  scene.BuildEmptyMap();
+  scene.Player.emplace_back();
+  // The view starts one cell and 8 dots into the stage: stage column 1 is drawn from x = -8 + 32.
+  scene.m_ScrollX.dPos = 320 + 32 + 8;
+  scene.m_ScrollY.dPos = 320;
+  auto put = [&](int cx, int cy) -> cBlockDef& {
+    cBlockDef& b = scene.CellAt(scene.CellIndex(cx + 10, cy + 10)).block;
+    b = Block(cx, cy, kBlockHitSolid);
+    return b;
+  };
+  put(2, 0);
+  cCondition never;
+  never.m_nKind = COND_STAGE_VAR;
+  never.m_nOperator = CMP_EQUAL;
+  never.m_nValue = 1;
+  put(3, 0).m_vConditions.push_back(never);
+  put(2, 1).m_nLayer = 1;  // front pass
+  DrawBlocks(scene, &BackBuffer, 0);
+  SetRecordHooks(nullptr);
+  CurrentPlayScene = nullptr;
+  lpUserSD = nullptr;
+  nUserSD = 0;
+  DDReleaseSurface(&user[3]);
+
+  auto screen = Screen();
+  auto at = [&](int x, int y) { return screen[static_cast<size_t>(y) * 64 + x]; };
+  EXPECT_EQ(at(23, 5), drawtest::kBlue);   // stage column 1 is empty
+  EXPECT_EQ(at(24, 5), drawtest::kGreen);  // column 2 at x = 2 * 32 - 32 - 8
+  EXPECT_EQ(at(55, 31), drawtest::kGreen);
+  EXPECT_EQ(at(56, 5), drawtest::kBlue);   // column 3's condition fails
+  EXPECT_EQ(at(30, 40), drawtest::kBlue);  // the front block waits for the front pass
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, BlockDrawTest, ::testing::Values(drawtest::Config{"DD32", 0, 32}),
