@@ -15,14 +15,13 @@ namespace {
 
 constexpr int kMapW = 200, kMapH = 15, kCharas = 240;
 
-cCharaDef Placed(int x, int y, int controller) {
+// A placement of the hero (controller 0) or of a walker of wake group 1.
+cCharaDef Placement(int x, int y, int controller) {
   cCharaDef def;
-  def.m_nMapX = static_cast<std::int16_t>(x);
-  def.m_nMapY = static_cast<std::int16_t>(y);
   def.m_nOperator = static_cast<std::int8_t>(controller);
-  def.m_nCarriedItem = -1;
-  def.m_nGraphic = 1;
-  def.m_nMaxHp = 10;
+  def.m_nMapX = static_cast<std::int16_t>(x), def.m_nMapY = static_cast<std::int16_t>(y);
+  def.m_nGraphic = 1, def.m_nMaxHp = 10, def.m_nCarriedItem = -1;
+  def.m_bGroupActivation = 1, def.m_nActivationGroup = 1;
   return def;
 }
 
@@ -41,12 +40,10 @@ cFlow PatrolFlow() {
 }
 
 void BuildDenseStage(cStageData& stage) {
-  stage.m_nMapWidth = kMapW;
-  stage.m_nMapHeight = kMapH;
-  stage.m_nCollisionLevel = 2;
-  stage.m_dGravity = 0.4;
-  stage.m_nExtentX = (kMapW + 20) * 32 - 640;
-  stage.m_nExtentY = (kMapH + 20) * 32 - 640;
+  stage.m_nMapWidth = kMapW, stage.m_nMapHeight = kMapH;
+  // The active world covers the map with its margins; two logic steps a frame.
+  stage.m_nExtentX = (kMapW + 20) * 32 - 640, stage.m_nExtentY = (kMapH + 20) * 32 - 640;
+  stage.m_nCollisionLevel = 2, stage.m_dGravity = 0.4;
   for (int x = 0; x < kMapW; ++x) {
     if (x % 17 == 9) continue;  // gaps the walkers turn at
     cBlockDef block;
@@ -55,11 +52,9 @@ void BuildDenseStage(cStageData& stage) {
     block.m_nChip = 1;
     stage.m_PlacedBlocks.push_back(block);
   }
-  stage.m_PlacedCharas.push_back(Placed(2, 11, 0));
+  stage.m_PlacedCharas.push_back(Placement(2, 11, 0));
   for (int i = 0; i < kCharas; ++i) {
-    cCharaDef walker = Placed(4 + (i * 7) % (kMapW - 8), 3 + i % 8, 1);
-    walker.m_bGroupActivation = 1;
-    walker.m_nActivationGroup = 1;
+    cCharaDef walker = Placement(4 + (i * 7) % (kMapW - 8), 3 + i % 8, 1);
     walker.m_vFlows.push_back(PatrolFlow());
     stage.m_PlacedCharas.push_back(walker);
   }
