@@ -5,9 +5,12 @@
 #include <string>
 
 #include "app/GlobalObjects.h"
+#include "app/NameEntryDialog.h"
+#include "app/Scene.h"
 #include "app/Shell.h"
 #include "app/TitleScene.h"
 #include "gamedata/Database.h"
+#include "gamedata/OptionData.h"
 #include "gamedata/PathTable.h"
 #include "gamedata/SaveData.h"
 #include "gamedata/SystemData.h"
@@ -17,13 +20,20 @@
 #include "library/util/Log.h"
 #include "library/util/MainWindow.h"
 #include "library/util/Text.h"
-#include "platform/Answers.h"
+#include "library/window/FileDialog.h"
 #include "platform/VirtualKeys.h"
 #include "platform/process/EditorLink.h"
 
 cMainWindow MainWindow;
 
-namespace {}  // namespace
+namespace {
+
+using namespace std::string_view_literals;
+// Display text and pattern pairs, ended by an empty string.
+constexpr std::string_view kStageFilter = "StageFile ( *.stg4_*;*.rpl4_* )\0stg4_*;rpl4_*\0\0"sv;
+constexpr std::string_view kReplayFilter = "ReplayFile ( *.rpl4_* )\0rpl4_*\0\0"sv;
+
+}  // namespace
 
 void cMainWindow::Create() {
   m_window = std::make_unique<platform::Window>(GetCurrentThreadId(),
@@ -41,6 +51,14 @@ void cMainWindow::Destroy() {
 void cMainWindow::Release() {
   m_window.reset();
   m_bDestroyed = false;
+}
+
+void SuspendGameThreads() {
+  for (cThread* thread : {&thGame, &thPause, &thRanking, &thLoadStage}) thread->Suspend();
+}
+
+void ResumeGameThreads() {
+  for (cThread* thread : {&thGame, &thPause, &thRanking, &thLoadStage}) thread->Resume();
 }
 
 void cMainWindow::NotifyEditorStart() { platform::SendEditorNotice(1, 1); }
@@ -103,16 +121,35 @@ LRESULT cMainWindow::PlayBgm(WPARAM category, LPARAM tune) {
   return 0;
 }
 
-std::string ChooseFile(const char* initialFolder, const char* title) {
-  auto answer = platform::NextScriptedAnswer();
-  std::string chosen = answer && answer->kind == "file" ? answer->value : "";
-  ReportLog("FileDialog : %s : %s -> %s", title, initialFolder, chosen.empty() ? "(cancelled)" : chosen.c_str());
-  return chosen;
+std::string ChooseFile(const char* initialFolder, const char* title, std::string_view filter) {
+  char buffer[260] = {};
+  DDSetDialogMode(1);
+  const int chosen = OpenFileDialog(MainWindow.Handle(), buffer, sizeof buffer, initialFolder, title,
+                                    std::string(filter).c_str(), nullptr, false, nullptr);
+  DDSetDialogMode(0);
+  return chosen ? std::string(buffer) : std::string();
+}
+
+// The ranking name is edited in place: the options' name while the options
+// screen is open, else the play record's.
+void cMainWindow::EnterRankingName() {
+  DDSetDialogMode(1);
+  SuspendGameThreads();
+  std::string* name = SceneManager.PlayMode == PLAYMODE_OPTION ? (OptionData ? &OptionData->m_RankingName : nullptr)
+                                                               : (PlayData ? &PlayData->RankName : nullptr);
+  {
+    cNameEntryDialog dialog(IDD_NAMEENTRY, nullptr, 0, nullptr, name, !bWindowed.load(), IniSettings.English != 0);
+    dialog.DoModal(0);
+  }
+  DDSetDialogMode(0);
+  ResumeGameThreads();
+  bNameEntryDone = 1;
 }
 
 void cMainWindow::LoadStageFile() {
   const std::string path = ChooseFile(
-      "data\\stg4\\", IniSettings.English ? "Load stage file" : ShellText("ステージファイルの読み込み").c_str());
+      "data\\stg4\\", IniSettings.English ? "Load stage file" : ShellText("ステージファイルの読み込み").c_str(),
+      kStageFilter);
   if (path.empty()) {
     bFileDlgResult = 0;
   } else {
@@ -126,7 +163,8 @@ void cMainWindow::LoadStageFile() {
 // honestly instead of being reported as loaded.
 void cMainWindow::LoadReplayFile() {
   const std::string path = ChooseFile(
-      "user_data\\rpl4", IniSettings.English ? "Load replay file" : ShellText("リプレイファイルの読み込み").c_str());
+      "user_data\\rpl4", IniSettings.English ? "Load replay file" : ShellText("リプレイファイルの読み込み").c_str(),
+      kReplayFilter);
   if (!path.empty()) ReportLogEc("replay %s: replays are not yet playable", path.c_str());
   bFileDlgResult = 0;
   bFileDlgDone = 1;
@@ -152,8 +190,7 @@ LRESULT cMainWindow::MsgProc(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
       bAppActive = static_cast<int>(wParam);
       return 0;
     case WM_NAMEENTRY:
-      ReportLogEc("name entry: the dialog is not linked in this build; the name stays");
-      bNameEntryDone = 1;
+      EnterRankingName();
       return 0;
     case WM_LOADSTAGEFILE:
       LoadStageFile();
@@ -162,7 +199,7 @@ LRESULT cMainWindow::MsgProc(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
       LoadReplayFile();
       return 0;
     case WM_SAVEREPLAYFILE:
-      ChooseFile("user_data\\rpl4", "Save replay file");
+      ChooseFile("user_data\\rpl4", "Save replay file", kReplayFilter);
       ReportLogEc("replays are not yet playable: nothing saved");
       bFileDlgResult = 0;
       bFileDlgDone = 1;

@@ -3,6 +3,7 @@
 // Escape, the orderly close) and the requests the other threads send it.
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/Messages.h"
 
@@ -29,6 +30,7 @@ class cMainWindow {
   void Close();
   void SavePlacement();
   LRESULT PlayBgm(WPARAM category, LPARAM tune);
+  void EnterRankingName();
   void LoadStageFile();
   void LoadReplayFile();
 
@@ -39,6 +41,10 @@ class cMainWindow {
 
 extern cMainWindow MainWindow;
 
-// The file chooser of the window thread: the chosen stored path, or "" when
-// cancelled. Until the dialog toolkit is linked in, the answer script decides.
-std::string ChooseFile(const char* initialFolder, const char* title);
+// The open-file dialog of the window thread: the chosen path, or "" when cancelled.
+std::string ChooseFile(const char* initialFolder, const char* title, std::string_view filter);
+
+// Around the modal name entry: the worker threads wait in their own waits, so
+// these leave them as they are.
+void SuspendGameThreads();
+void ResumeGameThreads();

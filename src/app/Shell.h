@@ -8,7 +8,9 @@
 #include "app/ShellRecords.h"
 #include "app/SystemIni.h"
 #include "library/util/Thread.h"
+#include "library/window/Window.h"
 #include "platform/Messages.h"
+#include "platform/overlay/DialogBox.h"
 
 // Requests to the main window (SendMessage; the sender waits for the handler).
 constexpr UINT WM_NAMEENTRY = WM_USER + 1;
@@ -18,9 +20,6 @@ constexpr UINT WM_SAVEREPLAYFILE = WM_USER + 4;
 constexpr UINT WM_PLAYSE = WM_USER + 5;
 constexpr UINT WM_PLAYBGM = WM_USER + 6;
 constexpr UINT WM_RESTOREDEVICE = WM_USER + 100;
-constexpr UINT WM_ACTIVATEAPP = 0x001C;
-constexpr UINT WM_KEYDOWN = 0x0100;
-constexpr UINT WM_CREATE = 0x0001;
 
 enum BgmCategory : int {
   BGMCAT_TITLE = 0,

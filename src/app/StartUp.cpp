@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/BootDialog.h"
 #include "app/GlobalObjects.h"
 #include "app/MainWindow.h"
 #include "app/PaletteCycle.h"
@@ -81,13 +82,19 @@ void ReadIniSettings() {
   }
 }
 
-// The start-up dialog is the dialog toolkit's; until it is linked in, the
-// saved choice stands as if Start had been pressed.
+// The start-up dialog, unless the saved choice says not to ask; Start saves
+// the choice, Cancel or closing the dialog ends the start.
 bool AskDrawingMode() {
   BootSettings->LoadFromFile(PathTable[PATH_BOOT], PlayerContext());
   if (!BootSettings->m_bDoNotAsk) {
-    ReportLog("BootDialog : drawing mode %d taken without the dialog", BootSettings->m_nDrawingMode);
-    BootSettings->SaveToFile(PathTable[PATH_BOOT], PlayerContext());
+    BOOTCHOICES choices{BootSettings->m_nDrawingMode, BootSettings->m_bDoNotAsk};
+    cBootDialog dialog(IDD_BOOT, nullptr, 1, nullptr, &choices, SystemData->m_GameTitle, IniSettings.English != 0,
+                       [&choices] {
+                         BootSettings->m_nDrawingMode = choices.drawingMode;
+                         BootSettings->m_bDoNotAsk = choices.doNotAsk;
+                         BootSettings->SaveToFile(PathTable[PATH_BOOT], PlayerContext());
+                       });
+    if (dialog.DoModal(0) == 0) return false;
   }
   IniSettings.Direct3D = BootSettings->m_nDrawingMode == 1 ? 1 : 0;
   return true;

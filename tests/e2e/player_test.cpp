@@ -228,6 +228,35 @@ TEST_F(PlayerRun, SampleProjectStartsOnItsTitle) {
   EXPECT_EQ(Read("Report_Game.txt").find("err V"), std::string::npos);
 }
 
+// Free play from the title: the stage file chosen in the dialog loads, and the
+// stage scene, not in this build yet, hands back to the title.
+TEST_F(PlayerRun, FreePlayLoadsTheChosenStageAndReturnsToTheTitle) {
+  fs::remove_all(project.Path());
+  fs::copy(SAMPLE_PROJECT_DIR, project.Path(), fs::copy_options::recursive);
+  UseInput("40\n1 DOWN\n2\n1 DOWN\n2\n1 DOWN\n2\n1 Z\n300\n");
+  std::ofstream(project / "answers.txt") << "file data/stg4/c01-1.stg4_696\n";
+  env["ZANDREL_ANSWERS"] = (project / "answers.txt").string();
+  env["ZANDREL_FRAMES"] = "150";
+  ASSERT_EQ(Run(), 0) << Read("Report_Game.txt");
+  const std::string trace = Read("trace.txt");
+  EXPECT_NE(trace.find("scene 0 4\nscene 4 0\n"), std::string::npos) << trace;
+  EXPECT_NE(Read("Report_Game.txt").find("scene 4 (stage) is not available"), std::string::npos);
+}
+
+// "Direct3D" 2 asks with the start-up dialog: Start saves the choice, Cancel ends the start.
+TEST_F(PlayerRun, StartUpDialogSavesOnStartAndCancelEndsTheStart) {
+  std::ofstream(project / "System.ini", std::ios::binary) << "Direct3D=2\nWindowMode=1\nExit\n";
+  std::ofstream(project / "answers.txt") << "button CANCEL\n";
+  env["ZANDREL_ANSWERS"] = (project / "answers.txt").string();
+  env["ZANDREL_FRAMES"] = "3";
+  EXPECT_NE(Run(), 0);
+  EXPECT_FALSE(fs::exists(project / "user_data/Boot.dat"));
+
+  env.erase("ZANDREL_ANSWERS");
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(fs::file_size(project / "user_data/Boot.dat"), 20u);
+}
+
 TEST_F(PlayerRun, TestPlayNotifiesTheEditor) {
   const fs::path socketPath = runtime / "zandrel-editor.sock";
   int fd = socket(AF_UNIX, SOCK_DGRAM, 0);
