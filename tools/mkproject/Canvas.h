@@ -7,18 +7,18 @@
 
 namespace mkproject {
 
+// Entry of the 6 x 6 x 6 colour cube (each channel 0..5) at 17..232.
+constexpr std::uint8_t CubeColour(int r, int g, int b) { return static_cast<std::uint8_t>(17 + r * 36 + g * 6 + b); }
 // Palette numbers the sample graphics use. 0 is the transmit colour (the
 // top-left pixel of the palette bitmap); the fonts draw in 241 with frames in
 // 240; 16 is the stage's plain background.
 enum Colour : std::uint8_t {
   kTransmit = 0,
   kBlack = 16,
-  kDarkBlue = 19,
+  kDarkBlue = CubeColour(0, 0, 2),
   kGrey = 240,
   kWhite = 241,
 };
-// Entry of the 6 x 6 x 6 colour cube (each channel 0..5) at 17..232.
-constexpr std::uint8_t CubeColour(int r, int g, int b) { return static_cast<std::uint8_t>(17 + r * 36 + g * 6 + b); }
 // A bright colour chosen by a number, for telling cells apart.
 std::uint8_t PickColour(int n);
 
