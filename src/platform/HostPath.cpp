@@ -109,8 +109,10 @@ fs::path ToHostPath(std::string_view stored) {
   fs::path result;
   bool absolute = parts.size() > 1 && parts.front().empty();
   if (absolute) result = "/";
+  bool current = false;
   for (size_t i = absolute ? 1 : 0; i < parts.size(); ++i) {
     const std::string& part = parts[i];
+    current = current || part == ".";
     if (part.empty() || part == ".") continue;
     if (part == "..") {
       result /= "..";
@@ -118,6 +120,8 @@ fs::path ToHostPath(std::string_view stored) {
     }
     result /= ResolveComponent(result, part);
   }
+  // ".\" names the current folder, which an empty path would not.
+  if (result.empty() && current) return ".";
   return result;
 }
 

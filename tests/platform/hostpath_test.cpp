@@ -36,6 +36,8 @@ TEST_F(HostPathTest, StoredPathsResolve) {
       {".\\DATA\\STG4\\" + kSoHyo + "\\STAGE.stg4_696", "Data/Stg4/" + kSoHyoUtf8 + "/Stage.STG4_696"},
       {"data/stg4//missing\\new.dat", "Data/Stg4/missing/new.dat"},  // a missing component stays as written
       {"data\\stg4\\..\\STG4", "Data/Stg4/../Stg4"},
+      {".", "."},  // the current folder, as a folder of a versioned-name search
+      {".\\", "."},
   };
   for (const auto& c : cases) EXPECT_EQ(platform::ToHostPath(c.stored), fs::path(c.host)) << c.host;
   EXPECT_EQ(platform::ToHostPath((dir.Path() / "data").string()), dir.Path() / "Data") << "host absolute path";
