@@ -6,6 +6,7 @@
 #include "library/draw/Draw.h"
 #include "stage/Collision.h"
 #include "stage/StageDraw.h"
+#include "stage/StageResources.h"
 
 namespace {
 
@@ -128,6 +129,7 @@ int DrawChara(cNpc& chara, DDSURFACEDATA* target, int frozen, DDSURFACEDATA* gau
 
 void DrawStage(cStagePlayScene& scene, cStageData& stage, DDSURFACEDATA* target, int frozen,
                DDSURFACEDATA* gaugeSheet) {
+  RestoreShotSheets(lpUserSD, nUserSD);
   ScrollBgLayers(stage);
   DrawBgLayers(scene, stage, target, 0);
   DrawBlocks(scene, target, 0);

@@ -10,14 +10,18 @@
 #include "library/draw_fixture.h"
 #include "library/input/KeyInput.h"
 #include "library/util/Random.h"
+#include "library/util/Text.h"
+#include "platform/Harness.h"
 #include "records/FlowEnums.h"
 #include "records/StageData.h"
 #include "stage/CharaDraw.h"
 #include "stage/StageDraw.h"
 #include "stage/StagePlay.h"
+#include "stage/StageResources.h"
 #include "stage/StageRules.h"
 #include "stage/StageScene.h"
 #include "stage/StageSetup.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -118,6 +122,29 @@ TEST_F(SceneTest, PlacementsOutsideTheMapAreSkipped) {
   int solid = static_cast<int>(std::count_if(scene.MapCellList.begin(), scene.MapCellList.end(),
                                              [](const MAPCELL& c) { return c.block.m_nChip != 0; }));
   EXPECT_EQ(solid, kW);
+}
+
+TEST_F(SceneTest, TraceShowsSetUpAndTheHerosPositionEachFrame) {
+  testsupport::TempDir dir;
+  platform::HarnessSettings settings;
+  settings.trace = (dir / "trace.txt").string();
+  platform::SetHarnessForTesting(settings);
+  ASSERT_TRUE(SetStage(scene, 1, 1));
+  cPlayer& hero = scene.Hero();
+  hero.m_dVx = 1.5;  // drifts right for a frame
+  RunPlayFrame(scene);
+  const double x1 = hero.m_dX, y1 = hero.m_dY;
+  RunPlayFrame(scene);
+  platform::SetHarnessForTesting({});
+  const std::string trace = dir.Read("trace.txt");
+  EXPECT_NE(trace.find("In SetStage\n"), std::string::npos);
+  EXPECT_NE(trace.find("Out SetStage\n"), std::string::npos);
+  std::string frame1, frame2;
+  StrFormat(frame1, "Frame 1 hero %.3f,%.3f\n", x1, y1);
+  StrFormat(frame2, "Frame 2 hero %.3f,%.3f\n", hero.m_dX, hero.m_dY);
+  EXPECT_NE(trace.find(frame1), std::string::npos) << trace;
+  EXPECT_NE(trace.find(frame2), std::string::npos) << trace;
+  EXPECT_LT(trace.find(frame1), trace.find(frame2));
 }
 
 TEST(HitStepMaskTest, ChecksSpreadOverTheSteps) {
@@ -277,9 +304,9 @@ TEST_F(SceneTest, GaugeShowsOneHundredTwentyFramesAndItsChangeShrinksForSixty) {
 }
 
 // The block sheet is read from its second-mode slot at (chip / 15 x 32, chip % 15 x 32).
-class BlockDrawTest : public drawtest::DrawTest {};
+class StageDrawTest : public drawtest::DrawTest {};
 
-TEST_P(BlockDrawTest, DrawBlockCopiesTheChipsCellWithTheColourKey) {
+TEST_P(StageDrawTest, DrawBlockCopiesTheChipsCellWithTheColourKey) {
   std::vector<DDSURFACEDATA> user(71);
   ASSERT_TRUE(DDCreateSurface(&user[3], 96, 480, 1, 0, 0, 0, 0));
   DDFillRect(&user[3], 0, 0, 96, 480, 1);    // red everywhere
@@ -308,7 +335,7 @@ TEST_P(BlockDrawTest, DrawBlockCopiesTheChipsCellWithTheColourKey) {
   EXPECT_EQ(at(20, 36), drawtest::kBlue);
 }
 
-TEST_P(BlockDrawTest, DrawBlocksSkipsBlocksWhoseConditionsFail) {
+TEST_P(StageDrawTest, DrawBlocksSkipsBlocksWhoseConditionsFail) {
   std::vector<DDSURFACEDATA> user(71);
   ASSERT_TRUE(DDCreateSurface(&user[3], 96, 480, 1, 0, 0, 0, 0));
   DDFillRect(&user[3], 0, 0, 96, 480, 2);  // every chip green
@@ -354,7 +381,35 @@ TEST_P(BlockDrawTest, DrawBlocksSkipsBlocksWhoseConditionsFail) {
   EXPECT_EQ(at(30, 40), drawtest::kBlue);  // the front block waits for the front pass
 }
 
-INSTANTIATE_TEST_SUITE_P(Depths, BlockDrawTest, ::testing::Values(drawtest::Config{"DD32", 0, 32}),
+TEST_P(StageDrawTest, ShotSheetsCentreBothFramesOfEveryShotInACell) {
+  std::vector<DDSURFACEDATA> user(71);
+  ASSERT_TRUE(DDCreateSurface(&user[20], 128, 480, 1, 0, 0, 0, 0));
+  ASSERT_TRUE(DDCreateSurface(&user[21], 128, 480, 1, 0, 0, 0, 0));
+  ASSERT_TRUE(DDCreateSurface(&user[63], kShotSheetWidth, kShotSheetHeight, 1, 0, 0, 0, 0));
+  ASSERT_TRUE(DDCreateSurface(&user[64], kShotSheetWidth, kShotSheetHeight, 1, 0, 0, 0, 0));
+  // Shot graphic a = 32 (column 1, row 2): frame 0 red, frame 1 green with a keyed pixel row.
+  DDFillRect(&user[20], 0, 0, 128, 480, 6);
+  DDFillRect(&user[20], 32, 32, 16, 16, 1);
+  DDFillRect(&user[20], 48, 32, 16, 16, 2);
+  DDFillRect(&user[20], 48, 32, 16, 1, 0);
+  BuildShotSheets(user.data(), 71);
+  const int a = 32, x = a / 30 * 64, y = a % 30 * 32;
+  DDBlt(&BackBuffer, 0, 0, 64, 32, &user[63], x, y, 0);
+  for (int i : {20, 21, 63, 64}) DDReleaseSurface(&user[static_cast<size_t>(i)]);
+
+  auto screen = Screen();
+  auto at = [&](int px, int py) { return screen[static_cast<size_t>(py) * 64 + px]; };
+  EXPECT_EQ(at(7, 8), drawtest::kMagenta);  // the sheet's ground is colour 0
+  EXPECT_EQ(at(8, 8), drawtest::kRed);
+  EXPECT_EQ(at(23, 23), drawtest::kRed);
+  EXPECT_EQ(at(24, 8), drawtest::kMagenta);
+  EXPECT_EQ(at(40, 8), drawtest::kMagenta);  // the keyed row stays ground
+  EXPECT_EQ(at(40, 9), drawtest::kGreen);
+  EXPECT_EQ(at(55, 23), drawtest::kGreen);
+  EXPECT_EQ(at(56, 23), drawtest::kMagenta);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, StageDrawTest, ::testing::Values(drawtest::Config{"DD32", 0, 32}),
                          drawtest::ConfigName);
 
 }  // namespace
