@@ -122,6 +122,18 @@ int StepHero(cStagePlayScene& scene, cPlayer& hero) {
   return 0;
 }
 
+// In the first step of a frame: what left the area by the stage's rules goes.
+void RemoveOutOfArea(cStagePlayScene& scene) {
+  for (cNpc& c : scene.CharaList) {
+    if (c.m_bRemoved || c.m_bDying || !c.m_bActive) continue;
+    const int rule = c.m_Def.m_bBlockChara ? 1 : 0;
+    if (scene.m_bOutRule[static_cast<size_t>(rule)] && c.IsOutOfArea(rule)) scene.EraseChara(c);
+  }
+  if (!scene.m_bOutRule[2]) return;
+  for (cItem& item : scene.ItemList)
+    if (!item.m_bRemoved && item.IsOutOfArea(2)) scene.EraseItem(item);
+}
+
 int LogicStep(cStagePlayScene& scene, int step) {
   cPlayer& hero = scene.Hero();
   scene.m_nLogicStep = step;
@@ -138,6 +150,9 @@ int LogicStep(cStagePlayScene& scene, int step) {
   if (int result = CharaPass(scene, true)) return result;
   if (int result = StepHero(scene, hero)) return result;
   if (int result = CharaPass(scene, false)) return result;
+  if (step == 1) RemoveOutOfArea(scene);
+  // Hits between objects are resolved here once they land.
+  if (int result = ApplyBlockItem(scene, hero)) return result;
   return PickUpItems(hero);
 }
 

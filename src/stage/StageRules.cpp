@@ -5,6 +5,10 @@
 #include "flow/Interpreter.h"
 #include "library/draw/Draw.h"
 #include "library/util/FrameTiming.h"
+#include "records/LoadContext.h"
+#include "records/Palette.h"
+#include "records/StageData.h"
+#include "stage/Collision.h"
 
 namespace {
 
@@ -155,6 +159,48 @@ int ApplyBlockEffect(cStagePlayScene& scene, cPlayer& hero) {
     if (GetBlockHit(cell, hero.m_nFaction)) StartBlockEffect(scene, hero, cell.block);
   }
   if (hero.m_nFloorTimer > 0) RunFloorEffect(hero);
+  return 0;
+}
+
+namespace {
+
+// The item definition a block names, in the common palette or the stage's.
+const cItemDef* BlockItem(const cBlockDef& block) {
+  cLoadContext ctx;
+  if (CommonPalette) ctx.commonPalette = CommonPalette->Lists();
+  if (StageData) ctx.stagePalette = StageData->Palette();
+  return GetItemDef(block.m_nItemSrc, block.m_nItemIdx, ctx);
+}
+
+}  // namespace
+
+int ApplyBlockItem(cStagePlayScene& scene, cPlayer& hero) {
+  if (hero.m_bFlying) return 0;
+  bool used = false;
+  if (hero.m_nFootCell != kNoCell && hero.m_nItemBlockCooldown == 0) {
+    MAPCELL& cell = scene.CellAt(hero.m_nFootCell);
+    const cItemDef* def = GetBlockHit(cell, hero.m_nFaction) ? BlockItem(cell.block) : nullptr;
+    if (def) {
+      cItem item;
+      cItemDef copy = *def;
+      item.InitItem(-1, copy, 0);
+      item.m_bActive = 1;
+      if (int result = UseTouchedItem(&item, hero)) return result;
+      hero.m_nItemBlockCooldown = scene.m_Rules.nSteps * 60;
+      used = true;
+    }
+  }
+  if (hero.m_nItemBlockCooldown <= 0) return 0;
+  if (hero.m_bAirborne) {
+    hero.m_nItemBlockCooldown = 0;
+    return 0;
+  }
+  if (hero.m_nItemBlockCooldown > 0) --hero.m_nItemBlockCooldown;
+  // Stepping onto another cell ends the wait, so that a neighbouring item block acts next.
+  if (!used && hero.m_nFootCell != kNoCell && hero.m_nLandedCell != hero.m_nPrevLandedCell) {
+    hero.m_nItemBlockCooldown = 0;
+    if (hero.m_dVy >= 0) hero.m_dVy += 1;
+  }
   return 0;
 }
 

@@ -15,6 +15,9 @@ void UpdatePlayTime(cStagePlayScene& scene);
 // 1 when the time has run out.
 int UpdateTimeLimit(cStagePlayScene& scene, int change);
 int ApplyBlockEffect(cStagePlayScene& scene, cPlayer& hero);
+// The item a block under the hero's feet hands out, once a second while the
+// hero stays on it; the item commands' result.
+int ApplyBlockItem(cStagePlayScene& scene, cPlayer& hero);
 
 // What the records ask of stage play: block appearance by the live scene's
 // conditions and the sheets of the stage's graphics.

@@ -217,6 +217,44 @@ TEST_F(SceneTest, ConveyorPushesOneDotPerFrameAtAnyPace) {
   }
 }
 
+class SoundHooks : public cStagePlayHooks {
+ public:
+  void RequestDbSe(int sound) override { sounds.push_back(sound); }
+  std::vector<int> sounds;
+};
+
+TEST_F(SceneTest, ItemBlockHandsOutItsItemOncePerSecondAndAgainOnANewCell) {
+  cItemDef item;
+  item.m_nSound = 7;
+  stage.m_PaletteItems.push_back(item);
+  const int itemIndex = static_cast<int>(stage.m_PaletteItems.size()) - 1;
+  ASSERT_TRUE(SetStage(scene, 1, 1));
+  SoundHooks hooks;
+  scene.SetHooks(&hooks);
+  cPlayer& hero = scene.Hero();
+  const int under = scene.CellIndex(12, 22), next = scene.CellIndex(13, 22);
+  for (int index : {under, next}) {
+    cBlockDef& block = scene.CellAt(index).block;
+    block.m_nItemSrc = kPaletteStage;
+    block.m_nItemIdx = static_cast<std::int16_t>(itemIndex);
+  }
+  hero.m_bAirborne = 0;
+  hero.m_nFootCell = hero.m_nLandedCell = hero.m_nPrevLandedCell = under;
+  // One logic step a frame: used at once, then every 60 steps while standing.
+  for (int step = 1; step <= 121; ++step) ApplyBlockItem(scene, hero);
+  EXPECT_EQ(hooks.sounds, (std::vector<int>{7, 7, 7}));
+
+  hero.m_nFootCell = hero.m_nLandedCell = next;
+  hero.m_dVy = 0;
+  ApplyBlockItem(scene, hero);
+  EXPECT_EQ(hero.m_nItemBlockCooldown, 0);
+  EXPECT_EQ(hero.m_dVy, 1.0);
+  hero.m_nPrevLandedCell = next;
+  ApplyBlockItem(scene, hero);
+  EXPECT_EQ(hooks.sounds.size(), 4u);
+  scene.SetHooks(nullptr);
+}
+
 class FakeShell : public cStageShell {
  public:
   bool PauseKeyDown() override { return pause; }
