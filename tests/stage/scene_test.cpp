@@ -115,6 +115,22 @@ TEST_F(SceneTest, SetUpBuildsMapObjectsHeroCameraAndSeed) {
   EXPECT_EQ(scene.m_bNoTimeLimit, 1);
 }
 
+TEST_F(SceneTest, CameraFollowsTheHeroInsideTheScrollLimits) {
+  stage.m_bScrollLimit[1] = 1;  // the view ends with stage column 25
+  stage.m_nScrollLimit[1] = 25;
+  ASSERT_TRUE(SetStage(scene, 1, 1));
+  const int upper = 320 + 25 * 32 + 32;
+  EXPECT_EQ(scene.m_ScrollX.nUpper, upper);
+  cPlayer& hero = scene.Hero();
+  for (int column : {14, 20, 1}) {
+    hero.SetBlockX(column);
+    RunPlayFrame(scene);
+    const double follow = hero.m_dX - (320 - (hero.m_nWidth >> 1));
+    const double want = std::clamp<double>(follow, 320, upper - 640);
+    EXPECT_DOUBLE_EQ(scene.m_ScrollX.dPos, want) << "column " << column;
+  }
+}
+
 TEST_F(SceneTest, PlacementsOutsideTheMapAreSkipped) {
   stage.m_PlacedBlocks.push_back(Block(kW + 11, 0, kBlockHitSolid));
   stage.m_PlacedBlocks.push_back(Block(-11, 0, kBlockHitSolid));
@@ -445,6 +461,51 @@ TEST_P(StageDrawTest, ShotSheetsCentreBothFramesOfEveryShotInACell) {
   EXPECT_EQ(at(40, 9), drawtest::kGreen);
   EXPECT_EQ(at(55, 23), drawtest::kGreen);
   EXPECT_EQ(at(56, 23), drawtest::kMagenta);
+}
+
+TEST_P(StageDrawTest, CharacterBodyComesFromItsFacingsSheetCellWithItsMark) {
+  std::vector<DDSURFACEDATA> user(71);
+  for (int slot : {22, 23, kMarkSheetSurface}) ASSERT_TRUE(DDCreateSurface(&user[slot], 128, 480, 1, 0, 0, 0, 0));
+  // Graphic 2 (sheet 0, row 2), cell base 1, pattern 0: the cell at (32, 64).
+  DDFillRect(&user[22], 0, 0, 128, 480, 1);  // as drawn: red
+  DDFillRect(&user[23], 0, 0, 128, 480, 1);  // mirrored: red
+  DDFillRect(&user[23], 32, 64, 32, 32, 2);  // the right-facing cell: green
+  DDFillRect(&user[kMarkSheetSurface], 0, 0, 128, 480, 0);
+  DDFillRect(&user[kMarkSheetSurface], 32, 0, 4, 4, 4);  // mark 15: a white corner
+  DDFillRect(&BackBuffer, 0, 0, 64, 48, 3);
+  lpUserSD = user.data();
+  nUserSD = 71;
+  cStagePlayScene scene;
+  CurrentPlayScene = &scene;
+  scene.m_Rules.nMapWidth = kW;
+  scene.m_Rules.nMapHeight = kH;
+  scene.BuildEmptyMap();
+  cNpc& npc = scene.CharaList.emplace_back();
+  npc.m_nGraphic = 2;
+  npc.m_Def.m_nGraphicCol = 1;
+  npc.m_Def.m_nGiant = 1;
+  npc.m_Def.m_bMark = 1;
+  npc.m_Def.m_nMark = 15;
+  npc.m_bRight = 1;
+  npc.m_rcGfx = {0, 0, 32, 32};
+  npc.m_dX = 400.0;
+  npc.m_dY = 340.0;
+  scene.m_ScrollX.dPos = 390.0;  // the body starts at screen (10, 20)
+  scene.m_ScrollY.dPos = 320.0;
+  DrawCharaBody(npc, &BackBuffer, 1);
+  CurrentPlayScene = nullptr;
+  lpUserSD = nullptr;
+  nUserSD = 0;
+  for (int slot : {22, 23, kMarkSheetSurface}) DDReleaseSurface(&user[static_cast<size_t>(slot)]);
+
+  auto screen = Screen();
+  auto at = [&](int x, int y) { return screen[static_cast<size_t>(y) * 64 + x]; };
+  EXPECT_EQ(at(9, 30), drawtest::kBlue);
+  EXPECT_EQ(at(10, 20), drawtest::kWhite);  // the mark over the body
+  EXPECT_EQ(at(14, 20), drawtest::kGreen);
+  EXPECT_EQ(at(41, 47), drawtest::kGreen);
+  EXPECT_EQ(at(42, 30), drawtest::kBlue);
+  EXPECT_EQ(at(20, 19), drawtest::kBlue);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, StageDrawTest, ::testing::Values(drawtest::Config{"DD32", 0, 32}),
