@@ -508,6 +508,49 @@ TEST_P(StageDrawTest, CharacterBodyComesFromItsFacingsSheetCellWithItsMark) {
   EXPECT_EQ(at(20, 19), drawtest::kBlue);
 }
 
+TEST_P(StageDrawTest, BackgroundLayerTilesFromItsParallaxOrigin) {
+  std::vector<DDSURFACEDATA> user(71);
+  ASSERT_TRUE(DDCreateSurface(&user[kBgLayerFirstSlot], 16, 16, 1, 0, 0, 0, 0));
+  DDFillRect(&user[kBgLayerFirstSlot], 0, 0, 8, 16, 1);  // left half red
+  DDFillRect(&user[kBgLayerFirstSlot], 8, 0, 8, 16, 2);  // right half green
+  lpUserSD = user.data();
+  nUserSD = 71;
+  cStageData stage;
+  stage.m_BgLayers.clear();
+  cBgLayer layer;
+  layer.m_dFactorX = 0.5;
+  layer.m_dFactorY = 0.0;
+  stage.m_BgLayers.push_back(layer);
+  cStagePlayScene scene;
+  scene.m_ScrollX.dPos = 327.6;
+  // e = (int)(((int)(327.6 + 0.5) - 320) * 0.5) = 4: the screen starts 4 dots into the tile.
+  const int e = static_cast<int>((static_cast<int>(scene.m_ScrollX.dPos + 0.5) - 320) * 0.5);
+  DrawBgLayers(scene, stage, &BackBuffer, 0);
+  lpUserSD = nullptr;
+  nUserSD = 0;
+  DDReleaseSurface(&user[kBgLayerFirstSlot]);
+
+  auto row = Row(10, 0, 32);
+  for (int x = 0; x < 32; ++x) {
+    const int source = (x + e) % 16;
+    EXPECT_EQ(row[static_cast<size_t>(x)], source < 8 ? drawtest::kRed : drawtest::kGreen) << x;
+  }
+}
+
+TEST(BgScrollTest, AutoScrollWithoutASurfaceDoesNotWrapByZero) {
+  cStageData stage;
+  stage.m_BgLayers.clear();
+  cBgLayer layer;
+  layer.m_bAutoX = layer.m_bAutoY = 1;
+  layer.m_dFactorX = 2.5;
+  layer.m_dFactorY = -1.0;
+  stage.m_BgLayers.push_back(layer);
+  ScrollBgLayers(stage);
+  ScrollBgLayers(stage);
+  EXPECT_DOUBLE_EQ(stage.m_BgLayers[0].m_dOffsetX, -5.0);
+  EXPECT_DOUBLE_EQ(stage.m_BgLayers[0].m_dOffsetY, 2.0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Depths, StageDrawTest, ::testing::Values(drawtest::Config{"DD32", 0, 32}),
                          drawtest::ConfigName);
 
