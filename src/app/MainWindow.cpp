@@ -150,12 +150,11 @@ void cMainWindow::LoadStageFile() {
   const std::string path = ChooseFile(
       "data\\stg4\\", IniSettings.English ? "Load stage file" : ShellText("ステージファイルの読み込み").c_str(),
       kStageFilter);
-  if (path.empty()) {
-    bFileDlgResult = 0;
-  } else {
-    if (!StartStageFromFile(path, 0)) PostMessage(Handle(), WM_CLOSE, 0, 0);
-    bFileDlgResult = 1;
-  }
+  // A stage that fails to load is reported to the sender as a failure (the
+  // title stays), and the program closes in order.
+  const bool loaded = !path.empty() && StartStageFromFile(path, 0);
+  if (!path.empty() && !loaded) PostMessage(Handle(), WM_CLOSE, 0, 0);
+  bFileDlgResult = loaded ? 1 : 0;
   bFileDlgDone = 1;
 }
 

@@ -15,6 +15,7 @@
 #include "library/util/MainWindow.h"
 #include "platform/Clock.h"
 #include "platform/Trace.h"
+#include "stage/StagePlayScene.h"
 
 cSceneManager SceneManager;
 
@@ -108,12 +109,15 @@ void cSceneManager::DeleteAllScenes() {
   for (int index :
        {SCENE_TITLE, SCENE_WORLDMAP, SCENE_STORY_SAVE, SCENE_CHALLENGE_SELECT, SCENE_OPTION, SCENE_STAGE_PLAY})
     m_pScenes[static_cast<size_t>(index)].reset();
+  CurrentPlayScene = nullptr;
 }
 
 void cSceneManager::SwitchScene(int index) {
   for (int other :
        {SCENE_TITLE, SCENE_STORY_SAVE, SCENE_WORLDMAP, SCENE_CHALLENGE_SELECT, SCENE_STAGE_PLAY, SCENE_OPTION})
     if (other != index) m_pScenes[static_cast<size_t>(other)].reset();
+  // Nothing may reach a stage-play scene that is gone.
+  if (!m_pScenes[SCENE_STAGE_PLAY]) CurrentPlayScene = nullptr;
   if (index < 0 || index >= kSceneCount) return;
   auto& slot = m_pScenes[static_cast<size_t>(index)];
   if (slot) return;

@@ -8,6 +8,7 @@
 #include "app/Shell.h"
 #include "gamedata/SystemData.h"
 #include "library/util/MainWindow.h"
+#include "stage/StagePlayScene.h"
 
 namespace {
 
@@ -46,6 +47,19 @@ TEST(SceneManagerTest, SceneObjectsLiveExactlyAsLongAsTheyAreCurrent) {
   manager.SwitchScene(9);  // no such scene: every object goes, nothing is made
   EXPECT_EQ(manager.Scene(SCENE_TITLE), nullptr);
   EXPECT_EQ(counter.made.size(), 3u);
+}
+
+TEST(SceneManagerTest, LeavingStagePlayLeavesNoPointerToItsScene) {
+  Counter counter;
+  cSceneManager manager;
+  manager.SetSceneFactory([&](int index) { return std::make_unique<cProbeScene>(index, counter); });
+  cStagePlayScene stage;
+  manager.SwitchScene(SCENE_STAGE_PLAY);
+  CurrentPlayScene = &stage;  // as the stage scene sets it
+  manager.SwitchScene(SCENE_STAGE_PLAY);
+  EXPECT_EQ(CurrentPlayScene, &stage);
+  manager.SwitchScene(SCENE_TITLE);
+  EXPECT_EQ(CurrentPlayScene, nullptr);
 }
 
 TEST(SceneManagerTest, SceneMusicIsRequestedOnlyWhenTheTuneChangesOrIsNone) {

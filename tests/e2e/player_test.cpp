@@ -90,7 +90,7 @@ class PlayerRun : public ::testing::Test {
   }
 
   // Runs the player in the project folder; its exit status, or 128 + signal.
-  int Run() {
+  int Run(const std::string& argument = "") {
     std::vector<std::string> strings;
     for (char** e = environ; *e; ++e)
       if (std::strncmp(*e, "ZANDREL_", 8) != 0) strings.emplace_back(*e);
@@ -99,7 +99,8 @@ class PlayerRun : public ::testing::Test {
     for (auto& s : strings) envp.push_back(s.data());
     envp.push_back(nullptr);
     std::string program = ZANDREL_PROGRAM;
-    char* argv[] = {program.data(), nullptr};
+    std::string arg = argument;
+    char* argv[] = {program.data(), arg.empty() ? nullptr : arg.data(), nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, project.Path().c_str());
@@ -241,6 +242,28 @@ TEST_F(PlayerRun, FreePlayLoadsTheChosenStageAndReturnsToTheTitle) {
   const std::string trace = Read("trace.txt");
   EXPECT_NE(trace.find("scene 0 4\nscene 4 0\n"), std::string::npos) << trace;
   EXPECT_NE(Read("Report_Game.txt").find("scene 4 (stage) is not available"), std::string::npos);
+}
+
+// A chosen stage file that does not load is not reported as chosen: the title
+// stays, and the program closes in order.
+TEST_F(PlayerRun, FreePlayOfAFileThatDoesNotLoadClosesInOrder) {
+  fs::remove_all(project.Path());
+  fs::copy(SAMPLE_PROJECT_DIR, project.Path(), fs::copy_options::recursive);
+  fs::resize_file(project / "data/stg4/c01-1.stg4_696", 40);
+  UseInput("40\n1 DOWN\n2\n1 DOWN\n2\n1 DOWN\n2\n1 Z\n300\n");
+  std::ofstream(project / "answers.txt") << "file data/stg4/c01-1.stg4_696\n";
+  env["ZANDREL_ANSWERS"] = (project / "answers.txt").string();
+  ASSERT_EQ(Run(), 0);
+  EXPECT_EQ(Read("trace.txt").find("scene 0 4"), std::string::npos) << Read("trace.txt");
+  EXPECT_LT(FrameCrcs(Read("frames.log")).size(), 300u);
+}
+
+// A command line too long for a stage name is refused with a line, not cut.
+TEST_F(PlayerRun, OverlongCommandLineIsRefusedAndTheTitleOpens) {
+  env["ZANDREL_FRAMES"] = "3";
+  ASSERT_EQ(Run(std::string(300, 'a')), 0);
+  EXPECT_NE(Read("Report_Game.txt").find("command line of 300 characters is too long"), std::string::npos);
+  EXPECT_EQ(FrameCrcs(Read("frames.log"))[3].substr(0, 5), "title");
 }
 
 // "Direct3D" 2 asks with the start-up dialog: Start saves the choice, Cancel ends the start.
