@@ -7,10 +7,12 @@
 #include <bit>
 
 #include "gamedata/SaveData.h"
+#include "gamedata/SystemData.h"
 #include "library/draw_fixture.h"
 #include "library/input/KeyInput.h"
 #include "library/util/Random.h"
 #include "library/util/Text.h"
+#include "platform/Clock.h"
 #include "platform/Harness.h"
 #include "records/FlowEnums.h"
 #include "records/StageData.h"
@@ -113,6 +115,21 @@ TEST_F(SceneTest, SetUpBuildsMapObjectsHeroCameraAndSeed) {
   EXPECT_EQ(crt::rand(), Lcg(x));
   EXPECT_EQ(scene.m_nTimeLeft, 999);
   EXPECT_EQ(scene.m_bNoTimeLimit, 1);
+}
+
+TEST_F(SceneTest, RecordingTakesAFreshSeedFromTheClockEachAttempt) {
+  cSystemData system;
+  system.m_bReplayRecording = 1;
+  SystemData = &system;
+  platform::InjectedClock clock(5000);
+  ASSERT_TRUE(SetStage(scene, 1, 1));
+  EXPECT_EQ(scene.m_nSeed, 5000);
+  clock.Set(7000);
+  ASSERT_TRUE(SetStage(scene, 1, 0));
+  EXPECT_EQ(scene.m_nSeed, 7000);
+  unsigned x = 7000;
+  EXPECT_EQ(crt::rand(), Lcg(x));
+  SystemData = nullptr;
 }
 
 TEST_F(SceneTest, CameraFollowsTheHeroInsideTheScrollLimits) {
