@@ -1,7 +1,5 @@
 #include "records/BlockDef.h"
 
-#include <algorithm>
-
 #include "library/draw/Draw.h"
 #include "records/DefinitionGroups.h"
 #include "records/ItemDef.h"
@@ -35,10 +33,6 @@ const InheritTable<cBlockDef, kBlockInheritGroups> BlockInheritTable = {
     },
     +[](cBlockDef& d, const cBlockDef& s) { d.m_bProtected = s.m_bProtected; },
 };
-
-// The shot sheet gained a first cell at 219; older chips point one before it.
-constexpr int kShotChipShiftVersion = 219;
-constexpr int kLastShotChip = 119;
 
 }  // namespace
 
@@ -80,8 +74,7 @@ void cBlockDef::Load(cRecordReader& in, const cLoadContext& ctx) {
   m_nMapY = in.Read<std::int16_t>();
   m_Inherit.LoadFlags(in, kBlockInheritGroups);
   LoadConditions(m_vConditions, in, ctx);
-  if (in.Version() < kShotChipShiftVersion && m_nGraphicSrc == SPRITEKIND_SHOT)
-    m_nChip = static_cast<std::int16_t>(std::min(m_nChip + 1, kLastShotChip));
+  m_nChip = UpgradeDefinitionChip(in.Version(), m_nGraphicSrc, m_nChip);
   Inherit(ctx);
   Validate(ctx);
 }

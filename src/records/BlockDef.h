@@ -9,13 +9,7 @@
 #include "records/DataRecord.h"
 #include "records/Flow.h"
 #include "records/Inherit.h"
-
-// Sprite kinds of a graphic source.
-constexpr int SPRITEKIND_BLOCK = 0;
-constexpr int SPRITEKIND_CHARA = 1;
-constexpr int SPRITEKIND_ITEM = 2;
-constexpr int SPRITEKIND_SHOT = 3;
-constexpr int SPRITEKIND_SPECIAL = 4;
+#include "records/SpriteKind.h"
 
 // Hit kinds of a block.
 constexpr int kBlockHitNone = 0;

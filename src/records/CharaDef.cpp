@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "records/DefinitionGroups.h"
+#include "records/SpriteKind.h"
 #include "records/Validate.h"
 
 namespace {
@@ -93,10 +94,6 @@ void InsertInheritedGroup(cCheckedVector<BYTE>& flags, size_t group) {
   std::copy_backward(flags.begin() + static_cast<std::ptrdiff_t>(group), flags.end() - 1, flags.end());
   flags[group] = 1;
 }
-
-constexpr int kMaxGraphic = 119;
-constexpr int kSpriteKindShot = 3;
-constexpr int kSpriteKindSpecial = 4;
 
 }  // namespace
 
@@ -194,8 +191,7 @@ void cCharaDef::Upgrade(int version) {
     m_bScrollSync = 0;
     InsertInheritedGroup(flags, 21);
   }
-  if (version < 219 && m_nGraphicSrc == kSpriteKindShot)
-    m_nGraphic = static_cast<std::int16_t>(std::min(m_nGraphic + 1, kMaxGraphic));
+  m_nGraphic = UpgradeDefinitionChip(version, m_nGraphicSrc, m_nGraphic);
   if (version < 285) m_nInvincibleTint = 1;
 }
 
@@ -228,7 +224,7 @@ void cCharaDef::Inherit(const cLoadContext& ctx) { InheritFromPalette(*this, m_I
 
 void cCharaDef::Validate(const cLoadContext& ctx) {
   ValidateInheritRef<cCharaDef>(m_Inherit, ctx);
-  if (m_nGraphicSrc == kSpriteKindSpecial)
+  if (m_nGraphicSrc == SPRITEKIND_SPECIAL)
     ResetIndexIfOutside(m_nGraphic, ctx.db.nBmpCharaExc, 1, "chara special bitmap", ctx);
   RaiseIfBelow(m_nGiant, 1, 1, "chara giant", ctx);
   ResetIndexIfOutside(m_nAnimeSet, ctx.db.nAnimeSet, 0, "chara anime set", ctx);

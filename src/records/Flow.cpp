@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "records/FlowEnums.h"
+#include "records/SpriteKind.h"
 #include "records/Validate.h"
 
 namespace {
@@ -15,7 +16,6 @@ constexpr std::size_t kCommandMinBytes = kMinRecordBodyBytes + 4 * 4;
 constexpr std::size_t kFlowMinBytes = kMinRecordBodyBytes + 3 * 4;
 
 constexpr int kMaxCommandTime = 9999;
-constexpr int kMaxShotGraphic = 119;
 
 }  // namespace
 
@@ -190,13 +190,13 @@ void cFlowCommand::UpgradeParams(int version) {
     p.resize(std::max<size_t>(p.size(), 2), 0);
     if (p[0] != 2 && p[1] >= 6) ++p[1];
   }
-  if (version < 219 && type == CMD_GRAPHIC_CHANGE) {
+  if (version < kShotChipShiftVersion && type == CMD_GRAPHIC_CHANGE) {
     p.resize(std::max<size_t>(p.size(), 2), 0);
-    if (p[0] == 3) p[1] = std::min(p[1] + 1, kMaxShotGraphic);
+    if (p[0] == SPRITEKIND_SHOT) p[1] = ShiftedShotChip(p[1]);
   }
   // A command missing the settings its type needs gets them from validation.
   if (version < 220 && flowOnly && type == CMD_SHOT && m_pShot)
-    m_pShot->m_nShotGraphic = static_cast<std::int16_t>(std::min(m_pShot->m_nShotGraphic + 1, kMaxShotGraphic));
+    m_pShot->m_nShotGraphic = static_cast<std::int16_t>(ShiftedShotChip(m_pShot->m_nShotGraphic));
   if (version < 514 && flowOnly && type == CMD_CHARGE_MOVE && m_pMove) {
     m_pMove->m_nAngle = 0;
     m_pMove->m_nAngleStep = 0;

@@ -1,8 +1,7 @@
 #include "records/ItemDef.h"
 
-#include <algorithm>
-
 #include "records/DefinitionGroups.h"
+#include "records/SpriteKind.h"
 #include "records/Validate.h"
 
 namespace {
@@ -32,9 +31,6 @@ const InheritTable<Item, kItemInheritGroups> ItemInheritTable = {
     // Command copies own their own settings objects.
     [](Item& d, const Item& s) { d.m_vCommands = s.m_vCommands; },
 };
-
-constexpr int kMaxGraphic = 119;
-constexpr int kSpriteKindShot = 3;
 
 }  // namespace
 
@@ -80,8 +76,7 @@ void cItemDef::Load(cRecordReader& in, const cLoadContext& ctx) {
   m_Inherit.LoadFlags(in, kItemInheritGroups);
   LoadConditions(m_vConditions, in, ctx);
   LoadCommands(m_vCommands, in, ctx);
-  if (in.Version() < 219 && m_nGraphicSrc == kSpriteKindShot)
-    m_nGraphic = static_cast<std::int16_t>(std::min(m_nGraphic + 1, kMaxGraphic));
+  m_nGraphic = UpgradeDefinitionChip(in.Version(), m_nGraphicSrc, m_nGraphic);
   Inherit(ctx);
   Validate(ctx);
 }

@@ -3,6 +3,8 @@
 // hostile data.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "DefinitionLayouts.h"
 #include "records/Flow.h"
 #include "records/FlowEnums.h"
@@ -277,6 +279,7 @@ TEST(FlowUpgrades, CommandParametersFollowTheirVersionSteps) {
       {"status operation 2 shifts past 6 below 210", 209, 0, CMD_STATUS_OPERATION2, {0, 6, 1}, {0, 7, 1}},
       {"graphic change from the shot sheet below 219", 218, 0, CMD_GRAPHIC_CHANGE, {3, 119, 0}, {3, 119, 0}},
       {"graphic change moves to the next cell", 218, 1, ITEMCMD_GRAPHIC_CHANGE, {3, 5, 0}, {3, 6, 0}},
+      {"graphic change at the largest cell a file holds", 218, 0, CMD_GRAPHIC_CHANGE, {3, INT32_MAX, 0}, {3, 119, 0}},
       {"message of 540",
        540,
        0,
