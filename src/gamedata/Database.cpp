@@ -1,6 +1,7 @@
 #include "gamedata/Database.h"
 
 #include <array>
+#include <filesystem>
 #include <string>
 
 #include "gamedata/EffectRun.h"
@@ -8,6 +9,7 @@
 #include "library/util/Log.h"
 #include "library/util/MesBox.h"
 #include "library/util/Text.h"
+#include "platform/HostPath.h"
 
 cDatabase* Database = nullptr;
 AnimeTable AnimeSequences;
@@ -100,10 +102,13 @@ void SaveDatabaseList(cDatabase& db, DatabaseFile file, cRecordWriter& out, cons
 
 std::string_view DatabasePath(DatabaseFile file) { return PathTable[PATH_DB_ANIME_SET + 2 * static_cast<int>(file)]; }
 
-int LoadDatabase(cDatabase& db, const cLoadContext& ctx) {
+int LoadDatabase(cDatabase& db, const cLoadContext& ctx, MissingDatabase missing) {
   for (int i = 0; i < DATABASE_FILE_COUNT; ++i) {
     auto file = static_cast<DatabaseFile>(i);
     std::string_view path = DatabasePath(file);
+    std::error_code error;
+    if (missing == MissingDatabase::KeepsDefault && !std::filesystem::exists(platform::ToHostPath(path), error))
+      continue;
     if (!LoadDataFile(path, [&](cRecordReader& in) { LoadDatabaseList(db, file, in, ctx); })) {
       ReportDatabaseLoadFailure(path);
       return 0;

@@ -52,10 +52,14 @@ void SaveDatabaseList(cDatabase& db, DatabaseFile file, cRecordWriter& out, cons
 // The data path of each file (path table entries 15, 17 ... 33).
 std::string_view DatabasePath(DatabaseFile file);
 
+// What loading does with a database file that is not there: the player needs
+// all ten, a tool looking at part of a project keeps the default list.
+enum class MissingDatabase { Fails, KeepsDefault };
+
 // Loads the ten files in order from their data paths; 1 on success, 0 at the
 // first file that cannot be loaded (named in the message box and the log).
 // Then entry 0 of the two effect lists is made kind 0.
-int LoadDatabase(cDatabase& db, const cLoadContext& ctx);
+int LoadDatabase(cDatabase& db, const cLoadContext& ctx, MissingDatabase missing = MissingDatabase::Fails);
 void FixDatabaseEntry0(cDatabase& db);
 
 // The start-up preparation: the reversed copies, the animation and effect

@@ -1,8 +1,8 @@
 #pragma once
 // A load context for loading outside a running player (tools, fuzz targets,
-// tests): the database sizes and common palette of a project folder, or the
-// defaults outside a project. While the common palette itself loads, its
-// stage is a start-up stage with one entry per list, as at start-up.
+// tests): the defaults, or a project's common palette loaded with the database
+// sizes its owner puts in (the databases themselves belong to the game data). While the common palette itself loads,
+// its stage is a start-up stage with one entry per list, as at start-up.
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -23,9 +23,9 @@ class cStandaloneContext {
   // The project folder holding `file` (the nearest folder above it with a
   // "data" folder), if any.
   static std::optional<std::filesystem::path> FindProjectRoot(const std::filesystem::path& file);
-  // Takes the database sizes from the project's database files and loads its
-  // common palette; false when the palette exists but does not load.
-  bool LoadProject(const std::filesystem::path& root);
+  // Loads the common palette of the project in `root` with this context; true
+  // when the project has none, false when it does not load.
+  bool LoadCommonPalette(const std::filesystem::path& root);
 
   const cLoadContext& Get() const { return m_ctx; }
   cLoadContext& Get() { return m_ctx; }

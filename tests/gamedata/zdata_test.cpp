@@ -12,6 +12,9 @@
 #include "gamedata/SaveData.h"
 #include "gamedata/SystemData.h"
 #include "gamedata/WorldMap.h"
+#include "records/EdSettings.h"
+#include "records/FlowEnums.h"
+#include "records/StageData.h"
 #include "support/TempDir.h"
 
 #ifdef ZDATA_PROGRAM
@@ -81,6 +84,46 @@ TEST_F(GameDataZdata, DamagedAndUnknownFiles) {
   EXPECT_NE(Err().find("offset"), std::string::npos);
   Write("notes.txt", Bytes{1, 2, 3});
   EXPECT_EQ(Run("show " + Path("notes.txt")), 2);
+}
+
+// A project whose databases hold 9 music entries and a sword type of 7
+// tenths, and a stage of it using both, saved with that project's context.
+TEST_F(GameDataZdata, ResavesAStageWithTheProjectsDatabases) {
+  cDatabase db;
+  db.Bgm.resize(9);
+  db.SwordType.resize(2);
+  db.SwordType[1].m_Parts.resize(2);
+  db.SwordType[1].m_Parts[0].m_nDuration = 3;
+  db.SwordType[1].m_Parts[1].m_nDuration = 4;
+  for (int i = 0; i < DATABASE_FILE_COUNT; ++i) {
+    const auto file = static_cast<DatabaseFile>(i);
+    const std::string_view path = DatabasePath(file);
+    Write("proj/data/database/" + std::string(path.substr(path.rfind('\\') + 1)),
+          SavedBytes([&](cRecordWriter& out) { SaveDatabaseList(db, file, out, {}); }));
+  }
+  cLoadContext ctx;
+  FillLoadContext(db, ctx);
+
+  cStageData stage;
+  stage.m_nBgm = 5;
+  cFlowCommand sword;
+  sword.m_nType = CMD_SWORD;
+  NewEdShot(sword.m_pShot);
+  sword.m_pShot->m_nTrajectory = 1;
+  // Entry 0 of the palette is the empty entry.
+  stage.m_PaletteCharas.resize(2);
+  stage.m_PaletteCharas[1].m_vFlows.resize(1);
+  stage.m_PaletteCharas[1].m_vFlows[0].m_vCommands.push_back(sword);
+  Write("proj/data/stg4/forest.stg4_696", SavedRecord(stage, ctx));
+  ASSERT_EQ(stage.m_PaletteCharas[1].m_vFlows[0].m_vCommands[0].m_nTime, 7);
+
+  ExpectResaveIdentical("proj/data/stg4/forest.stg4_696");
+  EXPECT_EQ(Err(), "");
+
+  // A damaged database fails the project's context.
+  Write("proj/data/database/Bgm.dat", recordtest::ByteBuilder().I32(696).U32(9).Get());
+  EXPECT_EQ(Run("show " + Path("proj/data/stg4/forest.stg4_696")), 1);
+  EXPECT_NE(Err().find("Bgm.dat"), std::string::npos) << Err();
 }
 
 }  // namespace

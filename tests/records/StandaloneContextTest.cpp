@@ -21,10 +21,8 @@ TEST(StandaloneContext, DefaultsOutsideAProject) {
   EXPECT_EQ(ctx.PaletteCount<cItemDef>(kPaletteStage), 1);
 }
 
-TEST(StandaloneContext, AProjectGivesItsDatabaseSizesAndCommonPalette) {
+TEST(StandaloneContext, AProjectGivesItsCommonPalette) {
   testsupport::TempDir dir;
-  dir.Write("data/database/Bgm.dat", AsString(ByteBuilder().I32(696).U32(9).Get()));
-  dir.Write("data/database/Sound.dat", AsString(ByteBuilder().I32(696).U32(31).Get()));
   Bytes rock = BlockDef(696, {{"chip", 3}, {"hitKind", 1}, {"passGroup", 255}}, Parts(NoFlags(11), "rock"));
   dir.Write("data/CommonPalette.cplt4", AsString(PaletteFile(696, {DefaultBlock(), rock, rock}, {}, {})));
   dir.Write("data/stg4/a.stg4_696", "");
@@ -33,10 +31,7 @@ TEST(StandaloneContext, AProjectGivesItsDatabaseSizesAndCommonPalette) {
   ASSERT_TRUE(root);
   EXPECT_EQ(*root, dir.Path());
   cStandaloneContext context;
-  ASSERT_TRUE(context.LoadProject(*root));
-  EXPECT_EQ(context.Get().db.nBgm, 9);
-  EXPECT_EQ(context.Get().db.nSound, 31);
-  EXPECT_EQ(context.Get().db.nAnime, 2);  // no file: the default
+  ASSERT_TRUE(context.LoadCommonPalette(*root));
   EXPECT_EQ(context.Get().PaletteCount<cBlockDef>(kPaletteCommon), 3);
   EXPECT_EQ(context.CommonPalette().m_Blocks[2].m_strName, "rock");
 }
@@ -58,7 +53,7 @@ TEST(StandaloneContext, ADamagedProjectPaletteFailsTheContext) {
   dir.Write("data/CommonPalette.cplt4", AsString(ByteBuilder().I32(696).U32(0).Get()));
   LogCapture log;
   cStandaloneContext context;
-  EXPECT_FALSE(context.LoadProject(dir.Path()));
+  EXPECT_FALSE(context.LoadCommonPalette(dir.Path()));
   EXPECT_EQ(log.Lines().size(), 1u);
 }
 

@@ -8,6 +8,7 @@
 
 #include "gamedata/Database.h"
 #include "gamedata/PathTable.h"
+#include "gamedata/ProjectContext.h"
 #include "gamedata/SystemData.h"
 #include "gamedata/WorldMap.h"
 #include "mkproject_support.h"
@@ -62,7 +63,7 @@ class MkProjectRecords : public ::testing::Test {
   void SetUp() override {
     m_previous = fs::current_path();
     fs::current_path(SampleProject());
-    ASSERT_TRUE(m_context.LoadProject(SampleProject()));
+    ASSERT_TRUE(LoadProjectContext(m_context));
     m_context.Get().onReset = [this](std::string_view field, long, long) { m_resets.emplace_back(field); };
   }
   void TearDown() override { fs::current_path(m_previous); }

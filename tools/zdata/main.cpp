@@ -3,9 +3,9 @@
 //                          file, the common palette, a database, System.dat,
 //                          WorldMap.dat, Option.dat, a save or a ranking file
 //   zdata resave FILE OUT  loads it and saves it again
-// The load context comes from the project folder holding FILE, or the defaults
-// outside a project. Every value validation resets is told on standard error;
-// a damaged file prints its error line there and exits with 1.
+// The load context comes from the loaded databases and common palette of the
+// project folder holding FILE, or the defaults outside a project. Every value validation resets is told on standard
+// error; a damaged file prints its error line there and exits with 1.
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -15,9 +15,9 @@
 
 #include "GameDataJson.h"
 #include "RecordJson.h"
+#include "gamedata/ProjectContext.h"
 #include "platform/HostPath.h"
 #include "platform/TextCodec.h"
-#include "records/StandaloneContext.h"
 
 namespace fs = std::filesystem;
 
@@ -68,13 +68,25 @@ int main(int argc, char** argv) {
   }
 
   SetRecordLogSink([](std::string_view line) { std::cerr << platform::Cp932ToUtf8(line) << '\n'; });
+  // Made absolute before the current folder may change to the project's.
+  const fs::path absoluteFile = fs::absolute(file);
+  const fs::path out = command == "resave" ? fs::absolute(argv[3]) : fs::path();
   cStandaloneContext context;
-  if (auto root = cStandaloneContext::FindProjectRoot(file); root && !context.LoadProject(*root)) return 1;
+  if (auto root = cStandaloneContext::FindProjectRoot(absoluteFile)) {
+    // The project's data paths are relative to its folder.
+    std::error_code error;
+    fs::current_path(*root, error);
+    if (error) {
+      std::cerr << root->string() << ": " << error.message() << '\n';
+      return 1;
+    }
+    if (!LoadProjectContext(context)) return 1;
+  }
   context.Get().onReset = [](std::string_view field, long oldValue, long newValue) {
     std::cerr << "reset " << field << ": " << oldValue << " -> " << newValue << '\n';
   };
 
-  auto stored = platform::FromHostPath(fs::absolute(file));
+  auto stored = platform::FromHostPath(absoluteFile);
   if (!stored) {
     std::cerr << file.string() << ": a name code page 932 cannot hold\n";
     return 1;
@@ -83,7 +95,7 @@ int main(int argc, char** argv) {
   if (!loaded.gameData && kind == FileKind::kCommonPalette) loaded.palette = std::make_unique<cPalette>();
   if (!loaded.Load(*stored, context.Get())) {
     // A damaged file has told its line through the log sink already.
-    if (fs::exists(file)) return 1;
+    if (fs::exists(absoluteFile)) return 1;
     std::cerr << file.string() << ": cannot be opened\n";
     return 1;
   }
@@ -99,8 +111,8 @@ int main(int argc, char** argv) {
     std::cout << json.Result();
     return 0;
   }
-  auto out = platform::FromHostPath(fs::absolute(argv[3]));
-  if (!out || !loaded.Save(*out, context.Get())) {
+  auto storedOut = platform::FromHostPath(out);
+  if (!storedOut || !loaded.Save(*storedOut, context.Get())) {
     std::cerr << argv[3] << ": cannot be written\n";
     return 1;
   }
