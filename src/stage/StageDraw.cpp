@@ -1,7 +1,10 @@
 #include "stage/StageDraw.h"
 
+#include <algorithm>
+
 #include "library/draw/Draw.h"
 #include "library/util/Convert.h"
+#include "library/util/FrameTiming.h"
 #include "stage/StageRules.h"
 
 namespace {
@@ -95,4 +98,14 @@ void DrawBlocks(cStagePlayScene& scene, DDSURFACEDATA* target, int pass) {
     }
   }
   DDEndSpriteBatch();
+}
+
+void DrawTimeLimit(cStagePlayScene& scene, const cStageData& stage, DDSURFACEDATA* target, int bTimeWarn) {
+  if (scene.m_bNoTimeLimit) return;
+  constexpr int kWordSlot = 51, kDigitSize = 32;
+  if (lpUserSD && kWordSlot < nUserSD)
+    DDDrawNumber(target, 272, 24, kDigitSize, kDigitSize, &lpUserSD[kWordSlot], 0, 160, 1, scene.m_nTimeLeft, 3, 1);
+  const bool low = scene.m_nTimeLeft > 0 && scene.m_nTimeLeft <= stage.m_nTimeWarning;
+  if (low && bTimeWarn && FrameCounter(2, static_cast<DWORD>(std::max(stage.m_nFrameRate, 1))))
+    scene.Hooks().RequestSe(13);
 }

@@ -14,3 +14,6 @@ void ScrollBgLayers(cStageData& stage);
 // Pass 0 behind everything, 1 in front of the objects.
 void DrawBgLayers(const cStagePlayScene& scene, cStageData& stage, DDSURFACEDATA* target, int pass);
 void DrawBlocks(cStagePlayScene& scene, DDSURFACEDATA* target, int pass);
+// The time left in large digits at the top, and the low-time sound once a
+// second while it is at or below the stage's warning time.
+void DrawTimeLimit(cStagePlayScene& scene, const cStageData& stage, DDSURFACEDATA* target, int bTimeWarn);

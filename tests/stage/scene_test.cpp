@@ -234,6 +234,33 @@ TEST_F(SceneTest, TimeLimitRunsOutInTheSixtiethFrameAndPlayTimeStops) {
   EXPECT_EQ(scene.m_nPlayFrames, 360000);
 }
 
+class SoundHooks : public cStagePlayHooks {
+ public:
+  void RequestSe(int sound) override { system.push_back(sound); }
+  void RequestDbSe(int sound) override { sounds.push_back(sound); }
+  std::vector<int> system;  // the fixed system sounds
+  std::vector<int> sounds;  // the Sound database's
+};
+
+TEST_F(SceneTest, LowTimeSoundsOncePerSecondWithinTheWarningTime) {
+  stage.m_bTimeLimit = 1;
+  stage.m_nTimeLimit = 3;
+  stage.m_nTimeWarning = 2;
+  ASSERT_TRUE(SetStage(scene, 1, 1));
+  SoundHooks hooks;
+  scene.SetHooks(&hooks);
+  int sounds = 0;
+  for (int frame = 1; frame <= 180; ++frame) {
+    UpdateTimeLimit(scene, -1);
+    DrawTimeLimit(scene, stage, nullptr, 1);
+    // The second ends in frames 60, 120 and 180; 2 and 1 are low, 0 is over.
+    if (frame == 60 || frame == 120) ++sounds;
+    ASSERT_EQ(static_cast<int>(hooks.system.size()), sounds) << frame;
+  }
+  EXPECT_EQ(hooks.system, (std::vector<int>{13, 13}));
+  scene.SetHooks(nullptr);
+}
+
 TEST_F(SceneTest, ConveyorPushesOneDotPerFrameAtAnyPace) {
   for (int level : {1, 4}) {
     stage.m_nCollisionLevel = level;
@@ -249,12 +276,6 @@ TEST_F(SceneTest, ConveyorPushesOneDotPerFrameAtAnyPace) {
     EXPECT_EQ(hero.m_nFloorTimer, 0);
   }
 }
-
-class SoundHooks : public cStagePlayHooks {
- public:
-  void RequestDbSe(int sound) override { sounds.push_back(sound); }
-  std::vector<int> sounds;
-};
 
 TEST_F(SceneTest, ItemBlockHandsOutItsItemOncePerSecondAndAgainOnANewCell) {
   cItemDef item;
