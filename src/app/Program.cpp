@@ -12,6 +12,7 @@
 #include "app/MainWindow.h"
 #include "app/Scene.h"
 #include "app/Shell.h"
+#include "app/StageScene.h"
 #include "app/StartUp.h"
 #include "app/TitleScene.h"
 #include "library/util/Log.h"
@@ -78,6 +79,7 @@ class cPendingScene final : public cScene {
 
 std::unique_ptr<cScene> MakeScene(int index) {
   if (index == SCENE_TITLE) return std::make_unique<cTitleScene>();
+  if (index == SCENE_STAGE_PLAY) return std::make_unique<cStageScene>();
   return std::make_unique<cPendingScene>(index);
 }
 

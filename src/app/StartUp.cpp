@@ -42,6 +42,8 @@
 #include "platform/TextCodec.h"
 #include "platform/display/Presenter.h"
 #include "records/Palette.h"
+#include "records/RecordHooks.h"
+#include "stage/StageRules.h"
 
 namespace {
 
@@ -50,6 +52,8 @@ constexpr size_t kMaxPath = 260;
 std::array<FONTDESCDATA, FONT_COUNT> FontDesc = DefaultFontDesc();
 std::array<SURFACEDESCDATA, FONT_COUNT> DigitDesc;
 std::unique_ptr<platform::display::Presenter> presenter;
+// Block appearance and sprite sheets as stage play decides them.
+cStageRecordHooks stageRecordHooks;
 SDL_Window* sdlWindow = nullptr;
 
 bool LoadDatabases() {
@@ -291,6 +295,7 @@ DisplayDecision DecideDisplay(const DisplaySettings& s) {
 
 bool InitGame(std::string_view commandLine, int showCommand) {
   crt::srand(timeGetTime());
+  SetRecordHooks(&stageRecordHooks);
   bStripCR = true;
   sdlWindow = MainWindow.SdlWindow();
   static const std::string kNoData =
@@ -339,6 +344,7 @@ bool InitGame(std::string_view commandLine, int showCommand) {
 }
 
 void UnInitGame() {
+  SetRecordHooks(nullptr);
   DS_UnInit();
   BgmPlayer.UnInit();
   SceneManager.DeleteAllScenes();

@@ -229,19 +229,20 @@ TEST_F(PlayerRun, SampleProjectStartsOnItsTitle) {
   EXPECT_EQ(Read("Report_Game.txt").find("err V"), std::string::npos);
 }
 
-// Free play from the title: the stage file chosen in the dialog loads, and the
-// stage scene, not in this build yet, hands back to the title.
-TEST_F(PlayerRun, FreePlayLoadsTheChosenStageAndReturnsToTheTitle) {
+// Free play from the title: the stage file chosen in the dialog loads and
+// stage play sets it up and runs it (the hero's position is traced per frame).
+TEST_F(PlayerRun, FreePlayLoadsTheChosenStageAndPlaysIt) {
   fs::remove_all(project.Path());
   fs::copy(SAMPLE_PROJECT_DIR, project.Path(), fs::copy_options::recursive);
   UseInput("40\n1 DOWN\n2\n1 DOWN\n2\n1 DOWN\n2\n1 Z\n300\n");
   std::ofstream(project / "answers.txt") << "file data/stg4/c01-1.stg4_696\n";
   env["ZANDREL_ANSWERS"] = (project / "answers.txt").string();
-  env["ZANDREL_FRAMES"] = "150";
+  env["ZANDREL_FRAMES"] = "300";
   ASSERT_EQ(Run(), 0) << Read("Report_Game.txt");
   const std::string trace = Read("trace.txt");
-  EXPECT_NE(trace.find("scene 0 4\nscene 4 0\n"), std::string::npos) << trace;
-  EXPECT_NE(Read("Report_Game.txt").find("scene 4 (stage) is not available"), std::string::npos);
+  EXPECT_NE(trace.find("scene 0 4\nIn SetStage\n"), std::string::npos) << trace.substr(0, 500);
+  EXPECT_NE(trace.find(" hero 392.500,"), std::string::npos) << trace.substr(0, 500);
+  EXPECT_EQ(FrameCrcs(Read("frames.log"))[300].substr(0, 5), "stage");
 }
 
 // A chosen stage file that does not load is not reported as chosen: the title

@@ -1,0 +1,28 @@
+#pragma once
+// Scene 4, stage play, as the scene manager drives it: the shell's scene object
+// owns the attempt's run-time state and runs stage play's states on it.
+#include <memory>
+
+#include "app/Scene.h"
+#include "stage/StagePlayScene.h"
+#include "stage/StageScene.h"
+
+class cStageScene final : public cScene, private cStageShell {
+ public:
+  cStageScene();
+  ~cStageScene() override;
+  void Run() override;
+  void Enter() override;
+  void FadeIn() override;
+  void Leave() override;
+
+ private:
+  // cStageShell
+  bool PauseKeyDown() override;
+  void DrawStage(int bPlaying, int bFrozen, int bTimeWarn, int bFooter) override;
+  int FrameRate() const override;
+  bool DirectStart() const override;
+  void PostClose() override;
+
+  std::unique_ptr<cStagePlayScene> m_pPlay;
+};
