@@ -1,8 +1,9 @@
 #pragma once
 // A load context for loading outside a running player (tools, fuzz targets,
 // tests): the defaults, or a project's common palette loaded with the database
-// sizes its owner puts in (the databases themselves belong to the game data). While the common palette itself loads,
-// its stage is a start-up stage with one entry per list, as at start-up.
+// sizes its owner puts in (the databases themselves belong to the game data).
+// While the common palette itself loads, its stage is a start-up stage with
+// one entry per list, as at start-up.
 #include <filesystem>
 #include <memory>
 #include <optional>
