@@ -104,6 +104,17 @@ bool ServeSends() {
 
 }  // namespace platform
 
+namespace {
+
+// The queue counts as made before any send is served, so a post that a served
+// sender makes right after its reply is never refused.
+void MarkQueueMade(ThreadState& self) {
+  std::lock_guard lock(self.mutex);
+  self.hasQueue = true;
+}
+
+}  // namespace
+
 DWORD GetCurrentThreadId() { return platform::detail::Current().id; }
 
 BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -124,15 +135,16 @@ void PostQuitMessage(int exitCode) {
 
 BOOL PeekMessage(MSG* msg, HWND, UINT filterMin, UINT filterMax, UINT removeFlags) {
   platform::CancellationPoint();
-  platform::ServeSends();
   ThreadState& self = platform::detail::Current();
+  MarkQueueMade(self);
+  platform::ServeSends();
   std::lock_guard lock(self.mutex);
-  self.hasQueue = true;
   return TakeMatching(self, msg, filterMin, filterMax, (removeFlags & PM_REMOVE) != 0) ? TRUE : FALSE;
 }
 
 BOOL GetMessage(MSG* msg, HWND, UINT filterMin, UINT filterMax) {
   ThreadState& self = platform::detail::Current();
+  MarkQueueMade(self);
   // The main thread must go on polling its events while it waits.
   const bool mainThread = platform::IsMainThread();
   MSG taken;
@@ -144,7 +156,6 @@ BOOL GetMessage(MSG* msg, HWND, UINT filterMin, UINT filterMax) {
       platform::ServeSends();
     }
     std::unique_lock lock(self.mutex);
-    self.hasQueue = true;
     if (TakeMatching(self, &taken, filterMin, filterMax, true)) break;
     auto ready = [&] {
       return self.cancelRequested.load() || !self.sends.empty() ||

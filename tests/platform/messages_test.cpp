@@ -93,6 +93,35 @@ TEST(MessagesTest, GetMessageServesSendsWhileItWaits) {
   WaitForEnd(sender);
 }
 
+TEST(MessagesTest, APostMadeWhileTheFirstSendIsServedIsKept) {
+  std::atomic<DWORD> ownerId{0};
+  std::atomic<bool> sendQueued{false};
+  std::atomic<UINT> received{0};
+  std::unique_ptr<platform::Window> target;
+  platform::Thread owner([&] {
+    // Serving the send posts to this very thread before it ever looked at its queue.
+    target = std::make_unique<platform::Window>(GetCurrentThreadId(), [](HWND, UINT, WPARAM, LPARAM) -> LRESULT {
+      PostThreadMessage(GetCurrentThreadId(), WM_APP + 7, 0, 0);
+      return 1;
+    });
+    ownerId = GetCurrentThreadId();
+    while (!sendQueued) Sleep(1);
+    Sleep(20);
+    MSG msg{};
+    PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE);
+    if (msg.message != WM_APP + 7) PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE);
+    received = msg.message;
+  });
+  while (!ownerId) Sleep(0);
+  platform::Thread sender([&] {
+    sendQueued = true;
+    SendMessage(target.get(), WM_APP, 0, 0);
+  });
+  WaitForEnd(owner);
+  WaitForEnd(sender);
+  EXPECT_EQ(received, WM_APP + 7);
+}
+
 TEST(MessagesTest, SendsCrossingBetweenTwoThreadsDoNotDeadlock) {
   RecordingWindow mine;
   std::atomic<HWND> workerWindow{nullptr};
