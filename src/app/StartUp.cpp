@@ -192,6 +192,9 @@ bool CreateFontsAndDigits() {
     ReportLogEc("CreateFonts failed: the start ends");
     return false;
   }
+  // The project's two font switches act on the second font: symbol letters and centred cells.
+  Fonts[1].bSymbols = SystemData->m_bFontSwitchA;
+  Fonts[1].bCentre = SystemData->m_bFontSwitchB;
   for (SURFACEDESCDATA& desc : DigitDesc) {
     desc = SURFACEDESCDATA{};
     desc.bTransmit = 1;
