@@ -3,6 +3,7 @@
 #include <string>
 
 #include "gamedata/SaveData.h"
+#include "library/input/KeyInput.h"
 #include "platform/Trace.h"
 #include "stage/StagePlay.h"
 #include "stage/StageSetup.h"
@@ -18,6 +19,24 @@ void TraceStageEnd(const char* how) {
 
 // One caption counter: true while its caption still shows this frame.
 bool CaptionShowing(int& counter) { return ++counter < kCaptionFrames; }
+
+// The frame's input as the flows read it: the words the hero's commands block
+// are dropped, a button still held from the pause is ignored until every
+// button is let go, and what is left joins the history and the key timelines.
+void TakeFrameInput(cStagePlayScene& scene) {
+  if (KeyInputList.empty()) return;
+  cKeyInput& input = KeyInputList.VecAt(0);
+  if (scene.HasHero()) {
+    if (scene.Hero().m_bDirBlocked) input.ClearDirInput();
+    if (scene.Hero().m_bButtonBlocked) input.ClearButtonInput();
+  }
+  if (input.m_wButton == 0)
+    scene.m_bButtonHold = 0;
+  else if (scene.m_bButtonHold)
+    input.ClearButtonInput();
+  input.RecordInputHistory();
+  input.RecordKeyTimelines();
+}
 
 }  // namespace
 
@@ -57,6 +76,7 @@ void StatePlay(cStagePlayScene& scene, cStageShell& shell) {
     scene.m_nState = PLAYSTATE_PAUSE;
     return;
   }
+  TakeFrameInput(scene);
   const int result = RunPlayFrame(scene);
   if (result == 1) {
     TraceStageEnd("clear");

@@ -8,7 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -301,6 +303,60 @@ TEST_F(PlayerRun, TestPlayNotifiesTheEditor) {
   ASSERT_EQ(notices.size(), 2u);
   EXPECT_EQ(notices[0], std::make_pair(1, 1));
   EXPECT_EQ(notices[1], std::make_pair(0, 1));
+}
+
+struct HeroAt {
+  double x, y;
+};
+
+// The hero's traced position of every frame, in order.
+std::vector<HeroAt> HeroTrack(const std::string& trace) {
+  std::vector<HeroAt> track;
+  std::istringstream lines(trace);
+  std::string line;
+  HeroAt at{};
+  int frame = 0;
+  while (std::getline(lines, line))
+    if (std::sscanf(line.c_str(), "Frame %d hero %lf,%lf", &frame, &at.x, &at.y) == 3) track.push_back(at);
+  return track;
+}
+
+// The free stage started from the command line: the hero stands on the floor,
+// walks right while Right is held and jumps under Z, and is never lost.
+TEST_F(PlayerRun, FreeStageHeroWalksAndJumpsUnderTheKeys) {
+  fs::remove_all(project.Path());
+  fs::copy(SAMPLE_PROJECT_DIR, project.Path(), fs::copy_options::recursive);
+  UseInput("60\n60 RIGHT\n20 RIGHT Z\n60 RIGHT\n");
+  env["ZANDREL_FRAMES"] = "260";
+  ASSERT_EQ(Run("data\\stg4\\Default.stg4"), 0) << Read("Report_Game.txt");
+  const std::string trace = Read("trace.txt");
+  EXPECT_EQ(trace.find("Dead"), std::string::npos) << trace.substr(0, 500);
+  EXPECT_EQ(trace.find("Stage end"), std::string::npos);
+  const std::vector<HeroAt> track = HeroTrack(trace);
+  ASSERT_GT(track.size(), 200u);
+
+  // The sample hero is placed in column 2 of the stage, the 10-cell margin
+  // before it, its 16-dot body centred in the cell: (2 + 10) * 32 + 8 + 0.5.
+  // It stands on the floor's top row 13: its 24-dot body ends at (13 + 10) * 32.
+  constexpr double kStartX = (2 + 10) * 32 + 8 + 0.5;
+  constexpr double kStandY = (13 + 10) * 32 - 24;
+  // The walk flow moves 25 tenths of a dot per frame.
+  constexpr double kWalkPerFrame = 2.5;
+  EXPECT_EQ(track.front().x, kStartX);
+  int walkFrames = 0;
+  double highest = kStandY;
+  for (size_t i = 1; i < track.size(); ++i) {
+    const double dx = track[i].x - track[i - 1].x;
+    EXPECT_TRUE(dx == 0 || dx == kWalkPerFrame) << "frame " << i + 1 << " moved " << dx;
+    walkFrames += dx == kWalkPerFrame;
+    highest = std::min(highest, track[i].y);
+  }
+  // Right is held for 140 input steps; some of them are read before play starts.
+  EXPECT_GT(walkFrames, 100);
+  EXPECT_EQ(track.back().x, kStartX + walkFrames * kWalkPerFrame);
+  EXPECT_LT(highest, kStandY - 32) << "the jump left the floor by less than a cell";
+  EXPECT_GE(track.back().y, kStandY);
+  EXPECT_LT(track.back().y, kStandY + 1);
 }
 
 }  // namespace

@@ -321,6 +321,39 @@ class FakeShell : public cStageShell {
   int closes = 0;
 };
 
+// Each play frame hands its keys to the key timelines the flows read; a button
+// held over from the pause counts only after every button was let go, and a
+// direction the hero's commands block is not seen.
+TEST_F(SceneTest, PlayFramesRecordTheirKeysWithButtonHoldAndBlocking) {
+  constexpr WORD kRight = 2;
+  constexpr int kRightSlot = 2, kButton1Slot = 11;
+  ASSERT_TRUE(SetStage(scene, 1, 1));
+  FakeShell shell;
+  scene.m_nState = PLAYSTATE_PLAY;
+  cKeyInput& input = KeyInputList.VecAt(0);
+  scene.m_bButtonHold = 1;
+  for (int frame = 0; frame < 3; ++frame) {
+    input.m_wDir = kRight;
+    input.m_wButton = 1;
+    StatePlay(scene, shell);
+  }
+  EXPECT_NE(input.KeyTimeline(kRightSlot)[0].nState, 0);
+  EXPECT_EQ(input.KeyTimeline(kRightSlot)[0].nFrames, 3);
+  EXPECT_EQ(input.KeyTimeline(kButton1Slot)[0].nState, 0);
+
+  input.m_wButton = 0;
+  StatePlay(scene, shell);
+  EXPECT_EQ(scene.m_bButtonHold, 0);
+  input.m_wButton = 1;
+  StatePlay(scene, shell);
+  EXPECT_NE(input.KeyTimeline(kButton1Slot)[0].nState, 0);
+
+  scene.Hero().m_bDirBlocked = 1;
+  input.m_wDir = kRight;
+  StatePlay(scene, shell);
+  EXPECT_EQ(input.KeyTimeline(kRightSlot)[0].nState, 0);
+}
+
 TEST_F(SceneTest, CaptionsShowSeventyNineFramesEach) {
   stage.m_bStageCaption = 1;
   stage.m_bSecondCaption = 1;

@@ -142,6 +142,9 @@ TEST_F(MkProjectRecords, StagesHoldAPlayableHeroWalkingEnemiesItemsAndGround) {
     }
     EXPECT_GE(walkers, 2);
     EXPECT_FALSE(stage.m_PlacedItems.empty());
+    // The active world (extent + 640 dots on each axis) is the map with its 10-cell margins.
+    EXPECT_EQ(stage.m_nExtentX + 640, (stage.m_nMapWidth + 20) * 32);
+    EXPECT_EQ(stage.m_nExtentY + 640, (stage.m_nMapHeight + 20) * 32);
     // The hero stands on the floor: a solid block right below its cell.
     bool floor = false;
     for (const cBlockDef& block : stage.m_PlacedBlocks)

@@ -72,6 +72,10 @@ cStageData MakeStage(const cPalette& palette, const Layout& layout) {
   stage.m_strName = Sjis(layout.name);
   stage.m_nMapWidth = kMapWidth;
   stage.m_nMapHeight = kMapHeight;
+  // The active world is the map with its 10-cell margins; the stored extents
+  // are that size less the 640 dots the player adds back on both axes.
+  stage.m_nExtentX = (kMapWidth + 20) * 32 - 640;
+  stage.m_nExtentY = (kMapHeight + 20) * 32 - 640;
   stage.m_nBgm = layout.bgm;
   stage.m_bBgmLoop = 1;
   stage.m_bStageCaption = 1;
