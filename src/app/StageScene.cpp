@@ -2,13 +2,16 @@
 
 #include "app/PaletteCycle.h"
 #include "app/Shell.h"
+#include "gamedata/Database.h"
 #include "library/draw/Draw.h"
+#include "library/draw/SurfaceTables.h"
 #include "library/input/KeyInput.h"
 #include "library/util/Log.h"
 #include "library/util/MainWindow.h"
 #include "platform/Input.h"
 #include "records/StageData.h"
 #include "stage/StageDraw.h"
+#include "stage/StageResources.h"
 #include "stage/StageSetup.h"
 
 namespace {
@@ -21,10 +24,18 @@ cStageScene::cStageScene() : m_pPlay(std::make_unique<cStagePlayScene>()) {}
 
 cStageScene::~cStageScene() {
   if (CurrentPlayScene == m_pPlay.get()) CurrentPlayScene = nullptr;
+  ReleaseStageResources(UserSD);
 }
 
 void cStageScene::Enter() {
-  if (!SetStage(*m_pPlay, SceneManager.m_nPrevScene == SCENE_STAGE_PLAY, 1)) {
+  const bool reentry = SceneManager.m_nPrevScene == SCENE_STAGE_PLAY;
+  if (StageData) PrepareBgLayerNames(*StageData, SurfaceDesc);
+  if (!Database || !LoadStageResources(UserSD, *Database, reentry)) {
+    ReportLogEc("stage play: the stage's surfaces cannot be loaded");
+    PostCloseToMainWindow();
+    return;
+  }
+  if (!SetStage(*m_pPlay, reentry, 1)) {
     ReportLogEc("stage play: the stage cannot be set up; back to the title");
     SceneManager.m_nNextScene = SCENE_TITLE;
     m_nState = kFadeOutState;

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -247,6 +248,29 @@ TEST_F(PlayerRun, FreePlayLoadsTheChosenStageAndPlaysIt) {
   EXPECT_NE(trace.find("scene 0 4\nIn SetStage\n"), std::string::npos) << trace.substr(0, 500);
   EXPECT_NE(trace.find(" hero 392.500,"), std::string::npos) << trace.substr(0, 500);
   EXPECT_EQ(FrameCrcs(Read("frames.log"))[300].substr(0, 5), "stage");
+}
+
+// The free stage named on the command line shows its background layers and
+// blocks: a frame drawn without the stage's sheets is one flat colour.
+TEST_F(PlayerRun, FreeStageFrameShowsTheStageSheets) {
+  fs::remove_all(project.Path());
+  fs::copy(SAMPLE_PROJECT_DIR, project.Path(), fs::copy_options::recursive);
+  env["ZANDREL_FRAMES"] = "200";
+  env["ZANDREL_SHOT"] = "150:" + (project / "stage.bmp").string();
+  ASSERT_EQ(Run("data\\stg4\\Default.stg4"), 0) << Read("Report_Game.txt");
+  ASSERT_EQ(FrameCrcs(Read("frames.log"))[150].substr(0, 5), "stage");
+  const auto shot = platform::display::LoadBitmapFile((project / "stage.bmp").string());
+  ASSERT_TRUE(shot.has_value());
+  std::set<std::uint32_t> colours;
+  int black = 0;
+  for (int y = 0; y < shot->height; ++y)
+    for (int x = 0; x < shot->width; ++x) {
+      const std::uint32_t colour = shot->Colour(x, y);
+      colours.insert(colour);
+      black += colour == 0;
+    }
+  EXPECT_GE(colours.size(), 4u);
+  EXPECT_LT(black, shot->width * shot->height / 4);
 }
 
 // A chosen stage file that does not load is not reported as chosen: the title
