@@ -37,11 +37,10 @@ TEST_P(StageResourcesTest, SpecialBitmapsSkipEntryZeroAndLoadFourSurfacesPerEntr
   for (int entry : {0, 2}) {
     const size_t first = static_cast<size_t>(4 * entry);
     const int mirror = entry == 2 ? 3 * 32 : 32;
-    EXPECT_EQ(SpecialBmpSD[first].lpLinkSD, nullptr);
     for (size_t k = 0; k < 4; ++k) {
       SCOPED_TRACE(first + k);
       EXPECT_EQ(SpecialBmpSD[first + k].nWidth, 4);
-      if (k > 0) EXPECT_EQ(SpecialBmpSD[first + k].lpLinkSD, &SpecialBmpSD[first]);
+      EXPECT_EQ(SpecialBmpSD[first + k].lpLinkSD, k > 0 ? &SpecialBmpSD[first] : nullptr);
       const SURFACEDESCDATA& desc = SpecialBmpDesc[first + k];
       EXPECT_EQ(desc.bSystemMemory, k >= 2 ? 1 : 0);
       EXPECT_EQ(desc.nMirrorWidth, k % 2 ? mirror : 0);
