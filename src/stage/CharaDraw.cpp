@@ -34,17 +34,6 @@ void PinScreenRect(cChara& chara) {
   if (chara.m_bPinnedY) r.nTop = chara.m_nPinnedY, r.nBottom = r.nTop + chara.m_rcGfx.nH - 1;
 }
 
-void DrawItemPlain(cItem& item, DDSURFACEDATA* target) {
-  DDSURFACEDATA* sheet = Slot(kItemSheetSlot);
-  if (!sheet || item.m_Def.m_bHidden) return;
-  item.UpdateScreenRect();
-  const int a = item.m_nGraphic;
-  const int frame = std::max(item.m_Anime.GetAnimePattern(), 0);
-  DDBlt(target, item.m_rcScreen.nLeft, item.m_rcScreen.nTop, 32, 32, sheet, a / 15 * 64 + frame * 32, a % 15 * 32, 1);
-}
-
-int ZOrder(const cChara& chara) { return chara.m_Def.m_nZ; }
-
 }  // namespace
 
 int GetCharaCellBase(const cChara& chara) { return chara.m_Def.m_nGraphicCol; }
@@ -127,31 +116,11 @@ int DrawChara(cNpc& chara, DDSURFACEDATA* target, int frozen, DDSURFACEDATA* gau
   return 0;
 }
 
-void DrawStage(cStagePlayScene& scene, cStageData& stage, DDSURFACEDATA* target, int frozen,
-               DDSURFACEDATA* gaugeSheet) {
-  RestoreShotSheets(lpUserSD, nUserSD);
-  ScrollBgLayers(stage);
-  DrawBgLayers(scene, stage, target, 0);
-  DrawBlocks(scene, target, 0);
-  const int layers = stage.m_bDrawLayers ? 8 : 1;
-  for (int layer = 0; layer < layers; ++layer) {
-    const bool every = layers == 1;
-    if (scene.HasHero() && (every || ZOrder(scene.Hero()) == layer) && !scene.Hero().m_bDying) {
-      cPlayer& hero = scene.Hero();
-      hero.UpdateHeroScreenRect();
-      DrawCharaBody(hero, target, frozen);
-      DrawGauges(hero, target, hero.m_HpGauge, 0, gaugeSheet);
-      DrawGauges(hero, target, hero.m_SpGauge, 1, gaugeSheet);
-    }
-    for (cItem& item : scene.ItemList)
-      if (!item.m_bRemoved && item.m_bOnScreen && !item.m_bCarried && (every || item.m_Def.m_nZ == layer))
-        DrawItemPlain(item, target);
-    for (cNpc& c : scene.CharaList) {
-      if (c.m_bRemoved || !(every || ZOrder(c) == layer)) continue;
-      if (DrawChara(c, target, frozen, gaugeSheet)) scene.EraseChara(c);
-    }
-  }
-  DrawBlocks(scene, target, 1);
-  DrawBgLayers(scene, stage, target, 1);
-  scene.CollectRemoved();
+void DrawItem(cItem& item, DDSURFACEDATA* target) {
+  DDSURFACEDATA* sheet = Slot(kItemSheetSlot);
+  if (!sheet || item.m_Def.m_bHidden) return;
+  item.UpdateScreenRect();
+  const int a = item.m_nGraphic;
+  const int frame = std::max(item.m_Anime.GetAnimePattern(), 0);
+  DDBlt(target, item.m_rcScreen.nLeft, item.m_rcScreen.nTop, 32, 32, sheet, a / 15 * 64 + frame * 32, a % 15 * 32, 1);
 }

@@ -2,7 +2,7 @@
 // Drawing characters: the body from its sheet with its mark, the HP and SP
 // gauges with their change animation, and the end of a defeated character's
 // vanish. Chara effects other than none are drawn plainly until their blits
-// land; `DrawStage` puts the objects together layer by layer.
+// land.
 #include "records/StageData.h"
 #include "stage/StagePlayScene.h"
 
@@ -23,6 +23,5 @@ void DrawGauges(cChara& chara, DDSURFACEDATA* target, GaugeAnime& gauge, int kin
 int DrawVanishingChara(cNpc& chara);
 // 1 when the character's vanish has ended and it must leave the stage.
 int DrawChara(cNpc& chara, DDSURFACEDATA* target, int frozen, DDSURFACEDATA* gaugeSheet);
-// The objects of one frame by their Z order, between the back and the front
-// blocks and layers.
-void DrawStage(cStagePlayScene& scene, cStageData& stage, DDSURFACEDATA* target, int frozen, DDSURFACEDATA* gaugeSheet);
+// An item of the stage from its sheet, with its animation.
+void DrawItem(cItem& item, DDSURFACEDATA* target);

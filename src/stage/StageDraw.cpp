@@ -5,6 +5,8 @@
 #include "library/draw/Draw.h"
 #include "library/util/Convert.h"
 #include "library/util/FrameTiming.h"
+#include "stage/CharaDraw.h"
+#include "stage/StageResources.h"
 #include "stage/StageRules.h"
 
 namespace {
@@ -49,6 +51,8 @@ int LayerOrigin(double scroll, double offset, double factor, int autoOn, double 
   if (autoOn) return DoubleToInt(scroll + offset - 320);
   return DoubleToInt((DoubleToInt(scroll + rounding) - 320) * factor);
 }
+
+int ZOrder(const cChara& chara) { return chara.m_Def.m_nZ; }
 
 }  // namespace
 
@@ -108,4 +112,33 @@ void DrawTimeLimit(cStagePlayScene& scene, const cStageData& stage, DDSURFACEDAT
   const bool low = scene.m_nTimeLeft > 0 && scene.m_nTimeLeft <= stage.m_nTimeWarning;
   if (low && bTimeWarn && FrameCounter(2, static_cast<DWORD>(std::max(stage.m_nFrameRate, 1))))
     scene.Hooks().RequestSe(13);
+}
+
+void DrawStage(cStagePlayScene& scene, cStageData& stage, DDSURFACEDATA* target, int frozen,
+               DDSURFACEDATA* gaugeSheet) {
+  RestoreShotSheets(lpUserSD, nUserSD);
+  ScrollBgLayers(stage);
+  DrawBgLayers(scene, stage, target, 0);
+  DrawBlocks(scene, target, 0);
+  const int layers = stage.m_bDrawLayers ? 8 : 1;
+  for (int layer = 0; layer < layers; ++layer) {
+    const bool every = layers == 1;
+    if (scene.HasHero() && (every || ZOrder(scene.Hero()) == layer) && !scene.Hero().m_bDying) {
+      cPlayer& hero = scene.Hero();
+      hero.UpdateHeroScreenRect();
+      DrawCharaBody(hero, target, frozen);
+      DrawGauges(hero, target, hero.m_HpGauge, 0, gaugeSheet);
+      DrawGauges(hero, target, hero.m_SpGauge, 1, gaugeSheet);
+    }
+    for (cItem& item : scene.ItemList)
+      if (!item.m_bRemoved && item.m_bOnScreen && !item.m_bCarried && (every || item.m_Def.m_nZ == layer))
+        DrawItem(item, target);
+    for (cNpc& c : scene.CharaList) {
+      if (c.m_bRemoved || !(every || ZOrder(c) == layer)) continue;
+      if (DrawChara(c, target, frozen, gaugeSheet)) scene.EraseChara(c);
+    }
+  }
+  DrawBlocks(scene, target, 1);
+  DrawBgLayers(scene, stage, target, 1);
+  scene.CollectRemoved();
 }

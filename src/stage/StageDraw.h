@@ -1,5 +1,6 @@
 #pragma once
-// Drawing the stage: background layers and the map's blocks around the view.
+// Drawing the stage: background layers, the map's blocks around the view and
+// the objects between them.
 #include "records/StageData.h"
 #include "stage/StagePlayScene.h"
 
@@ -17,3 +18,6 @@ void DrawBlocks(cStagePlayScene& scene, DDSURFACEDATA* target, int pass);
 // The time left in large digits at the top, and the low-time sound once a
 // second while it is at or below the stage's warning time.
 void DrawTimeLimit(cStagePlayScene& scene, const cStageData& stage, DDSURFACEDATA* target, int bTimeWarn);
+// The objects of one frame by their Z order, between the back and the front
+// blocks and layers.
+void DrawStage(cStagePlayScene& scene, cStageData& stage, DDSURFACEDATA* target, int frozen, DDSURFACEDATA* gaugeSheet);
