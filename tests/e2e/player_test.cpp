@@ -1,144 +1,26 @@
-// Whole-program runs of the player, headless, each in its own project folder
-// and runtime folder. The project is written here through the project's own
-// record classes (the sample project generator's output is used once it exists).
-#include <gtest/gtest.h>
-#include <spawn.h>
+// Whole-program runs of the player: start-up, the title, failures, and the
+// free stage under scripted keys.
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "gamedata/Database.h"
-#include "gamedata/SystemData.h"
-#include "gamedata/WorldMap.h"
+#include "PlayerRun.h"
 #include "library/util/Text.h"
-#include "platform/display/Bitmap.h"
 #include "platform/process/InstanceLock.h"
-#include "records/Palette.h"
-#include "records/RecordIo.h"
-#include "support/TempDir.h"
-
-extern char** environ;
 
 namespace {
 
-namespace fs = std::filesystem;
-using testsupport::TempDir;
-
-void WriteBmp(const fs::path& file, int width, int height, std::uint32_t base) {
-  fs::create_directories(file.parent_path());
-  std::vector<std::uint32_t> pixels(static_cast<size_t>(width) * height);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      pixels[static_cast<size_t>(y) * width + x] = base ^ static_cast<std::uint32_t>(x * 3 + y * 5);
-  ASSERT_TRUE(platform::display::WriteBitmap24(file.string(), pixels, width, height));
-}
-
-// A tiny project: the databases, system data, world map and common palette
-// with their defaults, the title's bitmaps and a System.ini for a window.
-void WriteProject(const fs::path& root) {
-  const fs::path previous = fs::current_path();
-  fs::create_directories(root / "data/database");
-  fs::current_path(root);
-  cDatabase db;
-  for (int i = 0; i < DATABASE_FILE_COUNT; ++i) {
-    auto file = static_cast<DatabaseFile>(i);
-    EXPECT_TRUE(SaveDataFile(DatabasePath(file), [&](cRecordWriter& out) { SaveDatabaseList(db, file, out, {}); }));
-  }
-  cSystemData system;
-  system.SetDefault();
-  system.m_GameTitle = "Zandrel e2e";
-  EXPECT_TRUE(system.SaveToFile("data\\System.dat", {}));
-  cWorldMap map;
-  map.SetDefault();
-  EXPECT_TRUE(map.SaveToFile("data\\WorldMap.dat", {}));
-  cPalette palette;
-  EXPECT_TRUE(palette.SaveToFile("data\\CommonPalette.cplt4", {}));
-  fs::current_path(previous);
-  WriteBmp(root / "bmp/plt/Palette.bmp", 16, 16, 0x102030);
-  WriteBmp(root / "bmp/Debug.bmp", 32, 32, 0x404040);
-  WriteBmp(root / "bmp/Title.bmp", 640, 480, 0x203060);
-  WriteBmp(root / "bmp/Window.bmp", 64, 64, 0x606060);
-  WriteBmp(root / "bmp/GameMode.bmp", 192, 224, 0x80A0C0);
-  WriteBmp(root / "bmp/Accessory.bmp", 128, 128, 0xC08040);
-  std::ofstream(root / "System.ini", std::ios::binary) << "Direct3D=1\nWindowMode=1\nBpp=0\nVSync=0\nShowFps=0\nExit\n";
-}
-
-class PlayerRun : public ::testing::Test {
- protected:
-  TempDir project;
-  TempDir runtime;
-  std::map<std::string, std::string> env;
-
-  void SetUp() override {
-    WriteProject(project.Path());
-    env = {{"ZANDREL_HEADLESS", "1"},
-           {"ZANDREL_FAST", "1"},
-           {"ZANDREL_RUNTIME_DIR", runtime.Path().string()},
-           {"ZANDREL_TRACE", (project / "trace.txt").string()},
-           {"ZANDREL_FRAME_LOG", (project / "frames.log").string()},
-           {"SDL_VIDEODRIVER", "dummy"},
-           {"SDL_AUDIODRIVER", "dummy"}};
-  }
-
-  // Runs the player in the project folder; its exit status, or 128 + signal.
-  int Run(const std::string& argument = "") {
-    std::vector<std::string> strings;
-    for (char** e = environ; *e; ++e)
-      if (std::strncmp(*e, "ZANDREL_", 8) != 0) strings.emplace_back(*e);
-    for (const auto& [key, value] : env) strings.push_back(key + "=" + value);
-    std::vector<char*> envp;
-    for (auto& s : strings) envp.push_back(s.data());
-    envp.push_back(nullptr);
-    std::string program = ZANDREL_PROGRAM;
-    std::string arg = argument;
-    char* argv[] = {program.data(), arg.empty() ? nullptr : arg.data(), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, project.Path().c_str());
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
-
-  std::string Read(const std::string& name) {
-    std::ifstream in(project / name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  void UseInput(const std::string& text) {
-    std::ofstream(project / "input.txt", std::ios::binary) << text;
-    env["ZANDREL_INPUT"] = (project / "input.txt").string();
-  }
-};
+using namespace e2e;
 
 // Wait for the title, move the cursor down once, then press Escape.
 constexpr const char* kTitleScript = "40\n1 DOWN\n20\n1 ESCAPE\n200\n";
-
-std::map<int, std::string> FrameCrcs(const std::string& log) {
-  std::istringstream lines(log);
-  std::map<int, std::string> crc;
-  int n;
-  std::string scene, value;
-  while (lines >> n >> scene >> value) crc[n] = scene + " " + value;
-  return crc;
-}
 
 TEST_F(PlayerRun, TitleAppearsCursorMovesAndEscapeEndsInOrder) {
   UseInput(kTitleScript);
@@ -221,8 +103,7 @@ TEST_F(PlayerRun, SecondStartFindsTheFirstAndAsks) {
 
 // The generated sample project starts, plays its title music and shows the title.
 TEST_F(PlayerRun, SampleProjectStartsOnItsTitle) {
-  fs::remove_all(project.Path());
-  fs::copy(SAMPLE_PROJECT_DIR, project.Path(), fs::copy_options::recursive);
+  UseSampleProject();
   env["ZANDREL_FRAMES"] = "30";
   ASSERT_EQ(Run(), 0) << Read("Report_Game.txt");
   auto crc = FrameCrcs(Read("frames.log"));
@@ -237,8 +118,7 @@ TEST_F(PlayerRun, SampleProjectStartsOnItsTitle) {
 // Free play from the title: the stage file chosen in the dialog loads and
 // stage play sets it up and runs it (the hero's position is traced per frame).
 TEST_F(PlayerRun, FreePlayLoadsTheChosenStageAndPlaysIt) {
-  fs::remove_all(project.Path());
-  fs::copy(SAMPLE_PROJECT_DIR, project.Path(), fs::copy_options::recursive);
+  UseSampleProject();
   UseInput("40\n1 DOWN\n2\n1 DOWN\n2\n1 DOWN\n2\n1 Z\n300\n");
   std::ofstream(project / "answers.txt") << "file data/stg4/c01-1.stg4_696\n";
   env["ZANDREL_ANSWERS"] = (project / "answers.txt").string();
@@ -253,8 +133,7 @@ TEST_F(PlayerRun, FreePlayLoadsTheChosenStageAndPlaysIt) {
 // The free stage named on the command line shows its background layers and
 // blocks: a frame drawn without the stage's sheets is one flat colour.
 TEST_F(PlayerRun, FreeStageFrameShowsTheStageSheets) {
-  fs::remove_all(project.Path());
-  fs::copy(SAMPLE_PROJECT_DIR, project.Path(), fs::copy_options::recursive);
+  UseSampleProject();
   env["ZANDREL_FRAMES"] = "200";
   env["ZANDREL_SHOT"] = "150:" + (project / "stage.bmp").string();
   ASSERT_EQ(Run("data\\stg4\\Default.stg4"), 0) << Read("Report_Game.txt");
@@ -276,8 +155,7 @@ TEST_F(PlayerRun, FreeStageFrameShowsTheStageSheets) {
 // A chosen stage file that does not load is not reported as chosen: the title
 // stays, and the program closes in order.
 TEST_F(PlayerRun, FreePlayOfAFileThatDoesNotLoadClosesInOrder) {
-  fs::remove_all(project.Path());
-  fs::copy(SAMPLE_PROJECT_DIR, project.Path(), fs::copy_options::recursive);
+  UseSampleProject();
   fs::resize_file(project / "data/stg4/c01-1.stg4_696", 40);
   UseInput("40\n1 DOWN\n2\n1 DOWN\n2\n1 DOWN\n2\n1 Z\n300\n");
   std::ofstream(project / "answers.txt") << "file data/stg4/c01-1.stg4_696\n";
@@ -329,27 +207,10 @@ TEST_F(PlayerRun, TestPlayNotifiesTheEditor) {
   EXPECT_EQ(notices[1], std::make_pair(0, 1));
 }
 
-struct HeroAt {
-  double x, y;
-};
-
-// The hero's traced position of every frame, in order.
-std::vector<HeroAt> HeroTrack(const std::string& trace) {
-  std::vector<HeroAt> track;
-  std::istringstream lines(trace);
-  std::string line;
-  HeroAt at{};
-  int frame = 0;
-  while (std::getline(lines, line))
-    if (std::sscanf(line.c_str(), "Frame %d hero %lf,%lf", &frame, &at.x, &at.y) == 3) track.push_back(at);
-  return track;
-}
-
 // The free stage started from the command line: the hero stands on the floor,
 // walks right while Right is held and jumps under Z, and is never lost.
 TEST_F(PlayerRun, FreeStageHeroWalksAndJumpsUnderTheKeys) {
-  fs::remove_all(project.Path());
-  fs::copy(SAMPLE_PROJECT_DIR, project.Path(), fs::copy_options::recursive);
+  UseSampleProject();
   UseInput("60\n60 RIGHT\n20 RIGHT Z\n60 RIGHT\n");
   env["ZANDREL_FRAMES"] = "260";
   ASSERT_EQ(Run("data\\stg4\\Default.stg4"), 0) << Read("Report_Game.txt");
