@@ -48,6 +48,20 @@ int CharaDown(cStagePlayScene& scene, cNpc& c) {
 
 bool Squeezed(const cChara& c) { return (c.m_bHitLeft && c.m_bHitRight) || (c.m_bHitTop && c.m_bHitBottom); }
 
+// A hero caught between contacts on both sides: the loss is named with the
+// four contacts, and the hero goes back to where the step began.
+int HeroSqueezed(cPlayer& hero, const char* name) {
+  TraceLoss(name);
+  if (platform::TraceOn()) {
+    std::string line;
+    StrFormat(line, "Player[P1].LRUD = %d,%d,%d,%d", hero.m_bHitLeft, hero.m_bHitRight, hero.m_bHitTop,
+              hero.m_bHitBottom);
+    platform::TraceLine(line);
+  }
+  hero.RestorePreviousBounds();
+  return 2;
+}
+
 // One step of a computer character (block characters and the others differ
 // only in what ends their step); non-zero ends the frame.
 int StepChara(cStagePlayScene& scene, cNpc& c, bool blockChara) {
@@ -108,15 +122,12 @@ int StepHero(cStagePlayScene& scene, cPlayer& hero) {
   if (KeepHeroInScreenY(hero) == 2) return TraceLoss("Dead 3"), 2;
   if (CollideMapY(hero) == 2) return TraceLoss("Dead 4"), 2;
   if (KeepHeroInScreenY(hero) == 2) return TraceLoss("Dead 5"), 2;
-  if (Squeezed(hero) && hero.m_nCountdown == 0) {
-    TraceLoss("Dead SP");
-    hero.RestorePreviousBounds();
-    return 2;
-  }
+  if (Squeezed(hero) && hero.m_nCountdown == 0) return HeroSqueezed(hero, "Dead SP");
   if ((hero.m_bHitLeft || hero.m_bHitRight) && RecheckMapX(hero) == 2 && hero.m_nCountdown == 0)
     return TraceLoss("Dead 7"), 2;
   if ((hero.m_bHitTop || hero.m_bHitBottom) && RecheckMapY(hero) == 2 && hero.m_nCountdown == 0)
     return TraceLoss("Dead 8"), 2;
+  if (Squeezed(hero) && hero.m_nCountdown == 0) return HeroSqueezed(hero, "Dead 9");
   hero.DecayImpactX();
   hero.DecayImpactY();
   return 0;
