@@ -262,6 +262,14 @@ bool StartFreeStage() {
   return true;
 }
 
+// How many full-width glyphs the two fonts of the menus gathered in this run.
+void ReportGlyphCounts() {
+  if (!bDDInit) return;
+  static constexpr std::array<const char*, 2> kLines = {"Font10 : %d", "Font16 : %d"};
+  for (std::size_t i = 0; i < kLines.size(); ++i)
+    if (const auto& atlas = Fonts[i].m_lpFastFont_FullAdd) ReportLog(kLines[i], atlas->GlyphCount());
+}
+
 }  // namespace
 
 DisplayDecision DecideDisplay(const DisplaySettings& s) {
@@ -347,6 +355,7 @@ bool InitGame(std::string_view commandLine, int showCommand) {
 }
 
 void UnInitGame() {
+  ReportGlyphCounts();
   SetRecordHooks(nullptr);
   DS_UnInit();
   BgmPlayer.UnInit();

@@ -187,6 +187,22 @@ TEST_F(PlayerRun, StartUpDialogSavesOnStartAndCancelEndsTheStart) {
   EXPECT_EQ(fs::file_size(project / "user_data/Boot.dat"), 20u);
 }
 
+// With the font cache on, the close reports how many full-width glyphs each
+// menu font gathered; without it there is nothing to report.
+TEST_F(PlayerRun, CloseReportsTheGlyphsOfEachFontCache) {
+  for (const char* cache : {"1", "0"}) {
+    std::ofstream(project / "System.ini", std::ios::binary)
+        << "Direct3D=1\nWindowMode=1\nD3D_FontCache=" << cache << "\nExit\n";
+    fs::remove(project / "Report_Game.txt");
+    env["ZANDREL_FRAMES"] = "3";
+    ASSERT_EQ(Run(), 0);
+    const std::string report = Read("Report_Game.txt");
+    const bool cached = cache[0] == '1';
+    for (const char* line : {"Font10 : ", "Font16 : "})
+      EXPECT_EQ(report.find(line) != std::string::npos, cached) << cache << report;
+  }
+}
+
 TEST_F(PlayerRun, TestPlayNotifiesTheEditor) {
   const fs::path socketPath = runtime / "zandrel-editor.sock";
   int fd = socket(AF_UNIX, SOCK_DGRAM, 0);
