@@ -3,12 +3,24 @@
 // play installs its implementation at start-up, tests install fakes. Without
 // one installed, the defaults stand in: every block appears, no graphic has
 // a sheet.
+#include "platform/WinTypes.h"
+
 struct MAPCELL;
 struct DDSURFACEDATA;
 
-// Where a graphic's 32 x 32 cell lies: a sheet and the cell's top-left pixel.
+// Where a graphic's cell lies: the candidate sheets, the pair chosen for the
+// display mode, how to colour it and the cell's top-left pixel.
 struct SPRITESOURCE {
-  DDSURFACEDATA* lpSurface = nullptr;
+  // First-mode and second-mode sheet for the object's facing, then the same
+  // two for the other facing.
+  DDSURFACEDATA* lpCandidate[4] = {};
+  DDSURFACEDATA* lpSurface = nullptr;       // the chosen sheet
+  DDSURFACEDATA* lpOtherSurface = nullptr;  // the chosen sheet of the other facing
+  int bColor = 0;                           // 1: drawn with the colour pair
+  DWORD dwColor = 0;
+  int nColorOp = 0;
+  int bBigCell = 0;
+  BYTE nCellSize = 1;  // in 32-dot units
   int x = 0;
   int y = 0;
 };

@@ -100,8 +100,9 @@ void cChara::ResetChara(const cCharaDef* def, double x, double y, int copyIndex)
   m_bScrollCarried = m_Def.m_bScrollSync;
   m_nLightRadius = HblToDot(m_Def.m_nSight);
   m_dMoveDecel = SpeedToDot(m_Def.m_nStopEase);
+  m_CharaEffect = {};
   if (m_Def.m_nSpawnEffect != 0)
-    scene.Hooks().StartCharaEffect(*this, m_Def.m_nSpawnEffect, m_Def.m_nSpawnEffectMode, m_Def.m_nSpawnEffectParam);
+    StartCharaEffect(m_CharaEffect, m_Def.m_nSpawnEffect, m_Def.m_nSpawnEffectMode, m_Def.m_nSpawnEffectParam);
   m_nInvincible = 0;
   m_lHitBy.clear();
   SetAnimeSet(m_Def.m_nAnimeSet, 1);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "flow/RunningFlow.h"
+#include "gamedata/EffectRun.h"
 #include "library/util/CheckedVector.h"
 #include "records/CharaDef.h"
 #include "stage/GameObject.h"
@@ -146,6 +147,7 @@ class cChara : public cGameObject {
   int m_nPinnedX = 0, m_nPinnedY = 0;
   int m_bDying = 0;
   int m_nDeathWait = 0;
+  EFFECTPROGRESS m_CharaEffect{};
   int m_bHitLeft = 0, m_bHitRight = 0, m_bHitTop = 0, m_bHitBottom = 0;
   int m_bPushed = 0;
   int m_bRiding = 0;

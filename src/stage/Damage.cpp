@@ -80,7 +80,7 @@ int KillChara(cChara& c) {
   if (scene.m_nEndRequest == 1 || itemResult == 1) return 1;
   ReleaseLinks(c);
   c.m_bDying = 1;
-  scene.Hooks().StartCharaEffect(c, c.m_Def.m_nVanishEffect, c.m_Def.m_nVanishEffectMode, 0);
+  StartCharaEffect(c.m_CharaEffect, c.m_Def.m_nVanishEffect, c.m_Def.m_nVanishEffectMode, 0);
   return 0;
 }
 

@@ -132,7 +132,7 @@ void DrawStage(cStagePlayScene& scene, cStageData& stage, DDSURFACEDATA* target,
     }
     for (cItem& item : scene.ItemList)
       if (!item.m_bRemoved && item.m_bOnScreen && !item.m_bCarried && (every || item.m_Def.m_nZ == layer))
-        DrawItem(item, target);
+        DrawItem(item, target, frozen);
     for (cNpc& c : scene.CharaList) {
       if (c.m_bRemoved || !(every || ZOrder(c) == layer)) continue;
       if (DrawChara(c, target, frozen, gaugeSheet)) scene.EraseChara(c);

@@ -155,7 +155,9 @@ class cStagePlayHooks {
   virtual void RequestDbSe(int /*sound*/) {}
   // The hit effect of a body or shot hit; shows nothing until effects land.
   virtual void MakeHitEffect(int /*effect*/, const RectD& /*victim*/, const RectD& /*attacker*/, int /*scale*/) {}
-  virtual void StartCharaEffect(cChara& /*chara*/, int /*effect*/, int /*p1*/, int /*p2*/) {}
+  // The pulsing colour pair of a flash kind (1..9) from the shell's colour
+  // animation; false leaves the character uncoloured.
+  virtual bool FlashColor(int /*kind*/, DWORD& /*color*/, int& /*colorOp*/) { return false; }
   // The stage-clear transition of the scene.
   virtual void StageClear() {}
   virtual void ShowPickupMessage(cPlayer& /*hero*/, int /*kind*/, int /*graphic*/, int /*cell*/) {}

@@ -9,6 +9,7 @@
 #include "records/Palette.h"
 #include "records/StageData.h"
 #include "stage/Collision.h"
+#include "stage/SpriteSource.h"
 
 namespace {
 
@@ -24,10 +25,6 @@ int CheckAppear(cStagePlayScene& scene, const Def& def, Latch& latched, cChara& 
   latched = 1;
   return 1;
 }
-
-// The surface of the stage's user table at a slot, or null before the stage
-// surfaces exist.
-DDSURFACEDATA* UserSurface(int slot) { return lpUserSD && slot >= 0 && slot < nUserSD ? &lpUserSD[slot] : nullptr; }
 
 }  // namespace
 
@@ -209,37 +206,6 @@ bool cStageRecordHooks::CheckBlockAppear(MAPCELL& cell) {
 }
 
 bool cStageRecordHooks::SetSpriteSource(int spriteKind, int a, int b, SPRITESOURCE& source) {
-  // Without video stretching every sheet is read from its second-mode surface.
-  int slot = -1;
-  if (a < 0 || b < 0) return false;
-  switch (spriteKind) {
-    case SPRITEKIND_BLOCK:
-      slot = 3;
-      source.x = a / 15 * 32;
-      source.y = a % 15 * 32;
-      break;
-    case SPRITEKIND_CHARA: {
-      const int sheet = a / 15;
-      const int mirrored = b >= 20 ? 1 : 0;
-      slot = 22 + 2 * sheet + mirrored;
-      source.x = (b - 20 * mirrored) * 32;
-      source.y = a % 15 * 32;
-      if (sheet >= 8) slot = 22, source.x = source.y = 0;  // outside the sheets: sheet 0 at its origin
-      break;
-    }
-    case SPRITEKIND_ITEM:
-      slot = 41;
-      source.x = a / 15 * 64;
-      source.y = a % 15 * 32;
-      break;
-    case SPRITEKIND_SHOT:
-      slot = 63;
-      source.x = a / 30 * 64;
-      source.y = a % 30 * 32;
-      break;
-    default:
-      return false;  // special bitmaps come with the stage's special-bitmap surfaces
-  }
-  source.lpSurface = UserSurface(slot);
+  ::SetSpriteSource(source, SPRITEMODE_ICON, spriteKind, a, b, nullptr, 0);
   return source.lpSurface != nullptr;
 }

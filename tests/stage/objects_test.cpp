@@ -13,9 +13,7 @@ class RecordingHooks : public cStagePlayHooks {
  public:
   void RequestSe(int sound) override { sounds.push_back(sound); }
   void StageClear() override { ++clears; }
-  void StartCharaEffect(cChara&, int effect, int, int) override { effects.push_back(effect); }
   std::vector<int> sounds;
-  std::vector<int> effects;
   int clears = 0;
 };
 
@@ -122,6 +120,10 @@ TEST(DeathTest, KillAddsScoreReleasesLinksAndStartsTheVanish) {
   cCharaDef def = TinyStage::WalkerDef();
   def.m_nScore = 700;
   def.m_nVanishEffect = 5;
+  cCheckedVector<cDbCharaEffect> effects(6);
+  effects[5].m_nParam[0] = 10;
+  cCheckedVector<cDbCharaEffect> reversed = effects;
+  SetupCharaEffects(effects, reversed, CharaEffectRuns, CharaEffectRunsRev);
   cNpc& enemy = stage.AddNpc(5, 5, def);
   cNpc& follower = stage.AddNpc(6, 5);
   follower.m_nTargetNo = enemy.m_nNo;
@@ -133,7 +135,7 @@ TEST(DeathTest, KillAddsScoreReleasesLinksAndStartsTheVanish) {
   EXPECT_EQ(enemy.m_bDying, 1);
   EXPECT_EQ(follower.m_nTargetNo, kNoTarget);
   EXPECT_EQ(std::count(hero.m_vTargetedBy.begin(), hero.m_vTargetedBy.end(), enemy.m_nNo), 0);
-  EXPECT_EQ(hooks.effects, std::vector<int>{5});
+  EXPECT_EQ(enemy.m_CharaEffect.nIndex, 5);
   // A pending stage clear keeps the links and the dying flag untouched.
   stage.scene.m_nEndRequest = 1;
   cNpc& other = stage.AddNpc(7, 5, def);

@@ -536,11 +536,12 @@ TEST_P(StageDrawTest, ShotSheetsCentreBothFramesOfEveryShotInACell) {
 
 TEST_P(StageDrawTest, CharacterBodyComesFromItsFacingsSheetCellWithItsMark) {
   std::vector<DDSURFACEDATA> user(71);
-  for (int slot : {22, 23, kMarkSheetSurface}) ASSERT_TRUE(DDCreateSurface(&user[slot], 128, 480, 1, 0, 0, 0, 0));
-  // Graphic 2 (sheet 0, row 2), cell base 1, pattern 0: the cell at (32, 64).
-  DDFillRect(&user[22], 0, 0, 128, 480, 1);  // as drawn: red
-  DDFillRect(&user[23], 0, 0, 128, 480, 1);  // mirrored: red
-  DDFillRect(&user[23], 32, 64, 32, 32, 2);  // the right-facing cell: green
+  for (int slot : {4, 5, kMarkSheetSurface}) ASSERT_TRUE(DDCreateSurface(&user[slot], 128, 480, 1, 0, 0, 0, 0));
+  // Graphic 2 (sheet 0, row 2), cell base 1, pattern 0: the cell at (32, 64) of the
+  // first-mode sheet, which the plain body reads.
+  DDFillRect(&user[4], 0, 0, 128, 480, 1);  // as drawn: red
+  DDFillRect(&user[5], 0, 0, 128, 480, 1);  // mirrored: red
+  DDFillRect(&user[5], 32, 64, 32, 32, 2);  // the right-facing cell: green
   DDFillRect(&user[kMarkSheetSurface], 0, 0, 128, 480, 0);
   DDFillRect(&user[kMarkSheetSurface], 32, 0, 4, 4, 4);  // mark 15: a white corner
   DDFillRect(&BackBuffer, 0, 0, 64, 48, 3);
@@ -567,7 +568,7 @@ TEST_P(StageDrawTest, CharacterBodyComesFromItsFacingsSheetCellWithItsMark) {
   CurrentPlayScene = nullptr;
   lpUserSD = nullptr;
   nUserSD = 0;
-  for (int slot : {22, 23, kMarkSheetSurface}) DDReleaseSurface(&user[static_cast<size_t>(slot)]);
+  for (int slot : {4, 5, kMarkSheetSurface}) DDReleaseSurface(&user[static_cast<size_t>(slot)]);
 
   auto screen = Screen();
   auto at = [&](int x, int y) { return screen[static_cast<size_t>(y) * 64 + x]; };
