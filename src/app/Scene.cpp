@@ -86,12 +86,13 @@ void cScene::CommonFadeIn(const std::function<void()>& draw) {
   if (DDFadeIn(DispColorPalette, 0, 255, 0, 0, 0, SceneManager.m_nFadeSpeed, ColorPalette, false)) m_nState = 1;
 }
 
-void cScene::CommonFadeOut(int ownIndex, bool resetCursor) {
-  if (!DDFadeOut(DispColorPalette, 0, 255, 0, 0, 0, SceneManager.m_nFadeSpeed, ColorPalette, false)) return;
+bool cScene::CommonFadeOut(int ownIndex, bool resetCursor) {
+  if (!DDFadeOut(DispColorPalette, 0, 255, 0, 0, 0, SceneManager.m_nFadeSpeed, ColorPalette, false)) return false;
   DDFillSurface(&BackBuffer, 16);
   if (resetCursor) MenuCursor.ResetCursor();
   SceneManager.m_nPrevScene = ownIndex;
   SceneManager.m_nScene = SceneManager.m_nNextScene;
+  return true;
 }
 
 // ---- cSceneManager ----

@@ -60,8 +60,9 @@ class cScene {
   WORD m_wButtonMask = 3;
   // The common fade-in: the scene drawn by `draw`, one fade step, state 1 at its end.
   void CommonFadeIn(const std::function<void()>& draw);
-  // The common fade-out: at its end the scene hands over to the next one.
-  void CommonFadeOut(int ownIndex, bool resetCursor = true);
+  // The common fade-out: at its end the scene hands over to the next one and
+  // it returns true.
+  bool CommonFadeOut(int ownIndex, bool resetCursor = true);
 
  private:
   std::vector<std::function<void()>> m_StateFunc;

@@ -2,10 +2,12 @@
 
 #include "app/PaletteCycle.h"
 #include "app/Shell.h"
+#include "app/TitleScene.h"
 #include "gamedata/Database.h"
+#include "gamedata/SaveData.h"
 #include "library/draw/Draw.h"
 #include "library/draw/SurfaceTables.h"
-#include "library/input/KeyInput.h"
+#include "library/sound/Sound.h"
 #include "library/util/Log.h"
 #include "library/util/MainWindow.h"
 #include "platform/Input.h"
@@ -20,7 +22,7 @@ constexpr int kFadeOutState = PLAYSTATE_FADEOUT;
 
 }  // namespace
 
-cStageScene::cStageScene() : m_pPlay(std::make_unique<cStagePlayScene>()) {}
+cStageScene::cStageScene() : m_pPlay(std::make_unique<cStagePlayScene>()) { m_pPlay->SetHooks(this); }
 
 cStageScene::~cStageScene() {
   if (CurrentPlayScene == m_pPlay.get()) CurrentPlayScene = nullptr;
@@ -44,33 +46,24 @@ void cStageScene::Enter() {
   if (StageData && StageData->m_nFrameRate > 0) SceneManager.m_nFrameRate = StageData->m_nFrameRate;
 }
 
-// Stage play has its own frame body: no key repeat and no latched buttons;
-// states 1, 2 and 6 are stage play's own, the pause, clear and continue
-// menus (3 to 5) are not in this build and end the attempt.
+// Stage play has its own frame body: its menus apply key repeat and the
+// button latch themselves, and play reads the keys as they are.
 void cStageScene::Run() {
   if (m_nState == -1) {
     Enter();
     if (m_nState == -1) m_nState = PLAYSTATE_FADEIN;
   }
   m_pPlay->m_nState = m_nState;
-  const bool button1 = (KeyInputList.VecAt(0).m_wButton & 1) != 0;
   switch (m_nState) {
     case PLAYSTATE_FADEIN:
       FadeIn();
-      break;
-    case PLAYSTATE_START:
-    case PLAYSTATE_PLAY:
-    case PLAYSTATE_GAMEOVER:
-      RunStageState(*m_pPlay, *this, button1);
-      m_nState = m_pPlay->m_nState;
       break;
     case kFadeOutState:
       Leave();
       break;
     default:
-      ReportLogEc("stage play: state %d is not in this build; back to the title", m_nState);
-      SceneManager.m_nNextScene = SCENE_TITLE;
-      m_nState = kFadeOutState;
+      RunStageState(*m_pPlay, *this);
+      m_nState = m_pPlay->m_nState;
       break;
   }
 }
@@ -79,26 +72,31 @@ void cStageScene::FadeIn() {
   CommonFadeIn([this] { DrawStage(0, 1, 0, 1); });
 }
 
+// At the end of the fade a free play without a stage series loads its stage
+// file again as a new play, whatever scene follows.
 void cStageScene::Leave() {
-  if (m_nState != kFadeOutState) return;
-  const int next = SceneManager.m_nNextScene;
-  CommonFadeOut(SCENE_STAGE_PLAY);
-  if (SceneManager.m_nScene == next && next != SCENE_STAGE_PLAY) SceneManager.m_nFrameRate = 60;
+  DrawStage(0, 1, 0, 1);
+  if (!CommonFadeOut(SCENE_STAGE_PLAY)) return;
+  if (SceneManager.PlayMode == PLAYMODE_FREE && PlayData && !PlayData->bSeriesStart && StageData &&
+      !StartStageFromFile(StageData->m_strPath, 0))
+    PostCloseToMainWindow();
+  SceneManager.m_nFrameRate = 60;
+  m_nState = -1;
 }
 
 bool cStageScene::PauseKeyDown() { return (GetAsyncKeyState(VK_SPACE) & 0x8000) != 0; }
 
-void cStageScene::DrawStage(int, int, int, int) {
-  if (!StageData) return;
-  DDFillSurface(&BackBuffer, 0);
-  ScrollBgLayers(*StageData);
-  DrawBgLayers(*m_pPlay, *StageData, &BackBuffer, 0);
-  DrawBlocks(*m_pPlay, &BackBuffer, 0);
-  DrawBlocks(*m_pPlay, &BackBuffer, 1);
-  DrawBgLayers(*m_pPlay, *StageData, &BackBuffer, 1);
-  CyclePaletteColors();
+void cStageScene::DrawStage(int bPlaying, int bFrozen, int bTimeWarn, int bFooter) {
+  ::DrawStage(*m_pPlay, *this, bPlaying, bFrozen, bTimeWarn, bFooter);
 }
 
 int cStageScene::FrameRate() const { return SceneManager.m_nFrameRate; }
 bool cStageScene::DirectStart() const { return bFreeStageStart.load() != 0; }
+bool cStageScene::TestPlay() const { return bTestPlay.load() != 0; }
+int cStageScene::PlayMode() const { return SceneManager.PlayMode; }
+int cStageScene::GameMode() const { return SceneManager.GameMode; }
+void cStageScene::SetNextScene(int scene) { SceneManager.m_nNextScene = scene; }
+void cStageScene::PlayCursorSe(WORD dir) { DS_PlayCursorSe(dir, 2, 0); }
+void cStageScene::CyclePalette() { CyclePaletteColors(); }
 void cStageScene::PostClose() { PostCloseToMainWindow(); }
+void cStageScene::RequestSe(int sound) { ::RequestSe(sound); }

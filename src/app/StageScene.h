@@ -7,7 +7,7 @@
 #include "stage/StagePlayScene.h"
 #include "stage/StageScene.h"
 
-class cStageScene final : public cScene, private cStageShell {
+class cStageScene final : public cScene, private cStageShell, private cStagePlayHooks {
  public:
   cStageScene();
   ~cStageScene() override;
@@ -22,7 +22,15 @@ class cStageScene final : public cScene, private cStageShell {
   void DrawStage(int bPlaying, int bFrozen, int bTimeWarn, int bFooter) override;
   int FrameRate() const override;
   bool DirectStart() const override;
+  bool TestPlay() const override;
+  int PlayMode() const override;
+  int GameMode() const override;
+  void SetNextScene(int scene) override;
+  void PlayCursorSe(WORD dir) override;
+  void CyclePalette() override;
   void PostClose() override;
+  // cStagePlayHooks
+  void RequestSe(int sound) override;
 
   std::unique_ptr<cStagePlayScene> m_pPlay;
 };

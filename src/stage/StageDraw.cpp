@@ -1,13 +1,20 @@
 #include "stage/StageDraw.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
+#include "gamedata/SystemData.h"
 #include "library/draw/Draw.h"
+#include "library/text/Font.h"
+#include "library/text/SjisText.h"
 #include "library/util/Convert.h"
 #include "library/util/FrameTiming.h"
 #include "stage/CharaDraw.h"
+#include "stage/StagePlay.h"
 #include "stage/StageResources.h"
 #include "stage/StageRules.h"
+#include "stage/StageScene.h"
 
 namespace {
 
@@ -15,10 +22,7 @@ constexpr int kScreenW = 640, kScreenH = 480;
 constexpr int kMaxTiles = 1000;
 
 DDSURFACEDATA* LayerSurface(int layer) {
-  const int slot = kBgLayerFirstSlot + layer;
-  if (!lpUserSD || layer >= kBgLayerSlots || slot >= nUserSD) return nullptr;
-  DDSURFACEDATA* sd = &lpUserSD[slot];
-  return sd->nWidth > 0 && sd->nHeight > 0 ? sd : nullptr;
+  return layer < kBgLayerSlots ? StageSurface(kBgLayerFirstSlot + layer) : nullptr;
 }
 
 // A remainder that is never negative, for any sign of the origin.
@@ -106,39 +110,206 @@ void DrawBlocks(cStagePlayScene& scene, DDSURFACEDATA* target, int pass) {
 
 void DrawTimeLimit(cStagePlayScene& scene, const cStageData& stage, DDSURFACEDATA* target, int bTimeWarn) {
   if (scene.m_bNoTimeLimit) return;
-  constexpr int kWordSlot = 51, kDigitSize = 32;
-  if (lpUserSD && kWordSlot < nUserSD)
-    DDDrawNumber(target, 272, 24, kDigitSize, kDigitSize, &lpUserSD[kWordSlot], 0, 160, 1, scene.m_nTimeLeft, 3, 1);
+  constexpr int kDigitSize = 32;
+  DDDrawNumber(target, 272, 24, kDigitSize, kDigitSize, StageSurface(kWordSlot), 0, 160, 1, scene.m_nTimeLeft, 3, 1);
   const bool low = scene.m_nTimeLeft > 0 && scene.m_nTimeLeft <= stage.m_nTimeWarning;
   if (low && bTimeWarn && FrameCounter(2, static_cast<DWORD>(std::max(stage.m_nFrameRate, 1))))
     scene.Hooks().RequestSe(13);
 }
 
-void DrawStage(cStagePlayScene& scene, cStageData& stage, DDSURFACEDATA* target, int frozen,
-               DDSURFACEDATA* gaugeSheet) {
+namespace {
+
+constexpr int kStatusBarWidth = 638;  // the bar's inner width that the gaps share
+constexpr int kStatusY = 3;
+constexpr int kIcon = 16;
+constexpr int kScoreItem = 0, kStageScoreItem = 1, kHpItem = 2, kSpItem = 3, kLivesItem = 4;
+constexpr int kUnlimitedLives = 999999;
+constexpr int kFooterY = 456;
+constexpr int kFooterForDirectStart = 26, kFooterForTestPlay = 25;
+
+// Run-time pictures, effects, messages, shots, screen effects, the screen
+// colour and the hero's darkness come with their own objects; until then their
+// lists are empty and their records zero, so these draw nothing.
+void DrawPictures(cStagePlayScene&, DDSURFACEDATA*, int /*pass*/, int /*bFrozen*/) {}
+void DrawShots(cStagePlayScene&, DDSURFACEDATA*, int /*layer*/) {}
+void DrawHeroOverlay(cStagePlayScene&, DDSURFACEDATA*) {}
+void DrawEffects(cStagePlayScene&, DDSURFACEDATA*, int /*bFrozen*/) {}
+void DrawMessages(cStagePlayScene&, DDSURFACEDATA*, int /*bFrozen*/) {}
+void DrawScrEffect(cStagePlayScene&, DDSURFACEDATA*) {}
+void DrawScreenColor(cStagePlayScene&, DDSURFACEDATA*) {}
+
+Font& LargeFont() { return Fonts[1]; }
+Font& SmallFont() { return Fonts[0]; }
+
+bool IsGaugeItem(int item) { return item == kHpItem || item == kSpItem; }
+
+// What an item shows before its value: the icon, or the label's characters.
+int CaptionWidth(const cGaugeData& item) { return item.m_bIcon ? kIcon : kIcon * CountSjisChars(item.m_Label); }
+
+int StatusItemWidth(const cGaugeData& item, int index) {
+  return CaptionWidth(item) + (IsGaugeItem(index) ? kGaugeWidth : kIcon * item.m_nValueWidth);
+}
+
+void DrawIcon(DDSURFACEDATA* target, int x, int sx) {
+  DDBlt(target, x, kStatusY, kIcon, kIcon, StageSurface(kAccessorySlot), sx, 32, 1);
+}
+
+// Score, stage score and lives: the icon and the value, or the label and the value.
+void DrawCountItem(DDSURFACEDATA* target, const cGaugeData& item, int index, int x, int value) {
+  char number[16] = "-";
+  if (index != kLivesItem || value != kUnlimitedLives) std::snprintf(number, sizeof number, "%d", value);
+  if (item.m_bIcon) {
+    DrawIcon(target, x, index == kLivesItem ? 64 : 16 * index);
+    LargeFont().Print(target, x + kIcon, kStatusY, number);
+  } else {
+    LargeFont().Printf(target, x, kStatusY, "%s%s", item.m_Label.c_str(), number);
+  }
+}
+
+// HP and SP: the icon or the label, then the gauge's frame and its fill.
+void DrawGaugeItem(DDSURFACEDATA* target, const cSystemData& system, int index, int x, int value, int maximum) {
+  const cGaugeData& item = system.m_StatusItems.VecAt(index);
+  if (item.m_bIcon)
+    DrawIcon(target, x, 16 * index);
+  else
+    LargeFont().Printf(target, x, kStatusY, "%s", item.m_Label.c_str());
+  const int gaugeX = x + CaptionWidth(item);
+  const int column = index == kHpItem ? 0 : 64;
+  DDSURFACEDATA* sheet = StageSurface(kAccessorySlot);
+  DDBlt(target, gaugeX, kStatusY, kGaugeWidth, 16, sheet, column, 128, 1);
+  // A value beyond its maximum (or below 0) never fills past the frame.
+  const long long fill = maximum > 0 ? static_cast<long long>(value) * kGaugeWidth / maximum : 0;
+  const int fillY = system.IsGaugeLow(index, value, maximum) ? 160 : 144;
+  DDBlt(target, gaugeX, kStatusY, static_cast<int>(std::clamp<long long>(fill, 0, kGaugeWidth)), 16, sheet, column,
+        fillY, 1);
+  if (item.m_bShowValue) SmallFont().Printf(target, gaugeX, 6, "%d", value);
+}
+
+void DrawFooter(cStageShell& shell, DDSURFACEDATA* target) {
+  const int index = FooterText(shell.DirectStart(), shell.TestPlay());
+  if (index < 0) return;
+  const std::string& text = CurrentSystemData().m_UiTexts.VecAt(index);
+  LargeFont().Print(target, 320 - 8 * CountSjisChars(text), kFooterY, text);
+}
+
+void DrawItems(cStagePlayScene& scene, DDSURFACEDATA* target, int layer, bool every, int bFrozen) {
+  DDBeginSpriteBatch(1);
+  if (DDSURFACEDATA* marks = StageSurface(kMarkSheetSurface)) DDAddSpriteBatchTexture(marks);
+  for (cItem& item : scene.ItemList)
+    if (!item.m_bRemoved && item.m_bOnScreen && !item.m_bCarried && (every || item.m_Def.m_nZ == layer))
+      DrawItem(item, target, bFrozen);
+  DDEndSpriteBatch();
+}
+
+// The objects by their Z order: layer 0 first; with the stage's layer switch
+// off, one pass in list order whatever their Z order.
+void DrawObjects(cStagePlayScene& scene, cStageShell& shell, const cStageData& stage, DDSURFACEDATA* target,
+                 int bFrozen) {
+  DDSURFACEDATA* gauges = StageSurface(kAccessorySlot);
+  const int layers = stage.m_bDrawLayers ? 8 : 1;
+  const bool every = layers == 1;
+  for (int layer = 0; layer < layers; ++layer) {
+    if (scene.HasHero() && (every || ZOrder(scene.Hero()) == layer)) DrawHero(scene, shell, target, bFrozen);
+    DrawItems(scene, target, layer, every, bFrozen);
+    for (cNpc& c : scene.CharaList) {
+      if (c.m_bRemoved || !(every || ZOrder(c) == layer)) continue;
+      if (DrawChara(c, target, bFrozen, gauges)) scene.EraseChara(c);
+    }
+    DrawShots(scene, target, layer);
+  }
+}
+
+}  // namespace
+
+std::array<int, kStatusItems> StatusItemLeft(const cSystemData& system) {
+  std::array<int, kStatusItems> left{};
+  left.fill(-1);
+  int widths = 0, shown = 0;
+  for (int i = 0; i < kStatusItems; ++i) {
+    const cGaugeData& item = system.m_StatusItems.VecAt(i);
+    if (!item.m_bShown) continue;
+    widths += StatusItemWidth(item, i);
+    ++shown;
+  }
+  if (shown == 0) return left;
+  const int gap = (kStatusBarWidth - widths) / (shown + 1);
+  int x = gap;
+  for (int i = 0; i < kStatusItems; ++i) {
+    const cGaugeData& item = system.m_StatusItems.VecAt(i);
+    if (!item.m_bShown) continue;
+    left[static_cast<size_t>(i)] = x;
+    x += StatusItemWidth(item, i) + gap;
+  }
+  return left;
+}
+
+void DrawStatus(cStagePlayScene& scene, DDSURFACEDATA* target) {
+  if (!scene.m_bShowStatus) return;
+  const cSystemData& system = CurrentSystemData();
+  const std::array<int, kStatusItems> left = StatusItemLeft(system);
+  if (std::all_of(left.begin(), left.end(), [](int x) { return x < 0; })) return;
+  DDBlt(target, 0, 0, kScreenW, 20, StageSurface(kStatusWindowSlot), 0, 0, 1);
+  for (int i = 0; i < kStatusItems; ++i) {
+    const int x = left[static_cast<size_t>(i)];
+    if (x < 0) continue;
+    if (IsGaugeItem(i)) {
+      if (!scene.HasHero()) continue;
+      const cPlayer& hero = scene.Hero();
+      if (i == kHpItem)
+        DrawGaugeItem(target, system, i, x, hero.m_nHp, hero.m_Def.m_nMaxHp);
+      else
+        DrawGaugeItem(target, system, i, x, hero.m_nSp, hero.m_Def.m_nMaxSp);
+      continue;
+    }
+    const int value = i == kScoreItem ? scene.m_nScore : i == kStageScoreItem ? scene.m_nStageScore : scene.m_nLives;
+    DrawCountItem(target, system.m_StatusItems.VecAt(i), i, x, value);
+  }
+}
+
+int FooterText(bool directStart, bool testPlay) {
+  if (directStart) return kFooterForDirectStart;
+  return testPlay ? kFooterForTestPlay : -1;
+}
+
+void DrawHero(cStagePlayScene& scene, cStageShell& shell, DDSURFACEDATA* target, int bFrozen) {
+  cPlayer& hero = scene.Hero();
+  hero.UpdateHeroScreenRect();
+  if (!hero.m_bDying) {
+    DDSURFACEDATA* gauges = StageSurface(kAccessorySlot);
+    DrawCharaBody(hero, target, bFrozen);
+    DrawGauges(hero, target, hero.m_HpGauge, 0, gauges);
+    DrawGauges(hero, target, hero.m_SpGauge, 1, gauges);
+    return;
+  }
+  if (DrawVanishingChara(hero, target, bFrozen, shell.FrameRate())) ConcludeHeroLoss(scene, shell);
+}
+
+void DrawStage(cStagePlayScene& scene, cStageShell& shell, int bPlaying, int bFrozen, int bTimeWarn, int bFooter) {
+  if (!StageData) return;
+  cStageData& stage = *StageData;
+  DDSURFACEDATA* target = &BackBuffer;
   RestoreShotSheets(lpUserSD, nUserSD);
   ScrollBgLayers(stage);
   DrawBgLayers(scene, stage, target, 0);
-  DrawBlocks(scene, target, 0);
-  const int layers = stage.m_bDrawLayers ? 8 : 1;
-  for (int layer = 0; layer < layers; ++layer) {
-    const bool every = layers == 1;
-    if (scene.HasHero() && (every || ZOrder(scene.Hero()) == layer) && !scene.Hero().m_bDying) {
-      cPlayer& hero = scene.Hero();
-      hero.UpdateHeroScreenRect();
-      DrawCharaBody(hero, target, frozen);
-      DrawGauges(hero, target, hero.m_HpGauge, 0, gaugeSheet);
-      DrawGauges(hero, target, hero.m_SpGauge, 1, gaugeSheet);
-    }
-    for (cItem& item : scene.ItemList)
-      if (!item.m_bRemoved && item.m_bOnScreen && !item.m_bCarried && (every || item.m_Def.m_nZ == layer))
-        DrawItem(item, target, frozen);
-    for (cNpc& c : scene.CharaList) {
-      if (c.m_bRemoved || !(every || ZOrder(c) == layer)) continue;
-      if (DrawChara(c, target, frozen, gaugeSheet)) scene.EraseChara(c);
-    }
+  if (!bPlaying && scene.m_nState == PLAYSTATE_PAUSE && CurrentSystemData().m_bPauseBackdrop) {
+    // The pause hides the stage behind its backdrop.
+    DrawBgLayers(scene, stage, target, 1);
+  } else {
+    DrawPictures(scene, target, 0, bFrozen);
+    DrawBlocks(scene, target, 0);
+    DrawObjects(scene, shell, stage, target, bFrozen);
+    DrawBlocks(scene, target, 1);
+    DrawBgLayers(scene, stage, target, 1);
+    DrawHeroOverlay(scene, target);
+    DrawPictures(scene, target, 1, bFrozen);
+    DrawEffects(scene, target, bFrozen);
+    DrawMessages(scene, target, bFrozen);
+    DrawScrEffect(scene, target);
+    DrawStatus(scene, target);
+    DrawTimeLimit(scene, stage, target, bTimeWarn);
+    if (bFooter) DrawFooter(shell, target);
+    shell.CyclePalette();
   }
-  DrawBlocks(scene, target, 1);
-  DrawBgLayers(scene, stage, target, 1);
+  DrawScreenColor(scene, target);
   scene.CollectRemoved();
 }

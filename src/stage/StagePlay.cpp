@@ -193,8 +193,3 @@ int RunPlayFrame(cStagePlayScene& scene) {
   TraceHero(scene);
   return result;
 }
-
-bool AdvanceHeroVanish(cPlayer& hero, int frameRate) {
-  if (!hero.m_bDying) return false;
-  return ++hero.m_nDeathWait > frameRate;
-}

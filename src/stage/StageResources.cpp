@@ -159,3 +159,9 @@ bool RestoreShotSheets(DDSURFACEDATA* userSD, int count) {
   sheet.bLost = mirrored.bLost = 0;
   return true;
 }
+
+DDSURFACEDATA* StageSurface(int slot) {
+  if (!lpUserSD || slot < 0 || slot >= nUserSD) return nullptr;
+  DDSURFACEDATA* sd = &lpUserSD[slot];
+  return sd->nWidth > 0 && sd->nHeight > 0 ? sd : nullptr;
+}

@@ -15,6 +15,12 @@ class cStageData;
 constexpr int kShotSourceSlot = 20;  // and 21 mirrored
 constexpr int kShotSheetSlot = 63;   // and 64 mirrored
 constexpr int kShotSheetWidth = 256, kShotSheetHeight = 960;
+constexpr int kStatusWindowSlot = 46;  // "bmp\StatusWindow.bmp"
+constexpr int kAccessorySlot = 49;     // icons, gauges and the menu cursor
+constexpr int kWordSlot = 51;          // captions and large digits
+
+// The user surface of a slot when it holds a picture, else null.
+DDSURFACEDATA* StageSurface(int slot);
 
 // Slots 2..47, 49..51 and 55..70 of the user surface table.
 extern const std::array<int, 65> kStageSurfaceTable;

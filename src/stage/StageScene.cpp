@@ -3,15 +3,25 @@
 #include <string>
 
 #include "gamedata/SaveData.h"
+#include "gamedata/SystemData.h"
+#include "gamedata/panels/Panels.h"
+#include "library/draw/Draw.h"
 #include "library/input/KeyInput.h"
+#include "library/input/MenuCursor.h"
+#include "library/util/Log.h"
 #include "platform/Trace.h"
 #include "stage/StagePlay.h"
+#include "stage/StageResources.h"
 #include "stage/StageSetup.h"
 
 namespace {
 
 constexpr int kUnlimitedLives = 999999;
 constexpr int kCaptionFrames = 80;
+constexpr int kCaptionY = 224;
+constexpr WORD kButton1 = 1, kMenuButtons = 3;
+constexpr int kMenuCentreX = 320, kMenuY = 272, kMenuRow = 16;
+constexpr int kContinueTexts = 22;  // "retry" and "back to the map"
 
 void TraceStageEnd(const char* how) {
   if (platform::TraceOn()) platform::TraceLine(std::string("Stage end ") + how);
@@ -19,6 +29,11 @@ void TraceStageEnd(const char* how) {
 
 // One caption counter: true while its caption still shows this frame.
 bool CaptionShowing(int& counter) { return ++counter < kCaptionFrames; }
+
+// A region of the word graphic, keyed, at (x, y) of the screen.
+void DrawWord(int x, int y, int w, int h, int sx, int sy) {
+  DDBlt(&BackBuffer, x, y, w, h, StageSurface(kWordSlot), sx, sy, 1);
+}
 
 // The frame's input as the flows read it: the words the hero's commands block
 // are dropped, a button still held from the pause is ignored until every
@@ -38,6 +53,43 @@ void TakeFrameInput(cStagePlayScene& scene) {
   input.RecordKeyTimelines();
 }
 
+struct MenuWords {
+  WORD m_wDir = 0;
+  WORD m_wButton = 0;
+};
+
+// The menus' input: a press acts once and directions repeat. Empty words
+// when there is no input record.
+MenuWords MenuInput() {
+  if (KeyInputList.empty()) return {};
+  cKeyInput& input = KeyInputList.VecAt(0);
+  input.ApplyKeyRepeat();
+  input.LatchButtons(kMenuButtons);
+  return {input.m_wDir, input.m_wButton};
+}
+
+void LeaveTo(cStagePlayScene& scene, cStageShell& shell, int next) {
+  shell.SetNextScene(next);
+  MenuCursor.Current().nY = shell.PlayMode();
+  scene.m_nStep = 0;
+  scene.m_nState = PLAYSTATE_FADEOUT;
+}
+
+// The pause menu and the clear screen come with their own screens later. Until
+// then the pause key quits the way the pause menu's quit item does, and a
+// cleared stage leaves the way the clear screen does in free play (the stage
+// starts again) or otherwise goes back to the title.
+void LeaveWithoutMenu(cStagePlayScene& scene, cStageShell& shell) {
+  const bool pause = scene.m_nState == PLAYSTATE_PAUSE;
+  ReportLog("stage play: no %s screen in this build; the stage ends", pause ? "pause" : "clear");
+  if (pause && shell.DirectStart()) {
+    scene.m_nState = PLAYSTATE_FADEOUT;
+    shell.PostClose();
+    return;
+  }
+  LeaveTo(scene, shell, !pause && shell.PlayMode() == kPlayModeFree ? kSceneStagePlay : kSceneTitle);
+}
+
 }  // namespace
 
 int LoseLife(cSaveData& record, bool directStart) {
@@ -55,11 +107,42 @@ int CheckPauseKey(cStagePlayScene& scene, cStageShell& shell) {
   return 1;
 }
 
+// Replay playback, which restarts its record here instead, comes with replays.
+void ConcludeHeroLoss(cStagePlayScene& scene, cStageShell& shell) {
+  if (PlayData && !LoseLife(*PlayData, shell.DirectStart())) {
+    TraceStageEnd("gameover");
+    scene.m_nState = PLAYSTATE_GAMEOVER;
+    return;
+  }
+  TraceStageEnd("lost");
+  if (PlayData) {
+    if (StageData && StageData->m_bTakeCarriedStatus) PlayData->ResetCarryOnMiss();
+    PlayData->RestoreStageStartState(0, shell.GameMode(), shell.DirectStart());
+  }
+  if (shell.GameMode() == kGameModeStory && CurrentSystemData().m_bContinueMenu) {
+    scene.m_nStep = 0;
+    scene.m_nState = PLAYSTATE_CONTINUE;
+    return;
+  }
+  SetStage(scene, 1, 0);
+  scene.m_nState = PLAYSTATE_START;
+}
+
 void StateStart(cStagePlayScene& scene, cStageShell& shell) {
   shell.DrawStage(0, 1, 0, 1);
-  if (!shell.DirectStart() && StageData) {
-    if (StageData->m_bStageCaption && CaptionShowing(scene.m_nCaption1)) return;
-    if (StageData->m_bSecondCaption && CaptionShowing(scene.m_nCaption2)) return;
+  if (StageData && !(shell.TestPlay() && shell.DirectStart())) {
+    if (shell.PlayMode() == kPlayModeReplay) {
+      if (CaptionShowing(scene.m_nCaption1)) return DrawWord(256, kCaptionY, 128, 32, 0, 32);
+    } else {
+      if (StageData->m_bStageCaption && CaptionShowing(scene.m_nCaption1)) {
+        DrawWord(256, kCaptionY, 128, 32, 0, 0);
+        DDDrawNumber(&BackBuffer, 384, kCaptionY, 32, 32, StageSurface(kWordSlot), 0, 128, 1,
+                     PlayData ? PlayData->nStageNo : 0, 0, 0);
+        return;
+      }
+      if (StageData->m_bSecondCaption && CaptionShowing(scene.m_nCaption2))
+        return DrawWord(280, kCaptionY, 80, 32, 160, 0);
+    }
   }
   if (scene.HasHero()) scene.Hero().m_Anime.SetAnime(scene.Hero().m_bFlying ? 2 : 0, 1);
   scene.m_nCaption1 = 0;
@@ -83,36 +166,55 @@ void StatePlay(cStagePlayScene& scene, cStageShell& shell) {
     scene.m_nState = PLAYSTATE_CLEAR;
     return;
   }
-  // A frame whose logic lost the hero is not drawn; the vanish runs from the next one.
+  // A frame whose logic lost the hero is not drawn; its vanish, and what
+  // follows the vanish, run while the next frames draw.
   if (result == 2) return;
   shell.DrawStage(1, 0, 1, 1);
-  if (scene.HasHero() && AdvanceHeroVanish(scene.Hero(), shell.FrameRate())) {
-    if (PlayData && !LoseLife(*PlayData, shell.DirectStart())) {
-      TraceStageEnd("gameover");
-      scene.m_nState = PLAYSTATE_GAMEOVER;
-      return;
-    }
-    TraceStageEnd("lost");
-    SetStage(scene, 1, 0);
-    scene.m_nState = PLAYSTATE_START;
-  }
 }
 
-void StateGameOver(cStagePlayScene& scene, cStageShell& shell, bool button1) {
+void StateContinue(cStagePlayScene& scene, cStageShell& shell) {
+  if (scene.m_nStep == 0) {
+    MenuCursor.Current().nX = MenuCursor.Current().nY = 0;
+    scene.m_nStep = 1;
+  }
+  const MenuWords input = MenuInput();
+  const int left = CurrentSystemData().GetMenuTextLeft(kMenuCentreX, kContinueTexts, 2, 1);
+  MenuCursor.MoveCursorGrid(input.m_wDir, left, kMenuY, 0, kMenuRow, 1, 2);
+  shell.PlayCursorSe(input.m_wDir);
+  if (input.m_wButton & kButton1) {
+    scene.Hooks().RequestSe(1);
+    if (MenuCursor.Current().nY == 0) {
+      SetStage(scene, 1, 0);
+      scene.m_nState = PLAYSTATE_START;
+      return;
+    }
+    if (PlayData) PlayData->bReenter = 1;
+    LeaveTo(scene, shell, kSceneWorldMap);
+    return;
+  }
+  shell.DrawStage(0, 1, 0, 1);
+  DrawMenuText(left, kMenuY, kContinueTexts, 2, 1);
+  const CURSORDATA& cursor = MenuCursor.Current();
+  DDBlt(&BackBuffer, cursor.nPosX, cursor.nPosY, 16, 16, StageSurface(kAccessorySlot), 64, 0, 1);
+}
+
+void StateGameOver(cStagePlayScene& scene, cStageShell& shell) {
   if (CheckPauseKey(scene, shell)) {
     scene.m_nStep = 0;
     scene.m_nState = PLAYSTATE_PAUSE;
     return;
   }
-  if (button1) {
+  if (MenuInput().m_wButton & kButton1) {
     scene.Hooks().RequestSe(1);
+    shell.SetNextScene(kSceneTitle);
     scene.m_nState = PLAYSTATE_FADEOUT;
     return;
   }
   shell.DrawStage(0, 1, 0, 1);
+  if (StageData && StageData->m_bGameOverCaption) DrawWord(248, kCaptionY, 144, 32, 0, 96);
 }
 
-void RunStageState(cStagePlayScene& scene, cStageShell& shell, bool button1) {
+void RunStageState(cStagePlayScene& scene, cStageShell& shell) {
   switch (scene.m_nState) {
     case PLAYSTATE_START:
       StateStart(scene, shell);
@@ -120,8 +222,15 @@ void RunStageState(cStagePlayScene& scene, cStageShell& shell, bool button1) {
     case PLAYSTATE_PLAY:
       StatePlay(scene, shell);
       break;
+    case PLAYSTATE_PAUSE:
+    case PLAYSTATE_CLEAR:
+      LeaveWithoutMenu(scene, shell);
+      break;
+    case PLAYSTATE_CONTINUE:
+      StateContinue(scene, shell);
+      break;
     case PLAYSTATE_GAMEOVER:
-      StateGameOver(scene, shell, button1);
+      StateGameOver(scene, shell);
       break;
     default:
       break;

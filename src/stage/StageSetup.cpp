@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "flow/Interpreter.h"
+#include "gamedata/SaveData.h"
 #include "gamedata/SystemData.h"
 #include "library/util/FrameTiming.h"
 #include "library/util/Log.h"
@@ -134,6 +135,18 @@ void ChooseSeed(cStagePlayScene& scene) {
   crt::srand(static_cast<unsigned>(scene.m_nSeed));
 }
 
+// The play record's part of a new attempt: the stage score starts at 0 and the
+// record keeps its stage-start state, to which a lost life returns; the
+// scene's copies that flows and the status bar read follow it.
+void StartPlayRecord(cStagePlayScene& scene) {
+  if (!PlayData) return;
+  PlayData->nStageScore = 0;
+  PlayData->StoreStageStartState();
+  scene.m_nScore = PlayData->nScore;
+  scene.m_nStageScore = 0;
+  scene.m_nLives = PlayData->nLife;
+}
+
 }  // namespace
 
 void RulesFromStage(const cStageData& stage, cStageRules& rules) {
@@ -218,6 +231,7 @@ bool SetStage(cStagePlayScene& scene, int bReload, int /*bFirst*/) {
   scene.m_nPlayFrames = scene.m_nClearTime = 0;
   scene.m_GroupAwake.assign(kWakeGroups, 0);
   scene.m_nNextStage = scene.m_nLogicStep = 0;
+  StartPlayRecord(scene);
   FrameCounter(0, static_cast<DWORD>(std::max(stage.m_nFrameRate, 1)));
   for (cBgLayer& layer : stage.m_BgLayers) layer.m_dOffsetX = layer.m_dOffsetY = 0.0;
 

@@ -227,8 +227,9 @@ TEST_F(PlayerRun, TestPlayNotifiesTheEditor) {
 // walks right while Right is held and jumps under Z, and is never lost.
 TEST_F(PlayerRun, FreeStageHeroWalksAndJumpsUnderTheKeys) {
   UseSampleProject();
-  UseInput("60\n60 RIGHT\n20 RIGHT Z\n60 RIGHT\n");
-  env["ZANDREL_FRAMES"] = "260";
+  // The fade-in and the stage's two 79-frame captions come before play.
+  UseInput("200\n60 RIGHT\n20 RIGHT Z\n60 RIGHT\n");
+  env["ZANDREL_FRAMES"] = "420";
   ASSERT_EQ(Run("data\\stg4\\Default.stg4"), 0) << Read("Report_Game.txt");
   const std::string trace = Read("trace.txt");
   EXPECT_EQ(trace.find("Dead"), std::string::npos) << trace.substr(0, 500);

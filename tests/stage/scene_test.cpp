@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 
+#include "FakeStageShell.h"
 #include "gamedata/SaveData.h"
 #include "gamedata/SystemData.h"
 #include "library/draw_fixture.h"
@@ -309,18 +310,6 @@ TEST_F(SceneTest, ItemBlockHandsOutItsItemOncePerSecondAndAgainOnANewCell) {
   scene.SetHooks(nullptr);
 }
 
-class FakeShell : public cStageShell {
- public:
-  bool PauseKeyDown() override { return pause; }
-  void DrawStage(int playing, int, int, int) override { draws += playing; }
-  int FrameRate() const override { return 60; }
-  bool DirectStart() const override { return false; }
-  void PostClose() override { ++closes; }
-  bool pause = false;
-  int draws = 0;
-  int closes = 0;
-};
-
 // Each play frame hands its keys to the key timelines the flows read; a button
 // held over from the pause counts only after every button was let go, and a
 // direction the hero's commands block is not seen.
@@ -328,7 +317,7 @@ TEST_F(SceneTest, PlayFramesRecordTheirKeysWithButtonHoldAndBlocking) {
   constexpr WORD kRight = 2;
   constexpr int kRightSlot = 2, kButton1Slot = 11;
   ASSERT_TRUE(SetStage(scene, 1, 1));
-  FakeShell shell;
+  FakeStageShell shell(scene);
   scene.m_nState = PLAYSTATE_PLAY;
   cKeyInput& input = KeyInputList.VecAt(0);
   scene.m_bButtonHold = 1;
@@ -358,7 +347,7 @@ TEST_F(SceneTest, CaptionsShowSeventyNineFramesEach) {
   stage.m_bStageCaption = 1;
   stage.m_bSecondCaption = 1;
   ASSERT_TRUE(SetStage(scene, 1, 1));
-  FakeShell shell;
+  FakeStageShell shell(scene);
   scene.m_nState = PLAYSTATE_START;
   int frames = 0;
   while (scene.m_nState == PLAYSTATE_START && frames < 1000) StateStart(scene, shell), ++frames;
@@ -372,7 +361,7 @@ TEST_F(SceneTest, HeroOnADeadlyFloorDiesVanishesLosesALifeAndRestarts) {
   record.nLife = 1;
   PlayData = &record;
   ASSERT_TRUE(SetStage(scene, 1, 1));
-  FakeShell shell;
+  FakeStageShell shell(scene);
   scene.m_nState = PLAYSTATE_PLAY;
   int frames = 0;
   while (!scene.Hero().m_bDying && frames < 120) StatePlay(scene, shell), ++frames;
