@@ -11,7 +11,6 @@
 #include "library/util/Convert.h"
 #include "library/util/FrameTiming.h"
 #include "stage/CharaDraw.h"
-#include "stage/StagePlay.h"
 #include "stage/StageResources.h"
 #include "stage/StageRules.h"
 #include "stage/StageScene.h"
