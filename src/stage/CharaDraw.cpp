@@ -231,18 +231,17 @@ const std::array<CharaEffectHandler, kCharaEffectTypes> CharaEffectFunc = {
 int GetCharaCellBase(const cChara& chara, SPRITESOURCE& source) {
   const cCharaDef& def = chara.m_Def;
   int base = def.m_nGraphicCol;
-  source.bColor = 0;
-  const cDbAnimeSet* set =
-      Database && !Database->AnimeSet.empty() ? &Database->AnimeSet.VecAt(def.m_nAnimeSet) : nullptr;
-  if (!set) return base;
-  if (def.m_nFlying != 0) base += set->m_nPatternOffset3;
-  if (def.m_bBlockChara) base += set->m_nPatternOffset2;
-  if (def.m_nInvincible != 0) {
-    base += set->m_nPatternOffset1;
-    const bool flash = bDirect3D && CurrentSystemData().m_nCompat[kColourFlashCompat] && def.m_nInvincibleTint != 0;
-    if (flash && CurrentPlayScene && Scene().Hooks().FlashColor(def.m_nInvincibleTint, source.dwColor, source.nColorOp))
-      source.bColor = 1;
+  if (Database && !Database->AnimeSet.empty()) {
+    const cDbAnimeSet& set = Database->AnimeSet.VecAt(def.m_nAnimeSet);
+    if (def.m_nFlying != 0) base += set.m_nPatternOffset3;
+    if (def.m_bBlockChara) base += set.m_nPatternOffset2;
+    if (def.m_nInvincible != 0) base += set.m_nPatternOffset1;
   }
+  source.bColor = 0;
+  const bool flash = def.m_nInvincible != 0 && bDirect3D && CurrentSystemData().m_nCompat[kColourFlashCompat] &&
+                     def.m_nInvincibleTint != 0;
+  if (flash && CurrentPlayScene && Scene().Hooks().FlashColor(def.m_nInvincibleTint, source.dwColor, source.nColorOp))
+    source.bColor = 1;
   return base;
 }
 
