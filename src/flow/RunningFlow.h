@@ -37,11 +37,10 @@ class cRunningCommand {
   double dVx = 0, dVy = 0;
   int nFacingRequest = 0;  // 0 keep, 1 face left, 2 face right
   int nStepCount = 0;
-  int bStarted = 0;
+  int bStarted = 0;  // the jump command: it has made its jump
   double dPhaseX = 0, dPhaseY = 0;
   double dSecondSpeed = 0;
   int nPrevFacing = 0;
-  int bJumped = 0;  // the jump command has made its jump
 
   const cEdMove& Move() const;
 };

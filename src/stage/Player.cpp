@@ -229,16 +229,16 @@ int cPlayer::Jump(cRunningCommand& cmd) {
       m_bJumpStarted = 1;
       m_bJumpReady = 0;
     } else if (!m_bAirborne && m_nJumpHold <= rules.nSteps && (!m_bJumpStarted || m_bRiding) && m_bJumpReady &&
-               !m_bHeadBumped && !m_bKnocked && !cmd.bJumped) {
+               !m_bHeadBumped && !m_bKnocked && !cmd.bStarted) {
       m_bJumping = 1;
       if (!m_bRiding) {
         m_dVy = cmd.dSpeed;
-        cmd.bJumped = 1;
+        cmd.bStarted = 1;
         scene.Hooks().RequestDbSe(def.m_nSound);
       } else if (scene.m_nLogicStep == rules.nSteps) {
         m_bRiding = 0;
         m_dVy = cmd.dSpeed * 1.0199999809265137;
-        cmd.bJumped = 1;
+        cmd.bStarted = 1;
         scene.Hooks().RequestDbSe(def.m_nSound);
       }
     }
@@ -263,7 +263,7 @@ int cPlayer::Jump(cRunningCommand& cmd) {
     if (keyed)
       cmd.nRemaining = 0;
     else
-      cmd.bJumped = 0;
+      cmd.bStarted = 0;
   }
   m_bJumpDone = 1;
   return 0;

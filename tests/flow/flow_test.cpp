@@ -321,6 +321,47 @@ TEST_P(MoveTest, TheHerosHeldJumpReachesItsHeightWithTheHeroFactor) {
   EXPECT_NEAR(y0 - top, rise, 1e-9);
 }
 
+// A jump under a key command jumps at every new press: each start of its
+// flow gives the command a fresh jump, not only the first one of the stage.
+TEST_P(MoveTest, TheHerosKeyedJumpJumpsAgainAtEachPress) {
+  stage.Floor(8);
+  cFlow flow = MakeFlow(TRG_ALWAYS, {MakeCommand(CMD_JUMP, 0, false, {1, 0, 3})});
+  cKeyCondition button1;
+  button1.m_vKeys[11] = 1;
+  button1.m_bAnyLength = 1;
+  flow.m_vKeyConditions.push_back(button1);
+  cCharaDef def = TinyStage::HeroDef();
+  def.m_vFlows.push_back(flow);
+  cPlayer& hero = stage.AddHero(10, 5, def);
+  for (int i = 0; i < 200 && !hero.m_bHitBottom; ++i) TinyStage::MoveChara(hero);
+  const double ground = hero.m_dY;
+  // Frames of the held or released button; the lowest y reached.
+  auto frames = [&](WORD button, int count) {
+    double top = hero.m_dY;
+    for (int f = 0; f < count; ++f) {
+      cKeyInput& input = KeyInputList[0];
+      input.m_wButton = button;
+      input.RecordKeyTimelines();
+      ResetFlowFrameFlags(hero);
+      for (int s = 1; s <= stage.N(); ++s) {
+        stage.scene.m_nLogicStep = s;
+        hero.ClearBlockContactFlags();
+        FireFlowTrigger(hero, TRG_ALWAYS);
+        hero.RunFlows(0);
+        TinyStage::MoveChara(hero);
+        top = std::min(top, hero.m_dY);
+      }
+    }
+    return top;
+  };
+  for (int press = 0; press < 3; ++press) {
+    SCOPED_TRACE(press);
+    EXPECT_LT(frames(1, 40), ground - 32);
+    frames(0, 60);
+    EXPECT_NEAR(hero.m_dY, ground, 1.0) << "back on the floor";
+  }
+}
+
 TEST(MoveSetupTest, ZeroTimesAndSpeedsDivideNothing) {
   TinyStage stage;
   cNpc& npc = stage.AddNpc(5, 5);

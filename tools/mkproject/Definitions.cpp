@@ -8,8 +8,15 @@ namespace mkproject {
 
 namespace {
 
-// Block effect kind 1: characters standing on the block jump X hbl high.
+// Block effect kind 1: the hero standing on the block jumps X hbl (16 dots) high.
 constexpr int kEffectJump = 1;
+// High enough to land on the upper platforms, seven cells above the floor.
+constexpr int kJumpBlockHeight = 14;
+// System value 0 of a status condition: the seconds left.
+constexpr int kSystemTimeLeft = 0;
+// Enemy walking speeds, tenths of a dot per frame.
+constexpr int kSlowWalk = 10;
+constexpr int kFastWalk = 15;
 
 cBlockDef Block(const char* name, int chip, int hitKind) {
   cBlockDef block;
@@ -31,6 +38,20 @@ cCharaDef Chara(const char* name, int graphic, int hp) {
   return chara;
 }
 
+// A bridge is there once the stage's time has run down by kBridgeSeconds.
+cBlockDef Bridge() {
+  cBlockDef bridge = Block("橋", 4, kBlockHitSolid);
+  cCondition timeLeft;
+  timeLeft.m_nKind = COND_STATUS;
+  timeLeft.m_nSubject = 2;  // the system
+  timeLeft.m_nSelector = kSystemTimeLeft;
+  timeLeft.m_nOperator = CMP_LESS_EQUAL;
+  timeLeft.m_nValue = kStageTimeLimit - kBridgeSeconds;
+  bridge.m_vConditions.assign(1, timeLeft);
+  bridge.m_bCondLatch = 1;
+  return bridge;
+}
+
 cCharaDef Hero() {
   cCharaDef hero = Chara("主人公", 1, 3);
   hero.m_nOperator = 0;
@@ -41,11 +62,13 @@ cCharaDef Hero() {
   return hero;
 }
 
-cCharaDef Enemy(const char* name, int graphic, int speed) {
+// Enemies keep their facing fixed so that their turn command turns them at walls.
+cCharaDef Enemy(const char* name, int graphic, cCheckedVector<cFlow> flows) {
   cCharaDef enemy = Chara(name, graphic, 1);
   enemy.m_nBodyPower = 1;
   enemy.m_nScore = 100;
-  enemy.m_vFlows = WalkerFlows(speed);
+  enemy.m_bFixedFacing = 1;
+  enemy.m_vFlows = std::move(flows);
   return enemy;
 }
 
@@ -72,9 +95,10 @@ cItemDef Goal() {
 void FillPalette(cPalette& palette) {
   cBlockDef jump = Block("ジャンプ台", 3, kBlockHitSolid);
   jump.m_nEffectKind = kEffectJump;
-  jump.m_nEffectValue = 10;
-  palette.m_Blocks = {cBlockDef(), Block("地面", 1, kBlockHitSolid), Block("トゲ", 2, kBlockHitDeadly), jump};
-  palette.m_Charas = {cCharaDef(), Hero(), Enemy("のろい敵", 2, 5), Enemy("速い敵", 3, 12)};
+  jump.m_nEffectValue = kJumpBlockHeight;
+  palette.m_Blocks = {cBlockDef(), Block("地面", 1, kBlockHitSolid), Block("トゲ", 2, kBlockHitDeadly), jump, Bridge()};
+  palette.m_Charas = {cCharaDef(), Hero(), Enemy("のろい敵", 2, WalkerFlows(kSlowWalk)),
+                      Enemy("跳ねる敵", 3, HopperFlows(kFastWalk))};
   palette.m_Items = {cItemDef(), Item("コイン", 1), Goal()};
 }
 

@@ -7,9 +7,14 @@
 namespace mkproject {
 
 // Entries of every palette list (0 is the fixed empty entry).
-enum PaletteBlock { kGroundBlock = 1, kHazardBlock, kJumpBlock, kBlockEntries };
-enum PaletteChara { kHeroChara = 1, kSlowEnemy, kFastEnemy, kCharaEntries };
+enum PaletteBlock { kGroundBlock = 1, kHazardBlock, kJumpBlock, kBridgeBlock, kBlockEntries };
+enum PaletteChara { kHeroChara = 1, kSlowEnemy, kHoppingEnemy, kCharaEntries };
 enum PaletteItem { kCoinItem = 1, kGoalItem, kItemEntries };
+
+// The time limit of the stages that have one, in seconds, and how long into
+// such a stage the bridge blocks over its pit appear (they stay once there).
+constexpr int kStageTimeLimit = 200;
+constexpr int kBridgeSeconds = 3;
 
 // Sound database entries the definitions play.
 constexpr int kJumpSound = 1;

@@ -16,9 +16,12 @@ constexpr std::int8_t kPressed = 1;
 constexpr int kDirectionLeft = 2;
 constexpr int kDirectionRight = 3;
 
-constexpr int kWalkSpeed = 25;    // tenths of a dot per frame
-constexpr int kJumpKindHeld = 1;  // the height grows while the key is held
-constexpr int kJumpHeight = 7;    // hbl (16 dots)
+constexpr int kWalkSpeed = 25;        // tenths of a dot per frame
+constexpr int kJumpKindHeld = 1;      // the height grows while the key is held
+constexpr int kJumpHeight = 9;        // hbl (16 dots): over the four cells up to the lower platforms
+constexpr int kTurnAwayFromWall = 5;  // turn mode: away from the side of the last block contact
+constexpr int kHopPause = 15;         // tenths of a second between an enemy's hops
+constexpr int kHopHeight = 4;         // hbl
 
 cFlowCommand Command(FlowCommandType type, int tenths) {
   cFlowCommand command;
@@ -70,7 +73,21 @@ cCheckedVector<cFlow> WalkerFlows(int speed) {
   cFlow walk;
   walk.m_nTrigger = TRG_ALWAYS;
   walk.m_vCommands.assign(1, Move(CMD_GROUND_TURN_MOVE, 0, speed, 10));
-  return cCheckedVector<cFlow>(1, walk);
+  cFlow turn;
+  turn.m_nTrigger = TRG_BLOCK_HIT_SIDES;
+  turn.m_vCommands.assign(1, Command(CMD_TURN, 0));
+  turn.m_vCommands.front().m_vParams[0] = kTurnAwayFromWall;
+  return {walk, turn};
+}
+
+cCheckedVector<cFlow> HopperFlows(int speed) {
+  cFlow hop;
+  hop.m_nTrigger = TRG_ALWAYS;
+  hop.m_vCommands = {Command(CMD_WAIT, kHopPause), Command(CMD_JUMP, 0)};
+  hop.m_vCommands.back().m_vParams[2] = kHopHeight;
+  cCheckedVector<cFlow> flows = WalkerFlows(speed);
+  flows.push_back(hop);
+  return flows;
 }
 
 }  // namespace mkproject

@@ -1,6 +1,6 @@
 #pragma once
 // The flows that move the sample characters: the hero's walking and jumping
-// under the keys, and the enemies' walking.
+// under the keys, and the enemies' walking and hopping.
 #include "library/util/CheckedVector.h"
 #include "records/Flow.h"
 
@@ -9,5 +9,7 @@ namespace mkproject {
 cCheckedVector<cFlow> HeroFlows();
 // Walks ahead and turns at walls and ledges, `speed` tenths of a dot a frame.
 cCheckedVector<cFlow> WalkerFlows(int speed);
+// Walks as a walker and hops on a timer.
+cCheckedVector<cFlow> HopperFlows(int speed);
 
 }  // namespace mkproject

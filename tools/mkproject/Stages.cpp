@@ -21,20 +21,24 @@ struct Layout {
   const char* file;  // below data\stg4\, without the extension
   const char* name;
   int bgm;
-  int background;  // 1..8
-  bool timeLimit;
+  int background;                // 1..8
+  bool timeLimit;                // such a stage also bridges its pit after a few seconds
   std::array<int, 3> platforms;  // first column of a four-cell platform each, row 9 and 6 alternating
   int pit;                       // first column of a three-cell pit lined with spikes, 0 for none
-  std::array<int, 2> enemies;    // columns on the floor
+  int hopper;                    // column of the hopping enemy on the floor; the slow one patrols the first platform
 };
 
 constexpr std::array<Layout, 5> kLayouts = {{
-    {"Default", "フリーステージ", 1, 1, false, {8, 20, 34}, 0, {16, 40}},
-    {"s01-1", "ステージ 1-1", 1, 2, false, {10, 22, 36}, 28, {18, 44}},
-    {"s01-2", "ステージ 1-2", 2, 3, false, {6, 18, 40}, 24, {14, 48}},
-    {"c01-1", "チャレンジ 1", 2, 4, true, {12, 26, 38}, 32, {20, 46}},
-    {"c02-1", "チャレンジ 2", 1, 5, true, {9, 21, 33}, 16, {26, 50}},
+    {"Default", "フリーステージ", 1, 1, false, {12, 24, 38}, 0, 44},
+    {"s01-1", "ステージ 1-1", 1, 2, false, {10, 22, 36}, 28, 44},
+    {"s01-2", "ステージ 1-2", 2, 3, false, {6, 18, 40}, 24, 48},
+    {"c01-1", "チャレンジ 1", 2, 4, true, {12, 26, 38}, 32, 46},
+    {"c02-1", "チャレンジ 2", 1, 5, true, {14, 22, 36}, 9, 16},
 }};
+
+constexpr int kPitWidth = 3;
+constexpr int kPlatformWidth = 4;
+constexpr int PlatformRow(std::size_t i) { return i % 2 ? 6 : 9; }
 
 template <typename Def>
 Def PlacedAt(const Def& definition, int x, int y) {
@@ -47,22 +51,26 @@ Def PlacedAt(const Def& definition, int x, int y) {
 void PlaceTerrain(cStageData& stage, const cPalette& palette, const Layout& layout) {
   auto put = [&](int entry, int x, int y) { stage.m_PlacedBlocks.push_back(PlacedAt(palette.m_Blocks[entry], x, y)); };
   for (int x = 0; x < kMapWidth; ++x) {
-    const bool inPit = layout.pit && x >= layout.pit && x < layout.pit + 3;
-    if (!inPit) put(kGroundBlock, x, kFloorRow);
+    const bool inPit = layout.pit && x >= layout.pit && x < layout.pit + kPitWidth;
+    if (!inPit)
+      put(kGroundBlock, x, kFloorRow);
+    else if (layout.timeLimit)
+      put(kBridgeBlock, x, kFloorRow);
     put(inPit ? kHazardBlock : kGroundBlock, x, kFloorRow + 1);
   }
   for (std::size_t i = 0; i < layout.platforms.size(); ++i)
-    for (int x = 0; x < 4; ++x) put(kGroundBlock, layout.platforms[i] + x, i % 2 ? 6 : 9);
+    for (int x = 0; x < kPlatformWidth; ++x) put(kGroundBlock, layout.platforms[i] + x, PlatformRow(i));
   put(kJumpBlock, layout.platforms[1] - 3, kStandRow);
 }
 
 void PlaceObjects(cStageData& stage, const cPalette& palette, const Layout& layout) {
   stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kHeroChara], 2, kStandRow));
-  stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kSlowEnemy], layout.enemies[0], kStandRow));
-  stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kFastEnemy], layout.enemies[1], kStandRow));
+  stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kSlowEnemy], layout.platforms[0] + 1, PlatformRow(0) - 1));
+  stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kHoppingEnemy], layout.hopper, kStandRow));
   for (std::size_t i = 0; i < layout.platforms.size(); ++i)
-    for (int x = 0; x < 4; x += 2)
-      stage.m_PlacedItems.push_back(PlacedAt(palette.m_Items[kCoinItem], layout.platforms[i] + x + 1, i % 2 ? 5 : 8));
+    for (int x = 0; x < kPlatformWidth; x += 2)
+      stage.m_PlacedItems.push_back(
+          PlacedAt(palette.m_Items[kCoinItem], layout.platforms[i] + x + 1, PlatformRow(i) - 1));
   stage.m_PlacedItems.push_back(PlacedAt(palette.m_Items[kGoalItem], kMapWidth - 3, kStandRow));
 }
 
@@ -80,6 +88,7 @@ cStageData MakeStage(const cPalette& palette, const Layout& layout) {
   stage.m_bBgmLoop = 1;
   stage.m_bStageCaption = 1;
   stage.m_bTimeLimit = layout.timeLimit ? 1 : 0;
+  stage.m_nTimeLimit = kStageTimeLimit;
   cBgLayer& sky = stage.m_BgLayers.front();
   sky.m_bFill = 0;
   sky.m_strPicture = Sjis("背景その") + std::to_string(layout.background) + ".bmp";

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "Project.h"
+#include "app/Scene.h"
 #include "gamedata/PathTable.h"
 #include "library/util/Text.h"
 
@@ -31,6 +32,8 @@ constexpr std::array<const char*, SYSTEM_SOUND_COUNT> kSystemSounds = {
     "wave\\Clear.wav",    // 16 ranking registered
 };
 
+constexpr int kFreePlayLives = 2;
+
 // Front-end music (title, world map, challenge select, options): Bgm entries.
 constexpr std::array<int, FRONT_BGM_COUNT> kFrontBgm = {1, 2, 1, 0};
 
@@ -43,6 +46,9 @@ void WriteSystemData(const cLoadContext& ctx) {
   for (int i = 0; i < SYSTEM_SOUND_COUNT; ++i) system.m_SystemSounds[i] = kSystemSounds[static_cast<std::size_t>(i)];
   for (int i = 0; i < FRONT_BGM_COUNT; ++i) system.m_FrontBgm[i] = kFrontBgm[static_cast<std::size_t>(i)];
   system.m_nChallengeCount = 2;
+  // Free play from the title counts lives, so that a lost hero can end the game.
+  system.m_UnlimitedLives.VecAt(GAMEMODE_FREE) = 0;
+  system.m_InitialLives.VecAt(GAMEMODE_FREE) = kFreePlayLives;
   SaveRecordFile(PathTable[PATH_SYSTEM], system.SaveToFile(PathTable[PATH_SYSTEM], ctx) != 0);
 }
 

@@ -1,0 +1,161 @@
+// Whole-program runs of the sample project's stages: the hero lost on the
+// spikes of a pit restarts until its lives run out, and the bridge that
+// appears over that pit after a few seconds carries it across.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "PlayerRun.h"
+#include "app/Scene.h"
+#include "gamedata/SystemData.h"
+#include "records/BlockDef.h"
+#include "records/StageData.h"
+
+namespace {
+
+using namespace e2e;
+
+// The sample hero starts in column 2 of every stage, its 16-dot body centred
+// in the cell, the 10-cell margin before it, and stands on the floor whose top
+// row is 13: its 24-dot body ends at the top of that row.
+constexpr double kHeroWidth = 16;
+constexpr double kStartX = (2 + 10) * 32 + 8 + 0.5;
+constexpr double kStandY = (13 + 10) * 32 - 24;
+// The hero's walk flow moves 25 tenths of a dot per frame.
+constexpr double kWalkPerFrame = 2.5;
+constexpr const char* kPitStage = "c02-1";
+
+// The parts of a sample stage's layout the runs depend on, read from its file.
+struct PitLayout {
+  double left = 0, right = 0;  // dots: the pit's first and one past its last column
+  int bridgeFrame = 0;         // the play frame in which its bridge appears
+};
+
+// Loads a record of the project with the project folder as the working folder.
+template <typename Record>
+void LoadProjectRecord(const fs::path& project, const std::string& stored, Record& record) {
+  const fs::path previous = fs::current_path();
+  fs::current_path(project);
+  const int loaded = record.LoadFromFile(stored, {});
+  fs::current_path(previous);
+  ASSERT_EQ(loaded, 1) << stored;
+}
+
+PitLayout ReadPitLayout(const fs::path& project) {
+  cStageData stage;
+  LoadProjectRecord(project, std::string("data\\stg4\\") + kPitStage + ".stg4_696", stage);
+  PitLayout pit{1e9, 0, 0};
+  for (const cBlockDef& block : stage.m_PlacedBlocks) {
+    const double x = (block.m_nMapX + 10) * 32.0;
+    if (block.m_nHitKind == kBlockHitDeadly) {
+      pit.left = std::min(pit.left, x);
+      pit.right = std::max(pit.right, x + 32);
+    }
+    // The bridge stands once the seconds left have fallen to its condition's value;
+    // the time limit counts down once every 60 frames.
+    if (!block.m_vConditions.empty())
+      pit.bridgeFrame = (stage.m_nTimeLimit - block.m_vConditions.front().m_nValue) * 60;
+  }
+  return pit;
+}
+
+// One attempt of a stage: the hero's traced positions from its set-up on, and
+// how it ended ("" while it still ran).
+struct Attempt {
+  int setUpX = -1, setUpY = -1;  // where the set-up placed the hero, in whole dots
+  std::vector<HeroAt> track;
+  std::vector<std::string> deaths;
+  std::string end;
+};
+
+std::vector<Attempt> Attempts(const std::string& trace) {
+  std::vector<Attempt> attempts;
+  std::istringstream lines(trace);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line == "In SetStage") attempts.emplace_back();
+    if (attempts.empty()) continue;
+    Attempt& now = attempts.back();
+    HeroAt at{};
+    int frame = 0;
+    if (std::sscanf(line.c_str(), "Frame %d hero %lf,%lf", &frame, &at.x, &at.y) == 3) now.track.push_back(at);
+    if (line.rfind("SetStage seed=", 0) == 0)
+      std::sscanf(line.c_str() + line.find(" hero="), " hero=%d,%d", &now.setUpX, &now.setUpY);
+    if (line.rfind("Dead ", 0) == 0) now.deaths.push_back(line);
+    if (line.rfind("Stage end ", 0) == 0) now.end = line.substr(10);
+  }
+  return attempts;
+}
+
+// Free play from the title counts lives. Walking right at once takes the hero
+// into the pit before its bridge is there: each loss restarts the stage with
+// the hero back at its start, and the loss after the last life ends the game.
+TEST_F(PlayerRun, HeroLostOnSpikesRestartsUntilItsLivesRunOut) {
+  UseSampleProject();
+  const PitLayout pit = ReadPitLayout(project.Path());
+  cSystemData system;
+  LoadProjectRecord(project.Path(), "data\\System.dat", system);
+  ASSERT_EQ(system.m_UnlimitedLives.VecAt(GAMEMODE_FREE), 0);
+  // Free play starts with one life fewer than its initial lives in reserve.
+  const int losses = system.m_InitialLives.VecAt(GAMEMODE_FREE);
+  ASSERT_GE(losses, 2);
+
+  UseInput("40\n1 DOWN\n2\n1 DOWN\n2\n1 DOWN\n2\n1 Z\n2000 RIGHT\n");
+  std::ofstream(project / "answers.txt") << "file data/stg4/" << kPitStage << ".stg4_696\n";
+  env["ZANDREL_ANSWERS"] = (project / "answers.txt").string();
+  env["ZANDREL_FRAMES"] = "900";
+  ASSERT_EQ(Run(), 0) << Read("Report_Game.txt");
+
+  const std::vector<Attempt> attempts = Attempts(Read("trace.txt"));
+  ASSERT_EQ(attempts.size(), static_cast<size_t>(losses)) << Read("trace.txt").substr(0, 2000);
+  for (int i = 0; i < losses; ++i) {
+    SCOPED_TRACE("attempt " + std::to_string(i + 1));
+    const Attempt& attempt = attempts[static_cast<size_t>(i)];
+    EXPECT_EQ(attempt.setUpX, static_cast<int>(kStartX));
+    EXPECT_EQ(attempt.setUpY, static_cast<int>(kStandY));
+    // Right is held from the first play frame on.
+    ASSERT_FALSE(attempt.track.empty());
+    EXPECT_EQ(attempt.track.front().x, kStartX + kWalkPerFrame);
+    // Lost once, on the spikes below the floor, with the hero over the pit.
+    ASSERT_EQ(attempt.deaths.size(), 1u);
+    EXPECT_EQ(attempt.deaths.front(), "Dead 4");
+    const auto lowest = std::max_element(attempt.track.begin(), attempt.track.end(),
+                                         [](const HeroAt& a, const HeroAt& b) { return a.y < b.y; });
+    EXPECT_GT(lowest->y, kStandY + 16);
+    EXPECT_GT(lowest->x + kHeroWidth, pit.left);
+    EXPECT_LT(lowest->x, pit.right);
+    // The bridge was not there yet when the hero fell.
+    EXPECT_LT(std::distance(attempt.track.begin(), lowest), pit.bridgeFrame);
+    EXPECT_EQ(attempt.end, i + 1 < losses ? "lost" : "gameover");
+  }
+}
+
+// Started directly on the stage, the hero waits until the bridge has appeared
+// and then walks over the pit at the height of the floor.
+TEST_F(PlayerRun, BridgeAppearsOverThePitAndCarriesTheHero) {
+  UseSampleProject();
+  const PitLayout pit = ReadPitLayout(project.Path());
+  ASSERT_GT(pit.bridgeFrame, 0);
+  // Long enough for the walk from the start to beyond the pit.
+  const int walk = static_cast<int>((pit.right - kStartX) / kWalkPerFrame) + 20;
+  UseInput(std::to_string(pit.bridgeFrame + 10) + "\n" + std::to_string(walk) + " RIGHT\n");
+  env["ZANDREL_FRAMES"] = std::to_string(pit.bridgeFrame + 10 + walk);
+  ASSERT_EQ(Run(std::string("data\\stg4\\") + kPitStage + ".stg4"), 0) << Read("Report_Game.txt");
+
+  const std::vector<Attempt> attempts = Attempts(Read("trace.txt"));
+  ASSERT_EQ(attempts.size(), 1u);
+  const Attempt& attempt = attempts.front();
+  EXPECT_TRUE(attempt.deaths.empty());
+  EXPECT_EQ(attempt.end, "");
+  int firstOverPit = -1;
+  for (size_t frame = 0; frame < attempt.track.size(); ++frame) {
+    const HeroAt& at = attempt.track[frame];
+    if (at.x + kHeroWidth <= pit.left || at.x >= pit.right) continue;
+    if (firstOverPit < 0) firstOverPit = static_cast<int>(frame) + 1;
+    EXPECT_NEAR(at.y, kStandY, 1.0) << "frame " << frame + 1 << " at x " << at.x;
+  }
+  ASSERT_GT(firstOverPit, pit.bridgeFrame);
+  EXPECT_GE(attempt.track.back().x, pit.right);
+}
+
+}  // namespace
