@@ -138,8 +138,11 @@ TEST_F(PlayerRun, BridgeAppearsOverThePitAndCarriesTheHero) {
   ASSERT_GT(pit.bridgeFrame, 0);
   // Long enough for the walk from the start to beyond the pit.
   const int walk = static_cast<int>((pit.right - kStartX) / kWalkPerFrame) + 20;
-  UseInput(std::to_string(pit.bridgeFrame + 10) + "\n" + std::to_string(walk) + " RIGHT\n");
-  env["ZANDREL_FRAMES"] = std::to_string(pit.bridgeFrame + 10 + walk);
+  // The fade-in and the stage's caption come first; they take input steps but no play frames.
+  constexpr int kFramesBeforePlay = 200;
+  const int wait = kFramesBeforePlay + pit.bridgeFrame;
+  UseInput(std::to_string(wait) + "\n" + std::to_string(walk) + " RIGHT\n");
+  env["ZANDREL_FRAMES"] = std::to_string(wait + walk);
   ASSERT_EQ(Run(std::string("data\\stg4\\") + kPitStage + ".stg4"), 0) << Read("Report_Game.txt");
 
   const std::vector<Attempt> attempts = Attempts(Read("trace.txt"));
