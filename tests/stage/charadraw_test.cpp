@@ -326,30 +326,26 @@ TEST_P(CharaDrawTest, IconsAreStretchedToSixteenDotsExceptTheSmallItemImage) {
 
 // ---- Chara effects ----
 
-TEST_P(CharaDrawTest, BlinkHidesTheBodyInTheFirstIntervalAndShowsItInTheSecond) {
-  Sheet(4, kGreenIndex);
-  cNpc& npc = Npc(8, 8);
-  const int interval = 5;
-  StartEffect(npc, 6, {10, interval});
-  for (int frame = 1; frame <= 3 * interval; ++frame) {
-    DDFillRect(&BackBuffer, 0, 0, 64, 48, kBlueIndex);
-    DrawCharaBody(npc, &BackBuffer, 0);
-    const bool shown = (frame - 1) / interval % 2 == 1;
-    EXPECT_EQ(At(20, 20), shown ? drawtest::kGreen : drawtest::kBlue) << frame;
-  }
-}
-
-TEST_P(CharaDrawTest, HalfBlinkShowsTheBodyInTheFirstIntervalAndHidesItInTheSecond) {
-  Sheet(22, kGreenIndex);
-  cNpc& npc = Npc(8, 8);
-  const int interval = 4;
-  StartEffect(npc, 14, {10, interval});
-  for (int frame = 1; frame <= 3 * interval; ++frame) {
-    DDFillRect(&BackBuffer, 0, 0, 64, 48, kBlueIndex);
-    DrawCharaBody(npc, &BackBuffer, 0);
-    const bool hidden = (frame - 1) / interval % 2 == 1;
-    // Half transparency waits for its blit: the shown body is drawn plainly.
-    EXPECT_EQ(At(20, 20), hidden ? drawtest::kBlue : drawtest::kGreen) << frame;
+// A blink (type 6) is hidden in its first interval and shown in the second; a
+// half blink (type 14) is shown in the first (drawn plainly until half
+// transparency has its blit) and hidden in the second. Each reads its own sheet.
+TEST_P(CharaDrawTest, BlinksAlternateEveryInterval) {
+  struct Case {
+    int type, sheet, interval;
+    bool shownFirst;
+  };
+  for (const Case& c : {Case{6, 4, 5, false}, Case{14, 22, 4, true}}) {
+    SCOPED_TRACE(c.type);
+    Sheet(c.sheet, kGreenIndex);
+    cNpc& npc = Npc(8, 8);
+    StartEffect(npc, c.type, {10, c.interval});
+    for (int frame = 1; frame <= 3 * c.interval; ++frame) {
+      DDFillRect(&BackBuffer, 0, 0, 64, 48, kBlueIndex);
+      DrawCharaBody(npc, &BackBuffer, 0);
+      const bool firstKind = (frame - 1) / c.interval % 2 == 0;
+      EXPECT_EQ(At(20, 20), firstKind == c.shownFirst ? drawtest::kGreen : drawtest::kBlue) << frame;
+    }
+    DDReleaseSurface(&user[static_cast<size_t>(c.sheet)]);
   }
 }
 
