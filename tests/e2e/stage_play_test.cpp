@@ -1,7 +1,9 @@
 // Whole-program runs of the sample project's stages: the hero lost on the
-// spikes of a pit restarts until its lives run out, and the bridge that
-// appears over that pit after a few seconds carries it across.
+// spikes of a pit restarts until its lives run out, the bridge that appears
+// over that pit after a few seconds carries it across, and the free stage's
+// spring and upper platform lead it to the goal item that clears the stage.
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -9,6 +11,8 @@
 #include "app/Scene.h"
 #include "gamedata/SystemData.h"
 #include "records/BlockDef.h"
+#include "records/FlowEnums.h"
+#include "records/ItemDef.h"
 #include "records/StageData.h"
 
 namespace {
@@ -19,8 +23,9 @@ using namespace e2e;
 // in the cell, the 10-cell margin before it, and stands on the floor whose top
 // row is 13: its 24-dot body ends at the top of that row.
 constexpr double kHeroWidth = 16;
+constexpr double kHeroHeight = 24;
 constexpr double kStartX = (2 + 10) * 32 + 8 + 0.5;
-constexpr double kStandY = (13 + 10) * 32 - 24;
+constexpr double kStandY = (13 + 10) * 32 - kHeroHeight;
 // The hero's walk flow moves 25 tenths of a dot per frame.
 constexpr double kWalkPerFrame = 2.5;
 constexpr const char* kPitStage = "c02-1";
@@ -159,6 +164,48 @@ TEST_F(PlayerRun, BridgeAppearsOverThePitAndCarriesTheHero) {
   }
   ASSERT_GT(firstOverPit, pit.bridgeFrame);
   EXPECT_GE(attempt.track.back().x, pit.right);
+}
+
+// Holding Right on the free stage: the hero walks onto the spring in the
+// floor, lands on the upper platform, walks off it and on to the goal, whose
+// touch clears the stage.
+TEST_F(PlayerRun, SpringAndUpperPlatformLeadTheHeroToTheGoal) {
+  UseSampleProject();
+  cStageData stage;
+  LoadProjectRecord(project.Path(), "data\\stg4\\Default.stg4_696", stage);
+  int springColumn = -1;
+  for (const cBlockDef& b : stage.m_PlacedBlocks)
+    if (b.m_nEffectKind == 1) springColumn = b.m_nMapX;
+  ASSERT_GE(springColumn, 0);
+  int upperRow = 99;
+  for (const cBlockDef& b : stage.m_PlacedBlocks)
+    if (b.m_nMapX > springColumn && b.m_nHitKind == kBlockHitSolid) upperRow = std::min<int>(upperRow, b.m_nMapY);
+  auto goal = std::find_if(stage.m_PlacedItems.begin(), stage.m_PlacedItems.end(), [](const cItemDef& item) {
+    return !item.m_vCommands.empty() && item.m_vCommands.front().m_nType == ITEMCMD_STAGE_CLEAR;
+  });
+  ASSERT_NE(goal, stage.m_PlacedItems.end());
+  const double goalLeft = (goal->m_nMapX + 10) * 32.0;
+  const double onUpperPlatform = (upperRow + 10) * 32.0 - kHeroHeight;
+
+  // The walk to the goal, and the fade-in and caption before play.
+  const int frames = static_cast<int>((goalLeft - kStartX) / kWalkPerFrame) + 200;
+  UseInput(std::to_string(frames) + " RIGHT\n");
+  env["ZANDREL_FRAMES"] = std::to_string(frames);
+  ASSERT_EQ(Run("data\\stg4\\Default.stg4"), 0) << Read("Report_Game.txt");
+
+  const std::vector<Attempt> attempts = Attempts(Read("trace.txt"));
+  // A cleared free stage may start over; the first attempt is the one walked.
+  ASSERT_GE(attempts.size(), 1u);
+  const Attempt& attempt = attempts.front();
+  EXPECT_TRUE(attempt.deaths.empty());
+  EXPECT_EQ(attempt.end, "clear");
+  EXPECT_TRUE(std::any_of(attempt.track.begin(), attempt.track.end(), [&](const HeroAt& at) {
+    return std::fabs(at.y - onUpperPlatform) < 1;
+  })) << "never stood on the upper platform";
+  ASSERT_FALSE(attempt.track.empty());
+  // The goal was touched within a cell of its own.
+  EXPECT_GT(attempt.track.back().x + kHeroWidth, goalLeft - 32);
+  EXPECT_LT(attempt.track.back().x, goalLeft + 32);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "gamedata/ProjectContext.h"
 #include "library/input/KeyInput.h"
@@ -173,6 +174,28 @@ TEST_F(SamplePlay, HeroJumpsOntoTheLowerPlatformAndTakesItsCoins) {
   EXPECT_NEAR(hero.m_dY, onPlatform, 1.0);
   while (hero.m_dX < CellLeft(end) - 8 && hero.m_dY < onPlatform + 1) ASSERT_EQ(Frame(kRight), 0);
   EXPECT_EQ(m_scene.ItemList.size(), items - static_cast<size_t>(coins));
+}
+
+// The spring set into the floor throws the hero that walks onto it up to the
+// upper platform, seven cells above the floor, while Right stays held.
+TEST_F(SamplePlay, SpringThrowsTheWalkingHeroOntoTheUpperPlatform) {
+  Load("Default");
+  auto spring = std::find_if(m_stage.m_PlacedBlocks.begin(), m_stage.m_PlacedBlocks.end(),
+                             [](const cBlockDef& b) { return b.m_nEffectKind == 1; });
+  ASSERT_NE(spring, m_stage.m_PlacedBlocks.end());
+  // The highest row of solid blocks right of the spring.
+  int row = spring->m_nMapY;
+  for (const cBlockDef& b : m_stage.m_PlacedBlocks)
+    if (b.m_nMapX > spring->m_nMapX && b.m_nHitKind == kBlockHitSolid) row = std::min<int>(row, b.m_nMapY);
+  ASSERT_LE(row, spring->m_nMapY - 7);
+  cPlayer& hero = m_scene.Hero();
+  const double onPlatform = CellLeft(row) - hero.m_nHeight;
+  bool landed = false;
+  for (int frame = 0; frame < 600 && !landed; ++frame) {
+    ASSERT_EQ(Frame(kRight), 0);
+    landed = hero.m_bHitBottom && std::fabs(hero.m_dY - onPlatform) < 1;
+  }
+  EXPECT_TRUE(landed) << "the hero ended at " << hero.m_dX << "," << hero.m_dY;
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ namespace {
 // Block effect kind 1: the hero standing on the block jumps X hbl (16 dots) high.
 constexpr int kEffectJump = 1;
 // High enough to land on the upper platforms, seven cells above the floor.
-constexpr int kJumpBlockHeight = 14;
+constexpr int kJumpBlockHeight = 16;
 // System value 0 of a status condition: the seconds left.
 constexpr int kSystemTimeLeft = 0;
 // Enemy walking speeds, tenths of a dot per frame.

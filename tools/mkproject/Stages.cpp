@@ -48,19 +48,23 @@ Def PlacedAt(const Def& definition, int x, int y) {
   return placed;
 }
 
+// The floor's top row: ground, a spring set into it three cells before the
+// upper platform, and over a pit nothing, or the bridge where time runs.
+bool InPit(const Layout& layout, int x) { return layout.pit && x >= layout.pit && x < layout.pit + kPitWidth; }
+
+int FloorBlock(const Layout& layout, int x) {
+  if (InPit(layout, x)) return layout.timeLimit ? kBridgeBlock : 0;
+  return x == layout.platforms[1] - 3 ? kJumpBlock : kGroundBlock;
+}
+
 void PlaceTerrain(cStageData& stage, const cPalette& palette, const Layout& layout) {
   auto put = [&](int entry, int x, int y) { stage.m_PlacedBlocks.push_back(PlacedAt(palette.m_Blocks[entry], x, y)); };
   for (int x = 0; x < kMapWidth; ++x) {
-    const bool inPit = layout.pit && x >= layout.pit && x < layout.pit + kPitWidth;
-    if (!inPit)
-      put(kGroundBlock, x, kFloorRow);
-    else if (layout.timeLimit)
-      put(kBridgeBlock, x, kFloorRow);
-    put(inPit ? kHazardBlock : kGroundBlock, x, kFloorRow + 1);
+    if (const int top = FloorBlock(layout, x)) put(top, x, kFloorRow);
+    put(InPit(layout, x) ? kHazardBlock : kGroundBlock, x, kFloorRow + 1);
   }
   for (std::size_t i = 0; i < layout.platforms.size(); ++i)
     for (int x = 0; x < kPlatformWidth; ++x) put(kGroundBlock, layout.platforms[i] + x, PlatformRow(i));
-  put(kJumpBlock, layout.platforms[1] - 3, kStandRow);
 }
 
 void PlaceObjects(cStageData& stage, const cPalette& palette, const Layout& layout) {
