@@ -13,6 +13,7 @@ namespace {
 constexpr int kColourFlashCompat = 3;  // compatibility switch 4: flash colours under Direct3D
 constexpr int kHintShowFrom = 64;
 constexpr int kHintPeriod = 96;
+constexpr int kMaxStretchGrowth = 1 << 16;
 
 int Multiplier(int size) { return std::max(size, 1); }
 
@@ -141,7 +142,8 @@ void DrawStretched(const cChara& chara, DDSURFACEDATA* target, const SPRITESOURC
   const int multiplier = Multiplier(chara.m_Def.m_nGiant);
   const double grow = chara.m_CharaEffect.Values.dCurrent - 32;
   const bool stretched = IsStretched(source, multiplier);
-  const int e = stretched ? DoubleToInt(grow * multiplier) >> 1 : DoubleToInt(grow);
+  // Growth is bounded so that a hostile value cannot overflow the drawn size.
+  const int e = std::min(stretched ? DoubleToInt(grow * multiplier) >> 1 : DoubleToInt(grow), kMaxStretchGrowth);
   const int w = chara.m_rcGfx.nW, h = chara.m_rcGfx.nH;
   if (w + e <= 0 || h + e <= 0) return;
   const SpriteView view = ViewSprite(chara, source, SHEET_SECOND);
@@ -316,7 +318,7 @@ int DrawChara(cNpc& chara, DDSURFACEDATA* target, int frozen, DDSURFACEDATA* gau
     }
     DrawGauges(chara, target, chara.m_HpGauge, 0, gaugeSheet);
     DrawGauges(chara, target, chara.m_SpGauge, 1, gaugeSheet);
-    if (!chara.m_Def.m_bTransparent) DrawItemHint(chara, target);
+    DrawItemHint(chara, target);
   } else if (chara.m_bAwake) {
     chara.UpdateScreenRect();
     UpdateFlowAnimes(chara, 0);

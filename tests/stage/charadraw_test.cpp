@@ -398,6 +398,13 @@ TEST_P(CharaDrawTest, StretchGrowsTheBodyAboutItsCentreByTheValue) {
     EXPECT_EQ(At(20, right), drawtest::kGreen);
     EXPECT_EQ(At(20, right + 1), drawtest::kBlue);
   }
+  // The largest value a record can hold covers the screen.
+  DDFillRect(&BackBuffer, 0, 0, 64, 48, kBlueIndex);
+  cNpc& npc = Npc(8, 0, 48, 48);
+  StartEffect(npc, 11, {10, 2147483647, 2147483647});
+  DrawCharaBody(npc, &BackBuffer, 1);
+  EXPECT_EQ(At(0, 0), drawtest::kGreen);
+  EXPECT_EQ(At(63, 47), drawtest::kGreen);
 }
 
 TEST_P(CharaDrawTest, TheMarkStaysUndistortedOverAStretchedBody) {
