@@ -59,11 +59,14 @@ struct SpriteView {
   bool bColor = false;
 };
 
-enum SheetCandidate : int { SHEET_FIRST = 0, SHEET_SECOND = 1 };
+// The sheet an unstretched sprite is read from: the first-mode or the
+// second-mode sheet of the facing, or the sheet the display mode chose.
+enum SheetCandidate : int { SHEET_FIRST = 0, SHEET_SECOND = 1, SHEET_CHOSEN = 2 };
 
 SpriteView ViewSprite(const cChara& chara, const SPRITESOURCE& source, SheetCandidate sheet) {
   if (!IsStretched(source, Multiplier(chara.m_Def.m_nGiant)))
-    return {source.lpCandidate[sheet], source.x, source.y, source.bColor != 0};
+    return {sheet == SHEET_CHOSEN ? source.lpSurface : source.lpCandidate[sheet], source.x, source.y,
+            source.bColor != 0};
   DDSURFACEDATA* work = WorkSurface(0);
   BltSpriteToWork(work, chara, source);
   return {work, 0, 0, false};
@@ -220,7 +223,7 @@ const std::array<CharaEffectHandler, kCharaEffectTypes> CharaEffectFunc = {
     BlinkHandler,
     EffectBlitHandler<EffectBlit::Rotate, SHEET_SECOND>,
     EffectBlitHandler<EffectBlit::Rotate, SHEET_SECOND>,
-    EffectBlitHandler<EffectBlit::Flip, SHEET_FIRST>,
+    EffectBlitHandler<EffectBlit::Flip, SHEET_CHOSEN>,
     EffectBlitHandler<EffectBlit::Circle, SHEET_FIRST>,
     StretchHandler,
     EffectBlitHandler<EffectBlit::Lens, SHEET_FIRST>,
