@@ -57,6 +57,8 @@ inline std::string Sheet24() {
 class DrawTest : public ::testing::TestWithParam<Config> {
  protected:
   testsupport::TempDir dir{true};
+  // The screen's size; a fixture may set a larger one in its constructor.
+  int screenW = 64, screenH = 48;
 
   void SetUp() override {
     ASSERT_EQ(ReportInit("Report_Game.txt"), 1);
@@ -65,7 +67,7 @@ class DrawTest : public ::testing::TestWithParam<Config> {
     dir.Write("bmp/Sheet24.bmp", Sheet24());
     platform::display::FrameHandOver::Instance().ResetForTesting();
     const Config& c = GetParam();
-    ASSERT_TRUE(DDInit(c.direct3D, nullptr, 64, 48, c.bpp, 0, 1, 1, 60, 0, nullptr, nullptr, 0, 0));
+    ASSERT_TRUE(DDInit(c.direct3D, nullptr, screenW, screenH, c.bpp, 0, 1, 1, 60, 0, nullptr, nullptr, 0, 0));
     ASSERT_TRUE(DDLoadPaletteFromFile(ColorPalette, "bmp\\plt\\Palette.bmp"));
     std::copy(std::begin(ColorPalette), std::end(ColorPalette), DispColorPalette);
     ASSERT_EQ(DDSetTransmit("bmp\\plt\\Palette.bmp"), 1);
@@ -82,16 +84,16 @@ class DrawTest : public ::testing::TestWithParam<Config> {
     DDSURFACEDATA* target = &BackBuffer;
     DDRedirectBackBuffer(&target);
     cSurfaceLock lock(target);
-    if (!lock.Pixels()) return std::vector<std::uint32_t>(64 * 48, 0xDEAD);
+    if (!lock.Pixels()) return std::vector<std::uint32_t>(static_cast<std::size_t>(screenW) * screenH, 0xDEAD);
     std::span<const PALETTEENTRY> palette;
     if (lpDDPalette && nBpp == 8) palette = lpDDPalette->Entries();
     auto all = platform::display::ToXrgb(*lock.Pixels(), palette);
     return all;
   }
-  std::uint32_t At(int x, int y) const { return Screen()[static_cast<std::size_t>(y) * 64 + x]; }
+  std::uint32_t At(int x, int y) const { return Screen()[static_cast<std::size_t>(y) * screenW + x]; }
   std::vector<std::uint32_t> Row(int y, int x0, int count) const {
     auto s = Screen();
-    return {s.begin() + y * 64 + x0, s.begin() + y * 64 + x0 + count};
+    return {s.begin() + y * screenW + x0, s.begin() + y * screenW + x0 + count};
   }
 
   DDSURFACEDATA* Load(const char* file, int transmit) {

@@ -7,6 +7,7 @@
 #include <bit>
 
 #include "FakeStageShell.h"
+#include "TinyStage.h"
 #include "gamedata/SaveData.h"
 #include "gamedata/SystemData.h"
 #include "library/draw_fixture.h"
@@ -28,42 +29,17 @@
 
 namespace {
 
-constexpr int kW = 40, kH = 15;
-
-cCharaDef Placed(int x, int y, int controller) {
-  cCharaDef def;
-  def.m_nMapX = static_cast<std::int16_t>(x);
-  def.m_nMapY = static_cast<std::int16_t>(y);
-  def.m_nOperator = static_cast<std::int8_t>(controller);
-  def.m_nCarriedItem = -1;
-  def.m_nMaxHp = 10;
-  def.m_nGraphic = 1;  // a placement without a graphic is not the hero
-  return def;
-}
-
-cBlockDef Block(int x, int y, int hitKind) {
-  cBlockDef block;
-  block.m_nMapX = static_cast<std::int16_t>(x);
-  block.m_nMapY = static_cast<std::int16_t>(y);
-  block.m_nChip = 1;
-  block.m_nHitKind = static_cast<std::int8_t>(hitKind);
-  return block;
-}
+using tinystage::Block;
+using tinystage::kH;
+using tinystage::kW;
+using tinystage::Placed;
 
 // A 40 x 15 stage: a floor on row 12 under the hero at (2, 11), a walker at
 // (10, 11), an item at (5, 11).
 class SceneTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    stage.m_nMapWidth = kW;
-    stage.m_nMapHeight = kH;
-    stage.m_nCollisionLevel = 1;
-    stage.m_dGravity = 0.4;
-    // The active world (extent + 640 dots) covers the whole map with its margins.
-    stage.m_nExtentX = (kW + 20) * 32 - 640;
-    stage.m_nExtentY = (kH + 20) * 32 - 640;
-    for (int x = 0; x < kW; ++x) stage.m_PlacedBlocks.push_back(Block(x, 12, kBlockHitSolid));
-    stage.m_PlacedCharas.push_back(Placed(2, 11, 0));
+    tinystage::Build(stage, kBlockHitSolid);
     stage.m_PlacedCharas.push_back(Placed(10, 11, 1));
     cItemDef item;
     item.m_nMapX = 5;
