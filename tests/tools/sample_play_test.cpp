@@ -79,6 +79,19 @@ class SamplePlay : public ::testing::Test {
         if (command.m_nType == CMD_GROUND_TURN_MOVE) return command.m_pMove->m_nSpeed * 0.1;
     return 0;
   }
+  // The placed block that appears by its conditions.
+  const cBlockDef& Bridge() const {
+    auto bridge = std::find_if(m_stage.m_PlacedBlocks.begin(), m_stage.m_PlacedBlocks.end(),
+                               [](const cBlockDef& b) { return !b.m_vConditions.empty(); });
+    EXPECT_NE(bridge, m_stage.m_PlacedBlocks.end());
+    return bridge == m_stage.m_PlacedBlocks.end() ? m_stage.m_PlacedBlocks.front() : *bridge;
+  }
+  // The bridge stands from the frame in which the seconds left fall to its
+  // condition's value: the time limit counts down once every 60 frames.
+  int BridgeFrame() const {
+    const cBlockDef& bridge = Bridge();
+    return bridge.m_vConditions.empty() ? 0 : (m_stage.m_nTimeLimit - bridge.m_vConditions.front().m_nValue) * 60;
+  }
   static bool Hops(const cCharaDef& def) {
     for (const cFlow& flow : def.m_vFlows)
       for (const cFlowCommand& command : flow.m_vCommands)
@@ -102,7 +115,8 @@ class SamplePlay : public ::testing::Test {
 };
 
 // The slow enemy walks its platform end to end, turning within a frame's walk
-// of each ledge; the hopper leaves the floor and turns at the pit's ledge.
+// of each ledge; the hopper leaves the floor and turns at the pit's ledge and
+// at the wall.
 TEST_F(SamplePlay, EnemiesPatrolTurnAtLedgesAndOneHops) {
   Load("c02-1");
   cNpc& walker = Placed(false);
@@ -112,15 +126,27 @@ TEST_F(SamplePlay, EnemiesPatrolTurnAtLedgesAndOneHops) {
   ASSERT_GT(speed, 0);
   const double floorY = hopper.m_dY;
   double minX = walker.m_dX, maxRight = walker.m_dRight, hopperTop = floorY, hopperMinX = hopper.m_dX;
+  // On the hopper's right a wall: the first block on the row it walks in.
+  int wall = 99;
+  for (const cBlockDef& b : m_stage.m_PlacedBlocks)
+    if (b.m_nMapY == hopper.m_Def.m_nMapY && b.m_nMapX > hopper.m_Def.m_nMapX) wall = std::min<int>(wall, b.m_nMapX);
+  ASSERT_LT(wall, 99);
+  const double hopperSpeed = WalkSpeed(hopper.m_Def);
+  double hopperMaxRight = hopper.m_dRight, backFromWall = CellLeft(wall);
+  bool atWall = false;
   int walkerTurns = 0;
-  for (int frame = 0; frame < 400; ++frame) {
+  const int bridgeFrame = BridgeFrame();
+  for (int frame = 1; frame <= 400; ++frame) {
     const int facing = walker.m_bRight;
     ASSERT_EQ(Frame(), 0);
     walkerTurns += walker.m_bRight != facing;
     minX = std::min(minX, walker.m_dX);
     maxRight = std::max(maxRight, walker.m_dRight);
     hopperTop = std::min(hopperTop, hopper.m_dY);
-    hopperMinX = std::min(hopperMinX, hopper.m_dX);
+    if (frame < bridgeFrame) hopperMinX = std::min(hopperMinX, hopper.m_dX);
+    hopperMaxRight = std::max(hopperMaxRight, hopper.m_dRight);
+    atWall = atWall || hopper.m_dRight + 1 >= CellLeft(wall) - hopperSpeed;
+    if (atWall) backFromWall = std::min(backFromWall, hopper.m_dX);
   }
   EXPECT_GE(walkerTurns, 3);
   EXPECT_NEAR(minX, CellLeft(first), speed);
@@ -131,18 +157,18 @@ TEST_F(SamplePlay, EnemiesPatrolTurnAtLedgesAndOneHops) {
   int pitEnd = 0;
   for (const cBlockDef& b : m_stage.m_PlacedBlocks)
     if (b.m_nHitKind == kBlockHitDeadly) pitEnd = std::max(pitEnd, b.m_nMapX + 1);
-  EXPECT_NEAR(hopperMinX, CellLeft(pitEnd), WalkSpeed(hopper.m_Def));
+  EXPECT_NEAR(hopperMinX, CellLeft(pitEnd), hopperSpeed);
+  // The wall stops it and it walks back from there.
+  EXPECT_NEAR(hopperMaxRight + 1, CellLeft(wall), hopperSpeed);
+  EXPECT_LT(backFromWall, CellLeft(wall) - 64);
 }
 
-// The bridge stands from the frame in which the seconds left fall to its
-// condition's value: the time limit counts down once every 60 frames.
 TEST_F(SamplePlay, BridgeAppearsInTheFrameItsSecondsRunOut) {
   Load("c02-1");
-  auto bridge = std::find_if(m_stage.m_PlacedBlocks.begin(), m_stage.m_PlacedBlocks.end(),
-                             [](const cBlockDef& b) { return !b.m_vConditions.empty(); });
-  ASSERT_NE(bridge, m_stage.m_PlacedBlocks.end());
-  const int appears = (m_stage.m_nTimeLimit - bridge->m_vConditions.front().m_nValue) * 60;
-  MAPCELL& cell = m_scene.CellAt(m_scene.CellIndex(bridge->m_nMapX + kMargin, bridge->m_nMapY + kMargin));
+  const cBlockDef& bridge = Bridge();
+  const int appears = BridgeFrame();
+  ASSERT_GT(appears, 0);
+  MAPCELL& cell = m_scene.CellAt(m_scene.CellIndex(bridge.m_nMapX + kMargin, bridge.m_nMapY + kMargin));
   for (int frame = 1; frame <= appears + 60; ++frame) {
     ASSERT_EQ(Frame(), 0);
     ASSERT_EQ(GetBlockHit(cell, 0), frame >= appears ? kBlockHitSolid : kBlockHitNone) << "frame " << frame;

@@ -26,18 +26,20 @@ struct Layout {
   std::array<int, 3> platforms;  // first column of a four-cell platform each, row 9 and 6 alternating
   int pit;                       // first column of a three-cell pit lined with spikes, 0 for none
   int hopper;                    // column of the hopping enemy on the floor; the slow one patrols the first platform
+  int wall;                      // column of a wall three cells high on the floor, 0 for none
 };
 
 constexpr std::array<Layout, 5> kLayouts = {{
-    {"Default", "フリーステージ", 1, 1, false, {12, 24, 38}, 0, 44},
-    {"s01-1", "ステージ 1-1", 1, 2, false, {10, 22, 36}, 28, 44},
-    {"s01-2", "ステージ 1-2", 2, 3, false, {6, 18, 40}, 24, 48},
-    {"c01-1", "チャレンジ 1", 2, 4, true, {12, 26, 38}, 32, 46},
-    {"c02-1", "チャレンジ 2", 1, 5, true, {14, 22, 36}, 9, 16},
+    {"Default", "フリーステージ", 1, 1, false, {12, 24, 38}, 0, 44, 0},
+    {"s01-1", "ステージ 1-1", 1, 2, false, {10, 22, 36}, 28, 44, 0},
+    {"s01-2", "ステージ 1-2", 2, 3, false, {6, 18, 40}, 24, 48, 0},
+    {"c01-1", "チャレンジ 1", 2, 4, true, {12, 26, 38}, 32, 46, 0},
+    {"c02-1", "チャレンジ 2", 1, 5, true, {14, 22, 36}, 9, 16, 18},
 }};
 
 constexpr int kPitWidth = 3;
 constexpr int kPlatformWidth = 4;
+constexpr int kWallHeight = 3;
 constexpr int PlatformRow(std::size_t i) { return i % 2 ? 6 : 9; }
 
 template <typename Def>
@@ -65,6 +67,8 @@ void PlaceTerrain(cStageData& stage, const cPalette& palette, const Layout& layo
   }
   for (std::size_t i = 0; i < layout.platforms.size(); ++i)
     for (int x = 0; x < kPlatformWidth; ++x) put(kGroundBlock, layout.platforms[i] + x, PlatformRow(i));
+  if (layout.wall)
+    for (int y = 1; y <= kWallHeight; ++y) put(kGroundBlock, layout.wall, kFloorRow - y);
 }
 
 void PlaceObjects(cStageData& stage, const cPalette& palette, const Layout& layout) {
