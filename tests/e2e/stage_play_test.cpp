@@ -111,8 +111,14 @@ TEST_F(PlayerRun, HeroLostOnSpikesRestartsUntilItsLivesRunOut) {
   env["ZANDREL_FRAMES"] = "900";
   ASSERT_EQ(Run(), 0) << Read("Report_Game.txt");
 
-  const std::vector<Attempt> attempts = Attempts(Read("trace.txt"));
-  ASSERT_EQ(attempts.size(), static_cast<size_t>(losses)) << Read("trace.txt").substr(0, 2000);
+  const std::string trace = Read("trace.txt");
+  const std::vector<Attempt> attempts = Attempts(trace);
+  ASSERT_EQ(attempts.size(), static_cast<size_t>(losses)) << trace.substr(0, 2000);
+  // Each loss plays the system sound of a lost hero.
+  size_t lossSounds = 0;
+  for (size_t at = trace.find("\nsound 8\n"); at != std::string::npos; at = trace.find("\nsound 8\n", at + 1))
+    ++lossSounds;
+  EXPECT_EQ(lossSounds, static_cast<size_t>(losses));
   for (int i = 0; i < losses; ++i) {
     SCOPED_TRACE("attempt " + std::to_string(i + 1));
     const Attempt& attempt = attempts[static_cast<size_t>(i)];

@@ -1,5 +1,7 @@
 #include "Definitions.h"
 
+#include <utility>
+
 #include "Flows.h"
 #include "library/util/Text.h"
 #include "records/FlowEnums.h"
