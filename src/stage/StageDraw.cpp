@@ -127,8 +127,8 @@ constexpr int kFooterY = 456;
 constexpr int kFooterForDirectStart = 26, kFooterForTestPlay = 25;
 
 // Run-time pictures, effects, messages, shots, screen effects, the screen
-// colour and the hero's darkness come with their own objects; until then their
-// lists are empty and their records zero, so these draw nothing.
+// colour and the hero's darkness and box overlays come with their own objects;
+// until then their lists are empty and their records zero, so these draw nothing.
 void DrawPictures(cStagePlayScene&, DDSURFACEDATA*, int /*pass*/, int /*bFrozen*/) {}
 void DrawShots(cStagePlayScene&, DDSURFACEDATA*, int /*layer*/) {}
 void DrawHeroOverlay(cStagePlayScene&, DDSURFACEDATA*) {}
@@ -149,8 +149,9 @@ int StatusItemWidth(const cGaugeData& item, int index) {
   return CaptionWidth(item) + (IsGaugeItem(index) ? kGaugeWidth : kIcon * item.m_nValueWidth);
 }
 
-void DrawIcon(DDSURFACEDATA* target, int x, int sx) {
-  DDBlt(target, x, kStatusY, kIcon, kIcon, StageSurface(kAccessorySlot), sx, 32, 1);
+// Item i's icon is the i-th 16-dot cell of the accessory graphic's icon row.
+void DrawIcon(DDSURFACEDATA* target, int x, int item) {
+  DDBlt(target, x, kStatusY, kIcon, kIcon, StageSurface(kAccessorySlot), kIcon * item, 32, 1);
 }
 
 // Score, stage score and lives: the icon and the value, or the label and the value.
@@ -158,7 +159,7 @@ void DrawCountItem(DDSURFACEDATA* target, const cGaugeData& item, int index, int
   char number[16] = "-";
   if (index != kLivesItem || value != kUnlimitedLives) std::snprintf(number, sizeof number, "%d", value);
   if (item.m_bIcon) {
-    DrawIcon(target, x, index == kLivesItem ? 64 : 16 * index);
+    DrawIcon(target, x, index);
     LargeFont().Print(target, x + kIcon, kStatusY, number);
   } else {
     LargeFont().Printf(target, x, kStatusY, "%s%s", item.m_Label.c_str(), number);
@@ -169,7 +170,7 @@ void DrawCountItem(DDSURFACEDATA* target, const cGaugeData& item, int index, int
 void DrawGaugeItem(DDSURFACEDATA* target, const cSystemData& system, int index, int x, int value, int maximum) {
   const cGaugeData& item = system.m_StatusItems.VecAt(index);
   if (item.m_bIcon)
-    DrawIcon(target, x, 16 * index);
+    DrawIcon(target, x, index);
   else
     LargeFont().Printf(target, x, kStatusY, "%s", item.m_Label.c_str());
   const int gaugeX = x + CaptionWidth(item);
