@@ -133,6 +133,17 @@ TEST_P(StageFrameTest, ObjectsDrawBetweenTheBackAndTheFrontPasses) {
   EXPECT_EQ(At(21, 29), kYellow);  // the front layer over the character
   EXPECT_EQ(At(8, 44), kCyan);     // colour 16 where nothing is
   EXPECT_EQ(shell.paletteCycles, 1);
+
+  // Paused with the system data's switch on, only the background layers show.
+  cSystemData system;
+  system.m_bPauseBackdrop = 1;
+  SystemData = &system;
+  scene.m_nState = PLAYSTATE_PAUSE;
+  ::DrawStage(scene, shell, 0, 1, 0, 1);
+  SystemData = nullptr;
+  EXPECT_EQ(At(8, 4), kCyan);
+  EXPECT_EQ(At(20, 20), kCyan);
+  EXPECT_EQ(At(21, 29), kYellow);
 }
 
 // With the stage's layer switch on the Z order decides who is in front; off,
