@@ -1,5 +1,6 @@
 #include "app/Scene.h"
 
+#include <cstdint>
 #include <exception>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "library/draw/SurfaceTables.h"
 #include "library/input/KeyInput.h"
 #include "library/input/MenuCursor.h"
+#include "library/sound/Sound.h"
 #include "library/text/Font.h"
 #include "library/util/FrameTiming.h"
 #include "library/util/Log.h"
@@ -198,3 +200,8 @@ void cSceneManager::RequestSceneBgm(int category) {
 }
 
 void RequestSe(int sound) { SendMessage(hMainWnd.load(), WM_PLAYSE, static_cast<WPARAM>(sound), 0); }
+
+void RequestDbSe(int sound) {
+  const auto entry = static_cast<std::uint16_t>(sound);
+  if (entry != 0) RequestSe(kDatabaseSoundBase + entry);
+}

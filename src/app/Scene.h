@@ -118,3 +118,5 @@ extern cSceneManager SceneManager;
 
 // Asks the window thread to play system sound n (WM_PLAYSE).
 void RequestSe(int sound);
+// Entry `sound` of the Sound database, which follows the fixed system sounds; 0 plays nothing.
+void RequestDbSe(int sound);

@@ -7,11 +7,13 @@
 #include "gamedata/SaveData.h"
 #include "library/draw/Draw.h"
 #include "library/draw/SurfaceTables.h"
+#include "library/input/MenuCursor.h"
 #include "library/sound/Sound.h"
 #include "library/util/Log.h"
 #include "library/util/MainWindow.h"
 #include "platform/Input.h"
 #include "records/StageData.h"
+#include "stage/SpriteSource.h"
 #include "stage/StageDraw.h"
 #include "stage/StageResources.h"
 #include "stage/StageSetup.h"
@@ -31,11 +33,16 @@ cStageScene::~cStageScene() {
 
 void cStageScene::Enter() {
   const bool reentry = SceneManager.m_nPrevScene == SCENE_STAGE_PLAY;
+  SelectWorkSurfaces(IniSettings.DD_VideoStretch);
   if (StageData) PrepareBgLayerNames(*StageData, SurfaceDesc);
   if (!Database || !LoadStageResources(UserSD, *Database, reentry)) {
     ReportLogEc("stage play: the stage's surfaces cannot be loaded");
     PostCloseToMainWindow();
     return;
+  }
+  if (!reentry && PlayData) {
+    ResetPlay(*m_pPlay, *PlayData, DirectStart());
+    LoseLife(*PlayData, DirectStart());
   }
   if (!SetStage(*m_pPlay, reentry, 1)) {
     ReportLogEc("stage play: the stage cannot be set up; back to the title");
@@ -44,6 +51,8 @@ void cStageScene::Enter() {
     return;
   }
   if (StageData && StageData->m_nFrameRate > 0) SceneManager.m_nFrameRate = StageData->m_nFrameRate;
+  MenuCursor.ResetCursor();
+  m_pPlay->m_nStep = 0;
 }
 
 // Stage play has its own frame body: its menus apply key repeat and the
@@ -100,3 +109,12 @@ void cStageScene::PlayCursorSe(WORD dir) { DS_PlayCursorSe(dir, 2, 0); }
 void cStageScene::CyclePalette() { CyclePaletteColors(); }
 void cStageScene::PostClose() { PostCloseToMainWindow(); }
 void cStageScene::RequestSe(int sound) { ::RequestSe(sound); }
+void cStageScene::RequestDbSe(int sound) { ::RequestDbSe(sound); }
+
+bool cStageScene::FlashColor(int kind, DWORD& color, int& colorOp) {
+  if (kind < 0 || kind >= static_cast<int>(FlashColorTable.size())) return false;
+  const FLASHCOLOR& flash = FlashColorTable[static_cast<size_t>(kind)];
+  color = flash.dwColor;
+  colorOp = flash.nDrawMode;
+  return true;
+}

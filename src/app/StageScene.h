@@ -31,6 +31,8 @@ class cStageScene final : public cScene, private cStageShell, private cStagePlay
   void PostClose() override;
   // cStagePlayHooks
   void RequestSe(int sound) override;
+  void RequestDbSe(int sound) override;
+  bool FlashColor(int kind, DWORD& color, int& colorOp) override;
 
   std::unique_ptr<cStagePlayScene> m_pPlay;
 };

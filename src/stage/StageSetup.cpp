@@ -248,3 +248,16 @@ bool SetStage(cStagePlayScene& scene, int bReload, int /*bFirst*/) {
   Trace("Out SetStage");
   return true;
 }
+
+void ResetPlay(cStagePlayScene& scene, cSaveData& record, bool directStart) {
+  record.nLife = record.nEntryLife;
+  record.nStageScore = record.nScore = 0;
+  record.nTimeLeftTotal = record.nClearTimeTotal = record.nHpLeftTotal = record.nSpLeftTotal = 0;
+  record.bStartPos = 0;
+  scene.m_ScrollX.dPos = scene.m_ScrollY.dPos = 0.0;
+  scene.m_nStep = 0;
+  scene.m_nCaption1 = scene.m_nCaption2 = 0;
+  scene.m_bButtonHold = 0;
+  scene.m_nTimeLeft = 0;
+  if (directStart) record.nStageNo = 1;
+}

@@ -4,6 +4,8 @@
 #include "records/StageData.h"
 #include "stage/StagePlayScene.h"
 
+class cSaveData;
+
 // The pace, physics, sizes and hit times that objects read, from the stage.
 void RulesFromStage(const cStageData& stage, cStageRules& rules);
 // Per logic step of a frame, whether hits are resolved in it: R checks spread over N steps.
@@ -11,3 +13,6 @@ cCheckedVector<int> MakeHitStepMask(int steps, int checks);
 // Builds the attempt from `StageData`; bReload first restores its settings
 // from `StageDataOrg`. False when the stage cannot be built (no hero).
 bool SetStage(cStagePlayScene& scene, int bReload, int bFirst);
+// A fresh entry from a menu: the play record's lives and totals start over
+// and the scene's counters are cleared; a direct start plays stage 1.
+void ResetPlay(cStagePlayScene& scene, cSaveData& record, bool directStart);

@@ -257,6 +257,9 @@ TEST_F(PlayerRun, FreeStageHeroWalksAndJumpsUnderTheKeys) {
   EXPECT_GT(walkFrames, 100);
   EXPECT_EQ(track.back().x, kStartX + walkFrames * kWalkPerFrame);
   EXPECT_LT(highest, kStandY - 32) << "the jump left the floor by less than a cell";
+  // The jump plays the hero's jump sound: sound 1 of the Sound database,
+  // which follows the 16 fixed system sounds.
+  EXPECT_NE(trace.find("sound 17\n"), std::string::npos) << trace.substr(0, 500);
   EXPECT_GE(track.back().y, kStandY);
   EXPECT_LT(track.back().y, kStandY + 1);
 }

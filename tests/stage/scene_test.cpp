@@ -374,6 +374,32 @@ TEST(LoseLifeTest, UnlimitedAndDirectStartsKeepTheCount) {
   EXPECT_EQ(LoseLife(record, false), 0);
 }
 
+// A fresh entry starts the play over: lives back to the entry count, totals
+// and counters cleared; only a direct start goes back to stage 1.
+TEST(ResetPlayTest, FreshEntryStartsThePlayOver) {
+  for (const bool directStart : {false, true}) {
+    cStagePlayScene scene;
+    cSaveData record;
+    record.nEntryLife = 3;
+    record.nLife = 1;
+    record.nStageNo = 4;
+    record.nScore = record.nStageScore = 500;
+    record.nTimeLeftTotal = record.nClearTimeTotal = record.nHpLeftTotal = record.nSpLeftTotal = 7;
+    record.bStartPos = 1;
+    scene.m_ScrollX.dPos = scene.m_ScrollY.dPos = 96.0;
+    scene.m_nCaption1 = scene.m_nCaption2 = scene.m_nStep = scene.m_bButtonHold = scene.m_nTimeLeft = 5;
+    ResetPlay(scene, record, directStart);
+    EXPECT_EQ(record.nLife, 3);
+    EXPECT_EQ(record.nStageNo, directStart ? 1 : 4);
+    for (int total : {record.nScore, record.nStageScore, record.nTimeLeftTotal, record.nClearTimeTotal,
+                      record.nHpLeftTotal, record.nSpLeftTotal, record.bStartPos})
+      EXPECT_EQ(total, 0);
+    EXPECT_EQ(scene.m_ScrollX.dPos + scene.m_ScrollY.dPos, 0.0);
+    for (int counter : {scene.m_nCaption1, scene.m_nCaption2, scene.m_nStep, scene.m_bButtonHold, scene.m_nTimeLeft})
+      EXPECT_EQ(counter, 0);
+  }
+}
+
 TEST_F(SceneTest, GaugeShowsOneHundredTwentyFramesAndItsChangeShrinksForSixty) {
   ASSERT_TRUE(SetStage(scene, 1, 1));
   cNpc& npc = scene.CharaList.front();
