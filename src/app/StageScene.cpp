@@ -34,6 +34,7 @@ cStageScene::~cStageScene() {
 void cStageScene::Enter() {
   const bool reentry = SceneManager.m_nPrevScene == SCENE_STAGE_PLAY;
   SelectWorkSurfaces(IniSettings.DD_VideoStretch);
+  m_pPlay->m_bTestPlayOnFile = TestPlay() && DirectStart();
   if (StageData) PrepareBgLayerNames(*StageData, SurfaceDesc);
   if (!Database || !LoadStageResources(UserSD, *Database, reentry)) {
     ReportLogEc("stage play: the stage's surfaces cannot be loaded");

@@ -278,6 +278,11 @@ const cWorldStage* FindCurrentStage(const cWorld& world, const cSaveData& play) 
   return nullptr;
 }
 
+void cSaveData::ClearPlayTotals() {
+  nScore = 0;
+  nTimeLeftTotal = nClearTimeTotal = nHpLeftTotal = nSpLeftTotal = 0;
+}
+
 void cSaveData::StoreStageStartState() {
   StartValue = GameValue;
   nStartLife = nLife;

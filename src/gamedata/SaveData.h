@@ -88,6 +88,8 @@ class cSaveData : public cDataRecord {
   void UpdateStageScore(const std::string& name, int score);
   int GetStageScore(const std::string& name) const;
   void CalcTotalScore();
+  // The score and the four totals of the results back to 0.
+  void ClearPlayTotals();
   void StoreStageStartState();
   // full 1: a restart; 0: after a lost life, where the game mode's switch (or
   // the test switch in a free-stage start) decides whether the values return.

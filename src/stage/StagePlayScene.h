@@ -208,6 +208,8 @@ class cStagePlayScene {
   int m_nFrame = 0;
   int m_nNextStage = 0;
   int m_bShowStatus = 0;
+  // A test play started directly on a stage file: every attempt starts its totals at 0.
+  int m_bTestPlayOnFile = 0;
 
   // The block map with a 10-cell margin on every side: cell (cx, cy) of the
   // stage is MapCellList[(cx + 10) + ((cy + 10) << m_ScrollX.nShift)].

@@ -135,12 +135,14 @@ void ChooseSeed(cStagePlayScene& scene) {
   crt::srand(static_cast<unsigned>(scene.m_nSeed));
 }
 
-// The play record's part of a new attempt: the stage score starts at 0 and the
-// record keeps its stage-start state, to which a lost life returns; the
-// scene's copies that flows and the status bar read follow it.
+// The play record's part of a new attempt: the stage score starts at 0 (in a
+// test play on a stage file the totals too) and the record keeps its
+// stage-start state, to which a lost life returns; the scene's copies that
+// flows and the status bar read follow it.
 void StartPlayRecord(cStagePlayScene& scene) {
   if (!PlayData) return;
   PlayData->nStageScore = 0;
+  if (scene.m_bTestPlayOnFile) PlayData->ClearPlayTotals();
   PlayData->StoreStageStartState();
   scene.m_nScore = PlayData->nScore;
   scene.m_nStageScore = 0;
@@ -251,8 +253,8 @@ bool SetStage(cStagePlayScene& scene, int bReload, int /*bFirst*/) {
 
 void ResetPlay(cStagePlayScene& scene, cSaveData& record, bool directStart) {
   record.nLife = record.nEntryLife;
-  record.nStageScore = record.nScore = 0;
-  record.nTimeLeftTotal = record.nClearTimeTotal = record.nHpLeftTotal = record.nSpLeftTotal = 0;
+  record.nStageScore = 0;
+  record.ClearPlayTotals();
   record.bStartPos = 0;
   scene.m_ScrollX.dPos = scene.m_ScrollY.dPos = 0.0;
   scene.m_nStep = 0;

@@ -374,6 +374,25 @@ TEST(LoseLifeTest, UnlimitedAndDirectStartsKeepTheCount) {
   EXPECT_EQ(LoseLife(record, false), 0);
 }
 
+// Each attempt starts its stage score at 0; a test play on a stage file also
+// its totals, and a lost life returns to what the attempt started with.
+TEST_F(SceneTest, AttemptsStartTheirScoresFromTheRecord) {
+  for (const int testPlayOnFile : {0, 1}) {
+    cSaveData record;
+    record.nScore = 300;
+    record.nStageScore = 40;
+    record.nClearTimeTotal = 12;
+    PlayData = &record;
+    scene.m_bTestPlayOnFile = testPlayOnFile;
+    ASSERT_TRUE(SetStage(scene, 1, 1));
+    EXPECT_EQ(record.nStageScore, 0);
+    EXPECT_EQ(record.nScore, testPlayOnFile ? 0 : 300);
+    EXPECT_EQ(record.nClearTimeTotal, testPlayOnFile ? 0 : 12);
+    EXPECT_EQ(scene.m_nScore, record.nScore);
+    PlayData = nullptr;
+  }
+}
+
 // A fresh entry starts the play over: lives back to the entry count, totals
 // and counters cleared; only a direct start goes back to stage 1.
 TEST(ResetPlayTest, FreshEntryStartsThePlayOver) {
