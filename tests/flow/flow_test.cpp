@@ -269,6 +269,42 @@ TEST_P(MoveTest, ChargeAimsAtTheTargetOnce) {
   EXPECT_EQ(npc.m_bRight, 0);
 }
 
+// Homing re-aims every step without an interval; with one of k frames it
+// heads, every k x N steps, for where the target was k x N steps before.
+TEST_P(MoveTest, HomingFollowsTheTargetOrItsPlaceOneIntervalAgo) {
+  const int n = stage.N();
+  for (const int frames : {0, 2}) {
+    TinyStage fresh{n};
+    cPlayer& hero = fresh.AddHero(2, 5);
+    cFlowCommand homing = MakeMove(CMD_HOMING_MOVE, 50, 0, 10);
+    homing.m_pMove->m_nRadius = static_cast<std::int16_t>(frames);
+    cNpc& npc = fresh.AddNpc(10, 5, WithFlows(Flyer(), {MakeFlow(TRG_ALWAYS, {homing})}));
+    const cRunningCommand& cmd = npc.m_vFlows[0].Commands[0];
+    auto step = [&] {
+      hero.UpdateScreenRect();
+      npc.UpdateScreenRect();
+      if (fresh.scene.m_nLogicStep % n == 0) ResetFlowFrameFlags(npc);
+      fresh.scene.m_nLogicStep = fresh.scene.m_nLogicStep % n + 1;
+      fresh.StepNpc(npc);
+    };
+    step();  // level with the target: straight left
+    EXPECT_LT(cmd.dVx, 0.0);
+    EXPECT_EQ(cmd.dVy, 0.0);
+    hero.m_dY -= 160;  // the target rises five cells
+    hero.m_dBottom -= 160;
+    if (frames == 0) {
+      step();
+      EXPECT_LT(cmd.dVy, 0.0) << "without an interval the next step turns up";
+      continue;
+    }
+    const int interval = frames * n;
+    for (int k = 1; k <= interval; ++k) step();  // steps 1 .. interval: kept, then the old place
+    EXPECT_EQ(cmd.dVy, 0.0) << "one interval on, it heads for where the target was";
+    for (int k = 0; k < interval; ++k) step();  // the next re-aim: the risen target
+    EXPECT_LT(cmd.dVy, 0.0);
+  }
+}
+
 TEST_P(MoveTest, JumpReachesItsComputedHeight) {
   stage.Floor(8);
   cFlowCommand jump = MakeCommand(CMD_JUMP, 0, false, {0, 0, 3});
