@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "flow/Interpreter.h"
+#include "library/util/Convert.h"
 #include "library/util/Random.h"
 #include "records/FlowEnums.h"
 #include "stage/Chara.h"
@@ -298,7 +299,7 @@ bool CompareByOperator(long long x, long long y, int op) {
 
 int PercentOf(int a, int b) {
   double product = static_cast<double>(static_cast<long long>(a) * b) * 0.01;
-  return static_cast<int>(std::clamp(std::round(product), -2147483648.0, 2147483647.0));
+  return DoubleToInt(std::clamp(std::round(product), -2147483648.0, 2147483647.0));
 }
 
 bool CheckCondition(cStagePlayScene& scene, const cCondition& c, cChara& chara) {

@@ -6,6 +6,7 @@
 #include "flow/Interpreter.h"
 #include "gamedata/SaveData.h"
 #include "gamedata/SystemData.h"
+#include "library/util/Convert.h"
 #include "library/util/FrameTiming.h"
 #include "library/util/Log.h"
 #include "library/util/Random.h"
@@ -179,8 +180,8 @@ cCheckedVector<int> MakeHitStepMask(int steps, int checks) {
   cCheckedVector<int> mask(static_cast<size_t>(n), 0);
   const double d = static_cast<double>(n) / checks;
   int set = 0;
-  for (double p = 0.0; static_cast<int>(std::floor(p)) < n; p += d) {
-    mask.VecAt(static_cast<int>(std::floor(p))) = 1;
+  for (double p = 0.0; DoubleToInt(std::floor(p)) < n; p += d) {
+    mask.VecAt(DoubleToInt(std::floor(p))) = 1;
     ++set;
   }
   if (set < checks) mask.VecAt(n - 1) = 1;
@@ -243,7 +244,7 @@ bool SetStage(cStagePlayScene& scene, int bReload, int /*bFirst*/) {
   if (platform::TraceOn()) {
     std::string line;
     StrFormat(line, "SetStage seed=%d hero=%d,%d charas=%d items=%d", scene.m_nSeed,
-              static_cast<int>(scene.Hero().m_dX), static_cast<int>(scene.Hero().m_dY),
+              DoubleToInt(scene.Hero().m_dX), DoubleToInt(scene.Hero().m_dY),
               static_cast<int>(scene.CharaList.size()), static_cast<int>(scene.ItemList.size()));
     platform::TraceLine(line);
   }
