@@ -109,6 +109,16 @@ TEST_F(SceneTest, RecordingTakesAFreshSeedFromTheClockEachAttempt) {
   SystemData = nullptr;
 }
 
+// Without recording, the first attempt of a new scene draws from seed 0,
+// the same in every run, whatever the generator held before.
+TEST_F(SceneTest, FirstAttemptOfANewSceneIsSeededWithZero) {
+  crt::srand(99);
+  ASSERT_TRUE(SetStage(scene, 1, 1));
+  EXPECT_EQ(scene.m_nSeed, 0);
+  unsigned x = 0;
+  EXPECT_EQ(crt::rand(), Lcg(x));
+}
+
 TEST_F(SceneTest, CameraFollowsTheHeroInsideTheScrollLimits) {
   stage.m_bScrollLimit[1] = 1;  // the view ends with stage column 25
   stage.m_nScrollLimit[1] = 25;
