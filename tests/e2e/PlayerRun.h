@@ -2,13 +2,9 @@
 // The fixture of whole-program runs: the real player, headless, each run in
 // its own project folder and runtime folder, with its trace and frame log.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -22,13 +18,13 @@
 #include "platform/display/Bitmap.h"
 #include "records/Palette.h"
 #include "records/RecordIo.h"
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
-
-extern char** environ;
 
 namespace e2e {
 
 namespace fs = std::filesystem;
+using testsupport::RunProgram;
 using testsupport::TempDir;
 
 inline void WriteBmp(const fs::path& file, int width, int height, std::uint32_t base) {
@@ -88,28 +84,7 @@ class PlayerRun : public ::testing::Test {
   }
 
   // Runs the player in the project folder; its exit status, or 128 + signal.
-  int Run(const std::string& argument = "") {
-    std::vector<std::string> strings;
-    for (char** e = environ; *e; ++e)
-      if (std::strncmp(*e, "ZANDREL_", 8) != 0) strings.emplace_back(*e);
-    for (const auto& [key, value] : env) strings.push_back(key + "=" + value);
-    std::vector<char*> envp;
-    for (auto& s : strings) envp.push_back(s.data());
-    envp.push_back(nullptr);
-    std::string program = ZANDREL_PROGRAM;
-    std::string arg = argument;
-    char* argv[] = {program.data(), arg.empty() ? nullptr : arg.data(), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, project.Path().c_str());
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
+  int Run(const std::string& argument = "") { return RunProgram(ZANDREL_PROGRAM, argument, project.Path(), env); }
 
   std::string Read(const std::string& name) {
     std::ifstream in(project / name, std::ios::binary);

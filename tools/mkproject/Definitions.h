@@ -2,6 +2,8 @@
 // The block, character and item definitions of the sample project: the
 // common palette's entries, which stages copy into their own palettes and
 // place on their maps.
+#include <cstdint>
+
 #include "records/Palette.h"
 
 namespace mkproject {
@@ -21,5 +23,14 @@ constexpr int kJumpSound = 1;
 constexpr int kCoinSound = 2;
 
 void FillPalette(cPalette& palette);
+
+// A copy of a palette definition placed on map cell (x, y).
+template <typename Def>
+Def PlacedAt(const Def& definition, int x, int y) {
+  Def placed = definition;
+  placed.m_nMapX = static_cast<std::int16_t>(x);
+  placed.m_nMapY = static_cast<std::int16_t>(y);
+  return placed;
+}
 
 }  // namespace mkproject

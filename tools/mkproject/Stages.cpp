@@ -42,14 +42,6 @@ constexpr int kPlatformWidth = 4;
 constexpr int kWallHeight = 3;
 constexpr int PlatformRow(std::size_t i) { return i % 2 ? 6 : 9; }
 
-template <typename Def>
-Def PlacedAt(const Def& definition, int x, int y) {
-  Def placed = definition;
-  placed.m_nMapX = static_cast<std::int16_t>(x);
-  placed.m_nMapY = static_cast<std::int16_t>(y);
-  return placed;
-}
-
 // The floor's top row: ground, a spring set into it three cells before the
 // upper platform, and over a pit nothing, or the bridge where time runs.
 bool InPit(const Layout& layout, int x) { return layout.pit && x >= layout.pit && x < layout.pit + kPitWidth; }

@@ -1,0 +1,46 @@
+#pragma once
+// Starts a program the way the whole-program runs need it: in a folder of its
+// own, with this process's environment less every ZANDREL_* variable, so that
+// only the variables a run names reach the program.
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace testsupport {
+
+// Runs `program` with `argument` (none when empty) in `folder` with `env`
+// added, and waits for it: its exit status, 128 + the signal that ended it,
+// or -1 when it could not start.
+inline int RunProgram(const std::string& program, const std::string& argument, const std::filesystem::path& folder,
+                      const std::map<std::string, std::string>& env) {
+  std::vector<std::string> strings;
+  for (char** e = environ; *e; ++e)
+    if (std::strncmp(*e, "ZANDREL_", 8) != 0) strings.emplace_back(*e);
+  for (const auto& [key, value] : env) strings.push_back(key + "=" + value);
+  std::vector<char*> envp;
+  for (auto& s : strings) envp.push_back(s.data());
+  envp.push_back(nullptr);
+  std::string path = program;
+  std::string arg = argument;
+  char* argv[] = {path.data(), arg.empty() ? nullptr : arg.data(), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return -1;
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+}  // namespace testsupport
