@@ -22,7 +22,8 @@ bool OppositeSigns(double a, double b) {
 void StartGauge(GaugeAnime& gauge, int delta, int value, int max) {
   if (delta == 0) return;
   gauge.nFramesLeft = 120;
-  gauge.nBarLength = value * 50 / max;
+  // In 64 bits: the points may be large enough for value x 50 to leave the int range.
+  gauge.nBarLength = static_cast<int>(static_cast<long long>(value) * 50 / max);
   gauge.dChange = static_cast<double>(delta) * 50 / max;
   gauge.dChangePerFrame = gauge.dChange * kOneSixtieth;
 }
@@ -38,7 +39,8 @@ void DecayToward0(double& value, double step) {
 
 double JumpSpeedForDots(const cChara& chara, double h) {
   double g = Scene().m_Rules.dGravityPerStep;
-  double v = (-g - std::sqrt(g * (8 * h + g))) * 0.5;
+  // A negative height leaves nothing to rise through: its root counts as 0, never NaN.
+  double v = (-g - std::sqrt(std::max(0.0, g * (8 * h + g)))) * 0.5;
   if (chara.m_nController == 0) v *= 0.99 - Scene().m_Rules.dGravity * 0.025;
   return v;
 }
