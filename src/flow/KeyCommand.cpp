@@ -158,9 +158,9 @@ bool CheckKeyCondition(const cKeyInput& input, const cKeyCondition& s) {
   int keys = std::min(static_cast<int>(s.m_vKeys.size()), kKeyConditionEntries);
   for (int k = 0; k < keys; ++k) {
     int required = s.m_vKeys[static_cast<size_t>(k)];
-    if (required != 1 && required != 2) continue;
+    if (required == 0) continue;
     bool on = input.KeyTimeline(k)[0].nState != 0;
-    if ((required == 1) == on) {
+    if ((required == 1 && on) || (required == 2 && !on)) {
       ++matched;
       if (s.m_nMode == 1) return true;
     } else {

@@ -344,8 +344,12 @@ void SetupHomingMove(cRunningCommand& cmd, cChara& c, int mirror) {
 void SetupCircleMove(cRunningCommand& cmd, cChara& c, int mirror) {
   const cEdMove& m = cmd.Move();
   int n = Steps(), copy = c.m_nTag, offset = 0;
-  if (mirror == 1 && m.m_bMirrorX) cmd.nMoveKind ^= 1, offset = 180;
-  if (mirror == 1 && m.m_bMirrorY) cmd.nMoveKind ^= 1;
+  // Mirroring swaps the two fixed senses; the facing-dependent ones mirror themselves.
+  auto swapSense = [&cmd] {
+    if (cmd.nMoveKind <= 1) cmd.nMoveKind ^= 1;
+  };
+  if (mirror == 1 && m.m_bMirrorX) swapSense(), offset = 180;
+  if (mirror == 1 && m.m_bMirrorY) swapSense();
   int r = std::clamp(m.m_nRadius + m.m_nRadiusStep * copy, 0, 20);
   cmd.nRadius = r * 16 * n;
   cmd.nStartAngle = (offset + m.m_nAngle + m.m_nAngleStep * copy) * n;

@@ -294,14 +294,14 @@ int LoseChara(cChara& c) {
   return 0;
 }
 
+// The clear itself is left to the caller, which reports every clear of a frame
+// in one place: counting it here too would clear the stage twice.
 int DefeatChara(cChara& c) {
   cStagePlayScene& scene = Scene();
   int result = LoseChara(c);
-  if (result == 1) {
-    scene.Hooks().StageClear();
-  } else if (result == 2 && scene.HasHero()) {
+  if (result == 2 && scene.HasHero()) {
     scene.Hooks().RequestSe(8);
-    if (KillChara(scene.Hero()) == 1) scene.Hooks().StageClear();
+    if (KillChara(scene.Hero()) == 1) return 1;
   }
   return result;
 }

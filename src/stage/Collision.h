@@ -24,6 +24,8 @@ int CheckBlockOverlap(cChara& c);
 int PickUpItems(cPlayer& hero);
 int UseTouchedItem(cItem* item, cPlayer& hero);
 int LoseChara(cChara& c);
+// 1 when the defeat (or the hero's loss it leads to) clears the stage: the
+// caller then clears it.
 int DefeatChara(cChara& c);
 
 // Damage, invincibility and death.

@@ -2,6 +2,7 @@
 #include <climits>
 
 #include "flow/Interpreter.h"
+#include "gamedata/SaveData.h"
 #include "records/FlowEnums.h"
 #include "stage/Collision.h"
 #include "stage/StagePlayScene.h"
@@ -37,7 +38,8 @@ void ReleaseLinks(cChara& c) {
 int TakeCharaDamage(cChara& victim, cChara& attacker) {
   long long d = attacker.m_Def.m_nBodyPower;
   if (d > 0) d = std::clamp<long long>(d - victim.m_Def.m_nDefence, 0, kMaxStatus);
-  int result = victim.ChangeHp(static_cast<int>(-d), 0, 1);
+  // The most negative power heals by the most an int holds, never turning into a loss.
+  int result = victim.ChangeHp(static_cast<int>(std::min<long long>(-d, INT_MAX)), 0, 1);
   if (attacker.m_Def.m_nEffect != 0)
     Scene().Hooks().MakeHitEffect(attacker.m_Def.m_nEffect, victim.m_rcContact, attacker.m_rcContact,
                                   attacker.m_Def.m_nGiant);
@@ -72,8 +74,10 @@ int KillChara(cChara& c) {
   cStagePlayScene& scene = Scene();
   FireFlowTrigger(c, TRG_DEATH);
   c.RunFlows(1);
-  scene.m_nStageScore = static_cast<int>(
-      std::clamp<long long>(static_cast<long long>(scene.m_nStageScore) + c.m_Def.m_nScore, 0, kMaxStatus));
+  // The play record keeps the stage score; the scene's copy for the status line follows it.
+  long long score = PlayData ? PlayData->nStageScore : scene.m_nStageScore;
+  scene.m_nStageScore = static_cast<int>(std::clamp<long long>(score + c.m_Def.m_nScore, 0, kMaxStatus));
+  if (PlayData) PlayData->nStageScore = scene.m_nStageScore;
   int itemResult = 0;
   cItem* item = c.GetItem();
   if (item && item->m_bCarried && scene.HasHero()) itemResult = UseTouchedItem(item, scene.Hero());

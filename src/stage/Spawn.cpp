@@ -73,6 +73,7 @@ void SpawnItems(int cellX, int cellY, int& counter, const cItemDef& def) {
   cItem& item = scene.ItemList.emplace_back();
   item.InitItem(counter, copy, 0);
   item.PlaceItemOnCell(cellX, cellY);
+  ShiftBy(item, copy.m_nDrawOffsetX, copy.m_nDrawOffsetY);
   if (!item.IsInArea(1)) {
     scene.ItemList.pop_back();
     return;
@@ -115,7 +116,7 @@ void SummonItemAt(double x, double y, int /*summonerFacing*/, const cEdShot& set
   cItemDef copy = def;
   cItem& item = scene.ItemList.emplace_back();
   item.InitItem(counter, copy, 0);
-  SetRectAt(item, x, y);
+  SetRectAt(item, x + copy.m_nDrawOffsetX, y + copy.m_nDrawOffsetY);
   if (!item.IsInArea(1)) {
     scene.ItemList.pop_back();
     return;

@@ -123,7 +123,7 @@ void FireBeforeStage(cStagePlayScene& scene) {
     if (c.m_bVanished) {
       scene.EraseChara(c);
     } else if (c.m_nHp < 1) {
-      DefeatChara(c);
+      if (DefeatChara(c) == 1) scene.Hooks().StageClear();
       scene.EraseChara(c);
     }
   }

@@ -261,3 +261,16 @@ TEST_F(KeyCommandTest, ShortKeyListsAreReadOnlyAsFarAsTheyGo) {
   EXPECT_TRUE(Check(npc));
   EXPECT_TRUE(CheckKeyCondition(KeyInputList[0], shortStep));
 }
+
+TEST_F(KeyCommandTest, PresentStateCountsAnUnknownRequirementAsUnmet) {
+  Press(kRight);
+  struct Case {
+    int mode;
+    bool expected;
+  };
+  // Right held and a slot asking for state 3, which no key state meets.
+  for (Case c : {Case{0, false}, Case{1, true}, Case{2, true}}) {
+    cKeyCondition step = Step({{2, 1}, {4, 3}}, 1, 10, c.mode);
+    EXPECT_EQ(CheckKeyCondition(KeyInputList[0], step), c.expected) << c.mode;
+  }
+}
