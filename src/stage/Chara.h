@@ -197,6 +197,19 @@ class cNpc final : public cChara {
   int m_bWasAwake = 0;
 };
 
+// The hero's boxes by kind, as the overlay numbers them.
+enum BOXPARTKIND { BOXPART_BODY, BOXPART_CONTACT, BOXPART_ITEM, BOXPART_DAMAGE, BOXPART_KINDS };
+
+// One of the hero's boxes as the box overlay draws it.
+struct BoxPart {
+  int nKind = BOXPART_BODY;
+  int nMode = 0;  // 0 not drawn, 1 filled, 2 one-dot frame
+  int nColour = 0;
+  int nX = 0, nY = 0;  // screen position, refreshed when drawn
+  int nW = 0, nH = 0;
+  int nBlink = 0;  // 0..31
+};
+
 class cPlayer final : public cChara {
  public:
   void ScaleBoxes(int scale) override;
@@ -214,6 +227,10 @@ class cPlayer final : public cChara {
   void GetHeroBodyLayout(int& offX, int& offY, int& w, int& h) const;
   void SetHeroFlight(int setting, int applyScale);
   void UpdateHeroScreenRect();
+  // The box overlay's parts, larger boxes first so that smaller ones stay visible.
+  void BuildPartList();
+  // The box of a part relative to the position (the body box has no offset).
+  BoxI PartBox(int kind) const;
   int RunItemCommands(const cCheckedVector<cFlowCommand>& commands);
   int IsItemUntouched(int itemNo) const;
   void ForgetTouchedItem(int itemNo);
@@ -236,6 +253,7 @@ class cPlayer final : public cChara {
   RectD m_rcItem{};
   BoxI m_boxItem{}, m_boxItemBase{};
   std::vector<cFlowCommand> m_vPendingChangeFlows;
+  std::vector<BoxPart> m_vBoxParts;
 };
 
 // The start of a character's action: it becomes the acting character, takes

@@ -330,6 +330,23 @@ int DrawChara(cNpc& chara, DDSURFACEDATA* target, int frozen, DDSURFACEDATA* gau
   return 0;
 }
 
+void DrawHeroBoxes(cPlayer& hero, DDSURFACEDATA* target, int frozen) {
+  DrawCharaBody(hero, target, frozen);
+  const bool steady = nBpp == 8 && Scene().m_Rules.bPaletteAnimation;
+  for (BoxPart& part : hero.m_vBoxParts) {
+    if (part.nMode != 1 && part.nMode != 2) continue;
+    const BoxI box = hero.PartBox(part.nKind);
+    part.nX = hero.m_rcScreen.nLeft + hero.m_rcGfx.nX + box.nX;
+    part.nY = hero.m_rcScreen.nTop + hero.m_rcGfx.nY + box.nY;
+    const int colour = steady ? part.nColour : part.nColour + (part.nBlink >> 3);
+    if (part.nMode == 1)
+      DDFillRect(target, part.nX, part.nY, part.nW, part.nH, static_cast<DWORD>(colour));
+    else
+      DDDrawFrame(target, part.nX, part.nY, part.nW, part.nH, 1, colour);
+    part.nBlink = (part.nBlink + 1) % 32;
+  }
+}
+
 void DrawItem(cItem& item, DDSURFACEDATA* target, int frozen) {
   const cItemDef& def = item.m_Def;
   if (def.m_bHidden) return;

@@ -39,5 +39,8 @@ void DrawGauges(cChara& chara, DDSURFACEDATA* target, GaugeAnime& gauge, int kin
 // A computer character with its gauges and carried-item hint, or its vanish:
 // 1 when the vanish has ended and it must leave the stage.
 int DrawChara(cNpc& chara, DDSURFACEDATA* target, int frozen, DDSURFACEDATA* gaugeSheet);
+// The hero's body, then its box overlay: each shown box filled or framed in its
+// colour, blinking unless an 8-bit display animates the palette itself.
+void DrawHeroBoxes(cPlayer& hero, DDSURFACEDATA* target, int frozen);
 // An item of the stage with its animation (kept still while `frozen`) and mark.
 void DrawItem(cItem& item, DDSURFACEDATA* target, int frozen);

@@ -97,6 +97,7 @@ void cPlayer::PlaceHero(int no, cCharaDef& def, double x, double y) {
   m_bHeadBumped = m_bJumpForbidden = m_nJumpHold = m_bDirBlocked = m_bButtonBlocked = 0;
   m_nFloorEffect = m_nFloorTimer = m_nItemBlockCooldown = 0;
   m_bJumpReady = 1;
+  BuildPartList();
   m_lTouchedItems.clear();
   InstallFlows(m_Def.m_vFlows, m_bRight, 0, -1);
 }
@@ -127,6 +128,36 @@ void cPlayer::SetHeroFlight(int setting, int applyScale) {
     m_boxDamage = m_boxDamageBase = Scaled(m_boxDamageBase, s);
     m_boxItem = m_boxItemBase = Scaled(m_boxItemBase, s);
   }
+  BuildPartList();
+}
+
+BoxI cPlayer::PartBox(int kind) const {
+  switch (kind) {
+    case BOXPART_CONTACT:
+      return m_boxContact;
+    case BOXPART_ITEM:
+      return m_boxItem;
+    case BOXPART_DAMAGE:
+      return m_boxDamage;
+    default:
+      return {0, 0, m_nWidth, m_nHeight};
+  }
+}
+
+void cPlayer::BuildPartList() {
+  static constexpr int kColours[] = {0xD0, 0xD4, 0xD8, 0xDC, 0xE0, 0xE4, 0xE8, 0xEC};
+  const auto& overlay = Scene().m_Rules.HeroBoxOverlay;
+  m_vBoxParts.clear();
+  for (int kind : {BOXPART_BODY, BOXPART_ITEM, BOXPART_CONTACT, BOXPART_DAMAGE}) {
+    const BoxOverlayRule& rule = overlay[static_cast<size_t>(kind)];
+    const BoxI box = PartBox(kind);
+    const int choice = rule.nColour >= 0 && rule.nColour < 8 ? rule.nColour : 0;
+    m_vBoxParts.push_back({kind, rule.nMode, kColours[choice], 0, 0, box.nW, box.nH, 0});
+  }
+  // Stable: boxes of equal area keep the order above.
+  std::stable_sort(m_vBoxParts.begin(), m_vBoxParts.end(), [](const BoxPart& a, const BoxPart& b) {
+    return static_cast<long long>(a.nW) * a.nH > static_cast<long long>(b.nW) * b.nH;
+  });
 }
 
 void cPlayer::UpdateHeroScreenRect() {

@@ -127,7 +127,7 @@ constexpr int kFooterY = 456;
 constexpr int kFooterForDirectStart = 26, kFooterForTestPlay = 25;
 
 // Run-time pictures, effects, messages, shots, screen effects, the screen
-// colour and the hero's darkness and box overlays come with their own objects;
+// colour and the hero's darkness overlay come with their own objects;
 // until then their lists are empty and their records zero, so these draw nothing.
 void DrawPictures(cStagePlayScene&, DDSURFACEDATA*, int /*pass*/, int /*bFrozen*/) {}
 void DrawShots(cStagePlayScene&, DDSURFACEDATA*, int /*layer*/) {}
@@ -276,7 +276,7 @@ void DrawHero(cStagePlayScene& scene, cStageShell& shell, DDSURFACEDATA* target,
   hero.UpdateHeroScreenRect();
   if (!hero.m_bDying) {
     DDSURFACEDATA* gauges = StageSurface(kAccessorySlot);
-    DrawCharaBody(hero, target, bFrozen);
+    DrawHeroBoxes(hero, target, bFrozen);
     DrawGauges(hero, target, hero.m_HpGauge, 0, gauges);
     DrawGauges(hero, target, hero.m_SpGauge, 1, gauges);
     return;

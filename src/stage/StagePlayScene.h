@@ -88,6 +88,12 @@ struct OutAreaRule {
 // 0 characters, 1 block characters, 2 items, 3 the player side's shots, 4 other shots.
 constexpr int kOutAreaRuleCount = 5;
 
+// How the box overlay shows one of the hero's boxes.
+struct BoxOverlayRule {
+  int nMode = 0;    // 0 not drawn, 1 filled, 2 one-dot frame
+  int nColour = 0;  // colour choice 0..7
+};
+
 struct SizeRule {
   int nWidth = 0;
   int nHeight = 0;
@@ -118,6 +124,8 @@ struct cStageRules {
   SizeRule CharaDamage{};
   SizeRule CharaContact2{};
   SizeRule ItemBody{};
+  // The hero's box overlay, indexed by BOXPARTKIND.
+  std::array<BoxOverlayRule, BOXPART_KINDS> HeroBoxOverlay{};
   // Hit times in frames.
   int nHeroInvincible = 0;
   int nHeroImmune = 30;
@@ -128,7 +136,8 @@ struct cStageRules {
   int bLandWhileRising = 0;
   int bScrollRelativeMove = 0;
   int bScaleFromBody = 0;
-  int bKeepDefeated = 0;  // the death display: a defeated character stays for its vanish effect
+  int bPaletteAnimation = 0;  // on an 8-bit display the overlay colours then hold still
+  int bKeepDefeated = 0;      // the death display: a defeated character stays for its vanish effect
   int bStrictProtect = 0;
   int bTriggerEveryStep = 0;
   int bAllowKeyStepOverlap = 0;

@@ -168,6 +168,10 @@ void RulesFromStage(const cStageData& stage, cStageRules& rules) {
   rules.CharaDamage = Size(c[4], 0);
   rules.CharaContact2 = Size(stage.m_ExtraBox[0], 0);
   rules.ItemBody = Size(stage.m_ExtraBox[1], 0);
+  // The stage lists the overlay settings as body, contact, damage and item box.
+  constexpr BOXPARTKIND kOverlayRows[] = {BOXPART_BODY, BOXPART_CONTACT, BOXPART_DAMAGE, BOXPART_ITEM};
+  for (size_t row = 0; row < std::size(kOverlayRows); ++row)
+    rules.HeroBoxOverlay[kOverlayRows[row]] = {stage.m_nDrawPartFactor[row], stage.m_nDrawPartSelector[row]};
   rules.nHeroImmune = stage.m_nHitTimes[0];
   rules.nHeroInvincible = stage.m_nHitTimes[1];
   rules.nCharaImmune = stage.m_nHitTimes[2];

@@ -530,6 +530,53 @@ TEST_P(CharaDrawTest, CarriedItemHintShowsThirtyThreeFramesOfEveryNinetySix) {
   EXPECT_EQ(npc.m_nItemHintTimer, 0);
 }
 
+// ---- The hero's box overlay ----
+
+TEST_P(CharaDrawTest, HeroBoxOverlayDrawsLargerBoxesFirstAndBlinks) {
+  const auto entry = [](BYTE r, BYTE g, BYTE b) {
+    PALETTEENTRY e{};
+    e.peRed = r, e.peGreen = g, e.peBlue = b;
+    return e;
+  };
+  ColorPalette[0xD0] = entry(255, 0, 0);    // colour choice 0
+  ColorPalette[0xD1] = entry(0, 255, 0);    // choice 0 in the second phase of the blink
+  ColorPalette[0xD4] = entry(255, 255, 0);  // colour choice 1
+  ColorPalette[0xD5] = entry(255, 255, 255);
+  auto& overlay = scene.m_Rules.HeroBoxOverlay;
+  overlay[BOXPART_BODY] = {2, 0};
+  overlay[BOXPART_CONTACT] = {1, 1};
+  overlay[BOXPART_ITEM] = {0, 0};
+  overlay[BOXPART_DAMAGE] = {1, 0};
+  cPlayer& hero = scene.Player.emplace_back();
+  hero.m_rcGfx = hero.m_rcGfxBase = {4, 2, 32, 32};
+  hero.m_nWidth = 24, hero.m_nHeight = 30;
+  hero.m_boxItem = {0, 0, 24, 30};
+  hero.m_boxContact = {2, 1, 20, 28};
+  hero.m_boxDamage = {6, 6, 8, 8};
+  hero.BuildPartList();
+  // The body and the item box have equal areas and keep their order.
+  std::vector<int> kinds;
+  for (const BoxPart& part : hero.m_vBoxParts) kinds.push_back(part.nKind);
+  EXPECT_EQ(kinds, (std::vector<int>{BOXPART_BODY, BOXPART_ITEM, BOXPART_CONTACT, BOXPART_DAMAGE}));
+  EXPECT_EQ(hero.m_vBoxParts[2].nColour, 0xD4);
+
+  hero.m_dX = kMargin + 12;  // the position at screen (12, 10), the graphic at (8, 8)
+  hero.m_dY = kMargin + 10;
+  hero.UpdateHeroScreenRect();
+  for (int frame = 0; frame < 9; ++frame) {
+    DDFillRect(&BackBuffer, 0, 0, 64, 48, kBlueIndex);
+    DrawHeroBoxes(hero, &BackBuffer, 0);
+    // Every shown box moves to the next colour after 8 frames.
+    const std::uint32_t body = frame < 8 ? 0xFF0000 : 0x00FF00;
+    const std::uint32_t contact = frame < 8 ? 0xFFFF00 : 0xFFFFFF;
+    EXPECT_EQ(At(12, 20), body) << frame;             // the body's frame
+    EXPECT_EQ(At(13, 20), drawtest::kBlue) << frame;  // inside the frame
+    EXPECT_EQ(At(14, 11), contact) << frame;          // the contact box's corner
+    EXPECT_EQ(At(20, 20), body) << frame;             // the damage box over it
+    EXPECT_EQ(At(26, 20), contact) << frame;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(BackEnds, CharaDrawTest,
                          ::testing::Values(drawtest::Config{"D3D32", 1, 32}, drawtest::Config{"DD32", 0, 32}),
                          drawtest::ConfigName);

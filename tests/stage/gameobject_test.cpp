@@ -3,6 +3,7 @@
 // the searches, landing and bumping, the jump arithmetic and the status points.
 #include <cmath>
 
+#include "stage/StageSetup.h"
 #include "support/TinyStage.h"
 
 using namespace stagetest;
@@ -354,4 +355,21 @@ TEST(ItemObjectTest, SizeZeroIsOneAndCarriedItemsAreActiveUnscaled) {
   cItem scaled;
   scaled.InitItem(6, def, 0);
   EXPECT_EQ(scaled.m_nWidth, 32);
+}
+
+TEST(HeroOverlayTest, StageRowsGiveBodyContactDamageAndItemSettings) {
+  cStageData stage;
+  stage.m_nDrawPartFactor = {2, 1, 0, 1};
+  stage.m_nDrawPartSelector = {5, 6, 7, 3};
+  cStageRules rules;
+  RulesFromStage(stage, rules);
+  struct Case {
+    BOXPARTKIND kind;
+    int mode, colour;
+  };
+  for (Case c :
+       {Case{BOXPART_BODY, 2, 5}, Case{BOXPART_CONTACT, 1, 6}, Case{BOXPART_DAMAGE, 0, 7}, Case{BOXPART_ITEM, 1, 3}}) {
+    EXPECT_EQ(rules.HeroBoxOverlay[c.kind].nMode, c.mode) << c.kind;
+    EXPECT_EQ(rules.HeroBoxOverlay[c.kind].nColour, c.colour) << c.kind;
+  }
 }
