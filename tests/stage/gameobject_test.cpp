@@ -373,3 +373,111 @@ TEST(HeroOverlayTest, StageRowsGiveBodyContactDamageAndItemSettings) {
     EXPECT_EQ(rules.HeroBoxOverlay[c.kind].nColour, c.colour) << c.kind;
   }
 }
+
+TEST(HeroCameraTest, FollowsInsideTheScrollLimitsUnlessTheAxisScrollsByItself) {
+  TinyStage stage;
+  cPlayer& hero = stage.AddHero(10, 5);
+  SCROLLDATA& axis = stage.scene.m_ScrollX;
+  ASSERT_EQ(hero.m_nWidth, 24);
+  struct Case {
+    double x, dPos;
+  };
+  // dPos = x - (320 - 12), kept in [nLower, nUpper - 640].
+  for (Case c : {Case{900, 900 - 308}, Case{400, static_cast<double>(axis.nLower)}, Case{1500, axis.nUpper - 640.0}}) {
+    hero.m_dX = c.x;
+    hero.OnMoveX();
+    EXPECT_EQ(axis.dPos, c.dPos) << c.x;
+    EXPECT_EQ(hero.m_dRight, hero.m_dX + 23);
+  }
+  axis.bAutoScroll = 1;
+  hero.m_dX = 200;
+  hero.OnMoveX();
+  EXPECT_EQ(axis.dPos, axis.nUpper - 640.0);  // the camera stays
+  EXPECT_EQ(hero.m_dX, axis.nMarginPx);       // a walking hero stays in the stage span
+}
+
+TEST(HeroMoveTest, SpeedChangeFloorScalesTheMovementVelocity) {
+  for (int level : {1, 2, 4}) {
+    TinyStage stage(level);
+    const double n = stage.N();
+    cPlayer& hero = stage.AddHero(10, 5);
+    hero.m_nFloorTimer = 5;
+    hero.m_nFloorEffect = 3;
+    const double perStep = 4.0 / n / n * 0.016666666666666666;
+    struct Case {
+      double factor, move, expectMove;
+    };
+    for (Case c : {Case{1.5, 2, 2 + perStep * 0.5}, Case{0.5, -2, -2 + perStep * 0.5},
+                   Case{0.0, -perStep / 4, 0}}) {  // slowed past zero: it stops
+      hero.m_dFloorFactor = c.factor;
+      hero.m_dMoveVx = c.move;
+      hero.m_dVx = 0;
+      double x = hero.m_dX;
+      hero.MoveStepX();
+      EXPECT_EQ(hero.m_dMoveVx, c.expectMove) << c.factor;
+      EXPECT_EQ(hero.m_dVx, c.expectMove);
+      EXPECT_EQ(hero.m_dX, x + c.expectMove);
+    }
+  }
+}
+
+TEST(HeroJumpTest, ATapHopsAtThirtyPercentAndARiddenJumpWaitsForTheLastStep) {
+  for (int level : {1, 2, 4}) {
+    TinyStage stage(level);
+    const int n = stage.N();
+    cPlayer& hero = stage.AddHero(10, 5);
+    cFlowCommand def = MakeCommand(CMD_JUMP, 2, false, {1, 0, 3});  // kind 1: the key decides
+    cKeyCondition button1;
+    button1.m_vKeys[11] = 1;
+    button1.m_bAnyLength = 1;
+    cRunningFlow flow;
+    flow.KeyConditions.push_back(&button1);
+    stage.scene.m_pActFlow = &flow;
+    cRunningCommand cmd;
+    cmd.pDef = &def;
+    cmd.nDuration = 12 * n;
+    cmd.dSpeed = -4;
+    auto step = [&](WORD button, int logicStep) {
+      KeyInputList[0].m_wButton = button;
+      KeyInputList[0].RecordKeyTimelines();
+      stage.scene.m_nLogicStep = logicStep;
+      hero.m_bJumpDone = 0;
+      hero.Jump(cmd);
+    };
+    hero.m_bAirborne = 0;
+    step(1, 1);
+    EXPECT_EQ(hero.m_dVy, -4);
+    EXPECT_EQ(hero.m_bJumping, 1);
+    step(0, 2 % n + 1);
+    EXPECT_EQ(hero.m_dVy, -4 * 0.3);
+    EXPECT_EQ(hero.m_bJumpStarted, 1);
+    EXPECT_EQ(hero.m_nJumpHold, 0);
+
+    hero.m_dVy = 0;
+    hero.m_bJumpStarted = hero.m_bJumping = 0;
+    hero.m_bRiding = 1;
+    cmd.bStarted = 0;
+    for (int s = 1; s < n; ++s) {
+      step(1, s);
+      EXPECT_EQ(hero.m_dVy, 0) << s;
+      EXPECT_EQ(hero.m_bRiding, 1);
+    }
+    step(1, n);
+    EXPECT_EQ(hero.m_dVy, -4 * 1.0199999809265137);
+    EXPECT_EQ(hero.m_bRiding, 0);
+    stage.scene.m_pActFlow = nullptr;
+  }
+}
+
+TEST(HeroPlaceTest, SizeZeroPlaysAtOneAndTheDefinitionKeepsOne) {
+  TinyStage stage;
+  cCharaDef def = TinyStage::HeroDef();
+  def.m_nGiant = 0;
+  cPlayer& hero = stage.scene.Player.emplace_back();
+  hero.PlaceHero(0, def, 400, 400);
+  EXPECT_EQ(def.m_nGiant, 1);
+  EXPECT_EQ(hero.m_nWidth, 24);
+  EXPECT_EQ(hero.m_nHeight, 30);
+  EXPECT_EQ(hero.m_bJumpReady, 1);
+  EXPECT_EQ(hero.m_dFloorSpeedStep, 4.0);
+}
