@@ -51,6 +51,8 @@ void cStageScene::Enter() {
     m_nState = kFadeOutState;
     return;
   }
+  // The stage's music replaced the menus' tune: the next menu starts its own again.
+  SceneManager.m_nTune = 0;
   if (StageData && StageData->m_nFrameRate > 0) SceneManager.m_nFrameRate = StageData->m_nFrameRate;
   MenuCursor.ResetCursor();
   m_pPlay->m_nStep = 0;
@@ -111,6 +113,9 @@ void cStageScene::CyclePalette() { CyclePaletteColors(); }
 void cStageScene::PostClose() { PostCloseToMainWindow(); }
 void cStageScene::RequestSe(int sound) { ::RequestSe(sound); }
 void cStageScene::RequestDbSe(int sound) { ::RequestDbSe(sound); }
+void cStageScene::PlayStageBgm(int tune) {
+  SendMessage(hMainWnd.load(), WM_PLAYBGM, BGMCAT_STAGE, static_cast<LPARAM>(tune));
+}
 
 bool cStageScene::FlashColor(int kind, DWORD& color, int& colorOp) {
   if (kind < 0 || kind >= static_cast<int>(FlashColorTable.size())) return false;

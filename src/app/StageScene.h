@@ -32,6 +32,7 @@ class cStageScene final : public cScene, private cStageShell, private cStagePlay
   // cStagePlayHooks
   void RequestSe(int sound) override;
   void RequestDbSe(int sound) override;
+  void PlayStageBgm(int tune) override;
   bool FlashColor(int kind, DWORD& color, int& colorOp) override;
 
   std::unique_ptr<cStagePlayScene> m_pPlay;

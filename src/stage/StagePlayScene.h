@@ -162,6 +162,8 @@ class cStagePlayHooks {
   virtual ~cStagePlayHooks() = default;
   virtual void RequestSe(int /*sound*/) {}
   virtual void RequestDbSe(int /*sound*/) {}
+  // The window thread plays stage tune n (0 stops the music) before this returns.
+  virtual void PlayStageBgm(int /*tune*/) {}
   // The hit effect of a body or shot hit; shows nothing until effects land.
   virtual void MakeHitEffect(int /*effect*/, const RectD& /*victim*/, const RectD& /*attacker*/, int /*scale*/) {}
   // The pulsing colour pair of a flash kind (1..9) from the shell's colour

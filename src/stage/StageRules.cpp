@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "flow/Interpreter.h"
+#include "gamedata/SaveData.h"
 #include "library/draw/Draw.h"
 #include "library/util/FrameTiming.h"
 #include "records/LoadContext.h"
@@ -64,6 +65,11 @@ void UpdateActiveFlags(cStagePlayScene& scene) {
     item.m_bActive = CheckItemAppear(scene, item);
     item.m_bOnScreen = item.m_bActive && item.IsOnScreen();
   }
+}
+
+void RequestBgm(cStagePlayScene& scene, int tune, int value) {
+  if (PlayData) PlayData->nBgmParam = value;
+  scene.Hooks().PlayStageBgm(tune);
 }
 
 void UpdatePlayTime(cStagePlayScene& scene) {

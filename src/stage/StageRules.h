@@ -11,6 +11,8 @@ int CheckBlockAppear(cStagePlayScene& scene, MAPCELL& cell);
 int CheckCharaAppear(cStagePlayScene& scene, cNpc& chara);
 int CheckItemAppear(cStagePlayScene& scene, cItem& item);
 void UpdateActiveFlags(cStagePlayScene& scene);
+// Plays stage tune n (0 stops); the second value goes to the play record first.
+void RequestBgm(cStagePlayScene& scene, int tune, int value);
 void UpdatePlayTime(cStagePlayScene& scene);
 // 1 when the time has run out.
 int UpdateTimeLimit(cStagePlayScene& scene, int change);

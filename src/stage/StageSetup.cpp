@@ -136,6 +136,15 @@ void ChooseSeed(cStagePlayScene& scene) {
   crt::srand(static_cast<unsigned>(scene.m_nSeed));
 }
 
+// The stage's tune: at the first set-up unless the same tune plays on (a kept
+// tune 0 still stops whatever plays); at a restart only when it differs.
+void StartStageMusic(cStagePlayScene& scene, const cStageData& stage, int bFirst) {
+  const int playing = PlayData ? PlayData->nBgmNo : 0;
+  const bool same = stage.m_nBgm == playing;
+  const bool request = bFirst ? !(stage.m_bKeepBgm && same) || stage.m_nBgm == 0 : !same;
+  if (request) RequestBgm(scene, stage.m_nBgm, stage.m_bBgmLoop);
+}
+
 // The play record's part of a new attempt: the stage score starts at 0 (in a
 // test play on a stage file the totals too) and the record keeps its
 // stage-start state, to which a lost life returns; the scene's copies that
@@ -192,7 +201,7 @@ cCheckedVector<int> MakeHitStepMask(int steps, int checks) {
   return mask;
 }
 
-bool SetStage(cStagePlayScene& scene, int bReload, int /*bFirst*/) {
+bool SetStage(cStagePlayScene& scene, int bReload, int bFirst) {
   Trace("In SetStage");
   CurrentPlayScene = &scene;
   if (!StageData) return false;
@@ -207,6 +216,7 @@ bool SetStage(cStagePlayScene& scene, int bReload, int /*bFirst*/) {
   scene.CharaList.clear();
   scene.ItemList.clear();
   ChooseSeed(scene);
+  StartStageMusic(scene, stage, bFirst);
 
   scene.m_nNextCharaId = scene.m_nNextItemId = scene.m_nNextShotId = 0;
   RulesFromStage(stage, scene.m_Rules);
