@@ -13,6 +13,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <system_error>
 
 #include "DenseStage.h"
 #include "gamedata/PathTable.h"
@@ -87,7 +88,12 @@ TracedRun ReadTrace(const std::string& trace) {
 void DenseStageProgram(benchmark::State& state) {
   TempDir project(/*enter=*/true);
   TempDir runtime;
-  fs::copy(SAMPLE_PROJECT_DIR, project.Path(), fs::copy_options::recursive);
+  std::error_code copied;
+  fs::copy(SAMPLE_PROJECT_DIR, project.Path(), fs::copy_options::recursive, copied);
+  if (copied) {
+    state.SkipWithError(("the sample project does not copy: " + copied.message()).c_str());
+    return;
+  }
   if (const std::string error = WriteDenseStage(); !error.empty()) {
     state.SkipWithError(error.c_str());
     return;
