@@ -481,3 +481,21 @@ TEST(HeroPlaceTest, SizeZeroPlaysAtOneAndTheDefinitionKeepsOne) {
   EXPECT_EQ(hero.m_bJumpReady, 1);
   EXPECT_EQ(hero.m_dFloorSpeedStep, 4.0);
 }
+
+TEST(RangeTest, BackAndFrontWidenTheCentreAndExactTakesTheWholeBody) {
+  // A body at 100 of size 20: centre 110, far edge 120.
+  struct Case {
+    int lo, hi, margin, back, front, exact, inRange;
+  };
+  const Case cases[] = {
+      {105, 115, 0, 0, 0, 0, 1}, {111, 200, 0, 0, 0, 0, 0},  // only the centre
+      {0, 95, 0, 5, 0, 0, 1},    {111, 200, 0, 5, 0, 0, 0},  // back: from 95 to the centre
+      {121, 200, 0, 0, 5, 0, 1}, {121, 200, 5, 0, 5, 0, 0},  // front: to 125, entered by 5 or not
+      {120, 130, 0, 0, 0, 1, 1}, {121, 130, 0, 0, 0, 1, 0},  // exact: the body 100..120
+      {121, 200, 0, 0, 5, 1, 1},                             // exact with margins keeps the margins
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsInRange(100, 20, c.lo, c.hi, c.margin, c.back, c.front, c.exact), c.inRange)
+        << c.lo << ".." << c.hi << " margin " << c.margin << " back " << c.back << " front " << c.front;
+  }
+}
