@@ -148,6 +148,35 @@ TEST(DeviceTest, StageOperationsTintAndFillFromTheFactor) {
   EXPECT_EQ(ShadeTexel(add, 0x80F01010, 0x90202020, 0), 0x00FF3030u);
 }
 
+// Quads without a texture fill from the factor: opaque ones replace the
+// target inside the quad only, translucent ones blend over it.
+TEST(DeviceTest, UntexturedQuadsFillFromTheFactor) {
+  const TextureStage fill{D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_TFACTOR,
+                          D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_TFACTOR};
+  struct Case {
+    PixelFormat format;
+    DWORD clear, factor;
+    std::uint32_t outside, inside;
+  } cases[] = {
+      {PixelFormat::X8R8G8B8, 0xFF102030, 0xFF112233, 0x00102030, 0x00112233},
+      {PixelFormat::A8R8G8B8, 0xFF102030, 0xFF112233, 0xFF102030, 0xFF112233},
+      {PixelFormat::R5G6B5, 0xFF000000, 0xFFFFFFFF, 0x0000, 0xFFFF},
+      // (0xFF * 128 + 0 * 127 + 127) / 255 = 128 on each channel
+      {PixelFormat::X8R8G8B8, 0xFF000000, 0x80FFFFFF, 0x00000000, 0x00808080},
+  };
+  for (const Case& c : cases) {
+    Device device(c.format, 4, 2);
+    device.Clear(nullptr, c.clear);
+    device.SetTextureStage(fill);
+    device.SetTextureFactor(c.factor);
+    const Quad quad{1, 1, 5, 3};  // hangs over the right and bottom edges
+    device.DrawQuads(nullptr, {&quad, 1});
+    const auto& out = device.BackBuffer().Pixels();
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < 4; ++x) EXPECT_EQ(out.Get(x, y), x >= 1 && y >= 1 ? c.inside : c.outside) << x << "," << y;
+  }
+}
+
 TEST(DeviceTest, SixteenBitTargetsKeepTheTextureColoursExactly) {
   Device device(PixelFormat::R5G6B5, 2, 1);
   auto t = device.CreateTexture(2, 1, PixelFormat::A1R5G5B5, Pool::Managed, false);

@@ -138,6 +138,14 @@ void Device::DrawQuad(const Texture* texture, const Quad& q) {
   int x = q.x, y = q.y, w = q.w, h = q.h;
   if (!ClipToArea(x, y, w, h, target.Width(), target.Height())) return;
   const PixelBuffer* source = texture ? &texture->Pixels() : nullptr;
+  if (!source) {
+    // Without a texture every pixel shades alike, so an opaque result is a plain fill.
+    const DWORD shaded = ShadeTexel(m_stage, 0xFFFFFFFF, q.diffuse, m_factor);
+    if (shaded >> 24 == 255) {
+      target.Fill(x, y, w, h, FromArgb(target.Format(), BlendOver(shaded, 0)));
+      return;
+    }
+  }
   // The texel column of every destination column, worked out once per quad.
   thread_local std::vector<int> columns;
   columns.resize(static_cast<std::size_t>(w));
