@@ -37,6 +37,28 @@ TEST_F(HandOverTest, EightBitFramesAreShownThroughThePalette) {
   EXPECT_EQ(ToXrgb(frame, palette), (std::vector<std::uint32_t>{0, 0x123456}));
 }
 
+// Every pixel format is shown as 0x00RRGGBB; a reused buffer of another size
+// is fitted to the frame.
+TEST_F(HandOverTest, FramesOfEveryFormatAreShownAsXrgb) {
+  struct Case {
+    PixelFormat format;
+    std::uint32_t pixel, shown;
+  } cases[] = {
+      {PixelFormat::X8R8G8B8, 0xAB123456, 0x123456},
+      {PixelFormat::A8R8G8B8, 0x80123456, 0x123456},
+      {PixelFormat::R5G6B5, 0xFFFF, 0xFFFFFF},
+      {PixelFormat::R5G6B5, 0x0000, 0x000000},
+  };
+  std::vector<std::uint32_t> out(7, 1);
+  for (const Case& c : cases) {
+    PixelBuffer frame(c.format, 3, 2);
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < 3; ++x) frame.Put(x, y, x == 2 && y == 1 ? c.pixel : 0);
+    ToXrgbInto(frame, {}, out);
+    EXPECT_EQ(out, (std::vector<std::uint32_t>{0, 0, 0, 0, 0, c.shown}));
+  }
+}
+
 TEST_F(HandOverTest, FrameLimitLogAndShotFollowTheHarness) {
   platform::HarnessSettings settings;
   settings.frameLimit = 3;

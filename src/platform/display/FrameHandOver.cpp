@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/Harness.h"
 #include "platform/display/Bitmap.h"
@@ -38,10 +39,21 @@ std::uint32_t Crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc) {
   return ~crc;
 }
 
-std::vector<std::uint32_t> ToXrgb(const PixelBuffer& frame, std::span<const PALETTEENTRY> palette) {
-  std::vector<std::uint32_t> out(static_cast<std::size_t>(frame.Width()) * frame.Height());
+void ToXrgbInto(const PixelBuffer& frame, std::span<const PALETTEENTRY> palette, std::vector<std::uint32_t>& out) {
+  out.resize(static_cast<std::size_t>(frame.Width()) * frame.Height());
   auto* to = out.data();
+  const bool xrgb32 = frame.Format() == PixelFormat::X8R8G8B8 || frame.Format() == PixelFormat::A8R8G8B8;
   for (int y = 0; y < frame.Height(); ++y) {
+    if (xrgb32) {
+      // The usual frame: the same layout already, less its top byte.
+      const std::uint8_t* row = frame.Row(y);
+      for (int x = 0; x < frame.Width(); ++x, row += 4) {
+        std::uint32_t pixel;
+        std::memcpy(&pixel, row, 4);
+        *to++ = pixel & 0xFFFFFF;
+      }
+      continue;
+    }
     for (int x = 0; x < frame.Width(); ++x) {
       const std::uint32_t pixel = frame.Get(x, y);
       if (frame.Format() == PixelFormat::Index8) {
@@ -52,6 +64,11 @@ std::vector<std::uint32_t> ToXrgb(const PixelBuffer& frame, std::span<const PALE
       }
     }
   }
+}
+
+std::vector<std::uint32_t> ToXrgb(const PixelBuffer& frame, std::span<const PALETTEENTRY> palette) {
+  std::vector<std::uint32_t> out;
+  ToXrgbInto(frame, palette, out);
   return out;
 }
 
@@ -62,15 +79,19 @@ FrameHandOver& FrameHandOver::Instance() {
 
 HandOverResult FrameHandOver::HandOver(const PixelBuffer& frame, std::span<const PALETTEENTRY> palette) {
   const auto& limit = Harness().frameLimit;
-  ShownFrame shown{ToXrgb(frame, palette), frame.Width(), frame.Height(), 0};
+  // Converted into the buffer of the frame before last, so that a frame costs
+  // no allocation; this thread alone writes m_latest.
+  ToXrgbInto(frame, palette, m_spare);
   {
     std::lock_guard lock(m_mutex);
     if (limit && static_cast<long>(m_latest.serial) >= *limit) return HandOverResult::Refused;
-    shown.serial = m_latest.serial + 1;
-    m_latest = shown;
+    m_latest.xrgb.swap(m_spare);
+    m_latest.width = frame.Width();
+    m_latest.height = frame.Height();
+    ++m_latest.serial;
   }
-  RecordForHarness(shown);
-  return limit && static_cast<long>(shown.serial) >= *limit ? HandOverResult::TakenLast : HandOverResult::Taken;
+  RecordForHarness(m_latest);
+  return limit && static_cast<long>(m_latest.serial) >= *limit ? HandOverResult::TakenLast : HandOverResult::Taken;
 }
 
 void FrameHandOver::RecordForHarness(const ShownFrame& frame) {

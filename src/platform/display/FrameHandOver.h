@@ -25,6 +25,8 @@ std::uint32_t Crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc = 0);
 // The frame as shown: 0x00RRGGBB per pixel, rows packed; 8-bit frames are
 // looked up in the palette (256 entries).
 std::vector<std::uint32_t> ToXrgb(const PixelBuffer& frame, std::span<const PALETTEENTRY> palette);
+// The same into `out`, reusing its storage.
+void ToXrgbInto(const PixelBuffer& frame, std::span<const PALETTEENTRY> palette, std::vector<std::uint32_t>& out);
 
 enum class HandOverResult {
   Taken,
@@ -59,6 +61,7 @@ class FrameHandOver {
 
   mutable std::mutex m_mutex;
   ShownFrame m_latest;
+  std::vector<std::uint32_t> m_spare;  // drawing thread only
   std::function<std::string()> m_sceneName;
 };
 
