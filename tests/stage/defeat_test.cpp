@@ -103,8 +103,9 @@ TEST(StageClearTest, ADeathThatClearsTheStageIsReportedOnce) {
   cNpc& npc = stage.AddNpc(5, 5, def);
   npc.m_nHp = 0;
   stage.scene.m_nEndRequest = 1;
+  const int no = npc.m_nNo;
   EXPECT_EQ(RunPlayFrame(stage.scene), 1);
-  EXPECT_EQ(npc.m_nHp, 0);
+  EXPECT_EQ(stage.scene.FindCharaByNo(no), nullptr);  // defeated and freed with the frame
   EXPECT_EQ(hooks.clears, 1);
   stage.scene.SetHooks(nullptr);
 }
