@@ -1,6 +1,7 @@
 #include "stage/StageSetup.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "flow/Interpreter.h"
@@ -19,7 +20,14 @@
 
 namespace {
 
-SizeRule Size(const BoxSize& box, int bottom) { return SizeRule{box.cx, box.cy, bottom}; }
+// Boxes and extents come from the stage file: held where the dot arithmetic
+// of positions, edges and cells cannot overflow.
+constexpr int kMaxBoxDots = 1024;
+constexpr long long kMaxExtentDots = 1 << 28;
+
+SizeRule Size(const BoxSize& box, int bottom) {
+  return SizeRule{std::clamp(box.cx, 1, kMaxBoxDots), std::clamp(box.cy, 1, kMaxBoxDots), bottom};
+}
 
 void Trace(const std::string& line) {
   if (platform::TraceOn()) platform::TraceLine(line);
@@ -31,10 +39,21 @@ void SetUpAxis(SCROLLDATA& axis, int axisNo, int cells, int extent, int autoOn, 
   axis.nView = axisNo == 0 ? 640 : 480;
   axis.nMarginCells = 10;
   axis.nMarginPx = 320;
-  axis.nActiveRange = extent + 640;
+  axis.nActiveRange = static_cast<int>(std::clamp(extent + 640LL, -kMaxExtentDots, kMaxExtentDots));
   axis.nFullUpper = std::max((cells + 10) * 32, 0);
   axis.SetAutoScroll(autoOn, speed, steps);
   axis.SetScrollLimits(start, end, startOn, endOn);
+}
+
+// The map is stored with its margins in rows of a power-of-two stride; a side
+// of no cells, or a stored grid past this many cells, cannot be played.
+constexpr long long kMaxMapCells = 1 << 21;
+
+bool MapSizePlayable(const cStageData& stage) {
+  const long long w = stage.m_nMapWidth, h = stage.m_nMapHeight;
+  if (w < 1 || h < 1 || w > kMaxMapCells || h > kMaxMapCells) return false;
+  const auto stride = static_cast<long long>(std::bit_ceil(static_cast<unsigned long long>(w + 20)));
+  return stride * (h + 20) <= kMaxMapCells;
 }
 
 void BuildMap(cStagePlayScene& scene, const cStageData& stage) {
@@ -209,6 +228,10 @@ bool SetStage(cStagePlayScene& scene, int bReload, int bFirst) {
   if (bReload && StageDataOrg && StageDataOrg != StageData) stage.CopySettings(*StageDataOrg);
   if (!stage.HasHero()) {
     EcLog("SetStage: the stage has no hero");
+    return false;
+  }
+  if (!MapSizePlayable(stage)) {
+    EcLogf("SetStage: a map of %d x %d cells cannot be played", stage.m_nMapWidth, stage.m_nMapHeight);
     return false;
   }
   scene.m_nFrame = 0;
