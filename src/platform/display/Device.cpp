@@ -158,21 +158,29 @@ void Device::DrawQuad(const Texture* texture, const Quad& q) {
       passing != TexelPassing::No && source->Format() == PixelFormat::A8R8G8B8 && target.BytesPerPixel() == 4;
   const DWORD forcedAlpha = passing == TexelPassing::Opaque ? 0xFF000000u : 0;
   const DWORD storeMask = target.Format() == PixelFormat::X8R8G8B8 ? 0x00FFFFFFu : 0xFFFFFFFFu;
+  // An unscaled quad that does not wrap reads its texels side by side.
+  const bool contiguous = source && q.sw == q.w && columns.front() + w - 1 == columns.back();
   for (int row = y; row < y + h; ++row) {
     const long long j = row - q.y;
     const int ty = source ? Wrap(q.sy + FloorDiv((2 * j + 1) * q.sh, 2LL * q.h), source->Height()) : 0;
-    if (fastPath)
-      DrawSpan32(source->Row(ty), target.Row(row) + x * 4, columns, forcedAlpha, storeMask);
+    std::uint8_t* out = target.Row(row) + x * 4;
+    if (fastPath && contiguous)
+      DrawSpan32(
+          source->Row(ty) + columns.front() * 4, out, w, [](int i) { return i; }, forcedAlpha, storeMask);
+    else if (fastPath)
+      DrawSpan32(
+          source->Row(ty), out, w, [&](int i) { return columns[static_cast<std::size_t>(i)]; }, forcedAlpha, storeMask);
     else
       DrawSpan(source, ty, target, row, x, columns, q.diffuse);
   }
 }
 
-void Device::DrawSpan32(const std::uint8_t* texels, std::uint8_t* out, const std::vector<int>& columns,
-                        DWORD forcedAlpha, DWORD storeMask) {
-  for (int column : columns) {
+template <typename Column>
+void Device::DrawSpan32(const std::uint8_t* texels, std::uint8_t* out, int count, Column column, DWORD forcedAlpha,
+                        DWORD storeMask) {
+  for (int i = 0; i < count; ++i) {
     DWORD texel;
-    std::memcpy(&texel, texels + column * 4, 4);
+    std::memcpy(&texel, texels + column(i) * 4, 4);
     texel |= forcedAlpha;
     const DWORD alpha = texel >> 24;
     if (alpha != 0) {

@@ -131,10 +131,11 @@ class Device {
  private:
   enum class State { Ok, Lost, NotReset };
   void DrawQuad(const Texture* texture, const Quad& quad);
-  // One row of a plain copy from an A8R8G8B8 texture onto a 32-bit target;
-  // forcedAlpha 0xFF000000 makes every texel opaque.
-  static void DrawSpan32(const std::uint8_t* texels, std::uint8_t* out, const std::vector<int>& columns,
-                         DWORD forcedAlpha, DWORD storeMask);
+  // One row of a plain copy from an A8R8G8B8 texture onto a 32-bit target:
+  // texel column(i) for pixel i; forcedAlpha 0xFF000000 makes every texel opaque.
+  template <typename Column>
+  static void DrawSpan32(const std::uint8_t* texels, std::uint8_t* out, int count, Column column, DWORD forcedAlpha,
+                         DWORD storeMask);
   // One row through the texture stage, any formats.
   void DrawSpan(const PixelBuffer* source, int ty, PixelBuffer& target, int row, int x, const std::vector<int>& columns,
                 DWORD diffuse);
