@@ -206,6 +206,21 @@ void RulesFromStage(const cStageData& stage, cStageRules& rules) {
   rules.nCharaInvincible = stage.m_nHitTimes[3];
 }
 
+void RulesFromSystemData(const cSystemData& system, cStageRules& rules) {
+  // Compatibility switch n is m_nCompat[n - 1].
+  auto compat = [&](int n) { return system.m_nCompat[n - 1]; };
+  rules.bScrollRelativeMove = compat(1);
+  rules.bScaleFromBody = compat(2);
+  rules.bKeepDefeated = compat(3);
+  rules.bPaletteAnimation = compat(6);
+  rules.bTriggerEveryStep = compat(7);
+  rules.bStrictProtect = compat(9);
+  rules.bAllowKeyStepOverlap = compat(10);
+  rules.bLandWhileRising = compat(11);
+  rules.bKeepNegativeMoveTime = compat(12);
+  rules.bKeepTestPlayFlows = system.m_bKeepMarkedFlows;
+}
+
 cCheckedVector<int> MakeHitStepMask(int steps, int checks) {
   const int n = std::max(steps, 1);
   if (checks <= 0) return cCheckedVector<int>(static_cast<size_t>(n), 1);
@@ -243,6 +258,7 @@ bool SetStage(cStagePlayScene& scene, int bReload, int bFirst) {
 
   scene.m_nNextCharaId = scene.m_nNextItemId = scene.m_nNextShotId = 0;
   RulesFromStage(stage, scene.m_Rules);
+  if (SystemData) RulesFromSystemData(*SystemData, scene.m_Rules);
   const int steps = scene.m_Rules.nSteps;
   scene.m_nStageScrollSpeedX = stage.m_nScrollSpeedX;
   scene.m_nStageScrollSpeedY = stage.m_nScrollSpeedY;
@@ -280,9 +296,9 @@ bool SetStage(cStagePlayScene& scene, int bReload, int bFirst) {
   UpdateActiveFlags(scene);
   if (platform::TraceOn()) {
     std::string line;
-    StrFormat(line, "SetStage seed=%d hero=%d,%d charas=%d items=%d", scene.m_nSeed,
-              DoubleToInt(scene.Hero().m_dX), DoubleToInt(scene.Hero().m_dY),
-              static_cast<int>(scene.CharaList.size()), static_cast<int>(scene.ItemList.size()));
+    StrFormat(line, "SetStage seed=%d hero=%d,%d charas=%d items=%d", scene.m_nSeed, DoubleToInt(scene.Hero().m_dX),
+              DoubleToInt(scene.Hero().m_dY), static_cast<int>(scene.CharaList.size()),
+              static_cast<int>(scene.ItemList.size()));
     platform::TraceLine(line);
   }
   Trace("Out SetStage");

@@ -5,9 +5,13 @@
 #include "stage/StagePlayScene.h"
 
 class cSaveData;
+class cSystemData;
 
 // The pace, physics, sizes and hit times that objects read, from the stage.
 void RulesFromStage(const cStageData& stage, cStageRules& rules);
+// The project's rule switches (its compatibility switches and the marked
+// flows' switch), which stage play reads from the rules.
+void RulesFromSystemData(const cSystemData& system, cStageRules& rules);
 // Per logic step of a frame, whether hits are resolved in it: R checks spread over N steps.
 cCheckedVector<int> MakeHitStepMask(int steps, int checks);
 // Builds the attempt from `StageData`; bReload first restores its settings

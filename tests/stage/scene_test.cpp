@@ -119,6 +119,30 @@ TEST_F(SceneTest, FirstAttemptOfANewSceneIsSeededWithZero) {
   EXPECT_EQ(crt::rand(), Lcg(x));
 }
 
+// The project's compatibility switches reach the rules at set-up, each to its own rule.
+TEST_F(SceneTest, ProjectSwitchesReachTheRulesAtSetUp) {
+  const struct {
+    int compat;  // 1-based; 0 is the marked flows' switch
+    int cStageRules::*rule;
+  } cases[] = {
+      {1, &cStageRules::bScrollRelativeMove},    {2, &cStageRules::bScaleFromBody},
+      {3, &cStageRules::bKeepDefeated},          {6, &cStageRules::bPaletteAnimation},
+      {7, &cStageRules::bTriggerEveryStep},      {9, &cStageRules::bStrictProtect},
+      {10, &cStageRules::bAllowKeyStepOverlap},  {11, &cStageRules::bLandWhileRising},
+      {12, &cStageRules::bKeepNegativeMoveTime}, {0, &cStageRules::bKeepTestPlayFlows},
+  };
+  for (const auto& c : cases) {
+    cSystemData system;
+    std::fill(std::begin(system.m_nCompat), std::end(system.m_nCompat), 0);
+    system.m_bKeepMarkedFlows = 0;
+    (c.compat ? system.m_nCompat[c.compat - 1] : system.m_bKeepMarkedFlows) = 1;
+    SystemData = &system;
+    ASSERT_TRUE(SetStage(scene, 1, 1));
+    for (const auto& other : cases) EXPECT_EQ(scene.m_Rules.*other.rule, other.rule == c.rule ? 1 : 0) << c.compat;
+  }
+  SystemData = nullptr;
+}
+
 TEST_F(SceneTest, CameraFollowsTheHeroInsideTheScrollLimits) {
   stage.m_bScrollLimit[1] = 1;  // the view ends with stage column 25
   stage.m_nScrollLimit[1] = 25;
