@@ -1,6 +1,7 @@
 #include "stage/StageDraw.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -32,6 +33,10 @@ int Wrap(int value, int size) {
 
 double WrapOffset(double offset, int size) {
   if (size <= 0) return offset;  // no surface: nothing to wrap by
+  // A far or endless offset, from a stage file's huge speed, is brought near
+  // first: stepping there one size at a time would never end.
+  if (!std::isfinite(offset)) return 0.0;
+  if (std::fabs(offset) >= 2.0 * size) offset = std::fmod(offset, size);
   while (offset < 0) offset += size;
   while (offset >= size) offset -= size;
   return offset;

@@ -249,6 +249,10 @@ bool SetStage(cStagePlayScene& scene, int bReload, int bFirst) {
     EcLogf("SetStage: a map of %d x %d cells cannot be played", stage.m_nMapWidth, stage.m_nMapHeight);
     return false;
   }
+  if (!std::isfinite(stage.m_dGravity)) {
+    EcLogf("SetStage: a gravity of %g cannot be played", stage.m_dGravity);
+    return false;
+  }
   scene.m_nFrame = 0;
   for (auto& faction : scene.m_CharaByFaction) faction.clear();
   scene.CharaList.clear();

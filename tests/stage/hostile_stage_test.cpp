@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <limits>
+#include <vector>
 
 #include "TinyStage.h"
+#include "library/draw/Draw.h"
 #include "library/input/KeyInput.h"
 #include "records/StageData.h"
+#include "stage/StageDraw.h"
 #include "stage/StagePlay.h"
 #include "stage/StageSetup.h"
 
@@ -63,6 +67,47 @@ TEST_F(HostileStageTest, HugeBoxesAndExtentsAreHeldWithinBounds) {
     EXPECT_EQ(scene.m_ScrollX.nActiveRange, c.activeRange) << c.extent;
     for (int frame = 0; frame < 3; ++frame) RunPlayFrame(scene);
   }
+}
+
+TEST_F(HostileStageTest, NonFiniteGravityIsRefused) {
+  for (double g : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                   -std::numeric_limits<double>::infinity()}) {
+    stage.m_dGravity = g;
+    EXPECT_FALSE(SetStage(scene, 1, 1)) << g;
+  }
+}
+
+// A layer scrolling by itself wraps its offset into its picture, however far
+// a huge or endless speed from the stage file takes it, and at once.
+TEST(HostileBgScrollTest, FarOffsetsWrapIntoThePicture) {
+  std::vector<DDSURFACEDATA> user(kBgLayerFirstSlot + 1);
+  user.back().nWidth = user.back().nHeight = 16;
+  lpUserSD = user.data();
+  nUserSD = static_cast<int>(user.size());
+  struct Case {
+    double factor, offset;
+  };
+  const Case cases[] = {{2.5, 13.5},
+                        {-40, 8},
+                        {1e300, -1},
+                        {-1e300, -1},
+                        {std::numeric_limits<double>::infinity(), 0},
+                        {std::numeric_limits<double>::quiet_NaN(), 0}};
+  for (const Case& c : cases) {
+    cStageData stage;
+    cBgLayer& layer = stage.m_BgLayers.front();
+    layer.m_bFill = 0;
+    layer.m_bAutoX = 1;
+    layer.m_dFactorX = c.factor;
+    ScrollBgLayers(stage);
+    const double offset = layer.m_dOffsetX;
+    if (c.offset >= 0)
+      EXPECT_DOUBLE_EQ(offset, c.offset) << c.factor;
+    else
+      EXPECT_TRUE(offset >= 0 && offset < 16) << c.factor << " gave " << offset;
+  }
+  lpUserSD = nullptr;
+  nUserSD = 0;
 }
 
 }  // namespace
