@@ -83,11 +83,10 @@ void UpdatePlayTime(cStagePlayScene& scene) {
 int UpdateTimeLimit(cStagePlayScene& scene, int change) {
   if (scene.m_bNoTimeLimit) return 0;
   if (!FrameCounter(1, 60)) return 0;
-  scene.m_nTimeLeft += change;
-  if (scene.m_nTimeLeft >= 1000) scene.m_nTimeLeft = 999;
-  if (scene.m_nTimeLeft > 0) return 0;
-  scene.m_nTimeLeft = 0;
-  return 1;
+  // In 64 bits: the time left starts wherever the stage file says.
+  const long long left = static_cast<long long>(scene.m_nTimeLeft) + change;
+  scene.m_nTimeLeft = static_cast<int>(std::clamp<long long>(left, 0, 999));
+  return left > 0 ? 0 : 1;
 }
 
 namespace {

@@ -223,7 +223,9 @@ void RulesFromSystemData(const cSystemData& system, cStageRules& rules) {
 
 cCheckedVector<int> MakeHitStepMask(int steps, int checks) {
   const int n = std::max(steps, 1);
-  if (checks <= 0) return cCheckedVector<int>(static_cast<size_t>(n), 1);
+  // As many checks as steps or more check in every step (and a huge count
+  // would take as many turns of the loop below).
+  if (checks <= 0 || checks >= n) return cCheckedVector<int>(static_cast<size_t>(n), 1);
   cCheckedVector<int> mask(static_cast<size_t>(n), 0);
   const double d = static_cast<double>(n) / checks;
   int set = 0;

@@ -12,6 +12,7 @@
 #include "records/StageData.h"
 #include "stage/StageDraw.h"
 #include "stage/StagePlay.h"
+#include "stage/StageRules.h"
 #include "stage/StageSetup.h"
 
 namespace {
@@ -74,6 +75,20 @@ TEST_F(HostileStageTest, NonFiniteGravityIsRefused) {
                    -std::numeric_limits<double>::infinity()}) {
     stage.m_dGravity = g;
     EXPECT_FALSE(SetStage(scene, 1, 1)) << g;
+  }
+}
+
+TEST_F(HostileStageTest, TimeLimitsOfAnySizeCountDownWithinTheClock) {
+  struct Case {
+    int limit, left, result;
+  };
+  for (const Case& c : {Case{INT_MIN, 0, 1}, Case{-5, 0, 1}, Case{INT_MAX, 999, 0}}) {
+    stage.m_bTimeLimit = 1;
+    stage.m_nTimeLimit = c.limit;
+    ASSERT_TRUE(SetStage(scene, 1, 1));
+    for (int frame = 1; frame < 60; ++frame) ASSERT_EQ(UpdateTimeLimit(scene, -1), 0);
+    EXPECT_EQ(UpdateTimeLimit(scene, -1), c.result) << c.limit;
+    EXPECT_EQ(scene.m_nTimeLeft, c.left) << c.limit;
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 
 #include "FakeStageShell.h"
 #include "TinyStage.h"
@@ -196,7 +197,7 @@ TEST(HitStepMaskTest, ChecksSpreadOverTheSteps) {
     int steps, checks;
     std::vector<int> mask;
   };
-  const Case cases[] = {{4, 3, {1, 1, 1, 0}},    {4, 0, {1, 1, 1, 1}}, {4, 5, {1, 1, 1, 1}},
+  const Case cases[] = {{4, 3, {1, 1, 1, 0}},    {4, 0, {1, 1, 1, 1}}, {4, 5, {1, 1, 1, 1}}, {2, INT_MAX, {1, 1}},
                         {5, 2, {1, 0, 1, 0, 0}}, {1, 1, {1}},          {3, 1, {1, 0, 0}}};
   for (const Case& c : cases) {
     cCheckedVector<int> mask = MakeHitStepMask(c.steps, c.checks);
