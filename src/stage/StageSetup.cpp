@@ -42,7 +42,10 @@ void SetUpAxis(SCROLLDATA& axis, int axisNo, int cells, int extent, int autoOn, 
   axis.nActiveRange = static_cast<int>(std::clamp(extent + 640LL, -kMaxExtentDots, kMaxExtentDots));
   axis.nFullUpper = std::max((cells + 10) * 32, 0);
   axis.SetAutoScroll(autoOn, speed, steps);
-  axis.SetScrollLimits(start, end, startOn, endOn);
+  // The loader only lowers limit cells: one far before the map stops at the
+  // map's outer edge, where the dot arithmetic stays small.
+  const int lowest = -axis.nMarginCells, highest = cells + axis.nMarginCells;
+  axis.SetScrollLimits(std::clamp(start, lowest, highest), std::clamp(end, lowest, highest), startOn, endOn);
 }
 
 // The map is stored with its margins in rows of a power-of-two stride; a side

@@ -70,6 +70,18 @@ TEST_F(HostileStageTest, HugeBoxesAndExtentsAreHeldWithinBounds) {
   }
 }
 
+// Scroll limit cells far before the map stop at its outer edge.
+TEST_F(HostileStageTest, FarLimitCellsStopAtTheMapsOuterEdge) {
+  stage.m_bScrollLimit = {1, 1, 1, 1};
+  stage.m_nScrollLimit = {INT_MIN, INT_MIN, -1000, -11};
+  ASSERT_TRUE(SetStage(scene, 1, 1));
+  EXPECT_EQ(scene.m_ScrollX.nLower, 0);
+  EXPECT_EQ(scene.m_ScrollX.nUpper, 32);
+  EXPECT_EQ(scene.m_ScrollY.nLower, 0);
+  EXPECT_EQ(scene.m_ScrollY.nUpper, 32);
+  EXPECT_EQ(RunPlayFrame(scene), 0);
+}
+
 TEST_F(HostileStageTest, NonFiniteGravityIsRefused) {
   for (double g : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
                    -std::numeric_limits<double>::infinity()}) {
