@@ -24,6 +24,11 @@ namespace {
 // of positions, edges and cells cannot overflow.
 constexpr int kMaxBoxDots = 1024;
 constexpr long long kMaxExtentDots = 1 << 28;
+// Hit times count frames and are multiplied by the steps when used; longer
+// than a day of play they could overflow.
+constexpr int kMaxHitFrames = 60 * 60 * 60 * 24;
+
+int HitFrames(int frames) { return std::clamp(frames, -kMaxHitFrames, kMaxHitFrames); }
 
 SizeRule Size(const BoxSize& box, int bottom) {
   return SizeRule{std::clamp(box.cx, 1, kMaxBoxDots), std::clamp(box.cy, 1, kMaxBoxDots), bottom};
@@ -203,10 +208,10 @@ void RulesFromStage(const cStageData& stage, cStageRules& rules) {
   constexpr BOXPARTKIND kOverlayRows[] = {BOXPART_BODY, BOXPART_CONTACT, BOXPART_DAMAGE, BOXPART_ITEM};
   for (size_t row = 0; row < std::size(kOverlayRows); ++row)
     rules.HeroBoxOverlay[kOverlayRows[row]] = {stage.m_nDrawPartFactor[row], stage.m_nDrawPartSelector[row]};
-  rules.nHeroImmune = stage.m_nHitTimes[0];
-  rules.nHeroInvincible = stage.m_nHitTimes[1];
-  rules.nCharaImmune = stage.m_nHitTimes[2];
-  rules.nCharaInvincible = stage.m_nHitTimes[3];
+  rules.nHeroImmune = HitFrames(stage.m_nHitTimes[0]);
+  rules.nHeroInvincible = HitFrames(stage.m_nHitTimes[1]);
+  rules.nCharaImmune = HitFrames(stage.m_nHitTimes[2]);
+  rules.nCharaInvincible = HitFrames(stage.m_nHitTimes[3]);
 }
 
 void RulesFromSystemData(const cSystemData& system, cStageRules& rules) {

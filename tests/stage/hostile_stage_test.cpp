@@ -10,6 +10,7 @@
 #include "library/draw/Draw.h"
 #include "library/input/KeyInput.h"
 #include "records/StageData.h"
+#include "stage/Collision.h"
 #include "stage/StageDraw.h"
 #include "stage/StagePlay.h"
 #include "stage/StageRules.h"
@@ -67,6 +68,20 @@ TEST_F(HostileStageTest, HugeBoxesAndExtentsAreHeldWithinBounds) {
     EXPECT_EQ(scene.Hero().m_nWidth, c.width) << c.box;
     EXPECT_EQ(scene.m_ScrollX.nActiveRange, c.activeRange) << c.extent;
     for (int frame = 0; frame < 3; ++frame) RunPlayFrame(scene);
+  }
+}
+
+// Hit times beyond a day of play are held to a day: counted in steps they
+// cannot overflow.
+TEST_F(HostileStageTest, HitTimesAreHeldToADayOfPlay) {
+  const int day = 60 * 60 * 60 * 24;
+  for (int frames : {INT_MAX, INT_MIN}) {
+    stage.m_nCollisionLevel = 10;
+    stage.m_nHitTimes = {frames, frames, frames, frames};
+    ASSERT_TRUE(SetStage(scene, 1, 1));
+    cPlayer& hero = scene.Hero();
+    StartInvincibility(hero);
+    EXPECT_EQ(hero.m_nInvincible, (frames > 0 ? day : -day) * 10);
   }
 }
 
