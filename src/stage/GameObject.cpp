@@ -168,10 +168,12 @@ int cGameObject::IsOutOfArea(int rule) const {
   const SCROLLDATA& x = scene.m_ScrollX;
   const SCROLLDATA& y = scene.m_ScrollY;
   const OutAreaRule& r = scene.m_OutAreaRules[rule < 0 || rule >= kOutAreaRuleCount ? 0 : rule];
-  if (r.bLeft && DoubleToInt(x.dPos - r.nLeft * 32) >= m_dRight) return 1;
-  if (r.bRight && DoubleToInt(x.dPos + r.nRight * 32 + 640) <= m_dX) return 1;
-  if (r.bBottom && DoubleToInt(y.dPos + r.nBottom * 32 + 480) <= m_dY) return 1;
-  if (r.bTop && DoubleToInt(y.dPos - r.nTop * 32) >= m_dBottom) return 1;
+  // Margins in cells come from the stage file: scaled to dots as doubles,
+  // which hold any of them exactly.
+  if (r.bLeft && DoubleToInt(x.dPos - r.nLeft * 32.0) >= m_dRight) return 1;
+  if (r.bRight && DoubleToInt(x.dPos + r.nRight * 32.0 + 640) <= m_dX) return 1;
+  if (r.bBottom && DoubleToInt(y.dPos + r.nBottom * 32.0 + 480) <= m_dY) return 1;
+  if (r.bTop && DoubleToInt(y.dPos - r.nTop * 32.0) >= m_dBottom) return 1;
   return m_dX <= 0 || m_dRight >= x.nActiveRange - 1 || m_dY <= 0 || m_dBottom >= y.nActiveRange - 1;
 }
 

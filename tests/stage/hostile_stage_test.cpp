@@ -2,6 +2,7 @@
 // play within bounds, or be refused with a log line.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 #include <limits>
 #include <vector>
@@ -82,6 +83,28 @@ TEST_F(HostileStageTest, HitTimesAreHeldToADayOfPlay) {
     cPlayer& hero = scene.Hero();
     StartInvincibility(hero);
     EXPECT_EQ(hero.m_nInvincible, (frames > 0 ? day : -day) * 10);
+  }
+}
+
+// Out-of-area margins of any size: a bound past the int range converts to
+// INT_MIN, below every object, so only the right and bottom edges remove.
+TEST_F(HostileStageTest, OutOfAreaMarginsOfAnySizeCompareWithoutOverflow) {
+  stage.m_PlacedCharas.push_back(tinystage::Placed(30, 11, 1));
+  struct Case {
+    int edge, margin, out;
+  };
+  const Case cases[] = {{0, INT_MAX, 0}, {0, INT_MIN, 0}, {1, INT_MAX, 1}, {1, INT_MIN, 1},
+                        {2, INT_MAX, 0}, {2, INT_MIN, 0}, {3, INT_MAX, 1}, {3, INT_MIN, 1}};
+  for (const Case& c : cases) {
+    std::array<int, 4> on{}, margins{};
+    on[static_cast<size_t>(c.edge)] = 1;
+    margins[static_cast<size_t>(c.edge)] = c.margin;
+    stage.m_OutAreaRules[0].Set(on, margins);
+    ASSERT_TRUE(SetStage(scene, 1, 1));
+    ASSERT_EQ(scene.CharaList.size(), 1u);
+    const cNpc& chara = scene.CharaList.front();
+    ASSERT_EQ(chara.m_bOnScreen, 0);
+    EXPECT_EQ(chara.IsOutOfArea(0), c.out) << "edge " << c.edge << " margin " << c.margin;
   }
 }
 
