@@ -12,6 +12,7 @@
 #include "library/util/Convert.h"
 #include "library/util/FrameTiming.h"
 #include "stage/CharaDraw.h"
+#include "stage/Darkness.h"
 #include "stage/StageResources.h"
 #include "stage/StageRules.h"
 #include "stage/StageScene.h"
@@ -131,12 +132,17 @@ constexpr int kUnlimitedLives = 999999;
 constexpr int kFooterY = 456;
 constexpr int kFooterForDirectStart = 26, kFooterForTestPlay = 25;
 
-// Run-time pictures, effects, messages, shots, screen effects, the screen
-// colour and the hero's darkness overlay come with their own objects;
+// The darkness of a dark stage over everything but the front pictures.
+void DrawHeroOverlay(cStagePlayScene& scene, DDSURFACEDATA* target) {
+  if (scene.HasHero() && lpUserSD && nUserSD > kDarknessMaskSlot)
+    DrawDarkness(scene.Hero(), target, &lpUserSD[kDarknessMaskSlot]);
+}
+
+// Run-time pictures, effects, messages, shots, screen effects and the screen
+// colour come with their own objects;
 // until then their lists are empty and their records zero, so these draw nothing.
 void DrawPictures(cStagePlayScene&, DDSURFACEDATA*, int /*pass*/, int /*bFrozen*/) {}
 void DrawShots(cStagePlayScene&, DDSURFACEDATA*, int /*layer*/) {}
-void DrawHeroOverlay(cStagePlayScene&, DDSURFACEDATA*) {}
 void DrawEffects(cStagePlayScene&, DDSURFACEDATA*, int /*bFrozen*/) {}
 void DrawMessages(cStagePlayScene&, DDSURFACEDATA*, int /*bFrozen*/) {}
 void DrawScrEffect(cStagePlayScene&, DDSURFACEDATA*) {}

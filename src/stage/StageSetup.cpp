@@ -7,6 +7,7 @@
 #include "flow/Interpreter.h"
 #include "gamedata/SaveData.h"
 #include "gamedata/SystemData.h"
+#include "library/draw/Draw.h"
 #include "library/util/Convert.h"
 #include "library/util/FrameTiming.h"
 #include "library/util/Log.h"
@@ -16,6 +17,7 @@
 #include "platform/Trace.h"
 #include "records/FlowEnums.h"
 #include "stage/Collision.h"
+#include "stage/Darkness.h"
 #include "stage/StageRules.h"
 
 namespace {
@@ -100,6 +102,8 @@ void CentreCamera(cStagePlayScene& scene) {
   scene.m_ScrollY.dPos = hero.m_dY - 240 + hero.m_nHeight / 2;
   scene.m_ScrollY.ClampScroll();
   hero.UpdateHeroScreenRect();
+  if (hero.m_Def.m_nSightShape != 0 && lpUserSD && nUserSD > kDarknessCircleSlot)
+    SetupDarkness(&lpUserSD[kDarknessMaskSlot], &lpUserSD[kDarknessCircleSlot], hero);
 }
 
 void SpawnPlaced(cStagePlayScene& scene, cStageData& stage) {

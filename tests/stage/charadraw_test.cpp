@@ -10,6 +10,7 @@
 #include "gamedata/SystemData.h"
 #include "library/draw/SurfaceTables.h"
 #include "library/draw_fixture.h"
+#include "stage/Darkness.h"
 
 namespace {
 
@@ -574,6 +575,43 @@ TEST_P(CharaDrawTest, HeroBoxOverlayDrawsLargerBoxesFirstAndBlinks) {
     EXPECT_EQ(At(14, 11), contact) << frame;          // the contact box's corner
     EXPECT_EQ(At(20, 20), body) << frame;             // the damage box over it
     EXPECT_EQ(At(26, 20), contact) << frame;
+  }
+}
+
+// A dark stage: the mask is dark but for the hero's light, a circle or a
+// square of its light radius, centred on the hero or ahead of it, and what
+// lies under the light shows through.
+TEST_P(CharaDrawTest, DarknessLeavesTheHerosLightOpen) {
+  constexpr int r = 12, centreY = 24;
+  const struct {
+    int shape;
+    bool right;
+    int centreX;  // the light's centre on the screen
+    bool round;
+  } cases[] = {
+      {1, true, 32, true},            // circle on the hero
+      {3, true, 32, false},           // square on the hero
+      {2, true, 32 + r - 8, true},    // circle ahead: r - half the graphic's width
+      {4, false, 32 - r + 8, false},  // square ahead of a hero facing left
+  };
+  for (const auto& c : cases) {
+    cPlayer hero;
+    hero.m_Def.m_nSightShape = static_cast<std::int8_t>(c.shape);
+    hero.m_nLightRadius = r;
+    hero.m_bRight = c.right ? 1 : 0;
+    hero.m_rcGfx = {0, 0, 16, 16};
+    hero.m_rcScreen = {24, 16, 39, 31};  // its centre at (32, 24)
+    DDFillRect(&BackBuffer, 0, 0, 64, 48, kBlueIndex);
+    ASSERT_TRUE(SetupDarkness(&user[kDarknessMaskSlot], &user[kDarknessCircleSlot], hero));
+    DrawDarkness(hero, &BackBuffer, &user[kDarknessMaskSlot]);
+    SCOPED_TRACE(c.shape);
+    EXPECT_EQ(At(c.centreX, centreY), drawtest::kBlue);
+    EXPECT_EQ(At(c.centreX + r - 1, centreY), drawtest::kBlue);
+    EXPECT_EQ(At(c.centreX + r + 1, centreY), drawtest::kCyan);  // palette 16: the dark
+    EXPECT_EQ(At(c.centreX, centreY - r - 1), drawtest::kCyan);
+    // The light's corner is lit only for a square.
+    EXPECT_EQ(At(c.centreX - r + 1, centreY + r - 1), c.round ? drawtest::kCyan : drawtest::kBlue);
+    EXPECT_EQ(At(0, 0), drawtest::kCyan);
   }
 }
 
