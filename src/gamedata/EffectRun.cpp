@@ -165,6 +165,13 @@ void RestartCharaEffect(EFFECTPROGRESS& progress) { RestartEffect(progress, Char
 
 void RestartScrEffect(EFFECTPROGRESS& progress) { RestartEffect(progress, ScrEffectRuns, ScrEffectRunsRev); }
 
+void ResetEffectState(EFFECTPROGRESS& progress) {
+  progress.nIndex = 0;
+  progress.lpEntry = nullptr;
+  progress.nRepeat = 0;
+  progress.nReversed = 0;
+}
+
 int StepEffectProgress(EFFECTPROGRESS& progress) {
   EFFECTVALUES& values = progress.Values;
   if (values.nEnd < values.nStart) {

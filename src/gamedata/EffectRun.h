@@ -65,6 +65,9 @@ void StartScrEffect(EFFECTPROGRESS& progress, int index, int mode, int repeat);
 void RestartCharaEffect(EFFECTPROGRESS& progress);
 void RestartScrEffect(EFFECTPROGRESS& progress);
 
+// No effect runs: the entry, its pointer, the repeat switch and the reversed
+// flag are cleared; the mode, the counter and the values stay.
+void ResetEffectState(EFFECTPROGRESS& progress);
 // One frame of a character effect: 0 while it runs, 1 once it has ended.
 int StepEffectProgress(EFFECTPROGRESS& progress);
 // One frame of a screen effect, run by its handler from a to b by step.

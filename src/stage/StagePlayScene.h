@@ -80,6 +80,25 @@ struct PAUSEREQUEST {
   int nSpare = 0;
 };
 
+// The screen-colour command's state: the colour laid over the screen, or
+// taken back, over a duration, with an optional flash.
+struct SCREENCOLOR {
+  int bPending = 0;
+  BYTE byRed = 0, byGreen = 0, byBlue = 0;
+  int nStrength = 0;  // percent
+  int nMode = 0;      // 0 lays the colour, otherwise takes it back
+  int nDuration = 0;  // frames
+  int bFlash = 0;
+  int nFlashCount = 0;
+  int bActive = 0;
+  int nFrame = 0;
+  int nFlashFrame = 0;
+  int nAlpha = 0;
+  BYTE byPrevRed = 0, byPrevGreen = 0, byPrevBlue = 0;
+  int nPrevStrength = 0;
+  int nPrevAlpha = 255;
+};
+
 // An out-of-area rule: per edge a switch and a margin in cells.
 struct OutAreaRule {
   int bLeft = 0, bRight = 0, bTop = 0, bBottom = 0;
@@ -190,6 +209,8 @@ class cStagePlayScene {
   SCROLLDATA m_ScrollY{};
   // Per faction, the object numbers of its characters (the hero included) in list order.
   std::array<std::vector<int>, kFactions> m_CharaByFaction{};
+  EFFECTPROGRESS m_ScrEffect{};  // entry 0: no screen effect
+  SCREENCOLOR m_ScreenColor{};
   PAUSEREQUEST m_PauseReq{};
   int m_bQuit = 0;
   cChara* m_pActChara = nullptr;  // only while its flows are triggered or stepped

@@ -298,6 +298,9 @@ bool SetStage(cStagePlayScene& scene, int bReload, int bFirst) {
   for (const cNpc& c : scene.CharaList) scene.AddToFactionList(c);
   CopyOutAreaRules(scene, stage);
 
+  ResetEffectState(scene.m_ScrEffect);
+  scene.m_ScreenColor = SCREENCOLOR{};
+  scene.m_PauseReq.nSpare = 0;
   scene.m_HitStepMask = MakeHitStepMask(steps, stage.m_nHitPasses);
   scene.m_nEndRequest = scene.m_nCaption1 = scene.m_nCaption2 = 0;
   scene.m_bNoTimeLimit = stage.m_bTimeLimit ? 0 : 1;

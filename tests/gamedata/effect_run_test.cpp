@@ -49,6 +49,25 @@ TEST_F(EffectRunTest, ForwardRunEndsInTheFrameAfterPassingTheEnd) {
   EXPECT_EQ(progress.nCounter, 0);
 }
 
+TEST_F(EffectRunTest, ResetStopsTheRunButKeepsItsValues) {
+  SetChara(1, 1, 10, 0, 100);
+  BuildTables();
+  EFFECTPROGRESS progress;
+  StartCharaEffect(progress, 1, EFFECTMODE_BACK_AND_FORTH, 1);
+  StepEffectProgress(progress);
+  progress.nReversed = 1;
+  progress.nCounter = 7;
+  const double current = progress.Values.dCurrent;
+  ResetEffectState(progress);
+  EXPECT_EQ(progress.nIndex, 0);
+  EXPECT_EQ(progress.lpEntry, nullptr);
+  EXPECT_EQ(progress.nRepeat, 0);
+  EXPECT_EQ(progress.nReversed, 0);
+  EXPECT_EQ(progress.nMode, EFFECTMODE_BACK_AND_FORTH);
+  EXPECT_EQ(progress.nCounter, 7);
+  EXPECT_EQ(progress.Values.dCurrent, current);
+}
+
 TEST_F(EffectRunTest, ReversedAndBackAndForthRuns) {
   SetChara(1, 1, 10, 0, 100);
   BuildTables();

@@ -68,7 +68,13 @@ int Lcg(unsigned& x) {
 
 TEST_F(SceneTest, SetUpBuildsMapObjectsHeroCameraAndSeed) {
   scene.m_nSeed = 1234;
+  scene.m_ScrEffect.nIndex = 3;  // what the last attempt left running
+  scene.m_ScreenColor.bActive = 1;
+  scene.m_ScreenColor.nPrevAlpha = 9;
   ASSERT_TRUE(SetStage(scene, 1, 1));
+  EXPECT_EQ(scene.m_ScrEffect.nIndex, 0);
+  EXPECT_EQ(scene.m_ScreenColor.bActive, 0);
+  EXPECT_EQ(scene.m_ScreenColor.nPrevAlpha, 255);
   EXPECT_EQ(scene.m_ScrollX.nShift, std::bit_width(static_cast<unsigned>(kW + 19)));
   EXPECT_EQ(scene.MapCellList.size(), static_cast<size_t>((kH + 20) << scene.m_ScrollX.nShift));
   EXPECT_EQ(scene.CellAt((3 + 10) + ((12 + 10) << scene.m_ScrollX.nShift)).block.m_nChip, 1);

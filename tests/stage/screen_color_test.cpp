@@ -1,0 +1,37 @@
+// The screen-colour command's record: laying a colour, taking it back, and a
+// take-back with nothing laid.
+#include <gtest/gtest.h>
+
+#include "stage/ScreenColor.h"
+
+TEST(ScreenColorTest, LaidColoursAreTakenBackToWhatWasBefore) {
+  SCREENCOLOR record;
+  SetScreenColor(record, {10, 20, 30, 40, 1, 5, 0, 0});  // a take-back with nothing laid
+  EXPECT_EQ(record.bActive, 0);
+  EXPECT_EQ(record.nMode, 0);
+
+  SetScreenColor(record, {200, 100, 50, 75, 0, 3, 1, 4});
+  EXPECT_EQ(record.byRed, 200);
+  EXPECT_EQ(record.byGreen, 100);
+  EXPECT_EQ(record.byBlue, 50);
+  EXPECT_EQ(record.nStrength, 75);
+  EXPECT_EQ(record.nDuration, 18);  // tenths of a second in frames
+  EXPECT_EQ(record.bFlash, 1);
+  EXPECT_EQ(record.nFlashCount, 4);
+  EXPECT_EQ(record.bActive, 1);
+  EXPECT_EQ(record.bPending, 1);
+  EXPECT_EQ(record.nAlpha, 0);
+  EXPECT_EQ(record.nPrevAlpha, 0);  // the fresh record's alpha
+
+  record.nAlpha = 120;  // as the drawing would have brought it up
+  record.nFrame = 9;
+  SetScreenColor(record, {1, 2, 3, 4, 1, 2, 0, 0});
+  // The take-back keeps the laid colour and alpha to fade from, with its own pace.
+  EXPECT_EQ(record.nMode, 1);
+  EXPECT_EQ(record.byRed, 200);
+  EXPECT_EQ(record.nStrength, 75);
+  EXPECT_EQ(record.nAlpha, 120);
+  EXPECT_EQ(record.nPrevAlpha, 120);
+  EXPECT_EQ(record.nDuration, 12);
+  EXPECT_EQ(record.nFrame, 0);
+}
