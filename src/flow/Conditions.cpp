@@ -86,7 +86,7 @@ StatusValue SystemStatus(cStagePlayScene& scene, int selector, bool asRight) {
 
 cChara* Subject(cStagePlayScene& scene, cChara& self, int subject) {
   if (subject == 0) return &self;
-  if (subject == 1) return scene.FindCharaByNo(self.m_nTargetNo);
+  if (subject == 1) return scene.FindCharaById(self.m_nTargetNo);
   return nullptr;
 }
 
@@ -199,7 +199,7 @@ bool CheckStatusCondition2(cStagePlayScene& scene, const cCondition& c, cChara& 
 }
 
 bool CheckStatusCondition3(cStagePlayScene& scene, const cCondition& c, cChara& self) {
-  cChara* subject = c.m_nSubject == 1 ? scene.FindCharaByNo(self.m_nTargetNo) : &self;
+  cChara* subject = c.m_nSubject == 1 ? scene.FindCharaById(self.m_nTargetNo) : &self;
   if (!subject) return false;
   bool result;
   switch (c.m_nSelector) {
@@ -245,7 +245,7 @@ Interval ShapeRange(int shape, long long start, long long size, long long r, boo
 
 bool CheckDistanceCondition(cStagePlayScene& scene, const cCondition& c, cChara& self) {
   cChara* other = c.m_nSubject == 0   ? (scene.HasHero() ? &scene.Hero() : nullptr)
-                  : c.m_nSubject == 1 ? scene.FindCharaByNo(self.m_nTargetNo)
+                  : c.m_nSubject == 1 ? scene.FindCharaById(self.m_nTargetNo)
                                       : nullptr;
   if (!other) return false;
   long long r = static_cast<long long>(c.m_nValue) * 16;

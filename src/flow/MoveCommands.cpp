@@ -165,7 +165,7 @@ void TimeSpeedIfAsked(cRunningCommand& cmd, const cChara& c) {
 }
 
 cChara* LiveTarget(cChara& c) {
-  cChara* target = Scene().FindCharaByNo(c.m_nTargetNo);
+  cChara* target = Scene().FindCharaById(c.m_nTargetNo);
   return target;
 }
 
@@ -177,7 +177,7 @@ void GroundTurnStep(cChara& c, cRunningCommand& cmd) {
   if (c.m_bPushed) {
     cmd.nFacingRequest = c.m_bRight ? 1 : 2;
     cmd.dVx = -cmd.dVx;
-    if (cChara* ridden = scene.FindCharaByNo(c.m_nRiddenNo); ridden && !ridden->IsPlayer()) {
+    if (cChara* ridden = scene.FindCharaById(c.m_nRiddenNo); ridden && !ridden->IsPlayer()) {
       double d = ridden->m_dX - c.m_rcRidden.dLeft;
       bool against = (c.m_bRight && d < 0) || (!c.m_bRight && d > 0);
       cmd.dVx = against ? cmd.dVx + 2 * d : cmd.dVx + d;

@@ -24,10 +24,10 @@ int ImmuneSteps(const cChara& c) {
 void ReleaseLinks(cChara& c) {
   cStagePlayScene& scene = Scene();
   for (int no : c.m_vTargetedBy)
-    if (cChara* other = scene.FindCharaByNo(no)) other->m_nTargetNo = kNoTarget;
+    if (cChara* other = scene.FindCharaById(no)) other->m_nTargetNo = kNoTarget;
   c.m_vTargetedBy.clear();
   if (c.m_nTargetNo != kNoTarget) {
-    if (cChara* target = scene.FindCharaByNo(c.m_nTargetNo)) std::erase(target->m_vTargetedBy, c.m_nNo);
+    if (cChara* target = scene.FindCharaById(c.m_nTargetNo)) std::erase(target->m_vTargetedBy, c.m_nNo);
     c.m_nTargetNo = kNoTarget;
   }
   c.m_vShots.clear();

@@ -73,7 +73,7 @@ void cStagePlayScene::BuildEmptyMap() {
   }
 }
 
-cChara* cStagePlayScene::FindCharaByNo(int no) {
+cChara* cStagePlayScene::FindCharaById(int no) {
   for (cPlayer& hero : Player)
     if (hero.m_nNo == no) return &hero;
   for (cNpc& c : CharaList)
@@ -94,10 +94,10 @@ void cStagePlayScene::AddToFactionList(const cChara& chara) {
 void cStagePlayScene::EraseChara(cNpc& c) {
   if (c.m_bRemoved) return;
   for (int no : c.m_vTargetedBy)
-    if (cChara* other = FindCharaByNo(no); other && other->m_nTargetNo == c.m_nNo) other->m_nTargetNo = kNoTarget;
+    if (cChara* other = FindCharaById(no); other && other->m_nTargetNo == c.m_nNo) other->m_nTargetNo = kNoTarget;
   c.m_vTargetedBy.clear();
   c.m_vShots.clear();  // the shots' owners are cut when shots land
-  if (cChara* target = FindCharaByNo(c.m_nTargetNo)) std::erase(target->m_vTargetedBy, c.m_nNo);
+  if (cChara* target = FindCharaById(c.m_nTargetNo)) std::erase(target->m_vTargetedBy, c.m_nNo);
   auto& faction = m_CharaByFaction[static_cast<size_t>(c.m_nFaction & 7)];
   if (auto it = std::find(faction.begin(), faction.end(), c.m_nNo); it != faction.end()) faction.erase(it);
   c.m_bRemoved = true;

@@ -271,7 +271,7 @@ class cStagePlayScene {
   cPlayer& Hero() { return Player.front(); }
   bool HasHero() const { return !Player.empty(); }
   // The hero or the live character with this object number; null when gone.
-  cChara* FindCharaByNo(int no);
+  cChara* FindCharaById(int no);
   cItem* FindItemByNo(int no);
   // Map cell access: index of column c, row r (both with the margin).
   int CellIndex(int column, int row) const { return column + (row << m_ScrollX.nShift); }

@@ -105,7 +105,7 @@ TEST(StageClearTest, ADeathThatClearsTheStageIsReportedOnce) {
   stage.scene.m_nEndRequest = 1;
   const int no = npc.m_nNo;
   EXPECT_EQ(RunPlayFrame(stage.scene), 1);
-  EXPECT_EQ(stage.scene.FindCharaByNo(no), nullptr);  // defeated and freed with the frame
+  EXPECT_EQ(stage.scene.FindCharaById(no), nullptr);  // defeated and freed with the frame
   EXPECT_EQ(hooks.clears, 1);
   stage.scene.SetHooks(nullptr);
 }

@@ -236,7 +236,7 @@ TEST(RemovalTest, AnErasedCharacterLeavesListsAndSearchesAtOnce) {
   a.m_vTargetedBy.push_back(b.m_nNo);
   int no = a.m_nNo;
   stage.scene.EraseChara(a);
-  EXPECT_EQ(stage.scene.FindCharaByNo(no), nullptr);
+  EXPECT_EQ(stage.scene.FindCharaById(no), nullptr);
   EXPECT_EQ(b.m_nTargetNo, kNoTarget);
   for (const auto& faction : stage.scene.m_CharaByFaction) EXPECT_EQ(std::count(faction.begin(), faction.end(), no), 0);
   EXPECT_EQ(std::count(hero.m_vTargetedBy.begin(), hero.m_vTargetedBy.end(), no), 0);
