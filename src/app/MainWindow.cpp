@@ -21,7 +21,7 @@
 #include "library/util/MainWindow.h"
 #include "library/util/Text.h"
 #include "library/window/FileDialog.h"
-#include "platform/VirtualKeys.h"
+#include "platform/input/VirtualKeys.h"
 #include "platform/process/EditorLink.h"
 
 cMainWindow MainWindow;

@@ -22,10 +22,10 @@
 #include "library/util/SystemReport.h"
 #include "platform/Clock.h"
 #include "platform/Harness.h"
-#include "platform/Input.h"
 #include "platform/MainThread.h"
 #include "platform/Thread.h"
 #include "platform/display/FrameHandOver.h"
+#include "platform/input/Input.h"
 #include "platform/process/InstanceLock.h"
 
 std::atomic<int> bTestPlay{0};

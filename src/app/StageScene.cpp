@@ -11,7 +11,7 @@
 #include "library/sound/Sound.h"
 #include "library/util/Log.h"
 #include "library/util/MainWindow.h"
-#include "platform/Input.h"
+#include "platform/input/Input.h"
 #include "records/StageData.h"
 #include "stage/SpriteSource.h"
 #include "stage/StageDraw.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Input.h"
+#include "platform/input/Input.h"
 
 class ScriptedInput {
  public:

@@ -7,7 +7,7 @@
 
 #include "library/input_scripted.h"
 #include "library/window/Controls.h"
-#include "platform/VirtualKeys.h"
+#include "platform/input/VirtualKeys.h"
 #include "platform/overlay/DialogBox.h"
 #include "platform/overlay/DialogItems.h"
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/Input.h"
+#include "platform/input/Input.h"
 #include "support/TempDir.h"
 
 namespace {

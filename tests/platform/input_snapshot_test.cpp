@@ -5,7 +5,7 @@
 #include <optional>
 #include <thread>
 
-#include "platform/Input.h"
+#include "platform/input/Input.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/TextCodec.h"
-#include "platform/VirtualKeys.h"
+#include "platform/input/VirtualKeys.h"
 #include "platform/overlay/DialogBox.h"
 #include "platform/overlay/DialogItems.h"
 #include "platform/overlay/FileChooser.h"

@@ -7,7 +7,7 @@
 
 #include "library/util/Log.h"
 #include "platform/HostPath.h"
-#include "platform/VirtualKeys.h"
+#include "platform/input/VirtualKeys.h"
 
 KEYCONFIGDATA KeyConfig;
 

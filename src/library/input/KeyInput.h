@@ -5,8 +5,8 @@
 #include <array>
 
 #include "library/util/CheckedVector.h"
-#include "platform/Input.h"
 #include "platform/WinTypes.h"
+#include "platform/input/Input.h"
 
 constexpr WORD KEYBIT_LEFT = 1;
 constexpr WORD KEYBIT_RIGHT = 2;

@@ -6,7 +6,7 @@
 #include "library/util/Sjis.h"
 #include "library/window/DialogItems.h"
 #include "library/window/Window.h"
-#include "platform/Input.h"
+#include "platform/input/Input.h"
 #include "platform/overlay/DialogBox.h"
 #include "platform/overlay/DialogItems.h"
 

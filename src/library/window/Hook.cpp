@@ -4,7 +4,7 @@
 #include <mutex>
 
 #include "library/window/Window.h"
-#include "platform/VirtualKeys.h"
+#include "platform/input/VirtualKeys.h"
 #include "platform/overlay/DialogBox.h"
 
 namespace {

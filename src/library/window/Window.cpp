@@ -6,7 +6,7 @@
 #include "library/util/Log.h"
 #include "library/util/MesBox.h"
 #include "library/util/Text.h"
-#include "platform/Input.h"
+#include "platform/input/Input.h"
 #include "platform/overlay/DialogItems.h"
 #include "platform/overlay/Overlay.h"
 

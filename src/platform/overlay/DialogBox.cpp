@@ -8,8 +8,8 @@
 #include "platform/Diagnostics.h"
 #include "platform/Harness.h"
 #include "platform/Hook.h"
-#include "platform/Input.h"
-#include "platform/VirtualKeys.h"
+#include "platform/input/Input.h"
+#include "platform/input/VirtualKeys.h"
 #include "platform/overlay/Overlay.h"
 
 namespace platform::overlay {

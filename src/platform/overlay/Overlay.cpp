@@ -15,10 +15,10 @@
 
 #include "platform/Clock.h"
 #include "platform/Diagnostics.h"
-#include "platform/Input.h"
 #include "platform/MainThread.h"
 #include "platform/TextCodec.h"
 #include "platform/glyphs/GlyphSource.h"
+#include "platform/input/Input.h"
 
 namespace platform::overlay {
 namespace {

@@ -1,11 +1,11 @@
-#include "platform/InputScript.h"
+#include "platform/input/InputScript.h"
 
 #include <charconv>
 #include <fstream>
 #include <limits>
 #include <sstream>
 
-#include "platform/VirtualKeys.h"
+#include "platform/input/VirtualKeys.h"
 
 namespace platform {
 namespace {

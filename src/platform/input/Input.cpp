@@ -1,4 +1,4 @@
-#include "platform/Input.h"
+#include "platform/input/Input.h"
 
 #include <SDL.h>
 

@@ -1,4 +1,4 @@
-#include "platform/VirtualKeys.h"
+#include "platform/input/VirtualKeys.h"
 
 #include <SDL.h>
 

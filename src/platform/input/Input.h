@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/InputScript.h"
 #include "platform/MainThread.h"
-#include "platform/VirtualKeys.h"
 #include "platform/WinTypes.h"
+#include "platform/input/InputScript.h"
+#include "platform/input/VirtualKeys.h"
 
 union SDL_Event;
 
