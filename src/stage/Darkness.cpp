@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "library/draw/Draw.h"
+#include "library/util/Convert.h"
 #include "library/util/MesBox.h"
 
 namespace {
@@ -18,7 +19,7 @@ void CopyCircle(DDSURFACEDATA* dst, int x, int y, DDSURFACEDATA* src, int r) {
   for (int row = 0; row < 2 * r; ++row) {
     const double dy = row + 0.5 - r;
     const double half = std::sqrt(std::max(0.0, static_cast<double>(r) * r - dy * dy));
-    const int from = static_cast<int>(std::lround(r - half)), to = static_cast<int>(std::lround(r + half));
+    const int from = DoubleToInt(std::round(r - half)), to = DoubleToInt(std::round(r + half));
     if (to > from) DDBlt(dst, x + from, y + row, to - from, 1, src, from, row, 0);
   }
 }
