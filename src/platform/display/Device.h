@@ -111,6 +111,9 @@ class Device {
   void SetTextureFactor(DWORD argb) { m_factor = argb; }
   // Draws the quads in order onto the render target; a null texture reads as white.
   HRESULT DrawQuads(const Texture* texture, std::span<const Quad> quads);
+  // The same as clearing every quad's rectangle to the colour and then
+  // drawing the quads; a lone quad does both in one pass.
+  HRESULT ClearAndDrawQuads(const Texture* texture, std::span<const Quad> quads, DWORD clearArgb);
 
   HRESULT BeginScene();
   HRESULT EndScene();
@@ -130,15 +133,8 @@ class Device {
 
  private:
   enum class State { Ok, Lost, NotReset };
-  void DrawQuad(const Texture* texture, const Quad& quad);
-  // One row of a plain copy from an A8R8G8B8 texture onto a 32-bit target:
-  // texel column(i) for pixel i; forcedAlpha 0xFF000000 makes every texel opaque.
-  template <typename Column>
-  static void DrawSpan32(const std::uint8_t* texels, std::uint8_t* out, int count, Column column, DWORD forcedAlpha,
-                         DWORD storeMask);
-  // One row through the texture stage, any formats.
-  void DrawSpan(const PixelBuffer* source, int ty, PixelBuffer& target, int row, int x, const std::vector<int>& columns,
-                DWORD diffuse);
+  // Draws one quad; with an underlay, its pixels are first taken as that raw pixel.
+  void DrawQuad(const Texture* texture, const Quad& quad, const std::uint32_t* underlay);
 
   std::shared_ptr<Texture> m_backBuffer;
   std::vector<std::weak_ptr<Texture>> m_textures;
