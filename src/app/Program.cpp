@@ -220,6 +220,10 @@ int RunPlayer(std::string_view commandLine, int showCommand) {
   if (!ReportInit(report)) return kExitFailed;
   ReportLog("App : ver %s", "696");
   ReportSystemInfo();
+  // The report's lines measured beside start-up are written before any way out of here.
+  struct WaitForReport {
+    ~WaitForReport() { ReportLogWait(); }
+  } waitForReport;
   bTestPlay = showCommand == SW_TESTPLAY ? 1 : 0;
 
   platform::InstanceLock lock(platform::InstanceLock::DefaultFile());
@@ -241,7 +245,7 @@ int RunPlayer(std::string_view commandLine, int showCommand) {
   platform::display::FrameHandOver::Instance().SetSceneNameHook(nullptr);
   SceneManager.SetSceneFactory(nullptr);
   DestroyGlobalObjects();
-  ReportLogWait();
+  ReportLogWait();  // before a process end that skips the scope's exit
   lock.Release();
   EcLog(ShellText("ReleaseMutex後"));
   if (platform::ThreadsAbandoned()) platform::EndProcess(code);

@@ -7,10 +7,14 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "PlayerRun.h"
 #include "platform/display/FrameHandOver.h"
+
+// Last: Xlib defines macros that other headers must not see.
+#include <X11/Xlib.h>
 
 namespace e2e {
 namespace {
@@ -40,15 +44,50 @@ class XServer {
     close(fds[0]);
   }
   ~XServer() {
-    if (m_pid <= 0) return;
-    kill(m_pid, SIGTERM);
-    waitpid(m_pid, nullptr, 0);
+    for (pid_t pid : {m_windowManager, m_pid}) {
+      if (pid <= 0) continue;
+      kill(pid, SIGTERM);
+      waitpid(pid, nullptr, 0);
+    }
   }
   // ":N", or empty when the server did not start.
-  std::string Display() const { return m_display.empty() ? "" : ":" + m_display; }
+  std::string Name() const { return m_display.empty() ? "" : ":" + m_display; }
+
+  // Starts a window manager (openbox), which full-screen windows need to be
+  // laid over the screen; true once it has taken the screen over.
+  bool StartWindowManager() {
+    const std::string display = "DISPLAY=" + Name();
+    std::vector<char*> envp;
+    for (char** e = environ; *e; ++e)
+      if (std::strncmp(*e, "DISPLAY=", 8) != 0) envp.push_back(*e);
+    envp.push_back(const_cast<char*>(display.c_str()));
+    envp.push_back(nullptr);
+    char name[] = "openbox";
+    char* argv[] = {name, nullptr};
+    if (posix_spawnp(&m_windowManager, "openbox", nullptr, nullptr, argv, envp.data()) != 0) return false;
+    // A window manager that follows the common hints names itself on the root window.
+    Display* x = XOpenDisplay(Name().c_str());
+    if (!x) return false;
+    const Atom check = XInternAtom(x, "_NET_SUPPORTING_WM_CHECK", False);
+    bool running = false;
+    for (int i = 0; i < 500 && !running; ++i) {
+      Atom type;
+      int format;
+      unsigned long items = 0, after;
+      unsigned char* data = nullptr;
+      if (XGetWindowProperty(x, DefaultRootWindow(x), check, 0, 1, False, AnyPropertyType, &type, &format, &items,
+                             &after, &data) == Success)
+        running = items > 0;
+      if (data) XFree(data);
+      if (!running) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    XCloseDisplay(x);
+    return running;
+  }
 
  private:
   pid_t m_pid = 0;
+  pid_t m_windowManager = 0;
   std::string m_display;
 };
 
@@ -58,10 +97,10 @@ class WindowRun : public PlayerRun {
 
   void SetUp() override {
     PlayerRun::SetUp();
-    ASSERT_FALSE(server.Display().empty()) << "Xvfb does not start (scripts/setup-deps.sh installs it)";
+    ASSERT_FALSE(server.Name().empty()) << "Xvfb does not start (scripts/setup-deps.sh installs it)";
     UseSampleProject();
     env.erase("ZANDREL_HEADLESS");
-    env["DISPLAY"] = server.Display();
+    env["DISPLAY"] = server.Name();
     env["SDL_VIDEODRIVER"] = "x11";
     env["ZANDREL_FRAMES"] = "300";
     env["ZANDREL_WINDOW_SHOT"] = "250:" + (project / "window.bmp").string();
@@ -147,6 +186,12 @@ TEST_F(WindowRun, WindowedTitleAndStageShowTheFramesHandedOver) {
   fs::remove(project / "trace.txt");
   fs::remove(project / "frames.log");
   ExpectWindowShowsHandedOverFrame("data\\stg4\\s01-1.stg4", 1);
+}
+
+TEST_F(WindowRun, FullScreenShowsTheFrameHandedOverScaledToTheScreen) {
+  ASSERT_TRUE(server.StartWindowManager()) << "openbox does not start (scripts/setup-deps.sh installs it)";
+  SetFullScreen();
+  ExpectWindowShowsHandedOverFrame("data\\stg4\\s01-1.stg4", kScreenWidth / 640);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "platform/Harness.h"
 #include "platform/display/Bitmap.h"
+#include "platform/display/SpanKernels.h"
 
 namespace platform::display {
 namespace {
@@ -46,12 +47,8 @@ void ToXrgbInto(const PixelBuffer& frame, std::span<const PALETTEENTRY> palette,
   for (int y = 0; y < frame.Height(); ++y) {
     if (xrgb32) {
       // The usual frame: the same layout already, less its top byte.
-      const std::uint8_t* row = frame.Row(y);
-      for (int x = 0; x < frame.Width(); ++x, row += 4) {
-        std::uint32_t pixel;
-        std::memcpy(&pixel, row, 4);
-        *to++ = pixel & 0xFFFFFF;
-      }
+      CopySpan(frame.Row(y), reinterpret_cast<std::uint8_t*>(to), frame.Width(), SpanStore{0, 0x00FFFFFF, 0});
+      to += frame.Width();
       continue;
     }
     for (int x = 0; x < frame.Width(); ++x) {

@@ -1,10 +1,38 @@
 #include "platform/display/PixelBuffer.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
+#include <utility>
 
 #include "platform/display/SpanKernels.h"
 
 namespace platform::display {
+
+ZeroedBytes::ZeroedBytes(std::size_t size)
+    : m_data(size ? static_cast<std::uint8_t*>(std::calloc(size, 1)) : nullptr), m_size(size) {
+  if (size && !m_data) throw std::bad_alloc();
+}
+
+ZeroedBytes::ZeroedBytes(const ZeroedBytes& other) : ZeroedBytes() { *this = other; }
+
+ZeroedBytes& ZeroedBytes::operator=(const ZeroedBytes& other) {
+  if (this == &other) return *this;
+  ZeroedBytes copy(other.m_size);
+  if (other.m_size) std::memcpy(copy.m_data, other.m_data, other.m_size);
+  return *this = std::move(copy);
+}
+
+ZeroedBytes::ZeroedBytes(ZeroedBytes&& other) noexcept
+    : m_data(std::exchange(other.m_data, nullptr)), m_size(std::exchange(other.m_size, 0)) {}
+
+ZeroedBytes& ZeroedBytes::operator=(ZeroedBytes&& other) noexcept {
+  std::swap(m_data, other.m_data);
+  std::swap(m_size, other.m_size);
+  return *this;
+}
+
+ZeroedBytes::~ZeroedBytes() { std::free(m_data); }
 
 PixelBuffer::PixelBuffer(PixelFormat format, int width, int height)
     : m_format(format),

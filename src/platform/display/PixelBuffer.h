@@ -11,6 +11,28 @@
 
 namespace platform::display {
 
+// Bytes that start as zeros without being written: large blocks come from
+// the system already zeroed, so a surface that is drawn over at once is
+// never cleared first, and pages nobody touches cost nothing.
+class ZeroedBytes {
+ public:
+  ZeroedBytes() = default;
+  explicit ZeroedBytes(std::size_t size);
+  ZeroedBytes(const ZeroedBytes& other);
+  ZeroedBytes& operator=(const ZeroedBytes& other);
+  ZeroedBytes(ZeroedBytes&& other) noexcept;
+  ZeroedBytes& operator=(ZeroedBytes&& other) noexcept;
+  ~ZeroedBytes();
+
+  std::uint8_t* Data() { return m_data; }
+  const std::uint8_t* Data() const { return m_data; }
+  std::size_t Size() const { return m_size; }
+
+ private:
+  std::uint8_t* m_data = nullptr;
+  std::size_t m_size = 0;
+};
+
 class PixelBuffer {
  public:
   PixelBuffer() = default;
@@ -24,10 +46,10 @@ class PixelBuffer {
   int Pitch() const { return m_pitch; }
   bool Empty() const { return m_width == 0 || m_height == 0; }
 
-  std::uint8_t* Row(int y) { return m_bytes.data() + static_cast<std::size_t>(y) * m_pitch; }
-  const std::uint8_t* Row(int y) const { return m_bytes.data() + static_cast<std::size_t>(y) * m_pitch; }
-  std::span<std::uint8_t> Bytes() { return m_bytes; }
-  std::span<const std::uint8_t> Bytes() const { return m_bytes; }
+  std::uint8_t* Row(int y) { return m_bytes.Data() + static_cast<std::size_t>(y) * m_pitch; }
+  const std::uint8_t* Row(int y) const { return m_bytes.Data() + static_cast<std::size_t>(y) * m_pitch; }
+  std::span<std::uint8_t> Bytes() { return {m_bytes.Data(), m_bytes.Size()}; }
+  std::span<const std::uint8_t> Bytes() const { return {m_bytes.Data(), m_bytes.Size()}; }
 
   std::uint32_t Get(int x, int y) const { return ReadPixel(Row(y) + x * BytesPerPixel(), BytesPerPixel()); }
   void Put(int x, int y, std::uint32_t pixel) { WritePixel(Row(y) + x * BytesPerPixel(), BytesPerPixel(), pixel); }
@@ -75,7 +97,7 @@ class PixelBuffer {
   int m_width = 0;
   int m_height = 0;
   int m_pitch = 0;
-  std::vector<std::uint8_t> m_bytes;
+  ZeroedBytes m_bytes;
 };
 
 // The intersection of a rectangle with [0, width) x [0, height); false when empty.
