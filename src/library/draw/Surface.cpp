@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <utility>
 
@@ -145,11 +146,22 @@ bool CreateSurfaceDD(DDSURFACEDATA* sd, int width, int height, int bTransmit, in
 // texture format, pixels of the key colour transparent black, the rest of a
 // larger texture transparent.
 void FillTextureFromBitmap(PixelBuffer& pixels, const Bitmap& bitmap, DWORD colourKey) {
+  auto texel = [&](DWORD rgb) {
+    const DWORD argb = 0xFF000000u | rgb;
+    return argb == colourKey ? 0 : FromArgb(pixels.Format(), argb);
+  };
+  // A palette bitmap converts each of its 256 indices once.
+  std::array<DWORD, 256> byIndex{};
+  if (bitmap.Indexed())
+    for (int i = 0; i < 256; ++i)
+      byIndex[static_cast<std::size_t>(i)] = texel(i < static_cast<int>(bitmap.palette.size()) ? bitmap.palette[i] : 0);
+  const int width = std::min(bitmap.width, pixels.Width()), bytes = pixels.BytesPerPixel();
   for (int y = 0; y < bitmap.height && y < pixels.Height(); ++y) {
-    for (int x = 0; x < bitmap.width && x < pixels.Width(); ++x) {
-      const DWORD argb = 0xFF000000u | bitmap.Colour(x, y);
-      pixels.Put(x, y, argb == colourKey ? 0 : FromArgb(pixels.Format(), argb));
-    }
+    std::uint8_t* out = pixels.Row(y);
+    const std::size_t row = static_cast<std::size_t>(y) * bitmap.width;
+    for (int x = 0; x < width; ++x, out += bytes)
+      PixelBuffer::WritePixel(out, bytes,
+                              bitmap.Indexed() ? byIndex[bitmap.indices[row + x]] : texel(bitmap.colours[row + x]));
   }
 }
 

@@ -75,22 +75,23 @@ void ReadIndexed(const SDL_Surface& surface, Bitmap& bitmap) {
     const SDL_Color& c = palette->colors[i];
     bitmap.palette.push_back(static_cast<std::uint32_t>(c.r) << 16 | c.g << 8 | c.b);
   }
-  bitmap.indices.resize(static_cast<std::size_t>(bitmap.width) * bitmap.height);
+  // Appended row by row, so that no byte is written twice.
+  bitmap.indices.reserve(static_cast<std::size_t>(bitmap.width) * bitmap.height);
   const auto* pixels = static_cast<const std::uint8_t*>(surface.pixels);
-  for (int y = 0; y < bitmap.height; ++y)
-    std::memcpy(&bitmap.indices[static_cast<std::size_t>(y) * bitmap.width], pixels + y * surface.pitch,
-                static_cast<std::size_t>(bitmap.width));
+  for (int y = 0; y < bitmap.height; ++y) {
+    const std::uint8_t* row = pixels + static_cast<std::ptrdiff_t>(y) * surface.pitch;
+    bitmap.indices.insert(bitmap.indices.end(), row, row + bitmap.width);
+  }
 }
 
 bool ReadColours(SDL_Surface& surface, Bitmap& bitmap) {
   SurfacePtr argb(SDL_ConvertSurfaceFormat(&surface, SDL_PIXELFORMAT_ARGB8888, 0), SDL_FreeSurface);
   if (!argb) return false;
-  bitmap.colours.resize(static_cast<std::size_t>(bitmap.width) * bitmap.height);
+  bitmap.colours.reserve(static_cast<std::size_t>(bitmap.width) * bitmap.height);
   const auto* pixels = static_cast<const std::uint8_t*>(argb->pixels);
   for (int y = 0; y < bitmap.height; ++y) {
     const auto* row = reinterpret_cast<const std::uint32_t*>(pixels + y * argb->pitch);
-    for (int x = 0; x < bitmap.width; ++x)
-      bitmap.colours[static_cast<std::size_t>(y) * bitmap.width + x] = row[x] & 0xFFFFFF;
+    for (int x = 0; x < bitmap.width; ++x) bitmap.colours.push_back(row[x] & 0xFFFFFF);
   }
   return true;
 }
@@ -147,9 +148,10 @@ std::optional<Bitmap> LoadBitmapFile(std::string_view storedPath, std::string* w
     if (why) *why = "file too large";
     return std::nullopt;
   }
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
-  return DecodeBitmap(bytes, why);
+  // Left unset: fread writes every byte that is used.
+  const auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size));
+  const std::size_t read = std::fread(bytes.get(), 1, static_cast<std::size_t>(size), file.get());
+  return DecodeBitmap({bytes.get(), read}, why);
 }
 
 bool WriteBitmap24(const std::string& hostPath, std::span<const std::uint32_t> xrgb, int width, int height) {
