@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <future>
+#include <thread>
+
 #include "library/util/CheckedVector.h"
 #include "library/util/Log.h"
 #include "library/util/MainWindow.h"
@@ -43,6 +46,24 @@ TEST_F(LogTest, ReportLinesAreCp932WithCrLf) {
   ReportLogText(Sjis("100% エラー"));
   ReportLog("%s", "two\nlines");  // text mode stores every line feed as CR LF
   EXPECT_EQ(dir.Read("Report_Game.txt"), "App : ver 696\r\n\r\n100% \x83\x47\x83\x89\x81\x5B\r\ntwo\r\nlines\r\n");
+}
+
+// A line worked out on another thread keeps its place: the lines after it
+// wait for it, whichever thread writes them.
+TEST_F(LogTest, LaterLineKeepsItsPlace) {
+  std::promise<void> measured;
+  ReportLog("before");
+  ReportLogLater([done = measured.get_future().share()] {
+    done.wait();
+    return std::string("measured");
+  });
+  ReportLog("after");
+  std::thread([] { ReportLog("from another thread"); }).join();
+  EXPECT_EQ(dir.Read("Report_Game.txt"), "before\r\n");
+  measured.set_value();
+  ReportLogWait();
+  ReportLog("last");
+  EXPECT_EQ(dir.Read("Report_Game.txt"), "before\r\nmeasured\r\nafter\r\nfrom another thread\r\nlast\r\n");
 }
 
 TEST_F(LogTest, ReportIsNotRecreatedAfterDeletion) {
@@ -135,11 +156,9 @@ TEST(SjisTest, CountsCharacters) {
     std::string text;
     int count;
   } cases[] = {
-      {Sjis("ABあ\nい"), 4},
-      {"A\x82", 2},   // a lead byte before the NUL counts one
-      {"A\r\nB", 3},  // CR counts, LF does not
-      {"\x83\x5C", 1},
-      {"", 0},
+      {Sjis("ABあ\nい"), 4}, {"A\x82", 2},  // a lead byte before the NUL counts one
+      {"A\r\nB", 3},                        // CR counts, LF does not
+      {"\x83\x5C", 1},       {"", 0},
   };
   for (const auto& c : cases) EXPECT_EQ(CountSjisChars(c.text.c_str()), c.count) << c.text;
 }
