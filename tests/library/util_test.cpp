@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <future>
+#include <thread>
 
 #include "library/util/CheckedVector.h"
 #include "library/util/Log.h"
@@ -46,6 +48,24 @@ TEST_F(LogTest, ReportLinesAreCp932WithCrLf) {
   ReportLogText(Sjis("100% エラー"));
   ReportLog("%s", "two\nlines");  // text mode stores every line feed as CR LF
   EXPECT_EQ(dir.Read("Report_Game.txt"), "App : ver 696\r\n\r\n100% \x83\x47\x83\x89\x81\x5B\r\ntwo\r\nlines\r\n");
+}
+
+// A line worked out on another thread keeps its place: the lines after it
+// wait for it, whichever thread writes them.
+TEST_F(LogTest, LaterLineKeepsItsPlace) {
+  std::promise<void> measured;
+  ReportLog("before");
+  ReportLogLater([done = measured.get_future().share()] {
+    done.wait();
+    return std::string("measured");
+  });
+  ReportLog("after");
+  std::thread([] { ReportLog("from another thread"); }).join();
+  EXPECT_EQ(dir.Read("Report_Game.txt"), "before\r\n");
+  measured.set_value();
+  ReportLogWait();
+  ReportLog("last");
+  EXPECT_EQ(dir.Read("Report_Game.txt"), "before\r\nmeasured\r\nafter\r\nfrom another thread\r\nlast\r\n");
 }
 
 TEST_F(LogTest, ReportIsNotRecreatedAfterDeletion) {
