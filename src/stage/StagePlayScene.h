@@ -150,6 +150,7 @@ struct cStageRules {
   int nHeroImmune = 30;
   int nCharaInvincible = 0;
   int nCharaImmune = 30;
+  int bHitsOnScreenOnly = 1;  // only objects on screen take part in body and shot hits
   int bAimOnScreenOnly = 0;
   // Switches of the project's system data.
   int bLandWhileRising = 0;

@@ -216,6 +216,7 @@ void RulesFromStage(const cStageData& stage, cStageRules& rules) {
   rules.nHeroInvincible = HitFrames(stage.m_nHitTimes[1]);
   rules.nCharaImmune = HitFrames(stage.m_nHitTimes[2]);
   rules.nCharaInvincible = HitFrames(stage.m_nHitTimes[3]);
+  rules.bHitsOnScreenOnly = stage.m_bActiveHitsOnly;
 }
 
 void RulesFromSystemData(const cSystemData& system, cStageRules& rules) {
