@@ -49,11 +49,12 @@ class HitStage : public TinyStage {
     def.m_nMaxHp = 1000;
     return def;
   }
-  cNpc& AddFighter(int cellX, int faction, int power) {
-    cNpc& c = AddNpc(cellX, 8, Fighter(faction, power));
+  cNpc& AddFighter(int cellX, const cCharaDef& def) {
+    cNpc& c = AddNpc(cellX, 8, def);
     c.m_bOnScreen = 1;
     return c;
   }
+  cNpc& AddFighter(int cellX, int faction, int power) { return AddFighter(cellX, Fighter(faction, power)); }
   cPlayer& AddFightingHero(int cellX, int power) {
     cCharaDef def = HeroDef();
     def.m_nBodyPower = power;
@@ -133,8 +134,7 @@ TEST(BodyHitTest, InvincibilityKeepsTheHpButNotTheRestOfTheHit) {
     cCharaDef def = HitStage::Fighter(2, 10);
     def.m_nEffect = 4;
     def.m_nBodyImpact = 3;
-    cNpc& attacker = stage.AddNpc(5, 8, def);
-    attacker.m_bOnScreen = 1;
+    cNpc& attacker = stage.AddFighter(5, def);
     attacker.m_dVx = 1;
     victim.m_Def.m_nInvincible = static_cast<std::int8_t>(setting);
     EXPECT_EQ(ResolveHits(), 0);
@@ -153,8 +153,7 @@ TEST(BodyHitTest, TheHitEffectShowsWhereTheBodiesMet) {
   cCharaDef def = HitStage::Fighter(2, 10);
   def.m_nEffect = 12;
   def.m_nGiant = 2;
-  cNpc& attacker = stage.AddNpc(5, 8, def);
-  attacker.m_bOnScreen = 1;
+  const cNpc& attacker = stage.AddFighter(5, def);
   ASSERT_TRUE(Overlap(victim.m_rcContact, attacker.m_rcContact));
   EXPECT_EQ(ResolveHits(), 0);
   ASSERT_EQ(stage.hooks.effects.size(), 1u);  // the victim has no effect of its own
@@ -196,9 +195,8 @@ TEST(BodyHitTest, ADefeatedCharacterScoresOnceAndTheLostHeroEndsTheStep) {
   cCharaDef weak = HitStage::Fighter(1, 0);
   weak.m_nMaxHp = 40;
   weak.m_nScore = 300;
-  cNpc& first = stage.AddNpc(5, 8, weak);
-  cNpc& second = stage.AddNpc(5, 8, weak);
-  for (cNpc* c : {&first, &second}) c->m_bOnScreen = 1;
+  cNpc& first = stage.AddFighter(5, weak);
+  cNpc& second = stage.AddFighter(5, weak);
   EXPECT_EQ(ResolveHits(), 0);
   EXPECT_EQ(first.m_bDying, 1);
   EXPECT_EQ(second.m_bDying, 1);
