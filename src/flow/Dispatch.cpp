@@ -133,10 +133,11 @@ void StartCommandAnimes(cChara& chara) {
           }
         }
       }
-      FlowAnimeEntry& anime = chara.m_lAnimes.emplace_back();
-      anime.nKind = 1;
-      anime.nShow = entry.nShow;
-      anime.nCmdTime = entry.nCmdTime;
+      // Newest first: the drawing's choice walks the list from the front.
+      FlowAnimeEntry& anime = chara.m_lAnimes.emplace_front();
+      anime.bPriority = 1;
+      anime.nCounter = entry.nShow;
+      anime.nLength = entry.nCmdTime;
       anime.nSerial = flow.nSerial;
       anime.Anime.SetAnimeTable(AnimeTable{std::move(frames)});
       anime.Anime.SetAnime(0, 1);
