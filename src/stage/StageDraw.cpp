@@ -13,6 +13,8 @@
 #include "library/util/FrameTiming.h"
 #include "stage/CharaDraw.h"
 #include "stage/Darkness.h"
+#include "stage/ScreenColor.h"
+#include "stage/ScreenEffect.h"
 #include "stage/StageResources.h"
 #include "stage/StageRules.h"
 #include "stage/StageScene.h"
@@ -153,10 +155,6 @@ void DrawEffects(cStagePlayScene& scene, DDSURFACEDATA* target, int bFrozen) {
     if (!effect.m_bRemoved && effect.DrawEffect(scene, target, bFrozen)) effect.m_bRemoved = 1;
   DDEndSpriteBatch();
 }
-
-// The screen effect and the screen colour come with the effect blits they draw through.
-void DrawScrEffect(cStagePlayScene&, DDSURFACEDATA*, int /*bHold*/) {}
-void DrawScreenColor(cStagePlayScene&, DDSURFACEDATA*, int /*bHold*/) {}
 
 void DrawMessages(cStagePlayScene& scene, DDSURFACEDATA* target, int bFrozen) {
   for (cMessage& message : scene.m_MessageList)
@@ -331,12 +329,12 @@ void DrawStage(cStagePlayScene& scene, cStageShell& shell, int bPlaying, int bFr
     DrawPictures(scene, target, 1, bFrozen);
     DrawEffects(scene, target, bFrozen);
     DrawMessages(scene, target, bFrozen);
-    DrawScrEffect(scene, target, bFrozen);
+    DrawScrEffect(scene, bFrozen);
     DrawStatus(scene, target);
     DrawTimeLimit(scene, stage, target, bTimeWarn);
     if (bFooter) DrawFooter(shell, target);
     shell.CyclePalette();
   }
-  DrawScreenColor(scene, target, bFrozen);
+  DrawScreenColor(scene.m_ScreenColor, bFrozen);
   scene.CollectRemoved();
 }
