@@ -28,6 +28,8 @@ cStageScene::cStageScene() : m_pPlay(std::make_unique<cStagePlayScene>()) { m_pP
 
 cStageScene::~cStageScene() {
   if (CurrentPlayScene == m_pPlay.get()) CurrentPlayScene = nullptr;
+  m_pPlay->ReleasePictures();
+  m_pPlay->ReleaseMessageSurfaces();
   ReleaseStageResources(UserSD);
 }
 

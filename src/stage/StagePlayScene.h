@@ -22,8 +22,10 @@
 #include "library/util/CheckedVector.h"
 #include "records/BlockDef.h"
 #include "stage/Chara.h"
+#include "stage/Effect.h"
 #include "stage/Item.h"
 #include "stage/Shot.h"
+#include "stage/Message.h"
 
 // Logic-step results of the per-step rules: go on, the stage was cleared, the hero is lost.
 constexpr int RULE_GO_ON = 0;
@@ -188,14 +190,14 @@ class cStagePlayHooks {
   virtual void RequestDbSe(int /*sound*/) {}
   // The window thread plays stage tune n (0 stops the music) before this returns.
   virtual void PlayStageBgm(int /*tune*/) {}
-  // The hit effect of a body or shot hit; shows nothing until effects land.
-  virtual void MakeHitEffect(int /*effect*/, const RectD& /*victim*/, const RectD& /*attacker*/, int /*scale*/) {}
   // The pulsing colour pair of a flash kind (1..9) from the shell's colour
   // animation; false leaves the character uncoloured.
   virtual bool FlashColor(int /*kind*/, DWORD& /*color*/, int& /*colorOp*/) { return false; }
   // The stage-clear transition of the scene.
   virtual void StageClear() {}
-  virtual void ShowPickupMessage(cPlayer& /*hero*/, int /*kind*/, int /*graphic*/, int /*cell*/) {}
+  // The modal frame loop that holds the game while m_PauseReq asks it to
+  // (a waiting message, picture or effect); returns when the loop has ended.
+  virtual void RunPauseLoop() {}
 };
 
 class cStagePlayScene {
@@ -258,6 +260,12 @@ class cStagePlayScene {
   // Every live shot and sword in firing order; per faction the object numbers of its shots.
   std::list<cShot> m_ShotList;
   std::array<std::vector<int>, kFactions> m_ShotByFaction{};
+  // Messages, effects and pictures on screen, drawn in list order. A removed
+  // one has already released its surface; its node goes at CollectRemoved.
+  std::list<cMessage> m_MessageList;
+  std::list<cEffect> m_EffectList;
+  std::list<cPicture> m_PictureList;
+  int m_nNextDisplaySerial = 0;
 
   cStageRules m_Rules;
   std::array<OutAreaRule, kOutAreaRuleCount> m_OutAreaRules{};
@@ -312,6 +320,21 @@ class cStagePlayScene {
   void ClearShots();
   void CollectRemoved();
   void AddToFactionList(const cChara& chara);
+
+  // The request the modal pause loop reads; a message that waits for a
+  // button (kind 1) counts the button only after 10 frames unless it continues another.
+  void SetPauseRequest(int kind, int bWaitButton, int frames, int extra);
+  // Adds a message set up with these settings before `before` (at the end by
+  // default); it gets a serial of its own.
+  cMessage& AddMessage(const MessageSettings& settings);
+  cMessage& AddMessage(const MessageSettings& settings, std::list<cMessage>::iterator before);
+  // The live message or picture with this serial; null when it has ended.
+  cMessage* FindMessage(int serial);
+  cPicture* FindPicture(int serial);
+  // Every picture ends and the picture surface lists are emptied.
+  void ReleasePictures();
+  // Every message ends and the message-surface lists are emptied.
+  void ReleaseMessageSurfaces();
 
  private:
   cBlockDef m_EmptyBlock = [] {
