@@ -29,6 +29,7 @@ constexpr int kMaxLives = 99;
 constexpr int kNoticeFrames = 30;
 constexpr int kPauseKindExtraLife = 4;
 constexpr int kClearCounterEnd = 200;
+constexpr int kBannerSlide = 96;
 constexpr int kRankingHintText = 27;  // "F3キーでランキングへ登録"
 constexpr int kRankingX = 184, kRankingY = 64;
 constexpr int kStatusPanelX = 336, kStatusPanelY = 224;
@@ -44,7 +45,7 @@ bool ShowExtraLifeNotice(cStagePlayScene& scene) {
   SetPauseRequest(scene, kPauseKindExtraLife, 0, kNoticeFrames, 0);
   RunPauseLoop(scene);
   if (scene.m_bQuit) {
-    scene.Hooks().PostClose();
+    if (scene.m_pShell) scene.m_pShell->PostClose();
     return false;
   }
   if (scene.m_pShell)
@@ -148,8 +149,11 @@ void DrawClearBanner(cStagePlayScene& scene) {
     scene.m_nCaption1 = kClearCounterEnd;
     return;
   }
-  scene.m_nCaption1 = std::min(scene.m_nCaption1 + 4, kClearCounterEnd);
-  DDBlt(&BackBuffer, 256, 192, 128, 32, StageSurface(kWordSlot), 0, 64, 1);
+  const int c = scene.m_nCaption1;
+  scene.m_nCaption1 = std::min(c + 4, kClearCounterEnd);
+  // The banner slides together in 4-dot bands over its first 24 frames.
+  const int offset = c < kBannerSlide ? kBannerSlide - c : 0;
+  DDDrawSplit(&BackBuffer, 256, 192, 128, 32, 4, offset, StageSurface(kWordSlot), 0, 64, 1, 0);
 }
 
 bool AnyPlace(const cStagePlayScene& scene) {
