@@ -10,6 +10,7 @@
 
 #include "flow/Interpreter.h"
 #include "flow/MoveCommands.h"
+#include "flow/PresentCommands.h"
 #include "gamedata/SaveData.h"
 #include "gamedata/WorldMap.h"
 #include "library/util/Log.h"
@@ -53,8 +54,20 @@ constexpr std::array<CommandExec, CMD_COUNT> PendingFrom(std::index_sequence<Typ
   return {&ExecPending<static_cast<int>(Types)>...};
 }
 
-const std::array<CommandExec, CMD_COUNT> CommandExecTable = [] {
-  auto table = PendingFrom(std::make_index_sequence<CMD_COUNT>{});
+template <size_t... Types>
+constexpr std::array<ItemCommandExec, ITEMCMD_COUNT> ItemPendingFrom(std::index_sequence<Types...>) {
+  return {&ItemExecPending<static_cast<int>(Types) + kItemCommandTypeOffset>...};
+}
+
+struct CommandTables {
+  std::array<CommandExec, CMD_COUNT> flow;
+  std::array<ItemCommandExec, ITEMCMD_COUNT> item;
+};
+
+const CommandTables ExecTables = [] {
+  CommandTables t{PendingFrom(std::make_index_sequence<CMD_COUNT>{}),
+                  ItemPendingFrom(std::make_index_sequence<ITEMCMD_COUNT>{})};
+  auto& table = t.flow;
   table[CMD_NONE] = ExecNothing;
   table[CMD_WAIT] = ExecNothing;
   table[CMD_STRAIGHT_MOVE] = ExecStraightMove;
@@ -67,21 +80,15 @@ const std::array<CommandExec, CMD_COUNT> CommandExecTable = [] {
   table[CMD_TURN] = ExecTurn;
   table[CMD_JUMP] = ExecJump;
   table[CMD_STAGE_CLEAR] = ExecStageClear;
-  return table;
+  t.item[ITEMCMD_NONE] = ExecItemNone;
+  t.item[ITEMCMD_CHANGE_FLOW] = ExecChangeFlow;
+  t.item[ITEMCMD_STAGE_CLEAR] = ItemExecStageClear;
+  InstallPresentCommands(t.flow, t.item);
+  return t;
 }();
 
-template <size_t... Types>
-constexpr std::array<ItemCommandExec, ITEMCMD_COUNT> ItemPendingFrom(std::index_sequence<Types...>) {
-  return {&ItemExecPending<static_cast<int>(Types) + kItemCommandTypeOffset>...};
-}
-
-const std::array<ItemCommandExec, ITEMCMD_COUNT> ItemCommandExecTable = [] {
-  auto table = ItemPendingFrom(std::make_index_sequence<ITEMCMD_COUNT>{});
-  table[ITEMCMD_NONE] = ExecItemNone;
-  table[ITEMCMD_CHANGE_FLOW] = ExecChangeFlow;
-  table[ITEMCMD_STAGE_CLEAR] = ItemExecStageClear;
-  return table;
-}();
+const std::array<CommandExec, CMD_COUNT>& CommandExecTable = ExecTables.flow;
+const std::array<ItemCommandExec, ITEMCMD_COUNT>& ItemCommandExecTable = ExecTables.item;
 
 const std::array<CommandSetup, CMD_COUNT> CommandSetupTable = [] {
   std::array<CommandSetup, CMD_COUNT> table{};
@@ -134,10 +141,11 @@ void StartCommandAnimes(cChara& chara) {
           }
         }
       }
-      FlowAnimeEntry& anime = chara.m_lAnimes.emplace_back();
-      anime.nKind = 1;
-      anime.nShow = entry.nShow;
-      anime.nCmdTime = entry.nCmdTime;
+      // Newest first: the drawing's choice walks the list from the front.
+      FlowAnimeEntry& anime = chara.m_lAnimes.emplace_front();
+      anime.bPriority = 1;
+      anime.nCounter = entry.nShow;
+      anime.nLength = entry.nCmdTime;
       anime.nSerial = flow.nSerial;
       anime.Anime.SetAnimeTable(AnimeTable{std::move(frames)});
       anime.Anime.SetAnime(0, 1);

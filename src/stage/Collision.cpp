@@ -283,7 +283,7 @@ int UseTouchedItem(cItem* item, cPlayer& hero) {
   if (!item || item->m_bRemoved || item->m_Def.m_nPickUpMode == 2 || !item->m_bActive) return 0;
   cStagePlayScene& scene = Scene();
   const cItemDef& def = item->m_Def;
-  if (def.m_bShowGraphic) scene.Hooks().ShowPickupMessage(hero, def.m_nGraphicSrc, def.m_nGraphic, def.m_nGraphicCol);
+  if (def.m_bShowGraphic) ShowPickupMessage(scene, hero, def.m_nGraphicSrc, def.m_nGraphic, def.m_nGraphicCol);
   scene.Hooks().RequestDbSe(def.m_nSound);
   return hero.RunItemCommands(def.m_vCommands);
 }
