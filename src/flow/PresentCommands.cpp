@@ -4,6 +4,7 @@
 #include <string>
 
 #include "gamedata/Database.h"
+#include "gamedata/SaveData.h"
 #include "library/draw/Draw.h"
 #include "library/util/Convert.h"
 #include "library/util/Log.h"
@@ -13,6 +14,7 @@
 #include "records/FlowEnums.h"
 #include "records/StageData.h"
 #include "stage/Chara.h"
+#include "stage/PauseLoop.h"
 #include "stage/ScreenColor.h"
 #include "stage/SpriteSource.h"
 #include "stage/StagePlayScene.h"
@@ -40,7 +42,7 @@ bool HoldGame(cStagePlayScene& scene, int kind, int displayMode, int frames, int
     scene.SetPauseRequest(kind, 0, frames, extra);
   else
     return false;
-  scene.Hooks().RunPauseLoop();
+  RunPauseLoop(scene);
   return true;
 }
 
@@ -184,7 +186,7 @@ void DoMessage(cChara& chara, const cFlowCommand& def, int continuation) {
   cMessage* message = nullptr;
   if (exists) {
     std::string text = settings.text;
-    if (settings.bExpand) FormatMessageText(text, scene.GameValues, scene.m_StageVar);
+    if (settings.bExpand) FormatMessageText(text, scene.Record().GameValue, scene.m_StageVar);
     int w = 0, h = 0;
     cMessage::MeasureMessageText(w, h, text);
     if (w == found->Width() && h == found->Height()) {
@@ -238,7 +240,7 @@ void DoEffect(cChara& chara, const cFlowCommand& def) {
   scene.m_EffectList.emplace_back(number, x, y, w, h, P(def, 7));
   if (!P(def, 7)) return;
   scene.SetPauseRequest(kPauseEffect, 0, EffectFrames(entry), 0);
-  scene.Hooks().RunPauseLoop();
+  RunPauseLoop(scene);
 }
 
 void DoCharaEffect(cChara& chara, const cFlowCommand& def) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "gamedata/SaveData.h"
 #include "library/draw/Draw.h"
 #include "library/draw/SurfaceTables.h"
 #include "library/text/Font.h"
@@ -114,7 +115,7 @@ void cMessage::MeasureMessageText(int& width, int& height, std::string_view text
 }
 
 void cMessage::Expand(std::string& text) const {
-  if (CurrentPlayScene) FormatMessageText(text, CurrentPlayScene->GameValues, CurrentPlayScene->m_StageVar);
+  if (CurrentPlayScene) FormatMessageText(text, CurrentPlayScene->Record().GameValue, CurrentPlayScene->m_StageVar);
 }
 
 void cMessage::SetMessage(const MessageSettings& settings, int bKeepSurface) {
