@@ -8,6 +8,7 @@
 
 #include "flow/Interpreter.h"
 #include "flow/MoveCommands.h"
+#include "flow/ObjectCommands.h"
 #include "library/util/Log.h"
 #include "records/FlowEnums.h"
 #include "stage/Chara.h"
@@ -66,6 +67,12 @@ const std::array<CommandExec, CMD_COUNT> CommandExecTable = [] {
   table[CMD_TURN] = ExecTurn;
   table[CMD_JUMP] = ExecJump;
   table[CMD_STAGE_CLEAR] = ExecStageClear;
+  table[CMD_FLOW_OPERATION] = ExecFlowOperation;
+  table[CMD_WARP] = ExecWarp;
+  table[CMD_STATUS_OPERATION] = ExecStatusOperation;
+  table[CMD_STATUS_OPERATION2] = ExecStatusOperation2;
+  table[CMD_ITEM_GET] = ExecItemGet;
+  table[CMD_CODE_EXECUTION] = ExecCodeExecution;
   return table;
 }();
 
@@ -79,6 +86,11 @@ const std::array<ItemCommandExec, ITEMCMD_COUNT> ItemCommandExecTable = [] {
   table[ITEMCMD_NONE] = ExecItemNone;
   table[ITEMCMD_CHANGE_FLOW] = ExecChangeFlow;
   table[ITEMCMD_STAGE_CLEAR] = ItemExecStageClear;
+  table[ITEMCMD_WARP] = ItemExecWarp;
+  table[ITEMCMD_STATUS_OPERATION] = ItemExecStatusOperation;
+  table[ITEMCMD_STATUS_OPERATION2] = ItemExecStatusOperation2;
+  table[ITEMCMD_ITEM_GET] = ItemExecItemGet;
+  table[ITEMCMD_CODE_EXECUTION] = ItemExecCodeExecution;
   return table;
 }();
 

@@ -102,8 +102,7 @@ void CentreCamera(cStagePlayScene& scene) {
   scene.m_ScrollY.dPos = hero.m_dY - 240 + hero.m_nHeight / 2;
   scene.m_ScrollY.ClampScroll();
   hero.UpdateHeroScreenRect();
-  if (hero.m_Def.m_nSightShape != 0 && lpUserSD && nUserSD > kDarknessCircleSlot)
-    SetupDarkness(&lpUserSD[kDarknessMaskSlot], &lpUserSD[kDarknessCircleSlot], hero);
+  RefreshHeroLight(hero);
 }
 
 void SpawnPlaced(cStagePlayScene& scene, cStageData& stage) {
