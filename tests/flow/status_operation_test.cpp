@@ -25,14 +25,6 @@ cFlowCommand StatusOp(int whose, int selector, int op, int value) {
   return c;
 }
 
-cFlowCommand VariableOp(int kind, int index, int op, int value) {
-  cFlowCommand c = StatusOp(0, 0, op, value);
-  c.m_vParams[0] = 1;
-  c.m_vParams[1] = kind;
-  c.m_vParams[2] = index;
-  return c;
-}
-
 }  // namespace
 
 TEST(StatusOperationTest, OperatorsComputeExactlyThenClamp) {
@@ -66,15 +58,15 @@ TEST(StatusOperationTest, VariablesSystemValuesAndRandomOperands) {
   cStagePlayScene& scene = stage.scene;
   cNpc& npc = stage.AddNpc(5, 5);
   scene.GameValues[3] = 7;
-  cFlowCommand half = VariableOp(0, 3, kSet, 50);
+  cFlowCommand half = MakeVariableOp(0, 3, kSet, 50);
   half.m_vParams[14] = 1;  // 50 % of the current 7
   DoStatusOperation(npc, half);
   EXPECT_EQ(scene.GameValues[3], 4);
-  DoStatusOperation(npc, VariableOp(1, 2, kSub, 2000000));
+  DoStatusOperation(npc, MakeVariableOp(1, 2, kSub, 2000000));
   EXPECT_EQ(scene.m_StageVar[2], -999999);
 
   // Random bounds 10 and 3 in either order: 3 + draw % 8, draws of seed 1 being 41, 18467, 6334.
-  cFlowCommand random = VariableOp(0, 5, kSet, 0);
+  cFlowCommand random = MakeVariableOp(0, 5, kSet, 0);
   random.m_vParams[6] = 1;
   random.m_vParams[8] = 10;
   random.m_vParams[9] = 3;
@@ -117,7 +109,7 @@ TEST(StatusOperationTest, RightHandStatusValues) {
   cPlayer& hero = stage.AddHero(2, 5);
   cNpc& npc = stage.AddNpc(5, 5);
   hero.m_Def.m_nDefence = 25;
-  cFlowCommand fromTarget = VariableOp(0, 1, kSet, 0);
+  cFlowCommand fromTarget = MakeVariableOp(0, 1, kSet, 0);
   fromTarget.m_vParams[6] = 2;
   fromTarget.m_vParams[12] = 1;  // the target's defence
   fromTarget.m_vParams[13] = 11;
