@@ -44,7 +44,7 @@ constexpr std::array<CharaMember, 22> EvalCharaMembers = {
      {"v7", 0, 7},   {"v8", 0, 8},    {"hp", 1, 0},    {"sp", 2, 0},    {"mhp", 3, 0},   {"msp", 4, 0},
      {"cid", 5, 0},  {"z", 6, 0},     {"mark", 7, 0},  {"sight", 8, 0}, {"power", 9, 0}, {"imp", 10, 0},
      {"def", 11, 0}, {"impd", 12, 0}, {"stop", 13, 0}, {"getsc", 14, 0}}};
-constexpr std::array<std::string_view, 5> EvalSystemMembers = {"time", "scrlx", "scrly", "score", "life"};
+constexpr const std::array<std::string_view, 5>& EvalSystemMembers = kSystemValueNames;
 
 enum TokenKind { kNumber, kVariable, kCharaMember, kSystemMember, kOperator };
 
@@ -52,7 +52,8 @@ struct TOKENDATA {
   int nKind = kNumber;
   long long nValue = 0;
   StatusSlot Store;  // where a variable or member is stored, its width and assignment range
-  int nCode = 0;     // status selector of a member, system value, or operator
+  int nCode = 0;     // status selector of a member, system value, operator, or variable number
+  int nVarKind = 0;  // 0 common, 1 stage variable
   cChara* pOwner = nullptr;
 };
 
@@ -127,7 +128,10 @@ class cEvaluator {
 
   template <typename... Args>
   void Fail(std::string_view utf8Format, Args... args) {
-    ErrMesBoxf(Message(utf8Format).c_str(), args...);
+    if constexpr (sizeof...(args) == 0)
+      ErrMesBox(Message(utf8Format));
+    else
+      ErrMesBoxf(Message(utf8Format).c_str(), args...);
     m_bError = true;
   }
   void FailSilently() { m_bError = true; }
@@ -248,7 +252,7 @@ long long cEvaluator::EvaluateStatement(const std::string& text) {
         return 0;
       }
       if (!Apply(tokens[i - 1], tokens[i].nCode, tokens[i + 1], text, h)) return 0;
-      tokens[i - 1] = TOKENDATA{kNumber, h, {}, 0, nullptr};
+      tokens[i - 1] = TOKENDATA{kNumber, h, {}, 0, 0, nullptr};
       tokens.erase(tokens.begin() + static_cast<std::ptrdiff_t>(i),
                    tokens.begin() + static_cast<std::ptrdiff_t>(i) + 2);
       i = 0;
@@ -259,7 +263,7 @@ long long cEvaluator::EvaluateStatement(const std::string& text) {
 
 bool cEvaluator::MakeToken(std::string_view word, int object, TOKENDATA& token) {
   if (int op = IndexOf(EvalOperatorNames, word); op >= 0) {
-    token = {kOperator, 0, {}, op};
+    token = {kOperator, 0, {}, op, 0, nullptr};
     return true;
   }
   cChara* owner = nullptr;
@@ -279,6 +283,8 @@ bool cEvaluator::MakeToken(std::string_view word, int object, TOKENDATA& token) 
       return false;
     }
     token.nKind = kVariable;
+    token.nCode = static_cast<int>(index);
+    token.nVarKind = kind;
     token.Store = VariableSlot(m_Scene, kind, static_cast<int>(index));
     token.nValue = token.Store.Read();
     return true;
@@ -310,7 +316,7 @@ bool cEvaluator::MakeMemberToken(std::string_view word, const CharaMember& membe
 }
 
 TOKENDATA cEvaluator::MakeSystemToken(int code) {
-  TOKENDATA token{kSystemMember, 0, SystemStatusSlot(m_Scene, code), code};
+  TOKENDATA token{kSystemMember, 0, SystemStatusSlot(m_Scene, code), code, 0, nullptr};
   token.nValue = token.Store.Read();
   // Unlimited lives read 0 and stay unlimited whatever is assigned.
   if (code == 4 && token.nValue == kUnlimitedLives) {
@@ -361,7 +367,11 @@ bool cEvaluator::Apply(const TOKENDATA& l, int op, const TOKENDATA& r, const std
 
 void cEvaluator::Assign(const TOKENDATA& l, long long value) {
   l.Store.Write(value);
-  if (l.nKind == kSystemMember) AfterSystemStatusWrite(m_Scene, l.nCode);
+  if (l.nKind == kVariable) TraceVariableWrite(l.nVarKind, l.nCode, l.Store.Read());
+  if (l.nKind == kSystemMember) {
+    AfterSystemStatusWrite(m_Scene, l.nCode);
+    TraceSystemWrite(m_Scene, l.nCode);
+  }
   if (l.nKind != kCharaMember) return;
   cChara& owner = *l.pOwner;
   AfterCharaStatusWrite(owner, l.nCode);

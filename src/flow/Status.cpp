@@ -5,6 +5,8 @@
 
 #include "library/util/CheckedVector.h"
 #include "library/util/Random.h"
+#include "library/util/Text.h"
+#include "platform/Trace.h"
 #include "stage/Chara.h"
 #include "stage/Darkness.h"
 #include "stage/StagePlayScene.h"
@@ -171,4 +173,20 @@ void AfterSystemStatusWrite(cStagePlayScene& scene, int selector) {
   const int steps = scene.m_Rules.nSteps;
   if (selector == 1) scene.m_ScrollX.SetAutoScroll(scene.m_bStageAutoScrollX, scene.m_nStageScrollSpeedX, steps);
   if (selector == 2) scene.m_ScrollY.SetAutoScroll(scene.m_bStageAutoScrollY, scene.m_nStageScrollSpeedY, steps);
+}
+
+void TraceSystemWrite(cStagePlayScene& scene, int selector) {
+  StatusSlot slot = SystemStatusSlot(scene, selector);
+  if (!platform::TraceOn() || !slot) return;
+  std::string line;
+  const std::string_view name = kSystemValueNames[static_cast<size_t>(selector)];
+  StrFormat(line, "set %.*s %d", static_cast<int>(name.size()), name.data(), slot.Read());
+  platform::TraceLine(line);
+}
+
+void TraceVariableWrite(int kind, int index, int value) {
+  if (!platform::TraceOn()) return;
+  std::string line;
+  StrFormat(line, "set %c%d %d", kind == 0 ? 'C' : 'S', index, value);
+  platform::TraceLine(line);
 }

@@ -3,7 +3,9 @@
 // evaluator read and write is stored: a character's statuses, the system
 // values and the variables, each with its width and the range a written value
 // is clamped to. The three users read and write through this one place.
+#include <array>
 #include <cstdint>
+#include <string_view>
 
 class cChara;
 class cStagePlayScene;
@@ -11,6 +13,8 @@ template <typename T>
 class cCheckedVector;
 
 constexpr int kUnlimitedLives = 999999;
+// The system values by selector, as statements name them.
+constexpr std::array<std::string_view, 5> kSystemValueNames = {"time", "scrlx", "scrly", "score", "life"};
 constexpr int kMaxStatusValue = 999999;
 
 // One stored value: its storage, width in bits (8, 16 or 32) and range.
@@ -62,3 +66,7 @@ long long RandomBetween(long long a, long long b);
 // the scroll speeds.
 void AfterCharaStatusWrite(cChara& c, int selector);
 void AfterSystemStatusWrite(cStagePlayScene& scene, int selector);
+
+// The harness's trace of a written value that no frame shows: "set score 150", "set C1 3".
+void TraceSystemWrite(cStagePlayScene& scene, int selector);
+void TraceVariableWrite(int kind, int index, int value);

@@ -65,6 +65,7 @@ int OperateSystem(cStagePlayScene& scene, int selector, int r, int op, bool perc
   if (!slot || (selector == 4 && slot.Read() == kUnlimitedLives)) return 0;
   Operate(slot, r, op, percent);
   AfterSystemStatusWrite(scene, selector);
+  TraceSystemWrite(scene, selector);
   return 1;
 }
 
@@ -128,6 +129,7 @@ int DoStatusOperation(cChara& c, const cFlowCommand& cmd) {
     StatusSlot variable = VariableSlot(scene, CommandParam(cmd, 1), CommandParam(cmd, 2));
     if (!variable) return 0;
     Operate(variable, r, op, percent);
+    TraceVariableWrite(CommandParam(cmd, 1), CommandParam(cmd, 2), variable.Read());
     return 1;
   }
   if (CommandParam(cmd, 0) != 0) return 0;

@@ -18,6 +18,10 @@ enum PaletteItem { kCoinItem = 1, kGoalItem, kItemEntries };
 constexpr int kStageTimeLimit = 200;
 constexpr int kBridgeSeconds = 3;
 
+// What a coin adds to the score, and the common variable that counts the coins taken.
+constexpr int kCoinScore = 50;
+constexpr int kCoinCountVariable = 1;
+
 // Sound database entries the definitions play.
 constexpr int kJumpSound = 1;
 constexpr int kCoinSound = 2;
