@@ -5,6 +5,7 @@
 #include <string>
 
 #include "flow/ObjectCommands.h"
+#include "gamedata/SaveData.h"
 #include "platform/MessageBox.h"
 #include "stage/Collision.h"
 #include "stage/StagePlayScene.h"
@@ -27,10 +28,10 @@ struct SmallScene {
     SpawnCharas(5, 5, scene.m_nNextCharaId, def, nullptr);
   }
   cNpc& Reset() {
-    scene.GameValues.Fill(0);
+    scene.Record().GameValue.Fill(0);
     scene.m_StageVar.Fill(0);
-    scene.m_nScore = scene.m_nTimeLeft = scene.m_bCheckHero = 0;
-    scene.m_nLives = 3;
+    scene.Record().nScore = scene.m_nTimeLeft = scene.m_bCheckHero = 0;
+    scene.Record().nLife = 3;
     for (cChara* c : {static_cast<cChara*>(&scene.Hero()), static_cast<cChara*>(&scene.CharaList.front())}) {
       c->m_Def = def;
       c->m_nHp = c->m_nSp = 100;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "gamedata/SaveData.h"
 #include "library/util/CheckedVector.h"
 #include "library/util/Random.h"
 #include "library/util/Text.h"
@@ -64,10 +65,9 @@ long long ClampToRange(long long value, long long low, long long high) {
   return value < low ? low : value;
 }
 
-// Until the scene reads the play record directly, the flows' view of it is the scene's copy.
-cCheckedVector<int>& CommonVariables(cStagePlayScene& scene) { return scene.GameValues; }
-int& PlayScore(cStagePlayScene& scene) { return scene.m_nScore; }
-int& PlayLives(cStagePlayScene& scene) { return scene.m_nLives; }
+cCheckedVector<int>& CommonVariables(cStagePlayScene& scene) { return scene.Record().GameValue; }
+int& PlayScore(cStagePlayScene& scene) { return scene.Record().nScore; }
+int& PlayLives(cStagePlayScene& scene) { return scene.Record().nLife; }
 
 StatusSlot CharaStatusSlot(cChara& c, int selector, int varIndex) {
   cCharaDef& d = c.m_Def;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "flow/ObjectCommands.h"
+#include "gamedata/SaveData.h"
 #include "library/util/Random.h"
 #include "library/util/Text.h"
 #include "platform/MessageBox.h"
@@ -27,7 +28,7 @@ class EvaluatorTest : public ::testing::Test {
     npc.m_nHp = 50;
     npc.m_nTargetNo = hero.m_nNo;
     npc.m_vVars[1] = 1;
-    scene.m_nLives = 3;
+    scene.Record().nLife = 3;
   }
   void TearDown() override { platform::SetMessageBoxSink(nullptr); }
 
@@ -50,7 +51,7 @@ TEST_F(EvaluatorTest, StatementsAndTheirResults) {
   const Case cases[] = {
       {"my.hp = my.hp + 10 * 2", [this] { return npc.m_nHp; }, 70},
       {"my.hp = my.hp + 100 * 2", [this] { return npc.m_nHp; }, 120},  // clamped to max HP
-      {"C3 = 7", [this] { return scene.GameValues[3]; }, 7},
+      {"C3 = 7", [this] { return scene.Record().GameValue[3]; }, 7},
       {"S0 = S0 + 1", [this] { return scene.m_StageVar[0]; }, 1},
       {"my.v1 = (5 + 3) * 2", v1, 16},
       {"my.v1 = 5 + 3 * 2", v1, 11},
@@ -73,17 +74,17 @@ TEST_F(EvaluatorTest, StatementsAndTheirResults) {
       {"my.z = -3", [this] { return static_cast<int>(npc.m_Def.m_nZ); }, 0},
       {"my.imp = 77", [this] { return static_cast<int>(npc.m_Def.m_nBodyImpact); }, 20},
       {"my.mhp = 2000000", [this] { return npc.m_Def.m_nMaxHp; }, 999999},
-      {"sys.score = 1234", [this] { return scene.m_nScore; }, 1234},
+      {"sys.score = 1234", [this] { return scene.Record().nScore; }, 1234},
       {"my.v1 = score + 1", v1, 1},
       {"sys.time = 5000", [this] { return scene.m_nTimeLeft; }, 999},
-      {"sys.life = 500", [this] { return scene.m_nLives; }, 99},
+      {"sys.life = 500", [this] { return scene.Record().nLife; }, 99},
       {"my.hp=5", [this] { return npc.m_nHp; }, 50},                      // one word: the number 0, nothing assigned
       {"my.v1 = 3 my.v2 = my.v1", [this] { return npc.m_vVars[2]; }, 1},  // operands are read first
       {"my.v1 = 1.5", v1, 5},  // after a completed operand an unknown object name is dropped
   };
   for (const Case& c : cases) {
     SetUp();
-    scene.m_nScore = 0;
+    scene.Record().nScore = 0;
     npc.m_vVars.assign(kCharaVars, 0);
     npc.m_vVars[1] = 1;
     EXPECT_EQ(ExecuteCode(c.statement, npc), 1) << c.statement;
@@ -120,9 +121,9 @@ TEST_F(EvaluatorTest, SideEffectsOfAssignments) {
   EXPECT_EQ(npc.m_nSp, 1);
 
   // Unlimited lives read 0 and stay unlimited.
-  scene.m_nLives = 999999;
+  scene.Record().nLife = 999999;
   ASSERT_EQ(ExecuteCode("sys.life = 5 my.v3 = life", npc), 1);
-  EXPECT_EQ(scene.m_nLives, 999999);
+  EXPECT_EQ(scene.Record().nLife, 999999);
   EXPECT_EQ(npc.m_vVars[3], 0);
 
   // Scroll speeds reach the axis when its switch is on.
@@ -175,7 +176,7 @@ TEST_F(EvaluatorTest, MalformedStatementsEndInOneBoxWithNothingAssigned) {
     ASSERT_EQ(boxes.size(), 1u) << c.statement;
     EXPECT_EQ(boxes[0], Sjis(c.message)) << c.statement;
     EXPECT_EQ(npc.m_vVars[1], 1) << c.statement;
-    EXPECT_EQ(scene.GameValues[255], 0);
+    EXPECT_EQ(scene.Record().GameValue[255], 0);
   }
   // Statements that fit, nesting that stays within bounds, and text after a NUL that is not read.
   boxes.clear();

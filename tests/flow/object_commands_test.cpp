@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "flow/ObjectCommands.h"
+#include "gamedata/SaveData.h"
 #include "records/Palette.h"
 #include "records/StageData.h"
 #include "support/TinyStage.h"
@@ -310,14 +311,14 @@ TEST(ItemGetTest, RunsAnItemOfEitherPaletteOnTheHero) {
   auto get = [](int palette, int item) { return MakeCommand(CMD_ITEM_GET, 0, false, {palette, item}); };
   scene.m_nEndRequest = 1;  // a stage clear asked for earlier in this step
   EXPECT_EQ(DoItemGet(npc, get(0, 2)), 0);
-  EXPECT_EQ(scene.GameValues[4], 10);
+  EXPECT_EQ(scene.Record().GameValue[4], 10);
   EXPECT_EQ(scene.m_nEndRequest, 1);
   scene.m_nEndRequest = 0;
   EXPECT_EQ(DoItemGet(npc, get(1, 1)), 1);
-  EXPECT_EQ(scene.GameValues[4], 110);
+  EXPECT_EQ(scene.Record().GameValue[4], 110);
   EXPECT_EQ(scene.m_nEndRequest, 1);
   DoItemGet(npc, get(2, 1));  // no such palette
-  EXPECT_EQ(scene.GameValues[4], 110);
+  EXPECT_EQ(scene.Record().GameValue[4], 110);
   // The hero at 0 HP after an item's commands is lost.
   hero.m_nHp = 0;
   scene.m_nEndRequest = 0;

@@ -4,6 +4,7 @@
 
 #include "flow/ObjectCommands.h"
 #include "flow/Status.h"
+#include "gamedata/SaveData.h"
 #include "library/util/Random.h"
 #include "support/TinyStage.h"
 
@@ -57,11 +58,11 @@ TEST(StatusOperationTest, VariablesSystemValuesAndRandomOperands) {
   TinyStage stage;
   cStagePlayScene& scene = stage.scene;
   cNpc& npc = stage.AddNpc(5, 5);
-  scene.GameValues[3] = 7;
+  scene.Record().GameValue[3] = 7;
   cFlowCommand half = MakeVariableOp(0, 3, kSet, 50);
   half.m_vParams[14] = 1;  // 50 % of the current 7
   DoStatusOperation(npc, half);
-  EXPECT_EQ(scene.GameValues[3], 4);
+  EXPECT_EQ(scene.Record().GameValue[3], 4);
   DoStatusOperation(npc, MakeVariableOp(1, 2, kSub, 2000000));
   EXPECT_EQ(scene.m_StageVar[2], -999999);
 
@@ -73,23 +74,23 @@ TEST(StatusOperationTest, VariablesSystemValuesAndRandomOperands) {
   crt::srand(1);
   for (int expected : {3 + 41 % 8, 3 + 18467 % 8, 3 + 6334 % 8}) {
     DoStatusOperation(npc, random);
-    EXPECT_EQ(scene.GameValues[5], expected);
+    EXPECT_EQ(scene.Record().GameValue[5], expected);
   }
   // Bounds as far apart as an int allows: the span is taken in 64 bits.
   random.m_vParams[8] = INT_MIN;
   random.m_vParams[9] = INT_MAX;
   DoStatusOperation(npc, random);
-  EXPECT_EQ(scene.GameValues[5], -999999);  // INT_MIN + 26500, clamped
+  EXPECT_EQ(scene.Record().GameValue[5], -999999);  // INT_MIN + 26500, clamped
 
-  scene.m_nScore = 500000;
+  scene.Record().nScore = 500000;
   DoStatusOperation(npc, StatusOp(2, 3, kMul, 5000));
-  EXPECT_EQ(scene.m_nScore, 999999);
-  scene.m_nLives = 999999;  // unlimited
+  EXPECT_EQ(scene.Record().nScore, 999999);
+  scene.Record().nLife = 999999;  // unlimited
   DoStatusOperation(npc, StatusOp(2, 4, kAdd, 1));
-  EXPECT_EQ(scene.m_nLives, 999999);
-  scene.m_nLives = 3;
+  EXPECT_EQ(scene.Record().nLife, 999999);
+  scene.Record().nLife = 3;
   DoStatusOperation(npc, StatusOp(2, 4, kAdd, 200));
-  EXPECT_EQ(scene.m_nLives, 99);
+  EXPECT_EQ(scene.Record().nLife, 99);
   DoStatusOperation(npc, StatusOp(2, 0, kAdd, 5000));
   EXPECT_EQ(scene.m_nTimeLeft, 999);
 
@@ -115,11 +116,11 @@ TEST(StatusOperationTest, RightHandStatusValues) {
   fromTarget.m_vParams[13] = 11;
   npc.m_nTargetNo = hero.m_nNo;
   EXPECT_EQ(DoStatusOperation(npc, fromTarget), 1);
-  EXPECT_EQ(scene.GameValues[1], 25);
+  EXPECT_EQ(scene.Record().GameValue[1], 25);
   npc.m_nTargetNo = kNoTarget;
-  scene.GameValues[1] = 0;
+  scene.Record().GameValue[1] = 0;
   EXPECT_EQ(DoStatusOperation(npc, fromTarget), 0);
-  EXPECT_EQ(scene.GameValues[1], 0);
+  EXPECT_EQ(scene.Record().GameValue[1], 0);
 
   // A computer character's sight range is no right-hand value; unlimited lives count 0.
   cFlowCommand sight = fromTarget;
@@ -129,10 +130,10 @@ TEST(StatusOperationTest, RightHandStatusValues) {
   cFlowCommand lives = fromTarget;
   lives.m_vParams[12] = 2;
   lives.m_vParams[13] = 4;
-  scene.m_nLives = 999999;
-  scene.GameValues[1] = 9;
+  scene.Record().nLife = 999999;
+  scene.Record().GameValue[1] = 9;
   DoStatusOperation(npc, lives);
-  EXPECT_EQ(scene.GameValues[1], 0);
+  EXPECT_EQ(scene.Record().GameValue[1], 0);
 }
 
 TEST(StatusOperationTest, HpModesAndMaxima) {

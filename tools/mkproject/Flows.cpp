@@ -36,6 +36,11 @@ constexpr int kFlowById = 2;
 constexpr int kSystemStatus = 2;
 constexpr int kScore = 3;
 constexpr int kOperatorAdd = 1;
+// A hop starts when the enemy's score (100) is at least a draw between these:
+// about every other try, so that the stage's play depends on the random seed.
+constexpr int kHopDrawLow = 50, kHopDrawHigh = 149;
+constexpr int kStatusScore = 14;
+constexpr int kAtLeast = 2;
 
 cFlowCommand Command(FlowCommandType type, int tenths) {
   cFlowCommand command;
@@ -126,6 +131,14 @@ cCheckedVector<cFlow> HopperFlows(int speed) {
   hop.m_nTrigger = TRG_ALWAYS;
   hop.m_vCommands = {Command(CMD_WAIT, kHopPause), Command(CMD_JUMP, 0)};
   hop.m_vCommands.back().m_vParams[2] = kHopHeight;
+  cCondition draw;
+  draw.m_nKind = COND_STATUS;
+  draw.m_nSelector = kStatusScore;
+  draw.m_nOperator = kAtLeast;
+  draw.m_nRightSource = 1;
+  draw.m_nRandomLow = kHopDrawLow;
+  draw.m_nRandomHigh = kHopDrawHigh;
+  hop.m_vConditions.assign(1, draw);
   cFlowCommand warp = Command(CMD_WARP, 0);
   NewEdMove(warp.m_pMove);
   warp.m_pMove->m_nDirection = kDirectionUp;
