@@ -227,6 +227,7 @@ void RulesFromSystemData(const cSystemData& system, cStageRules& rules) {
   rules.bKeepDefeated = compat(3);
   rules.bPaletteAnimation = compat(6);
   rules.bTriggerEveryStep = compat(7);
+  rules.bThunderNoGap = compat(8);
   rules.bStrictProtect = compat(9);
   rules.bAllowKeyStepOverlap = compat(10);
   rules.bLandWhileRising = compat(11);
