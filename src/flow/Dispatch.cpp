@@ -1,6 +1,6 @@
 // The command tables: one executor per flow command type, one per item
 // command type, and the per-type preparation at installation. The command
-// families that later work completes (shots and swords, object and flow
+// families that later work completes (object and flow
 // commands, presentation, status operations, the evaluator) have entries that
 // do nothing yet and say so once in the report log.
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include "flow/Interpreter.h"
 #include "flow/MoveCommands.h"
 #include "flow/ObjectCommands.h"
+#include "flow/ShotCommands.h"
 #include "gamedata/SaveData.h"
 #include "gamedata/WorldMap.h"
 #include "library/util/Log.h"
@@ -67,6 +68,8 @@ const std::array<CommandExec, CMD_COUNT> CommandExecTable = [] {
   table[CMD_DISABLE_MOVE] = ExecDisableMove;
   table[CMD_TURN] = ExecTurn;
   table[CMD_JUMP] = ExecJump;
+  table[CMD_SHOT] = ExecShot;
+  table[CMD_SWORD] = ExecSword;
   table[CMD_STAGE_CLEAR] = ExecStageClear;
   table[CMD_FLOW_OPERATION] = ExecFlowOperation;
   table[CMD_WARP] = ExecWarp;

@@ -204,6 +204,25 @@ void RemoveOutOfArea(cStagePlayScene& scene) {
     if (!item.m_bRemoved && item.IsOutOfArea(2)) scene.EraseItem(item);
 }
 
+// A shot's out-of-area rule: 3 for the player side's shots, 4 for the others.
+int ShotOutRule(const cShot& shot) { return shot.m_nController == 0 ? 3 : 4; }
+
+// One step of every shot and sword, in firing order.
+void ShotPass(cStagePlayScene& scene, int step) {
+  for (cShot& shot : scene.m_ShotList) {
+    if (shot.m_bRemoved) continue;
+    if (shot.UpdateShot()) {
+      scene.EraseShot(shot);
+      continue;
+    }
+    shot.AddGravity();
+    shot.MoveShotY();
+    shot.MoveShotX();
+    if ((step == 1 && shot.IsShot() && shot.IsOutOfArea(ShotOutRule(shot))) || shot.ShotHitsBlock())
+      scene.EraseShot(shot);
+  }
+}
+
 int LogicStep(cStagePlayScene& scene, int step) {
   cPlayer& hero = scene.Hero();
   scene.m_nLogicStep = step;
@@ -216,10 +235,15 @@ int LogicStep(cStagePlayScene& scene, int step) {
   hero.SavePrevLandedCell();
   scene.m_ScrollX.StepAutoScroll();
   scene.m_ScrollY.StepAutoScroll();
-  if (hero.m_bDying) return 0;
+  if (hero.m_bDying) {
+    // A dying hero stops the characters, but shots fly on.
+    ShotPass(scene, step);
+    return 0;
+  }
   if (int result = CharaPass(scene, true)) return result;
   if (int result = StepHero(scene, hero)) return result;
   if (int result = CharaPass(scene, false)) return result;
+  ShotPass(scene, step);
   if (step == 1) RemoveOutOfArea(scene);
   // Hits between objects are resolved here once they land.
   if (int result = ApplyBlockItem(scene, hero)) return result;

@@ -245,6 +245,7 @@ void RulesFromStage(const cStageData& stage, cStageRules& rules) {
   rules.CharaDamage = Size(c[4], 0);
   rules.CharaContact2 = Size(stage.m_ExtraBox[0], 0);
   rules.ItemBody = Size(stage.m_ExtraBox[1], 0);
+  rules.ShotBox = {Size(stage.m_ExtraBox[2], 0), Size(stage.m_ExtraBox[3], 0)};
   // The stage lists the overlay settings as body, contact, damage and item box.
   constexpr BOXPARTKIND kOverlayRows[] = {BOXPART_BODY, BOXPART_CONTACT, BOXPART_DAMAGE, BOXPART_ITEM};
   for (size_t row = 0; row < std::size(kOverlayRows); ++row)
@@ -263,6 +264,7 @@ void RulesFromSystemData(const cSystemData& system, cStageRules& rules) {
   rules.bKeepDefeated = compat(3);
   rules.bPaletteAnimation = compat(6);
   rules.bTriggerEveryStep = compat(7);
+  rules.bThunderNoGap = compat(8);
   rules.bStrictProtect = compat(9);
   rules.bAllowKeyStepOverlap = compat(10);
   rules.bLandWhileRising = compat(11);
@@ -313,6 +315,7 @@ bool SetStage(cStagePlayScene& scene, int bReload, int bFirst) {
   for (auto& faction : scene.m_CharaByFaction) faction.clear();
   scene.CharaList.clear();
   scene.ItemList.clear();
+  scene.ClearShots();
   ChooseSeed(scene);
   if (stage.m_bTakeCarriedStatus && stage.HasHero())
     scene.Record().RestoreHeroStatus(0, stage.m_PlacedCharas.VecAt(stage.FindHero()), stage);
