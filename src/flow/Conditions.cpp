@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "flow/Interpreter.h"
+#include "gamedata/SaveData.h"
 #include "library/util/Convert.h"
 #include "library/util/Random.h"
 #include "records/FlowEnums.h"
@@ -75,10 +76,10 @@ StatusValue SystemStatus(cStagePlayScene& scene, int selector, bool asRight) {
     case 2:
       return {scene.m_nStageScrollSpeedY, 32, -480, 480};
     case 3:
-      return {scene.m_nScore, 32, 0, 999999};
+      return {scene.Record().nScore, 32, 0, 999999};
     case 4:
-      if (scene.m_nLives == kUnlimitedLives) return {0, 32, 0, 99, 0, asRight};
-      return {scene.m_nLives, 32, 0, 99};
+      if (scene.Record().nLife == kUnlimitedLives) return {0, 32, 0, 99, 0, asRight};
+      return {scene.Record().nLife, 32, 0, 99};
     default:
       return {0, 32, 0, 0, 0, false};
   }
@@ -91,7 +92,7 @@ cChara* Subject(cStagePlayScene& scene, cChara& self, int subject) {
 }
 
 long long Variable(cStagePlayScene& scene, int kind, int index, bool& ok) {
-  if (kind == 0) return scene.GameValues.VecAt(index);
+  if (kind == 0) return scene.Record().GameValue.VecAt(index);
   if (kind == 1) return scene.m_StageVar.VecAt(index);
   ok = false;
   return 0;
@@ -305,7 +306,7 @@ int PercentOf(int a, int b) {
 bool CheckCondition(cStagePlayScene& scene, const cCondition& c, cChara& chara) {
   switch (c.m_nKind) {
     case COND_COMMON_VAR:
-      return CompareByOperator(scene.GameValues.VecAt(c.m_nIndex), c.m_nValue, c.m_nOperator);
+      return CompareByOperator(scene.Record().GameValue.VecAt(c.m_nIndex), c.m_nValue, c.m_nOperator);
     case COND_STAGE_VAR:
       return CompareByOperator(scene.m_StageVar.VecAt(c.m_nIndex), c.m_nValue, c.m_nOperator);
     case COND_CHARA_VAR:

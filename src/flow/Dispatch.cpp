@@ -3,11 +3,15 @@
 // families that later work completes (shots and swords, object and flow
 // commands, presentation, status operations, the evaluator) have entries that
 // do nothing yet and say so once in the report log.
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <utility>
 
 #include "flow/Interpreter.h"
 #include "flow/MoveCommands.h"
+#include "gamedata/SaveData.h"
+#include "gamedata/WorldMap.h"
 #include "library/util/Log.h"
 #include "records/FlowEnums.h"
 #include "stage/Chara.h"
@@ -36,14 +40,11 @@ int ItemExecPending(cPlayer&, const cFlowCommand&) {
   return 0;
 }
 
-// The stage-clear request reaches the play frame through the scene.
-int DoStageClear() {
-  Scene().m_nEndRequest = 1;
-  return 1;
+int ExecStageClear(cChara& chara, cRunningCommand& cmd) {
+  Scene().m_nEndRequest = DoStageClear(chara, *cmd.pDef);
+  return 0;
 }
-
-int ExecStageClear(cChara&, cRunningCommand&) { return DoStageClear(), 0; }
-int ItemExecStageClear(cPlayer&, const cFlowCommand&) { return DoStageClear(); }
+int ItemExecStageClear(cPlayer& hero, const cFlowCommand& def) { return DoStageClear(hero, def); }
 int ExecItemNone(cPlayer&, const cFlowCommand&) { return 0; }
 int ExecChangeFlow(cPlayer& hero, const cFlowCommand& def) { return DoChangeFlow(hero, def, 0), 0; }
 
@@ -143,6 +144,39 @@ void StartCommandAnimes(cChara& chara) {
       if (entry.nSkip != 0) anime.Anime.SkipTicks(entry.nSkip);
     }
   }
+}
+
+int DoStageClear(cChara&, const cFlowCommand& def) {
+  cStagePlayScene& scene = Scene();
+  cSaveData& record = scene.Record();
+  switch (CommandParam(def, 0)) {
+    case 0:  // the next stage of the series
+      scene.m_nNextStage = record.nSeriesNo < INT_MAX ? record.nSeriesNo + 1 : INT_MAX;
+      break;
+    case 1:  // a stage by its number
+      scene.m_nNextStage = CommandParam(def, 1);
+      break;
+    case 2:  // the world is cleared: no next stage
+      scene.m_nNextStage = 0;
+      break;
+    default:
+      break;
+  }
+  if (CommandParam(def, 2)) {
+    // The map cursor stays on the map on both sides.
+    const cWorldMap& map = CurrentWorldMap();
+    record.nMapX = std::clamp(CommandParam(def, 3), 0, std::max(map.nMapWidth - 1, 0));
+    record.nMapY = std::clamp(CommandParam(def, 4), 0, std::max(map.nMapHeight - 1, 0));
+    record.nStageCursor = 0;
+  }
+  record.bStartPos = CommandParam(def, 5) != 0 ? 1 : 0;
+  if (record.bStartPos) {
+    record.nStartX = CommandParam(def, 6);
+    record.nStartY = CommandParam(def, 7);
+    const int facing = CommandParam(def, 8);
+    record.nStartDir = facing == 2 && scene.HasHero() ? scene.Hero().m_bRight : facing;
+  }
+  return 1;
 }
 
 int DoChangeFlow(cChara& chara, const cFlowCommand& def, int applyNow) {

@@ -74,10 +74,7 @@ int KillChara(cChara& c) {
   cStagePlayScene& scene = Scene();
   FireFlowTrigger(c, TRG_DEATH);
   c.RunFlows(1);
-  // The play record keeps the stage score; the scene's copy for the status line follows it.
-  long long score = PlayData ? PlayData->nStageScore : scene.m_nStageScore;
-  scene.m_nStageScore = static_cast<int>(std::clamp<long long>(score + c.m_Def.m_nScore, 0, kMaxStatus));
-  if (PlayData) PlayData->nStageScore = scene.m_nStageScore;
+  scene.AddStageScore(c.m_Def.m_nScore);
   int itemResult = 0;
   cItem* item = c.GetItem();
   if (item && item->m_bCarried && scene.HasHero()) itemResult = UseTouchedItem(item, scene.Hero());

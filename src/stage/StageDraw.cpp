@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "gamedata/SaveData.h"
 #include "gamedata/SystemData.h"
 #include "library/draw/Draw.h"
 #include "library/text/Font.h"
@@ -198,9 +199,7 @@ void DrawGaugeItem(DDSURFACEDATA* target, const cSystemData& system, int index, 
 
 void DrawFooter(cStageShell& shell, DDSURFACEDATA* target) {
   const int index = FooterText(shell.DirectStart(), shell.TestPlay());
-  if (index < 0) return;
-  const std::string& text = CurrentSystemData().m_UiTexts.VecAt(index);
-  LargeFont().Print(target, 320 - 8 * CountSjisChars(text), kFooterY, text);
+  if (index >= 0) DrawFooterText(target, index);
 }
 
 void DrawItems(cStagePlayScene& scene, DDSURFACEDATA* target, int layer, bool every, int bFrozen) {
@@ -272,9 +271,15 @@ void DrawStatus(cStagePlayScene& scene, DDSURFACEDATA* target) {
         DrawGaugeItem(target, system, i, x, hero.m_nSp, hero.m_Def.m_nMaxSp);
       continue;
     }
-    const int value = i == kScoreItem ? scene.m_nScore : i == kStageScoreItem ? scene.m_nStageScore : scene.m_nLives;
+    const cSaveData& record = scene.Record();
+    const int value = i == kScoreItem ? record.nScore : i == kStageScoreItem ? record.nStageScore : record.nLife;
     DrawCountItem(target, system.m_StatusItems.VecAt(i), i, x, value);
   }
+}
+
+void DrawFooterText(DDSURFACEDATA* target, int uiText) {
+  const std::string& text = CurrentSystemData().m_UiTexts.VecAt(uiText);
+  LargeFont().Print(target, 320 - 8 * CountSjisChars(text), kFooterY, text);
 }
 
 int FooterText(bool directStart, bool testPlay) {

@@ -1,10 +1,15 @@
 #include "stage/StagePlay.h"
 
+#include <cstdint>
+
 #include "flow/Interpreter.h"
+#include "gamedata/SaveData.h"
+#include "library/util/Random.h"
 #include "library/util/Text.h"
 #include "platform/Trace.h"
 #include "records/FlowEnums.h"
 #include "stage/Collision.h"
+#include "stage/StageClear.h"
 #include "stage/StageRules.h"
 
 namespace {
@@ -13,6 +18,60 @@ void TraceHero(cStagePlayScene& scene) {
   if (!platform::TraceOn() || !scene.HasHero()) return;
   std::string line;
   StrFormat(line, "Frame %d hero %.3f,%.3f", scene.m_nFrame, scene.Hero().m_dX, scene.Hero().m_dY);
+  platform::TraceLine(line);
+}
+
+// FNV-1a over the bytes of the values that decide the play, so that two runs
+// of one attempt can be compared frame by frame.
+class cDigest {
+ public:
+  template <typename T>
+  void Add(const T& value) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&value);
+    for (size_t i = 0; i < sizeof value; ++i) m_hash = (m_hash ^ bytes[i]) * 1099511628211ULL;
+  }
+  template <typename List>
+  void AddAll(const List& values) {
+    for (const auto& value : values) Add(value);
+  }
+  std::uint64_t Value() const { return m_hash; }
+
+ private:
+  std::uint64_t m_hash = 14695981039346656037ULL;
+};
+
+void AddChara(cDigest& digest, const cChara& c) {
+  digest.Add(c.m_nNo);
+  digest.Add(c.m_dX);
+  digest.Add(c.m_dY);
+  digest.Add(c.m_nHp);
+  digest.Add(c.m_nSp);
+}
+
+// "Digest N H": after frame N every object's place and hit points, the
+// variables, the score and lives, the time and the random state, hashed.
+void TraceDigest(cStagePlayScene& scene) {
+  if (!platform::TraceOn()) return;
+  cDigest digest;
+  for (const cPlayer& hero : scene.Player) AddChara(digest, hero);
+  for (const cNpc& c : scene.CharaList)
+    if (!c.m_bRemoved) AddChara(digest, c);
+  for (const cItem& item : scene.ItemList) {
+    if (item.m_bRemoved) continue;
+    digest.Add(item.m_nNo);
+    digest.Add(item.m_dX);
+    digest.Add(item.m_dY);
+  }
+  const cSaveData& record = scene.Record();
+  digest.AddAll(record.GameValue);
+  digest.AddAll(scene.m_StageVar);
+  digest.Add(record.nScore);
+  digest.Add(record.nStageScore);
+  digest.Add(record.nLife);
+  digest.Add(scene.m_nTimeLeft);
+  digest.Add(crt::randstate());
+  std::string line;
+  StrFormat(line, "Digest %d %016llx", scene.m_nFrame, static_cast<unsigned long long>(digest.Value()));
   platform::TraceLine(line);
 }
 
@@ -188,8 +247,9 @@ int RunPlayFrame(cStagePlayScene& scene) {
     scene.Hooks().RequestSe(8);
     if (KillChara(hero) == 1) result = 1;
   }
-  if (result == 1) scene.Hooks().StageClear();
+  if (result == 1) StageClear(scene);
   scene.CollectRemoved();
   TraceHero(scene);
+  TraceDigest(scene);
   return result;
 }

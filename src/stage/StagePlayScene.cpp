@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <bit>
 
+#include "gamedata/SaveData.h"
+#include "records/LoadContext.h"
+
 cStagePlayScene* CurrentPlayScene = nullptr;
 
 void SCROLLDATA::ClampScroll() {
@@ -49,8 +52,27 @@ void cStageRules::SetCollisionLevel(int level, double gravity) {
   dGravityPerStep = gravity / dSteps2;
 }
 
+namespace {
+constexpr long long kMaxScore = 999999;
+int AddHeld(int value, long long points) { return static_cast<int>(std::clamp(value + points, 0LL, kMaxScore)); }
+}  // namespace
+
+const cLoadContext& cStagePlayHooks::LoadContext() const {
+  static const cLoadContext standalone;
+  return standalone;
+}
+
 cStagePlayScene::cStagePlayScene() = default;
 cStagePlayScene::~cStagePlayScene() = default;
+
+cSaveData& cStagePlayScene::Record() {
+  if (PlayData) return *PlayData;
+  if (!m_pOwnRecord) m_pOwnRecord = std::make_unique<cSaveData>();
+  return *m_pOwnRecord;
+}
+
+void cStagePlayScene::AddScore(long long points) { Record().nScore = AddHeld(Record().nScore, points); }
+void cStagePlayScene::AddStageScore(long long points) { Record().nStageScore = AddHeld(Record().nStageScore, points); }
 
 void cStagePlayScene::BuildEmptyMap() {
   int w = m_Rules.nMapWidth, h = m_Rules.nMapHeight;

@@ -11,9 +11,11 @@
 // flagged and leaves the faction lists, every pass and every search at once;
 // its node is freed later, at a safe point (`CollectRemoved`).
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,10 @@
 #include "records/BlockDef.h"
 #include "stage/Chara.h"
 #include "stage/Item.h"
+
+class cSaveData;
+class cStageShell;
+struct cLoadContext;
 
 // Logic-step results of the per-step rules: go on, the stage was cleared, the hero is lost.
 constexpr int RULE_GO_ON = 0;
@@ -188,9 +194,12 @@ class cStagePlayHooks {
   // The pulsing colour pair of a flash kind (1..9) from the shell's colour
   // animation; false leaves the character uncoloured.
   virtual bool FlashColor(int /*kind*/, DWORD& /*color*/, int& /*colorOp*/) { return false; }
-  // The stage-clear transition of the scene.
-  virtual void StageClear() {}
   virtual void ShowPickupMessage(cPlayer& /*hero*/, int /*kind*/, int /*graphic*/, int /*cell*/) {}
+  // The shell's play mode (4 plays a replay back), the load context of the
+  // project and the orderly close of the program.
+  virtual int PlayMode() const { return 0; }
+  virtual const cLoadContext& LoadContext() const;
+  virtual void PostClose() {}
 };
 
 class cStagePlayScene {
@@ -212,7 +221,9 @@ class cStagePlayScene {
   EFFECTPROGRESS m_ScrEffect{};  // entry 0: no screen effect
   SCREENCOLOR m_ScreenColor{};
   PAUSEREQUEST m_PauseReq{};
-  int m_bQuit = 0;
+  // Set by the window thread when a close request meets a modal loop: the
+  // loop ends, and the scene's next frame asks for the close again.
+  std::atomic<int> m_bQuit{0};
   cChara* m_pActChara = nullptr;  // only while its flows are triggered or stepped
   cRunningFlow* m_pActFlow = nullptr;
   cRunningCommand* m_pActCommand = nullptr;
@@ -238,8 +249,21 @@ class cStagePlayScene {
   std::array<int, 3> m_bOutRule{};
   cCheckedVector<int> m_BlockToggle;
   int m_nFrame = 0;
-  int m_nNextStage = 0;
+  int m_nNextStage = 0;  // the series' next stage the stage-clear command chose; 0 none
+  // The result's place in each ranking genre (-1 none) and the value ranked there.
+  int m_bRanked = 0;
+  std::array<int, 5> m_RankPos{0, 0, 0, 0, 0};
+  std::array<int, 5> m_RankValue{0, 0, 0, 0, 0};
+  std::string m_strRankName;
+  int m_bRegistered = 0;
   int m_bShowStatus = 0;
+  // The replay-save keys F1 and F2 as they were at the last look: they act
+  // when pressed, not while held.
+  int m_bReplayKeysHeld = 0;
+  int m_nReplayRefusal = 0;  // frames before an empty slot's refusal sounds again
+  // The program around the scene while its states run; the modal loops that
+  // flow commands start inside a logic step reach it here.
+  cStageShell* m_pShell = nullptr;
   // A test play started directly on a stage file: every attempt starts its totals at 0.
   int m_bTestPlayOnFile = 0;
 
@@ -255,15 +279,19 @@ class cStagePlayScene {
   // The AnimeSet database and the prepared animation table, as the set-up loads them.
   cCheckedVector<AnimeSetRecord> AnimeSets;
   AnimeTable AnimeFrameTable;
-  // The play record's values that flows read and write.
-  cCheckedVector<int> GameValues = cCheckedVector<int>(256, 0);
-  int m_nScore = 0;
-  int m_nStageScore = 0;
-  int m_nLives = 0;
   int m_nStageScrollSpeedX = 0;  // the stage's automatic-scroll speeds and switches (0.1 dots per frame)
   int m_nStageScrollSpeedY = 0;
   int m_bStageAutoScrollX = 0;
   int m_bStageAutoScrollY = 0;
+
+  // The play record that flows, the status bar and the rules read and write:
+  // `PlayData` while the program runs, else one of the scene's own (tests,
+  // tools). Its 256 game values, score, stage score and lives are the ones
+  // saves, stage-start snapshots and the world map read.
+  cSaveData& Record();
+  // Adds to the score or the stage score, held to 0..999999.
+  void AddScore(long long points);
+  void AddStageScore(long long points);
 
   cStagePlayHooks& Hooks() { return *m_pHooks; }
   void SetHooks(cStagePlayHooks* hooks) { m_pHooks = hooks ? hooks : &m_DefaultHooks; }
@@ -297,6 +325,7 @@ class cStagePlayScene {
     empty.m_nHitKind = 0;
     return empty;
   }();
+  std::unique_ptr<cSaveData> m_pOwnRecord;
   cStagePlayHooks m_DefaultHooks;
   cStagePlayHooks* m_pHooks = &m_DefaultHooks;
 };

@@ -22,6 +22,11 @@ constexpr int kJumpHeight = 9;        // hbl (16 dots): over the four cells up t
 constexpr int kTurnAwayFromWall = 5;  // turn mode: away from the side of the last block contact
 constexpr int kHopPause = 15;         // tenths of a second between an enemy's hops
 constexpr int kHopHeight = 4;         // hbl
+// A hop starts when the enemy's score (100) is at least a draw between these:
+// about every other try, so that the stage's play depends on the random seed.
+constexpr int kHopDrawLow = 50, kHopDrawHigh = 149;
+constexpr int kStatusScore = 14;
+constexpr int kAtLeast = 2;
 
 cFlowCommand Command(FlowCommandType type, int tenths) {
   cFlowCommand command;
@@ -85,6 +90,14 @@ cCheckedVector<cFlow> HopperFlows(int speed) {
   hop.m_nTrigger = TRG_ALWAYS;
   hop.m_vCommands = {Command(CMD_WAIT, kHopPause), Command(CMD_JUMP, 0)};
   hop.m_vCommands.back().m_vParams[2] = kHopHeight;
+  cCondition draw;
+  draw.m_nKind = COND_STATUS;
+  draw.m_nSelector = kStatusScore;
+  draw.m_nOperator = kAtLeast;
+  draw.m_nRightSource = 1;
+  draw.m_nRandomLow = kHopDrawLow;
+  draw.m_nRandomHigh = kHopDrawHigh;
+  hop.m_vConditions.assign(1, draw);
   cCheckedVector<cFlow> flows = WalkerFlows(speed);
   flows.push_back(hop);
   return flows;

@@ -39,6 +39,8 @@ constexpr int kStoryLives = 3;
 // mode, ranking name, back.
 constexpr std::array<const char*, OPTION_MENU_COUNT> kOptionLabels = {
     "パレット", "BGM", "SE音量", "ランキング登録", "ランキング登録名", "もどる"};
+// An extra life for every 100 points: the score of one defeated enemy.
+constexpr int kExtraLifeStep = 100;
 
 // Front-end music (title, world map, challenge select, options): Bgm entries.
 constexpr std::array<int, FRONT_BGM_COUNT> kFrontBgm = {1, 2, 1, 0};
@@ -61,6 +63,9 @@ void WriteSystemData(const cLoadContext& ctx) {
   // Free play from the title counts lives, so that a lost hero can end the game.
   system.m_UnlimitedLives.VecAt(GAMEMODE_FREE) = 0;
   system.m_InitialLives.VecAt(GAMEMODE_FREE) = kFreePlayLives;
+  system.m_bExtraLife = 1;
+  system.m_nExtraLifeStep = kExtraLifeStep;
+  system.m_bReplayRecording = 1;
   SaveRecordFile(PathTable[PATH_SYSTEM], system.SaveToFile(PathTable[PATH_SYSTEM], ctx) != 0);
 }
 
