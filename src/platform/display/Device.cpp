@@ -53,6 +53,14 @@ DWORD ApplyOp(DWORD op, DWORD a, DWORD b, DWORD current, int firstShift, int las
   return out;
 }
 
+// a * k + b * (255 - k) over 255 on red, green and blue.
+DWORD BlendByWeight(DWORD a, DWORD b, DWORD k) {
+  DWORD out = 0;
+  for (int shift = 0; shift <= 16; shift += 8)
+    out |= Div255(Channel(a, shift) * k + Channel(b, shift) * (255 - k) + 127) << shift;
+  return out;
+}
+
 // How a stage passes texels of a plain copy on: unchanged, unchanged but
 // opaque (alpha disabled with an opaque vertex colour), or not plainly.
 enum class TexelPassing { No, AsIs, Opaque };
@@ -82,7 +90,9 @@ int Wrap(long long v, int size) {
 DWORD ShadeTexel(const TextureStage& s, DWORD texel, DWORD diffuse, DWORD factor) {
   const DWORD c1 = Argument(s.colorArg1, texel, diffuse, factor), c2 = Argument(s.colorArg2, texel, diffuse, factor);
   const DWORD a1 = Argument(s.alphaArg1, texel, diffuse, factor), a2 = Argument(s.alphaArg2, texel, diffuse, factor);
-  return ApplyOp(s.colorOp, c1, c2, diffuse, 0, 16) | ApplyOp(s.alphaOp, a1, a2, diffuse, 24, 24);
+  const DWORD colour = s.colorOp == D3DTOP_BLENDFACTORALPHA ? BlendByWeight(c1, c2, factor >> 24)
+                                                            : ApplyOp(s.colorOp, c1, c2, diffuse, 0, 16);
+  return colour | ApplyOp(s.alphaOp, a1, a2, diffuse, 24, 24);
 }
 
 DWORD BlendOver(DWORD src, DWORD dst) {
