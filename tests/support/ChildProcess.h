@@ -21,8 +21,13 @@ namespace testsupport {
 inline pid_t StartProgram(const std::string& program, const std::string& argument, const std::filesystem::path& folder,
                           const std::map<std::string, std::string>& env) {
   std::vector<std::string> strings;
+  // Variables the run names replace those of this process.
+  auto named = [&](const char* entry) {
+    const char* equals = std::strchr(entry, '=');
+    return equals && env.count(std::string(entry, equals)) != 0;
+  };
   for (char** e = environ; *e; ++e)
-    if (std::strncmp(*e, "ZANDREL_", 8) != 0) strings.emplace_back(*e);
+    if (std::strncmp(*e, "ZANDREL_", 8) != 0 && !named(*e)) strings.emplace_back(*e);
   for (const auto& [key, value] : env) strings.push_back(key + "=" + value);
   std::vector<char*> envp;
   for (auto& s : strings) envp.push_back(s.data());
