@@ -3,6 +3,12 @@
 #include <algorithm>
 #include <bit>
 
+#include "gamedata/SaveData.h"
+#include "library/util/CheckedVector.h"
+#include "records/LoadContext.h"
+#include "library/draw/Draw.h"
+#include "library/draw/SurfaceTables.h"
+
 cStagePlayScene* CurrentPlayScene = nullptr;
 
 void SCROLLDATA::ClampScroll() {
@@ -49,8 +55,27 @@ void cStageRules::SetCollisionLevel(int level, double gravity) {
   dGravityPerStep = gravity / dSteps2;
 }
 
+namespace {
+constexpr long long kMaxScore = 999999;
+int AddHeld(int value, long long points) { return static_cast<int>(std::clamp(value + points, 0LL, kMaxScore)); }
+}  // namespace
+
+const cLoadContext& cStagePlayHooks::LoadContext() const {
+  static const cLoadContext standalone;
+  return standalone;
+}
+
 cStagePlayScene::cStagePlayScene() = default;
 cStagePlayScene::~cStagePlayScene() = default;
+
+cSaveData& cStagePlayScene::Record() {
+  if (PlayData) return *PlayData;
+  if (!m_pOwnRecord) m_pOwnRecord = std::make_unique<cSaveData>();
+  return *m_pOwnRecord;
+}
+
+void cStagePlayScene::AddScore(long long points) { Record().nScore = AddHeld(Record().nScore, points); }
+void cStagePlayScene::AddStageScore(long long points) { Record().nStageScore = AddHeld(Record().nStageScore, points); }
 
 void cStagePlayScene::BuildEmptyMap() {
   int w = m_Rules.nMapWidth, h = m_Rules.nMapHeight;
@@ -87,6 +112,42 @@ cItem* cStagePlayScene::FindItemByNo(int no) {
   return nullptr;
 }
 
+cShot* cStagePlayScene::FindShotByNo(int no) {
+  auto it = m_ShotIndex.find(no);
+  return it == m_ShotIndex.end() || it->second->m_bRemoved ? nullptr : it->second;
+}
+
+int cShot::FactionList() const {
+  const int g = m_Settings.m_nFaction;
+  return g >= 0 && g < kFactions ? g : 0;
+}
+
+void cStagePlayScene::PushShot(cShot& shot) {
+  const int g = shot.m_Settings.m_nFaction;
+  if (g < 0 || g >= kFactions) ReportBadIndex('V', g, kFactions, static_cast<int>(sizeof(m_ShotByFaction[0])));
+  m_ShotByFaction[static_cast<size_t>(shot.FactionList())].push_back(shot.m_nNo);
+  m_ShotIndex[shot.m_nNo] = &shot;
+}
+
+void cStagePlayScene::EraseShot(cShot& shot) {
+  if (shot.m_bRemoved) return;
+  std::erase(m_ShotByFaction[static_cast<size_t>(shot.FactionList())], shot.m_nNo);
+  if (cChara* target = FindCharaById(shot.m_nTargetNo)) std::erase(target->m_vShots, shot.m_nNo);
+  shot.m_bRemoved = true;
+}
+
+void cStagePlayScene::ReleaseShotTargets(cChara& chara) {
+  for (int no : chara.m_vShots)
+    if (cShot* shot = FindShotByNo(no); shot && shot->m_nTargetNo == chara.m_nNo) shot->m_nTargetNo = kNoTarget;
+  chara.m_vShots.clear();
+}
+
+void cStagePlayScene::ClearShots() {
+  for (auto& faction : m_ShotByFaction) faction.clear();
+  m_ShotIndex.clear();
+  m_ShotList.clear();
+}
+
 void cStagePlayScene::AddToFactionList(const cChara& chara) {
   m_CharaByFaction[static_cast<size_t>(chara.m_nFaction & 7)].push_back(chara.m_nNo);
 }
@@ -96,7 +157,7 @@ void cStagePlayScene::EraseChara(cNpc& c) {
   for (int no : c.m_vTargetedBy)
     if (cChara* other = FindCharaById(no); other && other->m_nTargetNo == c.m_nNo) other->m_nTargetNo = kNoTarget;
   c.m_vTargetedBy.clear();
-  c.m_vShots.clear();  // the shots' owners are cut when shots land
+  ReleaseShotTargets(c);
   if (cChara* target = FindCharaById(c.m_nTargetNo)) std::erase(target->m_vTargetedBy, c.m_nNo);
   auto& faction = m_CharaByFaction[static_cast<size_t>(c.m_nFaction & 7)];
   if (auto it = std::find(faction.begin(), faction.end(), c.m_nNo); it != faction.end()) faction.erase(it);
@@ -111,4 +172,66 @@ void cStagePlayScene::CollectRemoved() {
   if (m_pActChara && m_pActChara->m_bRemoved) return;
   CharaList.remove_if([](const cNpc& c) { return c.m_bRemoved; });
   ItemList.remove_if([](const cItem& i) { return i.m_bRemoved; });
+  for (auto it = m_ShotList.begin(); it != m_ShotList.end();) {
+    if (!it->m_bRemoved) {
+      ++it;
+      continue;
+    }
+    m_ShotIndex.erase(it->m_nNo);
+    it = m_ShotList.erase(it);
+  }
+  m_MessageList.remove_if([](const cMessage& m) { return m.Removed(); });
+  m_EffectList.remove_if([](const cEffect& e) { return e.m_bRemoved != 0; });
+  m_PictureList.remove_if([](const cPicture& p) { return p.Removed(); });
+}
+
+namespace {
+
+template <typename List>
+auto FindLive(List& list, int serial) -> decltype(&list.front()) {
+  for (auto& entry : list)
+    if (!entry.Removed() && entry.Serial() == serial) return &entry;
+  return nullptr;
+}
+
+template <typename Surfaces, typename Descs>
+void EmptySurfaceLists(Surfaces& surfaces, Descs& descs) {
+  DDReleaseSurfaceList(surfaces);
+  surfaces.clear();
+  descs.clear();
+}
+
+}  // namespace
+
+void cStagePlayScene::SetPauseRequest(int kind, int bWaitButton, int frames, int extra) {
+  m_PauseReq.nKind = kind;
+  m_PauseReq.bWaitButton = bWaitButton;
+  m_PauseReq.nFrames = frames;
+  m_PauseReq.nSpare = 0;
+  m_PauseReq.nDelay = bWaitButton && kind == 1 && extra == 0 ? 10 : 0;
+}
+
+cMessage& cStagePlayScene::AddMessage(const MessageSettings& settings) {
+  return AddMessage(settings, m_MessageList.end());
+}
+
+cMessage& cStagePlayScene::AddMessage(const MessageSettings& settings, std::list<cMessage>::iterator before) {
+  cMessage& message = *m_MessageList.emplace(before, settings);
+  message.SetSerial(++m_nNextDisplaySerial);
+  return message;
+}
+
+cMessage* cStagePlayScene::FindMessage(int serial) { return FindLive(m_MessageList, serial); }
+cPicture* cStagePlayScene::FindPicture(int serial) { return FindLive(m_PictureList, serial); }
+
+void cStagePlayScene::ReleasePictures() {
+  // The pictures release their own surfaces first, so no record is left
+  // pointing into the emptied lists.
+  m_PictureList.clear();
+  EmptySurfaceLists(PictureSD, PictureDesc);
+}
+
+void cStagePlayScene::ReleaseMessageSurfaces() {
+  m_MessageList.clear();
+  EmptySurfaceLists(Off_Msg, MsgDesc);
 }
