@@ -4,12 +4,15 @@
 // spring and upper platform lead it to the goal item that clears the stage.
 #include <algorithm>
 #include <cmath>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "PlayerRun.h"
 #include "app/Scene.h"
 #include "gamedata/SystemData.h"
+#include "platform/HostPath.h"
+#include "platform/display/Bitmap.h"
 #include "records/BlockDef.h"
 #include "records/FlowEnums.h"
 #include "records/ItemDef.h"
@@ -212,6 +215,57 @@ TEST_F(PlayerRun, SpringAndUpperPlatformLeadTheHeroToTheGoal) {
   // The goal was touched within a cell of its own.
   EXPECT_GT(attempt.track.back().x + kHeroWidth, goalLeft - 32);
   EXPECT_LT(attempt.track.back().x, goalLeft + 32);
+}
+
+// Started on the pit stage with Right held, the hero falls onto the spikes
+// and vanishes through the sample's mosaic effect: a frame of the vanish
+// shows block colours (averages of the body's pixels) that the frame before
+// the loss does not hold, and the runs repeat each other frame for frame.
+TEST_F(PlayerRun, HeroVanishesThroughItsMosaicEffect) {
+  UseSampleProject();
+  UseInput("200\n400 RIGHT\n");
+  constexpr int kFrames = 360;
+  env["ZANDREL_FRAMES"] = std::to_string(kFrames);
+  const std::string stage = std::string("data\\stg4\\") + kPitStage + ".stg4";
+  ASSERT_EQ(Run(stage), 0) << Read("Report_Game.txt");
+  const std::string frames = Read("frames.log"), trace = Read("trace.txt");
+  // Play frames are numbered in the trace from the end of the stage's
+  // caption, the longest run of one unchanging frame before play.
+  int deathPlay = 0, playFrame = 0;
+  std::istringstream lines(trace);
+  for (std::string line; std::getline(lines, line) && deathPlay == 0;) {
+    std::sscanf(line.c_str(), "Frame %d hero", &playFrame);
+    if (line.rfind("Dead ", 0) == 0) deathPlay = playFrame + 1;
+  }
+  ASSERT_GT(deathPlay, 0) << trace.substr(0, 2000);
+  int captionEnd = 0, longest = 0, run = 0, frame = 0;
+  std::string previous, crc;
+  std::istringstream log(frames);
+  for (std::string scene; log >> frame >> scene >> crc; previous = crc) {
+    run = crc == previous ? run + 1 : 1;
+    if (run > longest) longest = run, captionEnd = frame;
+  }
+  const int death = captionEnd + deathPlay;  // the handed-over frame of the loss
+  SCOPED_TRACE("loss in frame " + std::to_string(death));
+
+  auto shot = [&](int frame) {
+    env["ZANDREL_SHOT"] = std::to_string(frame) + ":" + (project / "shot.bmp").string();
+    EXPECT_EQ(Run(stage), 0) << Read("Report_Game.txt");
+    auto bitmap = platform::display::LoadBitmapFile(platform::FromHostPath(project / "shot.bmp").value());
+    std::set<std::uint32_t> colours;
+    for (int y = 0; bitmap && y < bitmap->height; ++y)
+      for (int x = 0; x < bitmap->width; ++x) colours.insert(bitmap->Colour(x, y));
+    return colours;
+  };
+  // The mosaic of 0.5 s grows its blocks from 1 to 12 dots: half way in.
+  fs::remove(project / "frames.log");
+  const std::set<std::uint32_t> vanishing = shot(death + 15);
+  EXPECT_EQ(Read("frames.log"), frames);
+  const std::set<std::uint32_t> plain = shot(death - 1);
+  ASSERT_FALSE(plain.empty());
+  std::vector<std::uint32_t> blockColours;
+  std::set_difference(vanishing.begin(), vanishing.end(), plain.begin(), plain.end(), std::back_inserter(blockColours));
+  EXPECT_FALSE(blockColours.empty()) << vanishing.size() << " " << plain.size();
 }
 
 }  // namespace

@@ -148,6 +148,37 @@ TEST(DeviceTest, StageOperationsTintAndFillFromTheFactor) {
   EXPECT_EQ(ShadeTexel(add, 0x80F01010, 0x90202020, 0), 0x00FF3030u);
 }
 
+TEST(DeviceTest, FactorAlphaBlendWeighsTheTexelByTheFactorsAlpha) {
+  const TextureStage tint{D3DTOP_BLENDFACTORALPHA, D3DTA_TEXTURE, D3DTA_TFACTOR,
+                          D3DTOP_SELECTARG1,       D3DTA_TEXTURE, D3DTA_DIFFUSE};
+  // k = 0x50: (0xFF * 80 + 0x00 * 175 + 127) / 255 = 80, (0x00 * 80 + 0xFF * 175 + 127) / 255 = 175.
+  EXPECT_EQ(ShadeTexel(tint, 0x80FF0000, 0xFFFFFFFF, 0x500000FF), 0x805000AFu);
+}
+
+// Free quads: a pixel whose centre lies on an edge belongs to the quad on a
+// top or left edge only, so quads that share edges draw each pixel once;
+// turned by half a turn the texels run backwards.
+TEST(DeviceTest, FreeQuadsFollowTheTopLeftRuleAndMapTexelsAffinely) {
+  Device device(PixelFormat::X8R8G8B8, 8, 4);
+  auto t = device.CreateTexture(4, 1, PixelFormat::A8R8G8B8, Pool::Managed, false);
+  for (int x = 0; x < 4; ++x) t->Pixels().Put(x, 0, 0xFF000000u | static_cast<std::uint32_t>(x + 1));
+  device.SetTextureStage(
+      {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE});
+  device.Clear(nullptr, 0xFF000000);
+  // Corners on whole numbers: centres (1..4, 1) lie on its left and top edges, (5, 2) on the right and bottom.
+  device.DrawQuadStrip(t.get(), {QuadVertex{1, 1, 0, 0}, {1, 2, 0, 1}, {5, 1, 1, 0}, {5, 2, 1, 1}}, 0xFFFFFFFF);
+  const auto& out = device.BackBuffer().Pixels();
+  for (int x = 0; x < 8; ++x) {
+    EXPECT_EQ(out.Get(x, 1) & 0xFF, x >= 1 && x <= 4 ? static_cast<std::uint32_t>(x) : 0u) << x;
+    EXPECT_EQ(out.Get(x, 2) & 0xFF, 0u) << x;
+  }
+  // Half a turn: the strip's corners swapped left for right read the texels backwards.
+  device.Clear(nullptr, 0xFF000000);
+  device.DrawQuadStrip(
+      t.get(), {QuadVertex{4.5f, 3.5f, 0, 0}, {4.5f, 2.5f, 0, 1}, {0.5f, 3.5f, 1, 0}, {0.5f, 2.5f, 1, 1}}, 0xFFFFFFFF);
+  for (int x = 1; x <= 4; ++x) EXPECT_EQ(out.Get(x, 3) & 0xFF, static_cast<std::uint32_t>(5 - x)) << x;
+}
+
 // Quads without a texture fill from the factor: opaque ones replace the
 // target inside the quad only, translucent ones blend over it.
 TEST(DeviceTest, UntexturedQuadsFillFromTheFactor) {

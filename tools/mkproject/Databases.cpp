@@ -1,6 +1,10 @@
+#include <algorithm>
+#include <array>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 
+#include "Definitions.h"
 #include "Project.h"
 #include "gamedata/Database.h"
 #include "library/util/Text.h"
@@ -72,9 +76,32 @@ void FillGraphics(cDatabase& db) {
   spark.m_File = "bmp\\effect\\Spark.bmp";
   spark.m_Frames = Frames<cDbEffectFrame>({0, 1, 2, 3}, 1);
 
-  db.CharaEffect[1].m_Name = Sjis("点滅");
   db.ScrEffect[1].m_Name = Sjis("揺れ");
   db.Picture[1] = MediaFile<cDbPicture>("看板", "bmp\\picture\\Picture.bmp");
+}
+
+// Parameters: the time in tenths of a second, then by kind the start and end
+// value (or the blink interval in frames) and the further values.
+void FillCharaEffects(cDatabase& db) {
+  struct Entry {
+    CharaEffectEntry entry;
+    const char* name;
+    int kind;
+    std::array<int, 5> params;
+  };
+  const Entry entries[] = {
+      {kBlinkEffect, "点滅", 6, {20, 4}},               // blink every 4 frames for 2 s
+      {kTurningVanish, "回転消滅", 8, {10, 0, 720}},    // two turns in 1 s
+      {kMosaicVanish, "モザイク消滅", 15, {5, 1, 12}},  // blocks of 1 to 12 dots in 0.5 s
+      {kTintVanish, "色変化", 13, {10, 1, 4, 4}},       // toward white (palette 4), levels 1 to 4
+  };
+  if (db.CharaEffect.size() <= std::size(entries)) db.CharaEffect.resize(std::size(entries) + 1);
+  for (const Entry& e : entries) {
+    cDbCharaEffect& effect = db.CharaEffect[static_cast<std::size_t>(e.entry)];
+    effect.m_Name = Sjis(e.name);
+    effect.m_nKind = e.kind;
+    std::copy(e.params.begin(), e.params.end(), effect.m_nParam);
+  }
 }
 
 void FillSounds(cDatabase& db) {
@@ -90,6 +117,7 @@ void WriteDatabases(cDatabase& db, const cLoadContext& ctx) {
   db.SetDefault();
   FillAnimations(db);
   FillGraphics(db);
+  FillCharaEffects(db);
   FillSounds(db);
   for (int i = 0; i < DATABASE_FILE_COUNT; ++i) {
     const auto file = static_cast<DatabaseFile>(i);

@@ -61,6 +61,7 @@ cCharaDef Hero() {
   hero.m_nFacing = 1;
   hero.m_bFixedFacing = 0;
   hero.m_vFlows = HeroFlows();
+  hero.m_nVanishEffect = kMosaicVanish;
   return hero;
 }
 
@@ -118,6 +119,8 @@ void FillPalette(cPalette& palette) {
   palette.m_Blocks = {cBlockDef(), Block("地面", 1, kBlockHitSolid), Block("トゲ", 2, kBlockHitDeadly), jump, Bridge()};
   palette.m_Charas = {cCharaDef(), Hero(), Enemy("のろい敵", 2, PatrolFlows(kSlowWalk)),
                       Enemy("跳ねる敵", 3, HopperFlows(kFastWalk)), Lift()};
+  palette.m_Charas[kSlowEnemy].m_nVanishEffect = kTurningVanish;
+  palette.m_Charas[kHoppingEnemy].m_nVanishEffect = kTintVanish;
   cItemDef coin = Item("コイン", 1);
   coin.m_vCommands = CoinCommands();
   palette.m_Items = {cItemDef(), coin, Goal()};

@@ -12,6 +12,8 @@ namespace mkproject {
 enum PaletteBlock { kGroundBlock = 1, kHazardBlock, kJumpBlock, kBridgeBlock, kBlockEntries };
 enum PaletteChara { kHeroChara = 1, kSlowEnemy, kHoppingEnemy, kLiftChara, kCharaEntries };
 enum PaletteItem { kCoinItem = 1, kGoalItem, kItemEntries };
+// Entries of the CharaEffect database.
+enum CharaEffectEntry { kBlinkEffect = 1, kTurningVanish, kMosaicVanish, kTintVanish };
 
 // The time limit of the stages that have one, in seconds, and how long into
 // such a stage the bridge blocks over its pit appear (they stay once there).

@@ -29,17 +29,20 @@ struct Layout {
   int wall;                      // column of a wall three cells high on the floor, 0 for none
   bool lift;                     // a lift shuttles over the pit at the floor's height
   bool quickClear;               // no clear banner; the clear screen goes on by itself
+  bool dark = false;             // the hero sees a circle of kLightRadius hbl around it, the rest is dark
 };
 
 constexpr std::array<Layout, 5> kLayouts = {{
     {"Default", "フリーステージ", 1, 1, false, {12, 24, 38}, 0, 44, 0, false, false},
     {"s01-1", "ステージ 1-1", 1, 2, false, {10, 22, 36}, 28, 44, 0, true, false},
-    {"s01-2", "ステージ 1-2", 2, 3, false, {6, 18, 40}, 24, 48, 0, false, false},
+    {"s01-2", "ステージ 1-2", 2, 3, false, {6, 18, 40}, 24, 48, 0, false, false, true},
     {"c01-1", "チャレンジ 1", 2, 4, true, {12, 26, 38}, 32, 46, 0, false, true},
     {"c02-1", "チャレンジ 2", 1, 5, true, {14, 22, 36}, 9, 16, 18, false, false},
 }};
 
 constexpr int kPitWidth = 3;
+constexpr int kLightRadius = 4;
+constexpr int kSightCircle = 1;
 constexpr int kPlatformWidth = 4;
 constexpr int kWallHeight = 3;
 constexpr int PlatformRow(std::size_t i) { return i % 2 ? 6 : 9; }
@@ -67,6 +70,10 @@ void PlaceTerrain(cStageData& stage, const cPalette& palette, const Layout& layo
 
 void PlaceObjects(cStageData& stage, const cPalette& palette, const Layout& layout) {
   stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kHeroChara], 2, kStandRow));
+  if (layout.dark) {
+    stage.m_PlacedCharas.back().m_nSightShape = kSightCircle;
+    stage.m_PlacedCharas.back().m_nSight = kLightRadius;
+  }
   stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kSlowEnemy], layout.platforms[0] + 1, PlatformRow(0) - 1));
   stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kHoppingEnemy], layout.hopper, kStandRow));
   if (layout.lift) stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kLiftChara], layout.pit, kFloorRow));

@@ -19,6 +19,18 @@ int InSpriteBatch(Strips draw) {
   return DDEndSpriteBatch();
 }
 
+// A sum of positions from anywhere, wrapped to an int as int arithmetic
+// would wrap it; a part that reaches the target always has a position that fits.
+int At(long long a, long long b) { return static_cast<int>(a + b); }
+
+// One moved part, copied when it reaches the target: a part moved wholly off
+// it (by a displacement from anywhere) draws nothing and is not handed on.
+void Part(DDSURFACEDATA* dst, long long x, long long y, int w, int h, DDSURFACEDATA* src, long long sx, long long sy,
+          int bTransmit) {
+  if (!dst || x + w <= 0 || y + h <= 0 || x >= dst->nWidth || y >= dst->nHeight) return;
+  DDBlt(dst, At(x, 0), At(y, 0), w, h, src, At(sx, 0), At(sy, 0), bTransmit);
+}
+
 // The wave's offset for one column or row: the angle runs on by `step` before each use.
 int WaveOffset(double amplitude, double k, int phase, double acc) {
   return DoubleToInt(amplitude * std::sin(k * (phase + acc)));
@@ -31,15 +43,19 @@ int DDDrawSplit(DDSURFACEDATA* dst, int x, int y, int w, int h, int nBand, int n
   if (nBand == 0) return DDBlt(dst, x, y, w, h, src, sx, sy, bTransmit);
   return InSpriteBatch([&] {
     // A negative band count gives no bands: the batch opens and closes empty.
-    const int n = nBand > 0 ? (bVertical ? w : h) / nBand : 0;
+    const long long n = nBand > 0 ? (bVertical ? w : h) / nBand : 0;
+    // Bands that lie wholly before or after the target draw nothing and are not walked.
+    const long long origin = bVertical ? x : y, limit = dst ? (bVertical ? dst->nWidth : dst->nHeight) : 0;
+    const long long first = nBand > 0 ? std::max(0LL, -origin / nBand - 1) : 0;
+    const long long last = nBand > 0 ? std::min(n, (limit - origin) / nBand + 1) : 0;
     for (int parity : {1, 0}) {
-      const int shift = parity ? -nOffset : nOffset;
-      for (int k = parity; k < n; k += 2) {
-        const int at = k * nBand;
+      const long long shift = parity ? -static_cast<long long>(nOffset) : nOffset;
+      for (long long k = first + ((first & 1) != parity); k < last; k += 2) {
+        const long long at = k * nBand;
         if (bVertical)
-          DDBlt(dst, x + at, y + shift, nBand, h, src, sx + at, sy, bTransmit);
+          Part(dst, x + at, y + shift, nBand, h, src, sx + at, sy, bTransmit);
         else
-          DDBlt(dst, x + shift, y + at, w, nBand, src, sx, sy + at, bTransmit);
+          Part(dst, x + shift, y + at, w, nBand, src, sx, sy + at, bTransmit);
       }
     }
   });
@@ -56,11 +72,13 @@ void DDDrawWave(DDSURFACEDATA* dst, int x, int y, int w, int h, int nWaves, doub
     for (int t = 0; t < length; t += nBand) {
       acc += nBand == 1 ? step : step * nBand;
       const int offset = WaveOffset(amplitude, k, phase, acc);
-      const int size = std::min(nBand, length - t);
+      const int size = static_cast<int>(std::min<long long>(nBand, static_cast<long long>(length) - t));
       if (bVertical)
-        DDBlt(dst, x + t, y + offset, size, h, src, sx + t, sy, bTransmit);
+        Part(dst, static_cast<long long>(x) + t, static_cast<long long>(y) + offset, size, h, src,
+             static_cast<long long>(sx) + t, sy, bTransmit);
       else
-        DDBlt(dst, x + offset, y + t, w, size, src, sx, sy + t, bTransmit);
+        Part(dst, static_cast<long long>(x) + offset, static_cast<long long>(y) + t, w, size, src, sx,
+             static_cast<long long>(sy) + t, bTransmit);
     }
   });
 }
@@ -72,22 +90,26 @@ int DDDrawFlip(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* sr
   // Below two dots there is no half to squash toward: nothing is drawn.
   if (size < 2) return 0;
   const int u = size >> 1;
-  const int v = (step / u) % 2 == 0 ? step % u : u - step % u - 1;
+  const long long v = (step / u) % 2 == 0 ? step % u : u - step % u - 1;
   const bool imageB = ((u + static_cast<long long>(step)) / size) % 2 != 0;
   DDSURFACEDATA* image = imageB ? srcB : srcA;
   const int isx = imageB ? sxB : sxA, isy = imageB ? syB : syA;
-  if (mode == 0) return DDBltStretch(dst, x + v, y, w - 2 * v, h, image, isx, isy, sw, sh, bTransmit);
-  return DDBltStretch(dst, x, y + v, w, h - 2 * v, image, isx, isy, sw, sh, bTransmit);
+  const int narrowed = At(size, -2LL * v);
+  if (mode == 0) return DDBltStretch(dst, At(x, v), y, narrowed, h, image, isx, isy, sw, sh, bTransmit);
+  return DDBltStretch(dst, x, At(y, v), w, narrowed, image, isx, isy, sw, sh, bTransmit);
 }
 
 void DDDrawQuadSplit(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int gap,
                      int bTransmit) {
   const int w2 = w >> 1, h2 = h >> 1;
   InSpriteBatch([&] {
-    DDBlt(dst, x - gap, y - gap, w2, h2, src, sx, sy, bTransmit);
-    DDBlt(dst, x + w2 + gap, y - gap, w2, h2, src, sx + w2, sy, bTransmit);
-    DDBlt(dst, x - gap, y + h2 + gap, w2, h2, src, sx, sy + h2, bTransmit);
-    DDBlt(dst, x + w2 + gap, y + h2 + gap, w2, h2, src, sx + w2, sy + h2, bTransmit);
+    const long long near = -static_cast<long long>(gap), farX = static_cast<long long>(w2) + gap,
+                    farY = static_cast<long long>(h2) + gap;
+    const long long sx2 = static_cast<long long>(sx) + w2, sy2 = static_cast<long long>(sy) + h2;
+    Part(dst, x + near, y + near, w2, h2, src, sx, sy, bTransmit);
+    Part(dst, x + farX, y + near, w2, h2, src, sx2, sy, bTransmit);
+    Part(dst, x + near, y + farY, w2, h2, src, sx, sy2, bTransmit);
+    Part(dst, x + farX, y + farY, w2, h2, src, sx2, sy2, bTransmit);
   });
 }
 
@@ -118,9 +140,14 @@ struct CircleCopy {
     from += shift;
     x += shift;
     to = std::min(to, from + dst->nWidth - x);
-    if (to <= from) return;
+    // Rows outside the target or the source are cut off the strip.
+    const long long first = std::max({top, -static_cast<long long>(cy), -static_cast<long long>(scy)});
+    const long long last =
+        std::min({top + height, static_cast<long long>(dst->nHeight) - cy, static_cast<long long>(src->nHeight) - scy});
+    if (to <= from || last <= first) return;
+    top = first;
     const int y = static_cast<int>(cy + top);
-    const int w = static_cast<int>(to - from), h = static_cast<int>(height);
+    const int w = static_cast<int>(to - from), h = static_cast<int>(last - first);
     if (lpDTCon)
       DDBltStretch(dst, static_cast<int>(x), y, w, h, src, static_cast<int>(from), static_cast<int>(scy + top), w, h,
                    bTransmit);

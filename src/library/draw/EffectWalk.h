@@ -53,7 +53,8 @@ inline OffsetRun InsideBoth(int count, int a, int limitA, int b, int limitB) {
   const long long first = std::max({0LL, -static_cast<long long>(a), -static_cast<long long>(b)});
   const long long last =
       std::min({static_cast<long long>(count), static_cast<long long>(limitA) - a, static_cast<long long>(limitB) - b});
-  return {static_cast<int>(first), static_cast<int>(std::max(first, last))};
+  if (first >= last) return {};
+  return {static_cast<int>(first), static_cast<int>(last)};
 }
 
 // Calls visit(j, i, targetPixel, sourcePixel) for every (j, i) of the w x h
@@ -65,6 +66,7 @@ void ForEachPixel(const EffectLocks& locks, int x, int y, int w, int h, int sx, 
   const platform::display::PixelBuffer& in = locks.In();
   const OffsetRun rows = InsideBoth(h, y, out.Height(), sy, in.Height());
   const OffsetRun columns = InsideBoth(w, x, out.Width(), sx, in.Width());
+  if (rows.first == rows.last || columns.first == columns.last) return;
   const int outBytes = out.BytesPerPixel();
   for (int i = rows.first; i < rows.last; ++i) {
     BYTE* target = out.Row(y + i) + static_cast<std::ptrdiff_t>(x + columns.first) * outBytes;

@@ -23,10 +23,11 @@ void RotateQuad(DDSURFACEDATA* dst, int x, int y, int w, int h, int px, int py, 
   const float c = std::cos(static_cast<float>(theta)), s = std::sin(static_cast<float>(theta));
   const float texW = static_cast<float>(src->nTexWidth), texH = static_cast<float>(src->nTexHeight);
   auto corner = [&](int cx, int cy) {
-    const float dx = static_cast<float>(cx - px), dy = static_cast<float>(cy - py);
+    const auto dx = static_cast<float>(static_cast<long long>(cx) - px);
+    const auto dy = static_cast<float>(static_cast<long long>(cy) - py);
     return QuadVertex{static_cast<float>(x) - 0.5f + dx * c - dy * s, static_cast<float>(y) - 0.5f + dx * s + dy * c,
-                      static_cast<float>(cx == 0 ? sx : sx + sw) / texW,
-                      static_cast<float>(cy == 0 ? sy : sy + sh) / texH};
+                      static_cast<float>(cx == 0 ? sx : static_cast<long long>(sx) + sw) / texW,
+                      static_cast<float>(cy == 0 ? sy : static_cast<long long>(sy) + sh) / texH};
   };
   const std::array<QuadVertex, 4> strip{corner(0, 0), corner(0, h), corner(w, 0), corner(w, h)};
   OnRenderTarget(dst, [&] {
