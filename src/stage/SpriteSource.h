@@ -35,5 +35,14 @@ void DrawSpriteIcon(DDSURFACEDATA* target, int x, int y, int kind, int a, int b)
 // first-mode sheets); run at each entry of the stage scene.
 void SelectWorkSurfaces(int videoStretch);
 DDSURFACEDATA* MarkSheetSurface();
+// True when sprites are stretched from the first-mode sheets (DirectDraw with video stretching).
+bool FirstModeSheets();
+
+// The slot of a shot or sword sheet's second copy: the sheet's slot + 18.
+constexpr int kSheetCopyOffset = 18;
+// The slot to draw a sheet from: with DirectDraw, a mirrored (stretched) draw
+// takes the second copy where it exists and a plain draw the sheet itself
+// where it exists, each falling back on the other; with Direct3D, the sheet.
+int SelectSheetVariant(int index, int mirrored);
 // Work surface 0 or 1.
 DDSURFACEDATA* WorkSurface(int index);

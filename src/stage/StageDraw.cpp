@@ -138,11 +138,10 @@ void DrawHeroOverlay(cStagePlayScene& scene, DDSURFACEDATA* target) {
     DrawDarkness(scene.Hero(), target, &lpUserSD[kDarknessMaskSlot]);
 }
 
-// Run-time pictures, effects, messages, shots, screen effects and the screen
+// Run-time pictures, effects, messages, screen effects and the screen
 // colour come with their own objects;
 // until then their lists are empty and their records zero, so these draw nothing.
 void DrawPictures(cStagePlayScene&, DDSURFACEDATA*, int /*pass*/, int /*bFrozen*/) {}
-void DrawShots(cStagePlayScene&, DDSURFACEDATA*, int /*layer*/) {}
 void DrawEffects(cStagePlayScene&, DDSURFACEDATA*, int /*bFrozen*/) {}
 void DrawMessages(cStagePlayScene&, DDSURFACEDATA*, int /*bFrozen*/) {}
 void DrawScrEffect(cStagePlayScene&, DDSURFACEDATA*) {}
@@ -212,6 +211,17 @@ void DrawItems(cStagePlayScene& scene, DDSURFACEDATA* target, int layer, bool ev
   DDEndSpriteBatch();
 }
 
+// The shots of a draw layer that are on screen, in firing order, in an unsorted batch.
+void DrawShots(cStagePlayScene& scene, DDSURFACEDATA* target, int layer, bool every, int bFrozen) {
+  DDBeginSpriteBatch(0);
+  for (cShot& shot : scene.m_ShotList) {
+    if (shot.m_bRemoved || !(every || shot.m_Settings.m_nDrawLayer == layer) || !shot.IsOnScreen()) continue;
+    shot.UpdateScreenRect();
+    shot.DrawShot(target, bFrozen);
+  }
+  DDEndSpriteBatch();
+}
+
 // The objects by their Z order: layer 0 first; with the stage's layer switch
 // off, one pass in list order whatever their Z order.
 void DrawObjects(cStagePlayScene& scene, cStageShell& shell, const cStageData& stage, DDSURFACEDATA* target,
@@ -226,7 +236,7 @@ void DrawObjects(cStagePlayScene& scene, cStageShell& shell, const cStageData& s
       if (c.m_bRemoved || !(every || ZOrder(c) == layer)) continue;
       if (DrawChara(c, target, bFrozen, gauges)) scene.EraseChara(c);
     }
-    DrawShots(scene, target, layer);
+    DrawShots(scene, target, layer, every, bFrozen);
   }
 }
 
