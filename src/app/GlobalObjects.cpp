@@ -14,6 +14,7 @@
 #include "library/input/MenuCursor.h"
 #include "records/Palette.h"
 #include "records/StageData.h"
+#include "stage/Replay.h"
 
 cBootSettings* BootSettings = nullptr;
 cWindowPlacement* WindowPlacement = nullptr;
@@ -28,6 +29,7 @@ struct Owners {
   std::unique_ptr<cDatabase> database;
   std::unique_ptr<cWorldMap> worldMap;
   std::unique_ptr<cSaveData> playData, playDataAtStart, playDataAtStartPrev;
+  std::unique_ptr<cReplayData> replayData, replayDataPrev;
   std::unique_ptr<cOptionData> optionData;
   std::unique_ptr<SaveSlotVector> saveSlots;
   std::unique_ptr<cRanking> ranking;
@@ -67,6 +69,8 @@ void CreateGlobalObjects() {
   Make(owners.playData, PlayData);
   Make(owners.playDataAtStart, PlayDataAtStart);
   Make(owners.playDataAtStartPrev, PlayDataAtStartPrev);
+  Make(owners.replayData, ReplayData);
+  Make(owners.replayDataPrev, ReplayDataPrev);
   Make(owners.optionData, OptionData);
   Make(owners.saveSlots, SaveSlotList, STORY_SLOT_COUNT, cSaveSlot{});
   Make(owners.ranking, RankingData);
@@ -77,6 +81,8 @@ void DestroyGlobalObjects() {
   Drop(owners.ranking, RankingData);
   Drop(owners.saveSlots, SaveSlotList);
   Drop(owners.optionData, OptionData);
+  Drop(owners.replayDataPrev, ReplayDataPrev);
+  Drop(owners.replayData, ReplayData);
   Drop(owners.playDataAtStartPrev, PlayDataAtStartPrev);
   Drop(owners.playDataAtStart, PlayDataAtStart);
   Drop(owners.playData, PlayData);

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <string>
 
 #include "app/GlobalObjects.h"
@@ -19,10 +20,14 @@
 #include "library/sound/Sound.h"
 #include "library/util/Log.h"
 #include "library/util/MainWindow.h"
+#include "library/util/Path.h"
 #include "library/util/Text.h"
 #include "library/window/FileDialog.h"
 #include "platform/input/VirtualKeys.h"
 #include "platform/process/EditorLink.h"
+#include "records/StageData.h"
+#include "stage/Replay.h"
+#include "stage/StagePlayScene.h"
 
 cMainWindow MainWindow;
 
@@ -81,9 +86,13 @@ void cMainWindow::SavePlacement() {
 
 void cMainWindow::Close() {
   SavePlacement();
-  if (thPause.m_hThread.load()) {
-    EcLog("WM_CLOSE thPause.m_hThread");
-    PostThreadMessage(thPause.m_dwThreadId, WM_QUIT, 0, 0);
+  // A modal loop of stage play is told to end; the scene then asks for the
+  // close again once the game thread runs its frames.
+  for (cThread* loop : {&thPause, &thRanking}) {
+    if (!loop->m_hThread.load()) continue;
+    EcLog(loop == &thPause ? "WM_CLOSE thPause.m_hThread" : "WM_CLOSE thRanking.m_hThread");
+    if (CurrentPlayScene) CurrentPlayScene->m_bQuit = 1;
+    PostThreadMessage(loop->m_dwThreadId, WM_QUIT, 0, 0);
     return;
   }
   EcLog(ShellText("WM_CLOSE 成功！"));
@@ -158,14 +167,54 @@ void cMainWindow::LoadStageFile() {
   bFileDlgDone = 1;
 }
 
-// Replays are not playable in this build yet: a chosen replay is refused
-// honestly instead of being reported as loaded.
+// The replay is played from the path kept in the stage data: each loop of
+// the playback reads it again. A damaged file is reported as a failure.
 void cMainWindow::LoadReplayFile() {
-  const std::string path = ChooseFile(
+  std::string path = ChooseFile(
       "user_data\\rpl4", IniSettings.English ? "Load replay file" : ShellText("リプレイファイルの読み込み").c_str(),
       kReplayFilter);
-  if (!path.empty()) ReportLogEc("replay %s: replays are not yet playable", path.c_str());
-  bFileDlgResult = 0;
+  const bool loaded = !path.empty() && ReplayData && StageData && StageDataOrg && PlayData &&
+                      ::LoadReplayFile(path, *ReplayData, *StageData, *StageDataOrg, *PlayData, PlayerContext());
+  if (loaded) {
+    MakeRelativePathStr(path);
+    StageData->m_strPath = path;
+  }
+  if (!path.empty() && !loaded) PostMessage(Handle(), WM_CLOSE, 0, 0);
+  bFileDlgResult = loaded ? 1 : 0;
+  bFileDlgDone = 1;
+}
+
+std::string ReplaySaveDialog(const std::string& stageName) {
+  const std::string extension = ReplayExtension();
+  char buffer[260] = {};
+  const std::string proposed = DefaultReplayName(stageName);
+  std::snprintf(buffer, sizeof buffer, "%s", proposed.c_str());
+  // Display text and pattern, each ended by a NUL, and an empty string.
+  std::string filter = "ReplayFile ( *." + extension + " )";
+  filter += '\0';
+  filter += "*." + extension;
+  filter.append(2, '\0');
+  DDSetDialogMode(1);
+  const int chosen =
+      SaveFileDialog(MainWindow.Handle(), buffer, "user_data\\rpl4\\",
+                     IniSettings.English ? "Save replay file" : ShellText("リプレイファイルの保存").c_str(),
+                     filter.c_str(), extension.c_str(), true);
+  DDSetDialogMode(0);
+  return chosen ? std::string(buffer) : std::string();
+}
+
+// Slot 0 is this attempt, slot 1 the attempt before, each with the play
+// record it started from.
+void cMainWindow::SaveReplayFile(int slot) {
+  const std::string path = ReplaySaveDialog(PlayData ? PlayData->StageName : std::string());
+  cReplayData* replay = slot == 0 ? ReplayData : ReplayDataPrev;
+  cSaveData* start = slot == 0 ? PlayDataAtStart : PlayDataAtStartPrev;
+  if (!path.empty() && replay && start && StageData && StageDataOrg &&
+      !::SaveReplayFile(path, *replay, *StageData, *StageDataOrg, *start, PlayerContext())) {
+    ReportLogEc("replay %s cannot be written", path.c_str());
+    PostMessage(Handle(), WM_CLOSE, 0, 0);
+  }
+  bFileDlgResult = path.empty() ? 0 : 1;
   bFileDlgDone = 1;
 }
 
@@ -198,10 +247,7 @@ LRESULT cMainWindow::MsgProc(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
       LoadReplayFile();
       return 0;
     case WM_SAVEREPLAYFILE:
-      ChooseFile("user_data\\rpl4", "Save replay file", kReplayFilter);
-      ReportLogEc("replays are not yet playable: nothing saved");
-      bFileDlgResult = 0;
-      bFileDlgDone = 1;
+      SaveReplayFile(static_cast<int>(wParam));
       return 0;
     case WM_PLAYSE:
       DS_Play(SoundList.VecAt(static_cast<int>(wParam)), 0);

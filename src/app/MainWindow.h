@@ -33,6 +33,7 @@ class cMainWindow {
   void EnterRankingName();
   void LoadStageFile();
   void LoadReplayFile();
+  void SaveReplayFile(int slot);
 
   std::unique_ptr<platform::Window> m_window;
   SDL_Window* m_sdlWindow = nullptr;
@@ -43,6 +44,9 @@ extern cMainWindow MainWindow;
 
 // The open-file dialog of the window thread: the chosen path, or "" when cancelled.
 std::string ChooseFile(const char* initialFolder, const char* title, std::string_view filter);
+
+// The replay save dialog with its proposed name for the stage: the chosen path, or "".
+std::string ReplaySaveDialog(const std::string& stageName);
 
 // Around the modal name entry: the worker threads wait in their own waits, so
 // these leave them as they are.

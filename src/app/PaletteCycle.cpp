@@ -2,23 +2,19 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "gamedata/SystemData.h"
 #include "library/draw/Draw.h"
 #include "library/util/Log.h"
 #include "library/util/MesBox.h"
-#include "platform/HostPath.h"
 
 std::array<FLASHCOLOR, 10> FlashColorTable{};
-std::vector<BYTE> HbtTable;
 
 namespace {
 
 constexpr int kCycleStepIndex = 4;     // the system data's compatibility switch 5
 constexpr int kPaletteCycleIndex = 5;  // switch 6
-constexpr size_t kHbtBytes = 65536;
 
 struct Pulse {
   int value = 0;
@@ -29,15 +25,6 @@ struct CycleState {
   int phase = 0;
   int frame = 0;
 } cycle;
-
-bool ReadHbtTable(const std::string& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(platform::OpenFile(path, "rb"), &std::fclose);
-  if (!file) return false;
-  std::vector<BYTE> table(kHbtBytes);
-  if (std::fread(table.data(), 1, table.size(), file.get()) != table.size()) return false;
-  HbtTable = std::move(table);
-  return true;
-}
 
 DWORD Argb(int r, int g, int b) {
   return 0xFF000000u | (static_cast<DWORD>(r & 255) << 16) | (static_cast<DWORD>(g & 255) << 8) |
@@ -103,7 +90,7 @@ bool LoadHbtPalette(int variant) {
   if (lpDTCon || nBpp != 8) return true;
   char path[64];
   std::snprintf(path, sizeof path, "bmp\\hbt\\hbt%02d.dat", variant);
-  if (!ReadHbtTable(path)) {
+  if (!DDLoadHbtTable(HbtTable, path)) {
     static const std::string kFailed = Sjis("%s の読み込みに失敗！");
     ErrMesBoxf(kFailed.c_str(), path);
     return false;

@@ -11,9 +11,7 @@ struct FLASHCOLOR {
   int nDrawMode = 0;
 };
 extern std::array<FLASHCOLOR, 10> FlashColorTable;
-// The 8-bit blend table of the palette variant in use (65536 bytes once loaded).
-extern std::vector<BYTE> HbtTable;
-
+// Loads the blend table and the palette of the variant (8-bit DirectDraw only).
 bool LoadHbtPalette(int variant);
 void CyclePaletteColors();
 // One step of a pulse; true when it has just turned at the bottom.

@@ -1,5 +1,6 @@
 #include "app/StageScene.h"
 
+#include "app/GlobalObjects.h"
 #include "app/PaletteCycle.h"
 #include "app/Shell.h"
 #include "app/TitleScene.h"
@@ -7,13 +8,17 @@
 #include "gamedata/SaveData.h"
 #include "library/draw/Draw.h"
 #include "library/draw/SurfaceTables.h"
+#include "library/input/KeyInput.h"
 #include "library/input/MenuCursor.h"
 #include "library/sound/Sound.h"
 #include "library/util/Log.h"
 #include "library/util/MainWindow.h"
+#include "platform/Clock.h"
 #include "platform/input/Input.h"
 #include "records/StageData.h"
+#include "stage/PauseLoop.h"
 #include "stage/SpriteSource.h"
+#include "stage/StageClear.h"
 #include "stage/StageDraw.h"
 #include "stage/StageResources.h"
 #include "stage/StageSetup.h"
@@ -24,10 +29,15 @@ constexpr int kFadeOutState = PLAYSTATE_FADEOUT;
 
 }  // namespace
 
-cStageScene::cStageScene() : m_pPlay(std::make_unique<cStagePlayScene>()) { m_pPlay->SetHooks(this); }
+cStageScene::cStageScene() : m_pPlay(std::make_unique<cStagePlayScene>()) {
+  m_pPlay->SetHooks(this);
+  m_pPlay->m_pShell = this;
+}
 
 cStageScene::~cStageScene() {
   if (CurrentPlayScene == m_pPlay.get()) CurrentPlayScene = nullptr;
+  m_pPlay->ReleasePictures();
+  m_pPlay->ReleaseMessageSurfaces();
   ReleaseStageResources(UserSD);
 }
 
@@ -116,6 +126,74 @@ void cStageScene::RequestDbSe(int sound) { ::RequestDbSe(sound); }
 void cStageScene::PlayStageBgm(int tune) {
   SendMessage(hMainWnd.load(), WM_PLAYBGM, BGMCAT_STAGE, static_cast<LPARAM>(tune));
 }
+
+bool cStageScene::KeyDown(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
+
+// The game thread waits here until the window thread's dialog has ended.
+void cStageScene::SaveReplay(int slot) {
+  bFileDlgDone = 0;
+  SendMessage(hMainWnd.load(), WM_SAVEREPLAYFILE, static_cast<WPARAM>(slot), 0);
+  while (!bFileDlgDone.load()) Sleep(1);
+}
+
+namespace {
+
+struct ModalJob {
+  cStagePlayScene* scene;
+  cStageShell* shell;
+  ModalLoop loop;
+  int result = 0;
+};
+
+unsigned ModalLoopProc(void* argument) {
+  auto& job = *static_cast<ModalJob*>(argument);
+  job.result = job.loop == ModalLoop::Pause ? PauseThreadProc(*job.scene, *job.shell)
+                                            : RankingThreadProc(*job.scene, *job.shell);
+  return static_cast<unsigned>(job.result);
+}
+
+}  // namespace
+
+// The loop runs on a thread of its own, so that the game thread's random
+// state stays untouched by what the loop draws; this thread waits for it.
+int cStageScene::RunModalLoop(ModalLoop loop) {
+  cThread& thread = loop == ModalLoop::Pause ? thPause : thRanking;
+  ModalJob job{m_pPlay.get(), this, loop};
+  if (!thread.Start(ModalLoopProc, &job)) return 0;
+  thread.PostStart();
+  thread.Wait();
+  return job.result;
+}
+
+void cStageScene::WaitNextFrame() { SceneManager.WaitNextFrame(); }
+bool cStageScene::RestoreLostSurfaces() { return SceneManager.RestoreLostSurfaces(); }
+void cStageScene::PresentFrame() { SceneManager.PresentFrame(); }
+void cStageScene::ReadInput(cCheckedVector<cKeyInput>& input) { ReadInputDevices(input); }
+bool cStageScene::AppActive() const { return bAppActive.load() != 0; }
+
+bool cStageScene::TakeQuitMessage() {
+  MSG msg;
+  while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
+    if (msg.message == WM_QUIT) return true;
+  return false;
+}
+
+void cStageScene::PostQuitToSelf() { PostQuitMessage(0); }
+bool cStageScene::RankingOn() const { return SceneManager.m_bRanking != 0; }
+
+// The window thread's dialog edits the play record's ranking name.
+void cStageScene::EnterRankingName(std::string& name) {
+  if (!PlayData) return;
+  PlayData->RankName = name;
+  bNameEntryDone = 0;
+  SendMessage(hMainWnd.load(), WM_NAMEENTRY, 0, 0);
+  while (!bNameEntryDone.load()) Sleep(1);
+  name = PlayData->RankName;
+}
+
+DWORD cStageScene::RealTimeMs() const { return platform::RealTimeMs(); }
+bool cStageScene::English() const { return IniSettings.English != 0; }
+const cLoadContext& cStageScene::LoadContext() const { return PlayerContext(); }
 
 bool cStageScene::FlashColor(int kind, DWORD& color, int& colorOp) {
   if (kind < 0 || kind >= static_cast<int>(FlashColorTable.size())) return false;

@@ -29,11 +29,26 @@ class cStageScene final : public cScene, private cStageShell, private cStagePlay
   void PlayCursorSe(WORD dir) override;
   void CyclePalette() override;
   void PostClose() override;
+  bool KeyDown(int virtualKey) override;
+  void SaveReplay(int slot) override;
+  int RunModalLoop(ModalLoop loop) override;
+  void WaitNextFrame() override;
+  bool RestoreLostSurfaces() override;
+  void PresentFrame() override;
+  void ReadInput(cCheckedVector<cKeyInput>& input) override;
+  bool AppActive() const override;
+  bool TakeQuitMessage() override;
+  void PostQuitToSelf() override;
+  bool RankingOn() const override;
+  void EnterRankingName(std::string& name) override;
+  DWORD RealTimeMs() const override;
+  bool English() const override;
   // cStagePlayHooks
   void RequestSe(int sound) override;
   void RequestDbSe(int sound) override;
   void PlayStageBgm(int tune) override;
   bool FlashColor(int kind, DWORD& color, int& colorOp) override;
+  const cLoadContext& LoadContext() const override;
 
   std::unique_ptr<cStagePlayScene> m_pPlay;
 };

@@ -3,12 +3,18 @@
 // families that later work completes (object and flow
 // commands, presentation, status operations, the evaluator) have entries that
 // do nothing yet and say so once in the report log.
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <utility>
 
 #include "flow/Interpreter.h"
 #include "flow/MoveCommands.h"
+#include "flow/ObjectCommands.h"
+#include "flow/PresentCommands.h"
 #include "flow/ShotCommands.h"
+#include "gamedata/SaveData.h"
+#include "gamedata/WorldMap.h"
 #include "library/util/Log.h"
 #include "records/FlowEnums.h"
 #include "stage/Chara.h"
@@ -37,14 +43,11 @@ int ItemExecPending(cPlayer&, const cFlowCommand&) {
   return 0;
 }
 
-// The stage-clear request reaches the play frame through the scene.
-int DoStageClear() {
-  Scene().m_nEndRequest = 1;
-  return 1;
+int ExecStageClear(cChara& chara, cRunningCommand& cmd) {
+  Scene().m_nEndRequest = DoStageClear(chara, *cmd.pDef);
+  return 0;
 }
-
-int ExecStageClear(cChara&, cRunningCommand&) { return DoStageClear(), 0; }
-int ItemExecStageClear(cPlayer&, const cFlowCommand&) { return DoStageClear(); }
+int ItemExecStageClear(cPlayer& hero, const cFlowCommand& def) { return DoStageClear(hero, def); }
 int ExecItemNone(cPlayer&, const cFlowCommand&) { return 0; }
 int ExecChangeFlow(cPlayer& hero, const cFlowCommand& def) { return DoChangeFlow(hero, def, 0), 0; }
 
@@ -53,8 +56,20 @@ constexpr std::array<CommandExec, CMD_COUNT> PendingFrom(std::index_sequence<Typ
   return {&ExecPending<static_cast<int>(Types)>...};
 }
 
-const std::array<CommandExec, CMD_COUNT> CommandExecTable = [] {
-  auto table = PendingFrom(std::make_index_sequence<CMD_COUNT>{});
+template <size_t... Types>
+constexpr std::array<ItemCommandExec, ITEMCMD_COUNT> ItemPendingFrom(std::index_sequence<Types...>) {
+  return {&ItemExecPending<static_cast<int>(Types) + kItemCommandTypeOffset>...};
+}
+
+struct CommandTables {
+  std::array<CommandExec, CMD_COUNT> flow;
+  std::array<ItemCommandExec, ITEMCMD_COUNT> item;
+};
+
+const CommandTables ExecTables = [] {
+  CommandTables t{PendingFrom(std::make_index_sequence<CMD_COUNT>{}),
+                  ItemPendingFrom(std::make_index_sequence<ITEMCMD_COUNT>{})};
+  auto& table = t.flow;
   table[CMD_NONE] = ExecNothing;
   table[CMD_WAIT] = ExecNothing;
   table[CMD_STRAIGHT_MOVE] = ExecStraightMove;
@@ -69,21 +84,27 @@ const std::array<CommandExec, CMD_COUNT> CommandExecTable = [] {
   table[CMD_SHOT] = ExecShot;
   table[CMD_SWORD] = ExecSword;
   table[CMD_STAGE_CLEAR] = ExecStageClear;
-  return table;
+  table[CMD_FLOW_OPERATION] = ExecFlowOperation;
+  table[CMD_WARP] = ExecWarp;
+  table[CMD_STATUS_OPERATION] = ExecStatusOperation;
+  table[CMD_STATUS_OPERATION2] = ExecStatusOperation2;
+  table[CMD_ITEM_GET] = ExecItemGet;
+  table[CMD_CODE_EXECUTION] = ExecCodeExecution;
+  auto& item = t.item;
+  item[ITEMCMD_NONE] = ExecItemNone;
+  item[ITEMCMD_CHANGE_FLOW] = ExecChangeFlow;
+  item[ITEMCMD_STAGE_CLEAR] = ItemExecStageClear;
+  item[ITEMCMD_WARP] = ItemExecWarp;
+  item[ITEMCMD_STATUS_OPERATION] = ItemExecStatusOperation;
+  item[ITEMCMD_STATUS_OPERATION2] = ItemExecStatusOperation2;
+  item[ITEMCMD_ITEM_GET] = ItemExecItemGet;
+  item[ITEMCMD_CODE_EXECUTION] = ItemExecCodeExecution;
+  InstallPresentCommands(t.flow, t.item);
+  return t;
 }();
 
-template <size_t... Types>
-constexpr std::array<ItemCommandExec, ITEMCMD_COUNT> ItemPendingFrom(std::index_sequence<Types...>) {
-  return {&ItemExecPending<static_cast<int>(Types) + kItemCommandTypeOffset>...};
-}
-
-const std::array<ItemCommandExec, ITEMCMD_COUNT> ItemCommandExecTable = [] {
-  auto table = ItemPendingFrom(std::make_index_sequence<ITEMCMD_COUNT>{});
-  table[ITEMCMD_NONE] = ExecItemNone;
-  table[ITEMCMD_CHANGE_FLOW] = ExecChangeFlow;
-  table[ITEMCMD_STAGE_CLEAR] = ItemExecStageClear;
-  return table;
-}();
+const std::array<CommandExec, CMD_COUNT>& CommandExecTable = ExecTables.flow;
+const std::array<ItemCommandExec, ITEMCMD_COUNT>& ItemCommandExecTable = ExecTables.item;
 
 const std::array<CommandSetup, CMD_COUNT> CommandSetupTable = [] {
   std::array<CommandSetup, CMD_COUNT> table{};
@@ -136,16 +157,50 @@ void StartCommandAnimes(cChara& chara) {
           }
         }
       }
-      FlowAnimeEntry& anime = chara.m_lAnimes.emplace_back();
-      anime.nKind = 1;
-      anime.nShow = entry.nShow;
-      anime.nCmdTime = entry.nCmdTime;
+      // Newest first: the drawing's choice walks the list from the front.
+      FlowAnimeEntry& anime = chara.m_lAnimes.emplace_front();
+      anime.bPriority = 1;
+      anime.nCounter = entry.nShow;
+      anime.nLength = entry.nCmdTime;
       anime.nSerial = flow.nSerial;
       anime.Anime.SetAnimeTable(AnimeTable{std::move(frames)});
       anime.Anime.SetAnime(0, 1);
       if (entry.nSkip != 0) anime.Anime.SkipTicks(entry.nSkip);
     }
   }
+}
+
+int DoStageClear(cChara&, const cFlowCommand& def) {
+  cStagePlayScene& scene = Scene();
+  cSaveData& record = scene.Record();
+  switch (CommandParam(def, 0)) {
+    case 0:  // the next stage of the series
+      scene.m_nNextStage = record.nSeriesNo < INT_MAX ? record.nSeriesNo + 1 : INT_MAX;
+      break;
+    case 1:  // a stage by its number
+      scene.m_nNextStage = CommandParam(def, 1);
+      break;
+    case 2:  // the world is cleared: no next stage
+      scene.m_nNextStage = 0;
+      break;
+    default:
+      break;
+  }
+  if (CommandParam(def, 2)) {
+    // The map cursor stays on the map on both sides.
+    const cWorldMap& map = CurrentWorldMap();
+    record.nMapX = std::clamp(CommandParam(def, 3), 0, std::max(map.nMapWidth - 1, 0));
+    record.nMapY = std::clamp(CommandParam(def, 4), 0, std::max(map.nMapHeight - 1, 0));
+    record.nStageCursor = 0;
+  }
+  record.bStartPos = CommandParam(def, 5) != 0 ? 1 : 0;
+  if (record.bStartPos) {
+    record.nStartX = CommandParam(def, 6);
+    record.nStartY = CommandParam(def, 7);
+    const int facing = CommandParam(def, 8);
+    record.nStartDir = facing == 2 && scene.HasHero() ? scene.Hero().m_bRight : facing;
+  }
+  return 1;
 }
 
 int DoChangeFlow(cChara& chara, const cFlowCommand& def, int applyNow) {

@@ -46,5 +46,8 @@ CommandSetup CommandSetupFor(int type);
 ItemCommandExec ItemCommandExecFor(int itemType);
 void StartCommandAnimes(cChara& chara);
 int DoChangeFlow(cChara& chara, const cFlowCommand& def, int applyNow);
+// Stage clear: the series' next stage, the world-map cursor and the hero's start
+// position the next set-up takes. Always 1, the end request of a clear.
+int DoStageClear(cChara& chara, const cFlowCommand& def);
 // A command's integer parameter, 0 when the command has fewer.
 int CommandParam(const cFlowCommand& def, int index);

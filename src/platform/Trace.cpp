@@ -7,13 +7,23 @@
 
 namespace platform {
 
+namespace {
+std::mutex traceMutex;
+bool traceEnded = false;  // guarded by traceMutex
+}  // namespace
+
 bool TraceOn() { return !Harness().trace.empty(); }
 
+void EndTrace() {
+  std::lock_guard lock(traceMutex);
+  traceEnded = true;
+}
+
 void TraceLine(std::string_view line) {
-  static std::mutex mutex;
   const std::string& path = Harness().trace;
   if (path.empty()) return;
-  std::lock_guard lock(mutex);
+  std::lock_guard lock(traceMutex);
+  if (traceEnded) return;
   if (std::FILE* file = std::fopen(path.c_str(), "ab")) {
     std::fwrite(line.data(), 1, line.size(), file);
     std::fputc('\n', file);

@@ -8,5 +8,8 @@ namespace platform {
 
 bool TraceOn();
 void TraceLine(std::string_view line);
+// Called as the last frame of ZANDREL_FRAMES is handed over: later lines are
+// dropped, so that a trace's tail never depends on how far the threads ran on.
+void EndTrace();
 
 }  // namespace platform

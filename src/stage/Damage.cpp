@@ -41,8 +41,7 @@ int TakeCharaDamage(cChara& victim, cChara& attacker) {
   // The most negative power heals by the most an int holds, never turning into a loss.
   int result = victim.ChangeHp(static_cast<int>(std::min<long long>(-d, INT_MAX)), 0, 1);
   if (attacker.m_Def.m_nEffect != 0)
-    Scene().Hooks().MakeHitEffect(attacker.m_Def.m_nEffect, victim.m_rcContact, attacker.m_rcContact,
-                                  attacker.m_Def.m_nGiant);
+    MakeHitEffect(Scene(), attacker.m_Def.m_nEffect, victim.m_rcContact, attacker.m_rcContact, attacker.m_Def.m_nGiant);
   victim.ApplyImpactFromChara(attacker);
   if (attacker.m_Def.m_nBodyPower != 0) FireFlowTrigger(victim, TRG_DAMAGED);
   if (attacker.m_Def.m_nBodyImpact != 0) FireFlowTrigger(victim, TRG_IMPACT);
@@ -74,10 +73,7 @@ int KillChara(cChara& c) {
   cStagePlayScene& scene = Scene();
   FireFlowTrigger(c, TRG_DEATH);
   c.RunFlows(1);
-  // The play record keeps the stage score; the scene's copy for the status line follows it.
-  long long score = PlayData ? PlayData->nStageScore : scene.m_nStageScore;
-  scene.m_nStageScore = static_cast<int>(std::clamp<long long>(score + c.m_Def.m_nScore, 0, kMaxStatus));
-  if (PlayData) PlayData->nStageScore = scene.m_nStageScore;
+  scene.AddStageScore(c.m_Def.m_nScore);
   int itemResult = 0;
   cItem* item = c.GetItem();
   if (item && item->m_bCarried && scene.HasHero()) itemResult = UseTouchedItem(item, scene.Hero());

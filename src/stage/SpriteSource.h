@@ -35,7 +35,7 @@ void DrawSpriteIcon(DDSURFACEDATA* target, int x, int y, int kind, int a, int b)
 // first-mode sheets); run at each entry of the stage scene.
 void SelectWorkSurfaces(int videoStretch);
 DDSURFACEDATA* MarkSheetSurface();
-// True when sprites are stretched from the first-mode sheets (DirectDraw with video stretching).
+// DirectDraw with video stretching: sheets are read (and stretched) as loaded.
 bool FirstModeSheets();
 
 // The slot of a shot or sword sheet's second copy: the sheet's slot + 18.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "gamedata/SaveData.h"
 #include "gamedata/SystemData.h"
 #include "library/draw/Draw.h"
 #include "library/text/Font.h"
@@ -13,6 +14,8 @@
 #include "library/util/FrameTiming.h"
 #include "stage/CharaDraw.h"
 #include "stage/Darkness.h"
+#include "stage/ScreenColor.h"
+#include "stage/ScreenEffect.h"
 #include "stage/StageResources.h"
 #include "stage/StageRules.h"
 #include "stage/StageScene.h"
@@ -138,14 +141,23 @@ void DrawHeroOverlay(cStagePlayScene& scene, DDSURFACEDATA* target) {
     DrawDarkness(scene.Hero(), target, &lpUserSD[kDarknessMaskSlot]);
 }
 
-// Run-time pictures, effects, messages, screen effects and the screen
-// colour come with their own objects;
-// until then their lists are empty and their records zero, so these draw nothing.
-void DrawPictures(cStagePlayScene&, DDSURFACEDATA*, int /*pass*/, int /*bFrozen*/) {}
-void DrawEffects(cStagePlayScene&, DDSURFACEDATA*, int /*bFrozen*/) {}
-void DrawMessages(cStagePlayScene&, DDSURFACEDATA*, int /*bFrozen*/) {}
-void DrawScrEffect(cStagePlayScene&, DDSURFACEDATA*) {}
-void DrawScreenColor(cStagePlayScene&, DDSURFACEDATA*) {}
+void DrawPictures(cStagePlayScene& scene, DDSURFACEDATA* target, int pass, int bFrozen) {
+  for (cPicture& picture : scene.m_PictureList)
+    if (!picture.Removed() && picture.Settings().nPass == pass && picture.DrawPicture(scene, target, bFrozen))
+      picture.Remove();
+}
+
+void DrawEffects(cStagePlayScene& scene, DDSURFACEDATA* target, int bFrozen) {
+  DDBeginSpriteBatch(0);
+  for (cEffect& effect : scene.m_EffectList)
+    if (!effect.m_bRemoved && effect.DrawEffect(scene, target, bFrozen)) effect.m_bRemoved = 1;
+  DDEndSpriteBatch();
+}
+
+void DrawMessages(cStagePlayScene& scene, DDSURFACEDATA* target, int bFrozen) {
+  for (cMessage& message : scene.m_MessageList)
+    if (!message.Removed()) message.DrawMessage(scene, target, bFrozen);
+}
 
 Font& LargeFont() { return Fonts[1]; }
 Font& SmallFont() { return Fonts[0]; }
@@ -197,9 +209,7 @@ void DrawGaugeItem(DDSURFACEDATA* target, const cSystemData& system, int index, 
 
 void DrawFooter(cStageShell& shell, DDSURFACEDATA* target) {
   const int index = FooterText(shell.DirectStart(), shell.TestPlay());
-  if (index < 0) return;
-  const std::string& text = CurrentSystemData().m_UiTexts.VecAt(index);
-  LargeFont().Print(target, 320 - 8 * CountSjisChars(text), kFooterY, text);
+  if (index >= 0) DrawFooterText(target, index);
 }
 
 void DrawItems(cStagePlayScene& scene, DDSURFACEDATA* target, int layer, bool every, int bFrozen) {
@@ -282,9 +292,15 @@ void DrawStatus(cStagePlayScene& scene, DDSURFACEDATA* target) {
         DrawGaugeItem(target, system, i, x, hero.m_nSp, hero.m_Def.m_nMaxSp);
       continue;
     }
-    const int value = i == kScoreItem ? scene.m_nScore : i == kStageScoreItem ? scene.m_nStageScore : scene.m_nLives;
+    const cSaveData& record = scene.Record();
+    const int value = i == kScoreItem ? record.nScore : i == kStageScoreItem ? record.nStageScore : record.nLife;
     DrawCountItem(target, system.m_StatusItems.VecAt(i), i, x, value);
   }
+}
+
+void DrawFooterText(DDSURFACEDATA* target, int uiText) {
+  const std::string& text = CurrentSystemData().m_UiTexts.VecAt(uiText);
+  LargeFont().Print(target, 320 - 8 * CountSjisChars(text), kFooterY, text);
 }
 
 int FooterText(bool directStart, bool testPlay) {
@@ -310,6 +326,7 @@ void DrawStage(cStagePlayScene& scene, cStageShell& shell, int bPlaying, int bFr
   cStageData& stage = *StageData;
   DDSURFACEDATA* target = &BackBuffer;
   RestoreShotSheets(lpUserSD, nUserSD);
+  if (scene.m_ScrEffect.nIndex != 0) DDSetVirBackBuffer(1);
   ScrollBgLayers(stage);
   DrawBgLayers(scene, stage, target, 0);
   if (!bPlaying && scene.m_nState == PLAYSTATE_PAUSE && CurrentSystemData().m_bPauseBackdrop) {
@@ -325,12 +342,12 @@ void DrawStage(cStagePlayScene& scene, cStageShell& shell, int bPlaying, int bFr
     DrawPictures(scene, target, 1, bFrozen);
     DrawEffects(scene, target, bFrozen);
     DrawMessages(scene, target, bFrozen);
-    DrawScrEffect(scene, target);
+    DrawScrEffect(scene, bFrozen);
     DrawStatus(scene, target);
     DrawTimeLimit(scene, stage, target, bTimeWarn);
     if (bFooter) DrawFooter(shell, target);
     shell.CyclePalette();
   }
-  DrawScreenColor(scene, target);
+  DrawScreenColor(scene.m_ScreenColor, bFrozen);
   scene.CollectRemoved();
 }

@@ -36,5 +36,7 @@ void DrawHero(cStagePlayScene& scene, cStageShell& shell, DDSURFACEDATA* target,
 // items spread with equal gaps over the bar.
 std::array<int, kStatusItems> StatusItemLeft(const cSystemData& system);
 void DrawStatus(cStagePlayScene& scene, DDSURFACEDATA* target);
+// UI text n centred on the footer line (y 456) of the screen.
+void DrawFooterText(DDSURFACEDATA* target, int uiText);
 // The system text of the footer line, or -1 for none.
 int FooterText(bool directStart, bool testPlay);

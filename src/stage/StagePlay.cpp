@@ -1,10 +1,16 @@
 #include "stage/StagePlay.h"
 
+#include <cstdint>
+
 #include "flow/Interpreter.h"
+#include "gamedata/SaveData.h"
+#include "library/util/Random.h"
 #include "library/util/Text.h"
 #include "platform/Trace.h"
 #include "records/FlowEnums.h"
+#include "stage/BlockChara.h"
 #include "stage/Collision.h"
+#include "stage/StageClear.h"
 #include "stage/StageRules.h"
 
 namespace {
@@ -13,6 +19,60 @@ void TraceHero(cStagePlayScene& scene) {
   if (!platform::TraceOn() || !scene.HasHero()) return;
   std::string line;
   StrFormat(line, "Frame %d hero %.3f,%.3f", scene.m_nFrame, scene.Hero().m_dX, scene.Hero().m_dY);
+  platform::TraceLine(line);
+}
+
+// FNV-1a over the bytes of the values that decide the play, so that two runs
+// of one attempt can be compared frame by frame.
+class cDigest {
+ public:
+  template <typename T>
+  void Add(const T& value) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&value);
+    for (size_t i = 0; i < sizeof value; ++i) m_hash = (m_hash ^ bytes[i]) * 1099511628211ULL;
+  }
+  template <typename List>
+  void AddAll(const List& values) {
+    for (const auto& value : values) Add(value);
+  }
+  std::uint64_t Value() const { return m_hash; }
+
+ private:
+  std::uint64_t m_hash = 14695981039346656037ULL;
+};
+
+void AddChara(cDigest& digest, const cChara& c) {
+  digest.Add(c.m_nNo);
+  digest.Add(c.m_dX);
+  digest.Add(c.m_dY);
+  digest.Add(c.m_nHp);
+  digest.Add(c.m_nSp);
+}
+
+// "Digest N H": after frame N every object's place and hit points, the
+// variables, the score and lives, the time and the random state, hashed.
+void TraceDigest(cStagePlayScene& scene) {
+  if (!platform::TraceOn()) return;
+  cDigest digest;
+  for (const cPlayer& hero : scene.Player) AddChara(digest, hero);
+  for (const cNpc& c : scene.CharaList)
+    if (!c.m_bRemoved) AddChara(digest, c);
+  for (const cItem& item : scene.ItemList) {
+    if (item.m_bRemoved) continue;
+    digest.Add(item.m_nNo);
+    digest.Add(item.m_dX);
+    digest.Add(item.m_dY);
+  }
+  const cSaveData& record = scene.Record();
+  digest.AddAll(record.GameValue);
+  digest.AddAll(scene.m_StageVar);
+  digest.Add(record.nScore);
+  digest.Add(record.nStageScore);
+  digest.Add(record.nLife);
+  digest.Add(scene.m_nTimeLeft);
+  digest.Add(crt::randstate());
+  std::string line;
+  StrFormat(line, "Digest %d %016llx", scene.m_nFrame, static_cast<unsigned long long>(digest.Value()));
   platform::TraceLine(line);
 }
 
@@ -34,18 +94,6 @@ void BeginStep(cChara& c) {
   c.SavePreviousBounds();
 }
 
-// The character-down rule: 1 when the death cleared the stage (the character
-// is removed then), 2 when the hero is lost, else 0.
-int CharaDown(cStagePlayScene& scene, cNpc& c) {
-  int result = DefeatChara(c);
-  if (result == 1 || !scene.m_Rules.bKeepDefeated) {
-    scene.EraseChara(c);
-  } else if (result == 0) {
-    scene.Hooks().RequestSe(9);
-  }
-  return result;
-}
-
 bool Squeezed(const cChara& c) { return (c.m_bHitLeft && c.m_bHitRight) || (c.m_bHitTop && c.m_bHitBottom); }
 
 // A hero caught between contacts on both sides: the loss is named with the
@@ -62,6 +110,10 @@ int HeroSqueezed(cPlayer& hero, const char* name) {
   return 2;
 }
 
+// After a character's flows: the deaths its status changes caused elsewhere
+// (non-zero ends the frame).
+int DeathsAfterFlows(cStagePlayScene& scene) { return scene.m_bCheckHero ? CheckHeroDeath() : 0; }
+
 // One step of a computer character (block characters and the others differ
 // only in what ends their step); non-zero ends the frame.
 int StepChara(cStagePlayScene& scene, cNpc& c, bool blockChara) {
@@ -71,8 +123,12 @@ int StepChara(cStagePlayScene& scene, cNpc& c, bool blockChara) {
       scene.EraseChara(c);
       return 0;
     }
-    return CharaDown(scene, c);
+    return CharaDown(c);
   }
+  if (int result = DeathsAfterFlows(scene)) return result;
+  // Removal is deferred: a character those deaths removed just ends its step.
+  if (c.m_bRemoved || c.m_bDying) return 0;
+  if (!blockChara && c.m_bRiding) CarryRider(c, scene.CharaList);
   int moveX = c.MoveStepX();
   int mapX = CollideMapX(c);
   c.ApplyGravity();
@@ -80,13 +136,14 @@ int StepChara(cStagePlayScene& scene, cNpc& c, bool blockChara) {
   int mapY = CollideMapY(c);
   bool crushed = mapX == 2 || mapY == 2 || moveY == 7;
   if (!blockChara) {
+    crushed = ResolveBlockCharas(c, scene.CharaList) == 2 || crushed;
     RecheckMapX(c);
     RecheckMapY(c);
     crushed = crushed || Squeezed(c);
   }
   if (crushed) {
     scene.Hooks().RequestSe(9);
-    return CharaDown(scene, c);
+    return CharaDown(c);
   }
   if (moveX == 4 || moveY == 8) {
     scene.EraseChara(c);
@@ -112,7 +169,9 @@ int StepHero(cStagePlayScene& scene, cPlayer& hero) {
   FireFlowTrigger(hero, TRG_ALWAYS);
   if (hero.RunFlows(0)) return 2;
   if (scene.m_nEndRequest) return scene.m_nEndRequest;
+  if (int result = DeathsAfterFlows(scene)) return result;
   if (int result = ApplyBlockEffect(scene, hero)) return result;
+  if (hero.m_bRiding) CarryRider(hero, scene.CharaList);
   hero.MoveStepX();
   KeepHeroInScreenX(hero);
   if (CollideMapX(hero) == 2) return TraceLoss("Dead 1"), 2;
@@ -123,6 +182,8 @@ int StepHero(cStagePlayScene& scene, cPlayer& hero) {
   if (CollideMapY(hero) == 2) return TraceLoss("Dead 4"), 2;
   if (KeepHeroInScreenY(hero) == 2) return TraceLoss("Dead 5"), 2;
   if (Squeezed(hero) && hero.m_nCountdown == 0) return HeroSqueezed(hero, "Dead SP");
+  if (ResolveBlockCharas(hero, scene.CharaList) == 2 && !hero.m_bDying && hero.m_nCountdown == 0)
+    return TraceLoss("Dead 6"), 2;
   if ((hero.m_bHitLeft || hero.m_bHitRight) && RecheckMapX(hero) == 2 && hero.m_nCountdown == 0)
     return TraceLoss("Dead 7"), 2;
   if ((hero.m_bHitTop || hero.m_bHitBottom) && RecheckMapY(hero) == 2 && hero.m_nCountdown == 0)
@@ -186,8 +247,8 @@ int LogicStep(cStagePlayScene& scene, int step) {
   if (int result = CharaPass(scene, false)) return result;
   ShotPass(scene, step);
   if (step == 1) RemoveOutOfArea(scene);
-  // Hits between objects are resolved here once they land.
   if (int result = ApplyBlockItem(scene, hero)) return result;
+  if (int result = ResolveHits()) return result;
   return PickUpItems(hero);
 }
 
@@ -212,8 +273,9 @@ int RunPlayFrame(cStagePlayScene& scene) {
     scene.Hooks().RequestSe(8);
     if (KillChara(hero) == 1) result = 1;
   }
-  if (result == 1) scene.Hooks().StageClear();
+  if (result == 1) StageClear(scene);
   scene.CollectRemoved();
   TraceHero(scene);
+  TraceDigest(scene);
   return result;
 }

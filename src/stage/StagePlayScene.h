@@ -11,9 +11,11 @@
 // flagged and leaves the faction lists, every pass and every search at once;
 // its node is freed later, at a safe point (`CollectRemoved`).
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <list>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -22,8 +24,14 @@
 #include "library/util/CheckedVector.h"
 #include "records/BlockDef.h"
 #include "stage/Chara.h"
+#include "stage/Effect.h"
 #include "stage/Item.h"
 #include "stage/Shot.h"
+#include "stage/Message.h"
+
+class cSaveData;
+class cStageShell;
+struct cLoadContext;
 
 // Logic-step results of the per-step rules: go on, the stage was cleared, the hero is lost.
 constexpr int RULE_GO_ON = 0;
@@ -154,6 +162,7 @@ struct cStageRules {
   int nHeroImmune = 30;
   int nCharaInvincible = 0;
   int nCharaImmune = 30;
+  int bHitsOnScreenOnly = 1;  // only objects on screen take part in body and shot hits
   int bAimOnScreenOnly = 0;
   // Switches of the project's system data.
   int bLandWhileRising = 0;
@@ -189,14 +198,14 @@ class cStagePlayHooks {
   virtual void RequestDbSe(int /*sound*/) {}
   // The window thread plays stage tune n (0 stops the music) before this returns.
   virtual void PlayStageBgm(int /*tune*/) {}
-  // The hit effect of a body or shot hit; shows nothing until effects land.
-  virtual void MakeHitEffect(int /*effect*/, const RectD& /*victim*/, const RectD& /*attacker*/, int /*scale*/) {}
   // The pulsing colour pair of a flash kind (1..9) from the shell's colour
   // animation; false leaves the character uncoloured.
   virtual bool FlashColor(int /*kind*/, DWORD& /*color*/, int& /*colorOp*/) { return false; }
-  // The stage-clear transition of the scene.
-  virtual void StageClear() {}
-  virtual void ShowPickupMessage(cPlayer& /*hero*/, int /*kind*/, int /*graphic*/, int /*cell*/) {}
+  // The shell's play mode (4 plays a replay back), the load context of the
+  // project and the orderly close of the program.
+  virtual int PlayMode() const { return 0; }
+  virtual const cLoadContext& LoadContext() const;
+  virtual void PostClose() {}
 };
 
 class cStagePlayScene {
@@ -218,7 +227,9 @@ class cStagePlayScene {
   EFFECTPROGRESS m_ScrEffect{};  // entry 0: no screen effect
   SCREENCOLOR m_ScreenColor{};
   PAUSEREQUEST m_PauseReq{};
-  int m_bQuit = 0;
+  // Set by the window thread when a close request meets a modal loop: the
+  // loop ends, and the scene's next frame asks for the close again.
+  std::atomic<int> m_bQuit{0};
   cChara* m_pActChara = nullptr;  // only while its flows are triggered or stepped
   cRunningFlow* m_pActFlow = nullptr;
   cRunningCommand* m_pActCommand = nullptr;
@@ -245,8 +256,21 @@ class cStagePlayScene {
   std::array<int, kOutAreaRuleCount> m_bOutRule{};
   cCheckedVector<int> m_BlockToggle;
   int m_nFrame = 0;
-  int m_nNextStage = 0;
+  int m_nNextStage = 0;  // the series' next stage the stage-clear command chose; 0 none
+  // The result's place in each ranking genre (-1 none) and the value ranked there.
+  int m_bRanked = 0;
+  std::array<int, 5> m_RankPos{0, 0, 0, 0, 0};
+  std::array<int, 5> m_RankValue{0, 0, 0, 0, 0};
+  std::string m_strRankName;
+  int m_bRegistered = 0;
   int m_bShowStatus = 0;
+  // The replay-save keys F1 and F2 as they were at the last look: they act
+  // when pressed, not while held.
+  int m_bReplayKeysHeld = 0;
+  int m_nReplayRefusal = 0;  // frames before an empty slot's refusal sounds again
+  // The program around the scene while its states run; the modal loops that
+  // flow commands start inside a logic step reach it here.
+  cStageShell* m_pShell = nullptr;
   // A test play started directly on a stage file: every attempt starts its totals at 0.
   int m_bTestPlayOnFile = 0;
 
@@ -259,21 +283,31 @@ class cStagePlayScene {
   // Every live shot and sword in firing order; per faction the object numbers of its shots.
   std::list<cShot> m_ShotList;
   std::array<std::vector<int>, kFactions> m_ShotByFaction{};
+  // Messages, effects and pictures on screen, drawn in list order. A removed
+  // one has already released its surface; its node goes at CollectRemoved.
+  std::list<cMessage> m_MessageList;
+  std::list<cEffect> m_EffectList;
+  std::list<cPicture> m_PictureList;
+  int m_nNextDisplaySerial = 0;
 
   cStageRules m_Rules;
   std::array<OutAreaRule, kOutAreaRuleCount> m_OutAreaRules{};
   // The AnimeSet database and the prepared animation table, as the set-up loads them.
   cCheckedVector<AnimeSetRecord> AnimeSets;
   AnimeTable AnimeFrameTable;
-  // The play record's values that flows read and write.
-  cCheckedVector<int> GameValues = cCheckedVector<int>(256, 0);
-  int m_nScore = 0;
-  int m_nStageScore = 0;
-  int m_nLives = 0;
   int m_nStageScrollSpeedX = 0;  // the stage's automatic-scroll speeds and switches (0.1 dots per frame)
   int m_nStageScrollSpeedY = 0;
   int m_bStageAutoScrollX = 0;
   int m_bStageAutoScrollY = 0;
+
+  // The play record that flows, the status bar and the rules read and write:
+  // `PlayData` while the program runs, else one of the scene's own (tests,
+  // tools). Its 256 game values, score, stage score and lives are the ones
+  // saves, stage-start snapshots and the world map read.
+  cSaveData& Record();
+  // Adds to the score or the stage score, held to 0..999999.
+  void AddScore(long long points);
+  void AddStageScore(long long points);
 
   cStagePlayHooks& Hooks() { return *m_pHooks; }
   void SetHooks(cStagePlayHooks* hooks) { m_pHooks = hooks ? hooks : &m_DefaultHooks; }
@@ -314,6 +348,21 @@ class cStagePlayScene {
   void CollectRemoved();
   void AddToFactionList(const cChara& chara);
 
+  // The request the modal pause loop reads; a message that waits for a
+  // button (kind 1) counts the button only after 10 frames unless it continues another.
+  void SetPauseRequest(int kind, int bWaitButton, int frames, int extra);
+  // Adds a message set up with these settings before `before` (at the end by
+  // default); it gets a serial of its own.
+  cMessage& AddMessage(const MessageSettings& settings);
+  cMessage& AddMessage(const MessageSettings& settings, std::list<cMessage>::iterator before);
+  // The live message or picture with this serial; null when it has ended.
+  cMessage* FindMessage(int serial);
+  cPicture* FindPicture(int serial);
+  // Every picture ends and the picture surface lists are emptied.
+  void ReleasePictures();
+  // Every message ends and the message-surface lists are emptied.
+  void ReleaseMessageSurfaces();
+
  private:
   cBlockDef m_EmptyBlock = [] {
     cBlockDef empty;
@@ -322,6 +371,7 @@ class cStagePlayScene {
     return empty;
   }();
   std::unordered_map<int, cShot*> m_ShotIndex;  // object number to its node in m_ShotList
+  std::unique_ptr<cSaveData> m_pOwnRecord;
   cStagePlayHooks m_DefaultHooks;
   cStagePlayHooks* m_pHooks = &m_DefaultHooks;
 };

@@ -10,6 +10,9 @@
 #include "library/input/MenuCursor.h"
 #include "library/util/Log.h"
 #include "platform/Trace.h"
+#include "stage/PauseLoop.h"
+#include "stage/Replay.h"
+#include "stage/StageClear.h"
 #include "stage/StagePlay.h"
 #include "stage/StageResources.h"
 #include "stage/StageSetup.h"
@@ -19,9 +22,12 @@ namespace {
 constexpr int kUnlimitedLives = 999999;
 constexpr int kCaptionFrames = 80;
 constexpr int kCaptionY = 224;
-constexpr WORD kButton1 = 1, kMenuButtons = 3;
+constexpr WORD kButton1 = 1, kButton2 = 2;
 constexpr int kMenuCentreX = 320, kMenuY = 272, kMenuRow = 16;
 constexpr int kContinueTexts = 22;  // "retry" and "back to the map"
+constexpr int kPauseTexts = 19;     // "quit", "resume", "retry"
+constexpr int kPauseQuit = 0, kPauseResume = 1;
+constexpr int kGameModeChallenge = 1, kGameModeFree = 2;
 
 void TraceStageEnd(const char* how) {
   if (platform::TraceOn()) platform::TraceLine(std::string("Stage end ") + how);
@@ -53,21 +59,6 @@ void TakeFrameInput(cStagePlayScene& scene) {
   input.RecordKeyTimelines();
 }
 
-struct MenuWords {
-  WORD m_wDir = 0;
-  WORD m_wButton = 0;
-};
-
-// The menus' input: a press acts once and directions repeat. Empty words
-// when there is no input record.
-MenuWords MenuInput() {
-  if (KeyInputList.empty()) return {};
-  cKeyInput& input = KeyInputList.VecAt(0);
-  input.ApplyKeyRepeat();
-  input.LatchButtons(kMenuButtons);
-  return {input.m_wDir, input.m_wButton};
-}
-
 void LeaveTo(cStagePlayScene& scene, cStageShell& shell, int next) {
   shell.SetNextScene(next);
   MenuCursor.Current().nY = shell.PlayMode();
@@ -75,22 +66,85 @@ void LeaveTo(cStagePlayScene& scene, cStageShell& shell, int next) {
   scene.m_nState = PLAYSTATE_FADEOUT;
 }
 
-// The pause menu and the clear screen come with their own screens later. Until
-// then the pause key quits the way the pause menu's quit item does, and a
-// cleared stage leaves the way the clear screen does in free play (the stage
-// starts again) or otherwise goes back to the title.
-void LeaveWithoutMenu(cStagePlayScene& scene, cStageShell& shell) {
-  const bool pause = scene.m_nState == PLAYSTATE_PAUSE;
-  ReportLog("stage play: no %s screen in this build; the stage ends", pause ? "pause" : "clear");
-  if (pause && shell.DirectStart()) {
-    scene.m_nState = PLAYSTATE_FADEOUT;
-    shell.PostClose();
+// The frame's input in replay playback: the recorded words; false at the end
+// of the record, where the attempt starts over from its snapshot.
+bool TakeReplayInput(cStagePlayScene& scene, cStageShell& shell) {
+  if (KeyInputList.empty() || !ReplayData) return true;
+  cKeyInput& input = KeyInputList.VecAt(0);
+  input.m_wDir = input.m_wButton = 0;
+  if (PlayReplayFrame(*ReplayData, input.m_wDir, input.m_wButton)) {
+    scene.Record().RestoreStageStartState(1, shell.GameMode(), shell.DirectStart());
+    SetStage(scene, 1, 1);
+    scene.m_nState = PLAYSTATE_START;
+    return false;
+  }
+  input.m_nDirNumber = DirBitsToNumber(input.m_wDir);
+  input.RecordInputHistory();
+  input.RecordKeyTimelines();
+  return true;
+}
+
+void RecordFrameInput() {
+  if (!ReplayData || KeyInputList.empty() || !CurrentSystemData().m_bReplayRecording) return;
+  const cKeyInput& input = KeyInputList.VecAt(0);
+  RecordReplayFrame(*ReplayData, input.m_wDir, input.m_wButton);
+}
+
+// Retry is offered in free play, in a story stage cleared before and in a
+// cleared challenge stage when the project's switch allows it; never in playback.
+bool RetryOffered(cStagePlayScene& scene, cStageShell& shell) {
+  const cSaveData& record = scene.Record();
+  const cSystemData& system = CurrentSystemData();
+  switch (shell.GameMode()) {
+    case kGameModeStory:
+      return system.m_bStorySwitch[3] && record.nStageNo >= 0 &&
+             record.nStageNo < static_cast<int>(record.Switch.size()) && record.Switch.VecAt(record.nStageNo);
+    case kGameModeChallenge: {
+      const int index = record.nStageNo - 1;
+      return system.m_bChallengeSwitch[3] && index >= 0 && index < static_cast<int>(record.ClearList.size()) &&
+             record.ClearList.VecAt(index).bCleared;
+    }
+    case kGameModeFree:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void ResumeFromPause(cStagePlayScene& scene, int step) {
+  scene.m_bButtonHold = 1;
+  scene.m_nState = scene.m_nSavedState;
+  scene.m_nStep = step;
+}
+
+void ChoosePauseItem(cStagePlayScene& scene, cStageShell& shell, int item) {
+  scene.Hooks().RequestSe(1);
+  if (item == kPauseQuit) {
+    if (shell.DirectStart()) {
+      scene.m_nState = PLAYSTATE_FADEOUT;
+      shell.PostClose();
+      return;
+    }
+    LeaveTo(scene, shell, kSceneTitle);
     return;
   }
-  LeaveTo(scene, shell, !pause && shell.PlayMode() == kPlayModeFree ? kSceneStagePlay : kSceneTitle);
+  if (item == kPauseResume) return ResumeFromPause(scene, scene.m_nSavedStep);
+  scene.m_bButtonHold = 1;
+  scene.Record().RestoreStageStartState(1, shell.GameMode(), shell.DirectStart());
+  SetStage(scene, 1, 0);
+  scene.m_nStep = 0;
+  scene.m_nState = PLAYSTATE_START;
 }
 
 }  // namespace
+
+MenuWords MenuInput(WORD latchedButtons) {
+  if (KeyInputList.empty()) return {};
+  cKeyInput& input = KeyInputList.VecAt(0);
+  input.ApplyKeyRepeat();
+  input.LatchButtons(latchedButtons);
+  return {input.m_wDir, input.m_wButton};
+}
 
 int LoseLife(cSaveData& record, bool directStart) {
   if (directStart || record.nLife == kUnlimitedLives) return 1;
@@ -107,8 +161,9 @@ int CheckPauseKey(cStagePlayScene& scene, cStageShell& shell) {
   return 1;
 }
 
-// Replay playback, which restarts its record here instead, comes with replays.
+// Replay playback sets the stage up as at its entry: the replay starts over.
 void ConcludeHeroLoss(cStagePlayScene& scene, cStageShell& shell) {
+  const bool playback = shell.PlayMode() == kPlayModeReplay;
   if (PlayData && !LoseLife(*PlayData, shell.DirectStart())) {
     TraceStageEnd("gameover");
     scene.m_nState = PLAYSTATE_GAMEOVER;
@@ -124,7 +179,7 @@ void ConcludeHeroLoss(cStagePlayScene& scene, cStageShell& shell) {
     scene.m_nState = PLAYSTATE_CONTINUE;
     return;
   }
-  SetStage(scene, 1, 0);
+  SetStage(scene, 1, playback ? 1 : 0);
   scene.m_nState = PLAYSTATE_START;
 }
 
@@ -136,8 +191,8 @@ void StateStart(cStagePlayScene& scene, cStageShell& shell) {
     } else {
       if (StageData->m_bStageCaption && CaptionShowing(scene.m_nCaption1)) {
         DrawWord(256, kCaptionY, 128, 32, 0, 0);
-        DDDrawNumber(&BackBuffer, 384, kCaptionY, 32, 32, StageSurface(kWordSlot), 0, 128, 1,
-                     PlayData ? PlayData->nStageNo : 0, 0, 0);
+        DDDrawNumber(&BackBuffer, 384, kCaptionY, 32, 32, StageSurface(kWordSlot), 0, 128, 1, scene.Record().nSeriesNo,
+                     0, 0);
         return;
       }
       if (StageData->m_bSecondCaption && CaptionShowing(scene.m_nCaption2))
@@ -150,16 +205,18 @@ void StateStart(cStagePlayScene& scene, cStageShell& shell) {
 }
 
 void StatePlay(cStagePlayScene& scene, cStageShell& shell) {
-  if (scene.m_bQuit) {
-    shell.PostClose();
-    return;
-  }
   if (CheckPauseKey(scene, shell)) {
     scene.m_nStep = 0;
     scene.m_nState = PLAYSTATE_PAUSE;
     return;
   }
-  TakeFrameInput(scene);
+  if (CheckReplaySaveKeys(scene, shell)) return;
+  if (shell.PlayMode() == kPlayModeReplay) {
+    if (!TakeReplayInput(scene, shell)) return;
+  } else {
+    TakeFrameInput(scene);
+    RecordFrameInput();
+  }
   const int result = RunPlayFrame(scene);
   if (result == 1) {
     TraceStageEnd("clear");
@@ -173,6 +230,7 @@ void StatePlay(cStagePlayScene& scene, cStageShell& shell) {
 }
 
 void StateContinue(cStagePlayScene& scene, cStageShell& shell) {
+  if (CheckReplaySaveKeys(scene, shell)) return;
   if (scene.m_nStep == 0) {
     MenuCursor.Current().nX = MenuCursor.Current().nY = 0;
     scene.m_nStep = 1;
@@ -204,6 +262,7 @@ void StateGameOver(cStagePlayScene& scene, cStageShell& shell) {
     scene.m_nState = PLAYSTATE_PAUSE;
     return;
   }
+  if (CheckReplaySaveKeys(scene, shell)) return;
   if (MenuInput().m_wButton & kButton1) {
     scene.Hooks().RequestSe(1);
     shell.SetNextScene(kSceneTitle);
@@ -214,7 +273,39 @@ void StateGameOver(cStagePlayScene& scene, cStageShell& shell) {
   if (StageData && StageData->m_bGameOverCaption) DrawWord(248, kCaptionY, 144, 32, 0, 96);
 }
 
+int PauseMenuItems(cStagePlayScene& scene, cStageShell& shell) { return RetryOffered(scene, shell) ? 3 : 2; }
+
+void StatePause(cStagePlayScene& scene, cStageShell& shell) {
+  if (CheckReplaySaveKeys(scene, shell)) return;
+  const int items = PauseMenuItems(scene, shell);
+  if (scene.m_nStep == 0) {
+    MenuCursor.Current().nX = 0;
+    MenuCursor.Current().nY = kPauseResume;
+    scene.m_nStep = 1;
+  }
+  const MenuWords input = MenuInput();
+  // The two-item menu stands where the three-item one does.
+  const int left = CurrentSystemData().GetMenuTextLeft(kMenuCentreX, kPauseTexts, 3, 1);
+  MenuCursor.MoveCursorGrid(input.m_wDir, left, kMenuY, 0, kMenuRow, 1, items);
+  shell.PlayCursorSe(input.m_wDir);
+  if (input.m_wButton & kButton1) return ChoosePauseItem(scene, shell, MenuCursor.Current().nY);
+  if (input.m_wButton & kButton2) {
+    scene.Hooks().RequestSe(2);
+    return ResumeFromPause(scene, items == 3 ? scene.m_nSavedStep : 0);
+  }
+  shell.DrawStage(0, 1, 0, 1);
+  DrawMenuText(left, kMenuY, kPauseTexts, items, 1);
+  const CURSORDATA& cursor = MenuCursor.Current();
+  DDBlt(&BackBuffer, cursor.nPosX, cursor.nPosY, 16, 16, StageSurface(kAccessorySlot), 64, 0, 1);
+}
+
 void RunStageState(cStagePlayScene& scene, cStageShell& shell) {
+  scene.m_pShell = &shell;
+  // A close that met a modal loop is carried out now, whatever the state.
+  if (scene.m_bQuit) {
+    shell.PostClose();
+    return;
+  }
   switch (scene.m_nState) {
     case PLAYSTATE_START:
       StateStart(scene, shell);
@@ -223,8 +314,10 @@ void RunStageState(cStagePlayScene& scene, cStageShell& shell) {
       StatePlay(scene, shell);
       break;
     case PLAYSTATE_PAUSE:
+      StatePause(scene, shell);
+      break;
     case PLAYSTATE_CLEAR:
-      LeaveWithoutMenu(scene, shell);
+      StateClear(scene, shell);
       break;
     case PLAYSTATE_CONTINUE:
       StateContinue(scene, shell);

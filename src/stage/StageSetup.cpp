@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "flow/Interpreter.h"
+#include "gamedata/Ranking.h"
 #include "gamedata/SaveData.h"
 #include "gamedata/SystemData.h"
 #include "library/draw/Draw.h"
@@ -18,7 +19,10 @@
 #include "records/FlowEnums.h"
 #include "stage/Collision.h"
 #include "stage/Darkness.h"
+#include "stage/Replay.h"
+#include "stage/StageClear.h"
 #include "stage/StageRules.h"
+#include "stage/StageScene.h"
 
 namespace {
 
@@ -79,18 +83,28 @@ void BuildMap(cStagePlayScene& scene, const cStageData& stage) {
   }
 }
 
+// The hero at its placed cell, or where the last clear's start-position
+// override puts it, with the HP and SP a carrying stage brings along.
 void PlaceTheHero(cStagePlayScene& scene, cStageData& stage) {
   scene.Player.clear();
+  cSaveData& record = scene.Record();
   const int heroIndex = std::max(stage.FindHero(), 0);
   cCharaDef& def = stage.m_PlacedCharas.VecAt(heroIndex);
   for (int p = 0; p < scene.m_nPlayers; ++p) {
     cPlayer& hero = scene.Player.emplace_back();
+    if (record.bStartPos) def.m_nFacing = record.nStartDir;
     hero.PlaceHero(scene.m_nNextCharaId++, def, ((def.m_nMapX + 10) * 32) + 16, ((def.m_nMapY + 10) * 32) + 16);
+    if (record.bStartPos) {
+      // The cell comes from a command or a save: held where dot arithmetic stays small.
+      def.m_nMapX = static_cast<int>(std::clamp<long long>(record.nStartX, -kMapMarginCells, kMaxMapCells));
+      def.m_nMapY = static_cast<int>(std::clamp<long long>(record.nStartY, -kMapMarginCells, kMaxMapCells));
+    }
     hero.SetBlockX(def.m_nMapX);
     hero.SetBlockY(def.m_nMapY);
     const double dx = def.GetStepX(0, def.m_nFacing), dy = def.GetStepY(0, def.m_nFacing);
     hero.m_dX += dx, hero.m_dRight += dx;
     hero.m_dY += dy, hero.m_dBottom += dy;
+    if (stage.m_bTakeCarriedStatus) record.RestoreHeroExtra(p, hero.m_nHp, hero.m_nSp);
     hero.m_Anime.SetAnime(hero.m_bFlying ? 2 : 0, 1);
   }
 }
@@ -102,8 +116,7 @@ void CentreCamera(cStagePlayScene& scene) {
   scene.m_ScrollY.dPos = hero.m_dY - 240 + hero.m_nHeight / 2;
   scene.m_ScrollY.ClampScroll();
   hero.UpdateHeroScreenRect();
-  if (hero.m_Def.m_nSightShape != 0 && lpUserSD && nUserSD > kDarknessCircleSlot)
-    SetupDarkness(&lpUserSD[kDarknessMaskSlot], &lpUserSD[kDarknessCircleSlot], hero);
+  RefreshHeroLight(hero);
 }
 
 void SpawnPlaced(cStagePlayScene& scene, cStageData& stage) {
@@ -154,16 +167,44 @@ void FireBeforeStage(cStagePlayScene& scene) {
     if (c.m_bVanished) {
       scene.EraseChara(c);
     } else if (c.m_nHp < 1) {
-      if (DefeatChara(c) == 1) scene.Hooks().StageClear();
+      if (DefeatChara(c) == 1) StageClear(scene);
       scene.EraseChara(c);
     }
   }
   scene.CollectRemoved();
 }
 
+bool PlayingBack(cStagePlayScene& scene) { return scene.Hooks().PlayMode() == kPlayModeReplay; }
+
+// Playback reads its file again at every loop, the first one included, so
+// that each loop starts from the recorded play record, stage and input.
+void ReloadReplay(cStagePlayScene& scene, cStageData& stage) {
+  cStageData settings;
+  if (LoadReplayFile(stage.m_strPath, *ReplayData, stage, settings, scene.Record(), scene.Hooks().LoadContext()))
+    return;
+  EcLogf("SetStage: the replay %s cannot be read again", stage.m_strPath.c_str());
+  scene.Hooks().PostClose();
+}
+
+// Playback takes the recorded seed. Recording keeps the attempt before this
+// one (F2) with the record it started from and takes a fresh seed; otherwise a
+// restart repeats the last seed.
 void ChooseSeed(cStagePlayScene& scene) {
-  // Recording takes a fresh seed per attempt; otherwise a restart repeats the last one.
-  if (SystemData && SystemData->m_bReplayRecording) scene.m_nSeed = static_cast<int>(timeGetTime());
+  if (PlayingBack(scene) && ReplayData) {
+    RewindReplay(*ReplayData);
+    scene.m_nSeed = ReplayData->m_nSeed;
+  } else if (SystemData && SystemData->m_bReplayRecording) {
+    if (PlayDataAtStart && PlayDataAtStartPrev) {
+      *PlayDataAtStartPrev = *PlayDataAtStart;
+      *PlayDataAtStart = scene.Record();
+    }
+    scene.m_nSeed = static_cast<int>(timeGetTime());
+    if (ReplayData) {
+      if (ReplayDataPrev) CopyReplay(*ReplayDataPrev, *ReplayData);
+      ResetReplayData(*ReplayData);
+      ReplayData->m_nSeed = scene.m_nSeed;
+    }
+  }
   crt::srand(static_cast<unsigned>(scene.m_nSeed));
 }
 
@@ -176,18 +217,14 @@ void StartStageMusic(cStagePlayScene& scene, const cStageData& stage, int bFirst
   if (request) RequestBgm(scene, stage.m_nBgm, stage.m_bBgmLoop);
 }
 
-// The play record's part of a new attempt: the stage score starts at 0 (in a
-// test play on a stage file the totals too) and the record keeps its
-// stage-start state, to which a lost life returns; the scene's copies that
-// flows and the status bar read follow it.
+// The play record's part of a new attempt: the stage score starts at 0 (in
+// playback and in a test play on a stage file the totals too) and the record
+// keeps its stage-start state, to which a lost life returns.
 void StartPlayRecord(cStagePlayScene& scene) {
-  if (!PlayData) return;
-  PlayData->nStageScore = 0;
-  if (scene.m_bTestPlayOnFile) PlayData->ClearPlayTotals();
-  PlayData->StoreStageStartState();
-  scene.m_nScore = PlayData->nScore;
-  scene.m_nStageScore = 0;
-  scene.m_nLives = PlayData->nLife;
+  cSaveData& record = scene.Record();
+  record.nStageScore = 0;
+  if (scene.m_bTestPlayOnFile || PlayingBack(scene)) record.ClearPlayTotals();
+  record.StoreStageStartState();
 }
 
 }  // namespace
@@ -217,6 +254,7 @@ void RulesFromStage(const cStageData& stage, cStageRules& rules) {
   rules.nHeroInvincible = HitFrames(stage.m_nHitTimes[1]);
   rules.nCharaImmune = HitFrames(stage.m_nHitTimes[2]);
   rules.nCharaInvincible = HitFrames(stage.m_nHitTimes[3]);
+  rules.bHitsOnScreenOnly = stage.m_bActiveHitsOnly;
 }
 
 void RulesFromSystemData(const cSystemData& system, cStageRules& rules) {
@@ -256,6 +294,11 @@ bool SetStage(cStagePlayScene& scene, int bReload, int bFirst) {
   CurrentPlayScene = &scene;
   if (!StageData) return false;
   cStageData& stage = *StageData;
+  if (PlayingBack(scene) && ReplayData) {
+    const std::string path = stage.m_strPath;
+    ReloadReplay(scene, stage);
+    stage.m_strPath = path;
+  }
   if (bReload && StageDataOrg && StageDataOrg != StageData) stage.CopySettings(*StageDataOrg);
   if (!stage.HasHero()) {
     EcLog("SetStage: the stage has no hero");
@@ -275,6 +318,8 @@ bool SetStage(cStagePlayScene& scene, int bReload, int bFirst) {
   scene.ItemList.clear();
   scene.ClearShots();
   ChooseSeed(scene);
+  if (stage.m_bTakeCarriedStatus && stage.HasHero())
+    scene.Record().RestoreHeroStatus(0, stage.m_PlacedCharas.VecAt(stage.FindHero()), stage);
   StartStageMusic(scene, stage, bFirst);
 
   scene.m_nNextCharaId = scene.m_nNextItemId = scene.m_nNextShotId = 0;
@@ -301,9 +346,12 @@ bool SetStage(cStagePlayScene& scene, int bReload, int bFirst) {
   for (const cNpc& c : scene.CharaList) scene.AddToFactionList(c);
   CopyOutAreaRules(scene, stage);
 
+  scene.m_EffectList.clear();
   ResetEffectState(scene.m_ScrEffect);
   scene.m_ScreenColor = SCREENCOLOR{};
   scene.m_PauseReq.nSpare = 0;
+  scene.ReleasePictures();
+  scene.ReleaseMessageSurfaces();
   scene.m_HitStepMask = MakeHitStepMask(steps, stage.m_nHitPasses);
   scene.m_nEndRequest = scene.m_nCaption1 = scene.m_nCaption2 = 0;
   scene.m_bNoTimeLimit = stage.m_bTimeLimit ? 0 : 1;
@@ -318,6 +366,7 @@ bool SetStage(cStagePlayScene& scene, int bReload, int bFirst) {
   FireBeforeStage(scene);
   scene.m_bShowStatus = stage.m_bShowStatus;
   UpdateActiveFlags(scene);
+  DDSetVirBackBuffer(0);
   if (platform::TraceOn()) {
     std::string line;
     StrFormat(line, "SetStage seed=%d hero=%d,%d charas=%d items=%d", scene.m_nSeed, DoubleToInt(scene.Hero().m_dX),
@@ -339,5 +388,13 @@ void ResetPlay(cStagePlayScene& scene, cSaveData& record, bool directStart) {
   scene.m_nCaption1 = scene.m_nCaption2 = 0;
   scene.m_bButtonHold = 0;
   scene.m_nTimeLeft = 0;
-  if (directStart) record.nStageNo = 1;
+  scene.m_bRegistered = 0;
+  for (cMessage& message : scene.m_MessageList) message.Remove();
+  if (!PlayingBack(scene)) {
+    for (cReplayData* replay : {ReplayData, ReplayDataPrev})
+      if (replay) ResetReplayData(*replay);
+  }
+  if (directStart) record.nSeriesNo = 1;
+  if (RankingData && scene.m_pShell && scene.m_pShell->RankingOn())
+    LoadRanking(*RankingData, scene.m_pShell->GameMode(), record.StageName);
 }

@@ -1,5 +1,6 @@
 // Conditions of every kind and key commands matched through the hero's key
 // timelines.
+#include "gamedata/SaveData.h"
 #include "library/input/KeyInput.h"
 #include "library/util/Random.h"
 #include "support/TinyStage.h"
@@ -55,7 +56,7 @@ TEST(ConditionTest, VariablesStatusesAndFlags) {
   cStagePlayScene& scene = stage.scene;
   cPlayer& hero = stage.AddHero(2, 5);
   cNpc& npc = stage.AddNpc(5, 5);
-  scene.GameValues[3] = 12;
+  scene.Record().GameValue[3] = 12;
   scene.m_StageVar[4] = -9;
   npc.m_vVars[2] = 7;
   cCondition common = Condition(COND_COMMON_VAR, 2, 12);
@@ -87,9 +88,9 @@ TEST(ConditionTest, VariablesStatusesAndFlags) {
   EXPECT_FALSE(CheckCondition(scene, Status(1, 1, 0, 10), npc));
   npc.m_nTargetNo = hero.m_nNo;
   // Unlimited lives are never compared.
-  scene.m_nLives = 999999;
+  scene.Record().nLife = 999999;
   EXPECT_FALSE(CheckCondition(scene, Status(2, 4, 2, 0), npc));
-  scene.m_nLives = 3;
+  scene.Record().nLife = 3;
   EXPECT_TRUE(CheckCondition(scene, Status(2, 4, 0, 3), npc));
 
   // A random right value between reversed bounds draws from the generator.

@@ -20,6 +20,7 @@
 #include "records/FlowEnums.h"
 #include "records/StageData.h"
 #include "stage/CharaDraw.h"
+#include "stage/Replay.h"
 #include "stage/StageDraw.h"
 #include "stage/StagePlay.h"
 #include "stage/StageResources.h"
@@ -429,20 +430,28 @@ TEST_F(SceneTest, AttemptsStartTheirScoresFromTheRecord) {
     EXPECT_EQ(record.nStageScore, 0);
     EXPECT_EQ(record.nScore, testPlayOnFile ? 0 : 300);
     EXPECT_EQ(record.nClearTimeTotal, testPlayOnFile ? 0 : 12);
-    EXPECT_EQ(scene.m_nScore, record.nScore);
+    EXPECT_EQ(&scene.Record(), &record);  // what flows and the status bar read
     PlayData = nullptr;
   }
 }
 
-// A fresh entry starts the play over: lives back to the entry count, totals
-// and counters cleared; only a direct start goes back to stage 1.
+// A fresh entry starts the play over: lives back to the entry count, totals,
+// counters and both replays cleared; only a direct start goes back to stage 1
+// of its series (the map's stage index stays).
 TEST(ResetPlayTest, FreshEntryStartsThePlayOver) {
   for (const bool directStart : {false, true}) {
     cStagePlayScene scene;
     cSaveData record;
+    cReplayData replay, previous;
+    RecordReplayFrame(replay, 1, 0);
+    RecordReplayFrame(previous, 1, 0);
+    ReplayData = &replay;
+    ReplayDataPrev = &previous;
     record.nEntryLife = 3;
     record.nLife = 1;
-    record.nStageNo = 4;
+    record.nStageNo = 6;
+    record.nSeriesNo = 4;
+    scene.m_bRegistered = 1;
     record.nScore = record.nStageScore = 500;
     record.nTimeLeftTotal = record.nClearTimeTotal = record.nHpLeftTotal = record.nSpLeftTotal = 7;
     record.bStartPos = 1;
@@ -450,7 +459,12 @@ TEST(ResetPlayTest, FreshEntryStartsThePlayOver) {
     scene.m_nCaption1 = scene.m_nCaption2 = scene.m_nStep = scene.m_bButtonHold = scene.m_nTimeLeft = 5;
     ResetPlay(scene, record, directStart);
     EXPECT_EQ(record.nLife, 3);
-    EXPECT_EQ(record.nStageNo, directStart ? 1 : 4);
+    EXPECT_EQ(record.nSeriesNo, directStart ? 1 : 4);
+    EXPECT_EQ(record.nStageNo, 6);
+    EXPECT_EQ(scene.m_bRegistered, 0);
+    EXPECT_TRUE(replay.m_DirWords.empty());
+    EXPECT_TRUE(previous.m_DirWords.empty());
+    ReplayData = ReplayDataPrev = nullptr;
     for (int total : {record.nScore, record.nStageScore, record.nTimeLeftTotal, record.nClearTimeTotal,
                       record.nHpLeftTotal, record.nSpLeftTotal, record.bStartPos})
       EXPECT_EQ(total, 0);

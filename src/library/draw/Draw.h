@@ -5,6 +5,7 @@
 // (plain surfaces, blits, an 8-bit palette mode). Both run on the software
 // display of platform/display; the finished frame is handed to the main
 // thread for presenting.
+#include <array>
 #include <functional>
 #include <list>
 #include <string_view>
@@ -159,6 +160,50 @@ bool DDClipBlt(DDSURFACEDATA* dst, int* x, int* y, int* w, int* h, DDSURFACEDATA
                int* sh);
 void DDResolveMirror(DDSURFACEDATA* src, int* sx, int* sy, int* sw, int* sh);
 void DDUseLinkSD(DDSURFACEDATA** sd);
+
+// ---- Effect blits ----
+// The blend table of 8-bit mode: entry [a * 256 + b] is the palette index
+// standing for the half-and-half mix of colours a and b; all zero until loaded.
+using HBTTABLE = std::array<BYTE, 65536>;
+extern HBTTABLE HbtTable;
+// Reads up to 65536 bytes of the file into the table (a shorter file fills
+// what it holds); false when the file cannot be opened. Direct3D: true at once.
+bool DDLoadHbtTable(HBTTABLE& table, std::string_view file);
+bool DDIsFullScreenBackBuffer(const DDSURFACEDATA* sd);
+
+// Colour effects; true also when nothing is drawn, false when a lock fails.
+bool DDBltTint(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int bTransmit,
+               const PALETTEENTRY* palette, const HBTTABLE& table, int colour, int level);
+bool DDBltHalf(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int bTransmit,
+               const HBTTABLE& table);
+bool DDBltAlpha(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int bTransmit,
+                const HBTTABLE& table, int alpha);
+int DDChangeColor(DDSURFACEDATA* dst, int x, int y, int w, int h, int nAlpha, BYTE red, BYTE green, BYTE blue);
+int DDChangeColorSrc(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int nAlpha, BYTE red,
+                     BYTE green, BYTE blue);
+
+// Geometric effects.
+bool DDBltRotate(DDSURFACEDATA* dst, int x, int y, int w, int h, int px, int py, int angle, DDSURFACEDATA* src, int sx,
+                 int sy, int bTransmit);
+bool DDBltLens(DDSURFACEDATA* dst, int cx, int cy, int r, int d, DDSURFACEDATA* src, int scx, int scy, int bTransmit,
+               int bClear);
+
+// Area filters.
+bool DDMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int n, DDSURFACEDATA* src, int sx, int sy, int bTransmit);
+bool DDBlur(DDSURFACEDATA* dst, int x, int y, int w, int h, int rx, int ry, DDSURFACEDATA* src, int sx, int sy,
+            int bTransmit);
+
+// Band effects: plain copies of moved parts of the source.
+int DDDrawSplit(DDSURFACEDATA* dst, int x, int y, int w, int h, int nBand, int nOffset, DDSURFACEDATA* src, int sx,
+                int sy, int bTransmit, int bVertical);
+void DDDrawWave(DDSURFACEDATA* dst, int x, int y, int w, int h, int nWaves, double amplitude, int phase, int nBand,
+                DDSURFACEDATA* src, int sx, int sy, int bTransmit, int bVertical);
+int DDDrawFlip(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* srcA, int sxA, int syA,
+               DDSURFACEDATA* srcB, int sxB, int syB, int sw, int sh, int bTransmit, int step, int mode);
+void DDDrawQuadSplit(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int gap,
+                     int bTransmit);
+int DDBltCircle(DDSURFACEDATA* dst, int cx, int cy, int hw, int hh, int r, int band, DDSURFACEDATA* src, int scx,
+                int scy, int bTransmit);
 
 // ---- Batches, virtual back buffer, presenting ----
 void DDBeginSpriteBatch(int bSort);

@@ -10,5 +10,7 @@ constexpr int kRandMax = 0x7FFF;
 void srand(unsigned int seed);
 // 0 to kRandMax.
 int rand();
+// The calling thread's generator state, for traces that compare two runs.
+unsigned int randstate();
 
 }  // namespace crt

@@ -19,6 +19,7 @@
 // - Blending, on all four channels: (src * a + dst * (255 - a) + 127) / 255
 //   rounded down, a being the stage's output alpha. So alpha 255 writes the
 //   source exactly and alpha 0 leaves the target exactly as it was.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -41,6 +42,7 @@ constexpr DWORD D3DTOP_MODULATE4X = 6;
 constexpr DWORD D3DTOP_ADD = 7;
 constexpr DWORD D3DTOP_ADDSIGNED = 8;
 constexpr DWORD D3DTOP_SUBTRACT = 10;
+constexpr DWORD D3DTOP_BLENDFACTORALPHA = 14;  // arg1 * factor alpha + arg2 * (1 - factor alpha)
 
 constexpr DWORD D3DTA_DIFFUSE = 0;
 constexpr DWORD D3DTA_CURRENT = 1;
@@ -89,6 +91,12 @@ struct Quad {
   DWORD diffuse = 0xFFFFFFFF;
 };
 
+// One corner of a free quad: its position (pixel centres lie at whole
+// numbers) and its texture coordinates (0 .. 1 across the texture).
+struct QuadVertex {
+  float x = 0, y = 0, u = 0, v = 0;
+};
+
 // The ARGB result of the stage for one texel.
 DWORD ShadeTexel(const TextureStage& stage, DWORD texel, DWORD diffuse, DWORD factor);
 // The blend of an ARGB source over an ARGB destination.
@@ -111,6 +119,14 @@ class Device {
   void SetTextureFactor(DWORD argb) { m_factor = argb; }
   // Draws the quads in order onto the render target; a null texture reads as white.
   HRESULT DrawQuads(const Texture* texture, std::span<const Quad> quads);
+  // The same as clearing every quad's rectangle to the colour and then
+  // drawing the quads; a lone quad does both in one pass.
+  HRESULT ClearAndDrawQuads(const Texture* texture, std::span<const Quad> quads, DWORD clearArgb);
+  // Draws a strip of two triangles (top-left, bottom-left, top-right,
+  // bottom-right corners) in any orientation: edge functions with the
+  // top-left rule, texture coordinates affine across each triangle, point
+  // sampled at the pixel centre and wrapped, one vertex colour throughout.
+  HRESULT DrawQuadStrip(const Texture* texture, const std::array<QuadVertex, 4>& strip, DWORD diffuse);
 
   HRESULT BeginScene();
   HRESULT EndScene();
@@ -130,15 +146,10 @@ class Device {
 
  private:
   enum class State { Ok, Lost, NotReset };
-  void DrawQuad(const Texture* texture, const Quad& quad);
-  // One row of a plain copy from an A8R8G8B8 texture onto a 32-bit target:
-  // texel column(i) for pixel i; forcedAlpha 0xFF000000 makes every texel opaque.
-  template <typename Column>
-  static void DrawSpan32(const std::uint8_t* texels, std::uint8_t* out, int count, Column column, DWORD forcedAlpha,
-                         DWORD storeMask);
-  // One row through the texture stage, any formats.
-  void DrawSpan(const PixelBuffer* source, int ty, PixelBuffer& target, int row, int x, const std::vector<int>& columns,
-                DWORD diffuse);
+  // Draws one quad; with an underlay, its pixels are first taken as that raw pixel.
+  void DrawQuad(const Texture* texture, const Quad& quad, const std::uint32_t* underlay);
+  void DrawTriangle(const Texture* texture, const QuadVertex& a, const QuadVertex& b, const QuadVertex& c,
+                    DWORD diffuse);
 
   std::shared_ptr<Texture> m_backBuffer;
   std::vector<std::weak_ptr<Texture>> m_textures;

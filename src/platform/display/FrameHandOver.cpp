@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/Harness.h"
+#include "platform/Trace.h"
 #include "platform/display/Bitmap.h"
 
 namespace platform::display {
@@ -91,7 +92,9 @@ HandOverResult FrameHandOver::HandOver(const PixelBuffer& frame, std::span<const
     ++m_latest.serial;
   }
   RecordForHarness(m_latest);
-  return limit && static_cast<long>(m_latest.serial) >= *limit ? HandOverResult::TakenLast : HandOverResult::Taken;
+  if (!limit || static_cast<long>(m_latest.serial) < *limit) return HandOverResult::Taken;
+  EndTrace();
+  return HandOverResult::TakenLast;
 }
 
 void FrameHandOver::RecordForHarness(const ShownFrame& frame) {
