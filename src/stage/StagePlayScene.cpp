@@ -120,11 +120,6 @@ cShot* cStagePlayScene::FindShotByNo(int no) {
   return it == m_ShotIndex.end() || it->second->m_bRemoved ? nullptr : it->second;
 }
 
-int cShot::FactionList() const {
-  const int g = m_Settings.m_nFaction;
-  return g >= 0 && g < kFactions ? g : 0;
-}
-
 namespace {
 
 // Whole-program tests follow each shot from its firing to its removal.
