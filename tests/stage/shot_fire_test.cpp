@@ -171,10 +171,15 @@ TEST_F(FireTest, ThunderColumnsCentreOnTheReference) {
   EXPECT_EQ(shots[3].x, 352);
   EXPECT_EQ(shots[8].x, 384);
   EXPECT_EQ(shots[8].y, 316 - 8 + 16);
-  // A hostile column count is held to the editor's 50.
+  // A hostile column count is held to the editor's 50, and the shots in flight
+  // to their bound, however many rows and repeats ask for more.
   s = Pattern(SHOTPATTERN_THUNDER, 3, 1, 0, 30000, 0);
   s.m_nPatternBase = 2;
   EXPECT_EQ(Fire(s).size(), 50u);
+  s.m_nShotCount = 127;
+  s.m_nRepeat = 127;
+  Fire(s);
+  EXPECT_EQ(stage.scene.m_ShotList.size(), kMaxLiveShots);
 }
 
 TEST_F(FireTest, RepeatsStepTheAngleAndDrawTheSpreadAnew) {
