@@ -10,8 +10,10 @@
 
 #include "FakeStageShell.h"
 #include "TinyStage.h"
+#include "gamedata/Database.h"
 #include "gamedata/SaveData.h"
 #include "gamedata/SystemData.h"
+#include "library/draw/SurfaceTables.h"
 #include "library/draw_fixture.h"
 #include "library/input/KeyInput.h"
 #include "library/input/MenuCursor.h"
@@ -197,6 +199,39 @@ TEST_P(StageFrameTest, ShotsDrawInTheirLayerFromTheirCell) {
   EXPECT_EQ(At(2, 2), kWhite);    // the stretched shot
   EXPECT_EQ(At(30, 22), kWhite);
   EXPECT_EQ(At(20, 40), kRed);  // nothing of the hidden shot
+}
+
+// A sword is drawn from its part's place in its sword type's graphic for the
+// facing: in front of a wielder facing right, from the part's source cell.
+TEST_P(StageFrameTest, ASwordDrawsItsPartBesideItsWielder) {
+  for (SCROLLDATA* axis : {&scene.m_ScrollX, &scene.m_ScrollY}) axis->nActiveRange = axis->nCells * 32;
+  cDatabase db;
+  cDbSwordPart part;
+  part.m_nWidth = 20, part.m_nHeight = 10, part.m_nSourceX = 4, part.m_nSourceY = 6, part.m_nDuration = 1;
+  db.SwordType[0].m_Parts.assign(1, part);
+  Database = &db;
+  SwordSD.resize(4);
+  EXPECT_TRUE(DDCreateSurface(&SwordSD[1], 32, 32, 1, 0, 0, 0, 0));  // type 0, facing right
+  DDFillRect(&SwordSD[1], 0, 0, 32, 32, 2);
+  DDFillRect(&SwordSD[1], 4, 6, 20, 10, 5);  // the part's cell: yellow
+  CharaSheets(1, 1);
+  cNpc& wielder = Chara(0, 0, 8, 0);  // screen (0, 8) to (31, 39)
+  wielder.m_bRight = 1;
+  wielder.m_nNo = 7;
+  cEdShot s;
+  SHOTFIREDATA fire;
+  cShot& sword = scene.NewShot();
+  sword.SetupShot(scene.m_nNextShotId++, wielder, kSwordCommand, s, fire);
+  scene.PushShot(sword);
+  wielder.m_dX = 320, wielder.m_dY = 328;
+  ASSERT_EQ(sword.UpdateShot(), 0);  // in front: x 32 .. 51, y 8 + 16 - 5 = 19 .. 28
+  Draw();
+  EXPECT_EQ(At(33, 20), kYellow);
+  EXPECT_EQ(At(50, 27), kYellow);
+  EXPECT_EQ(At(52, 20), kCyan);
+  Database = nullptr;
+  DDReleaseSurface(&SwordSD[1]);
+  SwordSD.clear();
 }
 
 // The whole 640 x 480 screen, for what sits at fixed screen places.
