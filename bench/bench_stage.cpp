@@ -1,8 +1,10 @@
-// The play frames of the dense stage, in memory: logic only, nothing drawn.
+// The play frames of the dense stage, in memory: logic only, nothing drawn;
+// once as it is and once with shooters that keep about 500 shots in flight.
 // "x_realtime" is how many times faster than 60 frames a second they run.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstddef>
 
 #include "DenseStage.h"
 #include "library/input/KeyInput.h"
@@ -34,18 +36,52 @@ cFlow PatrolFlow() {
   return flow;
 }
 
-// The hero (controller 0) and walkers of controller 1 on a floor of chip 1.
-void BuildDenseStage(cStageData& stage) {
+// A burst of ten shots that live a second, then a second's rest, for ever.
+cFlow BurstFlow() {
+  cFlowCommand shot;
+  shot.m_nType = CMD_SHOT;
+  shot.m_vParams.resize(16, 0);
+  NewEdShot(shot.m_pShot);
+  cEdShot& s = *shot.m_pShot;
+  s.m_nPattern = 4;  // explode
+  s.m_nShotCount = 10;
+  s.m_nSpeed = 20;
+  s.m_bLifetime = 1;
+  s.m_nLifetime = 10;
+  cFlowCommand wait;
+  wait.m_nType = CMD_WAIT;
+  wait.m_nTime = 10;
+  wait.m_vParams.resize(16, 0);
+  cFlow flow;
+  flow.m_nTrigger = TRG_ALWAYS;
+  flow.m_vCommands = {shot, wait};
+  return flow;
+}
+
+constexpr int kShooters = 50;
+
+// The hero (controller 0) and walkers of controller 1 on a floor of chip 1;
+// with shooters, 50 flying characters in the walkers' wake group fire bursts.
+void BuildDenseStage(cStageData& stage, bool shooters) {
   cBlockDef floor;
   floor.m_nChip = 1;
   cCharaDef walker = Chara(1);
   walker.m_vFlows.push_back(PatrolFlow());
   bench::BuildDenseStage(stage, floor, Chara(0), walker);
+  if (!shooters) return;
+  // Shots off screen fly on until their lifetime ends, as most shooters are off screen.
+  for (int rule : {3, 4}) stage.m_OutAreaRules[static_cast<std::size_t>(rule)].m_bSwitch.fill(0);
+  cCharaDef shooter = Chara(1);
+  shooter.m_nFlying = 1;
+  shooter.m_bGroupActivation = 1, shooter.m_nActivationGroup = bench::kDenseWakeGroup;
+  shooter.m_vFlows.push_back(BurstFlow());
+  for (int i = 0; i < kShooters; ++i)
+    stage.m_PlacedCharas.push_back(mkproject::PlacedAt(shooter, 6 + i * 3, 2 + i % 6));
 }
 
-void DenseStageFrames(benchmark::State& state) {
+void StageFrames(benchmark::State& state, bool shooters) {
   cStageData stage;
-  BuildDenseStage(stage);
+  BuildDenseStage(stage, shooters);
   StageData = StageDataOrg = &stage;
   KeyInputList.assign(1, cKeyInput{});
   cStagePlayScene scene;
@@ -54,20 +90,27 @@ void DenseStageFrames(benchmark::State& state) {
   for (const cNpc& c : scene.CharaList) awake += c.m_bAwake;
   std::chrono::steady_clock::duration spent{};
   long long frames = 0;
+  std::size_t shots = 0;
   for (auto _ : state) {
     auto start = std::chrono::steady_clock::now();
     if (RunPlayFrame(scene) != 0 || scene.Hero().m_bDying) SetStage(scene, 1, 0);
     spent += std::chrono::steady_clock::now() - start;
     ++frames;
+    shots += scene.m_ShotList.size();
   }
   const double seconds = std::chrono::duration<double>(spent).count();
   state.counters["awake"] = awake;
+  state.counters["live_shots"] = frames ? static_cast<double>(shots) / static_cast<double>(frames) : 0.0;
   state.counters["x_realtime"] = seconds > 0 ? static_cast<double>(frames) / seconds / 60.0 : 0.0;
   CurrentPlayScene = nullptr;
   StageData = StageDataOrg = nullptr;
   KeyInputList.clear();
 }
 
+void DenseStageFrames(benchmark::State& state) { StageFrames(state, false); }
+void DenseStageWithShotsFrames(benchmark::State& state) { StageFrames(state, true); }
+
 BENCHMARK(DenseStageFrames);
+BENCHMARK(DenseStageWithShotsFrames);
 
 }  // namespace

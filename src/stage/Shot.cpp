@@ -33,6 +33,11 @@ const cDbSwordPart& SwordPart(int type, int part) {
 
 int SwordPartCount(int type) { return Database ? static_cast<int>(Database->SwordType.VecAt(type).m_Parts.size()) : 0; }
 
+int cShot::FactionList() const {
+  const int g = m_Settings.m_nFaction;
+  return g >= 0 && g < kFactions ? g : 0;
+}
+
 void cShot::ScaleBoxes(int scale) { m_boxHit = ScaledBox(m_boxHitBase, scale); }
 
 void cShot::AdjustForScale(int newScale, int oldScale) {

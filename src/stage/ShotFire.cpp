@@ -479,6 +479,7 @@ void cVolley::CreateShot() {
   const int right = m_shooter.m_bRight;
   switch (m_cmd.pDef ? m_cmd.pDef->m_nType : -1) {
     case CMD_SHOT: {
+      if (scene.m_ShotList.size() >= kMaxLiveShots) return;
       cShot& shot = scene.NewShot();
       shot.SetupShot(scene.m_nNextShotId, m_shooter, kShotCommand, m_s, m_f);
       scene.PushShot(shot);

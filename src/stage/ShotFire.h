@@ -3,6 +3,8 @@
 // creates. The six firing patterns work out where each object starts and how
 // fast it flies; shots are built in place in the scene's shot list, summoned
 // characters, items and blocks through the spawn code.
+#include <cstddef>
+
 #include "flow/RunningFlow.h"
 #include "stage/Shot.h"
 
@@ -18,6 +20,10 @@ enum ShotPattern {
 
 // The most columns a thunder pattern places per row, as the editor allows.
 constexpr int kMaxThunderColumns = 50;
+// The most shots in flight at once. Even with its columns held to 50, one
+// thunder command of hostile settings (127 rows, 128 repeats) asks for 800,000
+// shots every tenth of a second; beyond this bound a firing places no more.
+constexpr std::size_t kMaxLiveShots = 20000;
 
 // One firing of a shot command: the pattern once per repeat.
 void FireShot(cChara& shooter, cRunningCommand& cmd, cEdShot& settings);

@@ -4,10 +4,13 @@
 #include <bit>
 
 #include "gamedata/SaveData.h"
-#include "library/util/CheckedVector.h"
-#include "records/LoadContext.h"
 #include "library/draw/Draw.h"
 #include "library/draw/SurfaceTables.h"
+#include "library/util/CheckedVector.h"
+#include "library/util/Convert.h"
+#include "library/util/Text.h"
+#include "platform/Trace.h"
+#include "records/LoadContext.h"
 
 cStagePlayScene* CurrentPlayScene = nullptr;
 
@@ -117,16 +120,24 @@ cShot* cStagePlayScene::FindShotByNo(int no) {
   return it == m_ShotIndex.end() || it->second->m_bRemoved ? nullptr : it->second;
 }
 
-int cShot::FactionList() const {
-  const int g = m_Settings.m_nFaction;
-  return g >= 0 && g < kFactions ? g : 0;
+namespace {
+
+// Whole-program tests follow each shot from its firing to its removal.
+void TraceShot(const cShot& shot, const char* event) {
+  if (!platform::TraceOn()) return;
+  std::string line;
+  StrFormat(line, "Shot %d %s %d,%d", shot.m_nNo, event, DoubleToInt(shot.m_dX), DoubleToInt(shot.m_dY));
+  platform::TraceLine(line);
 }
+
+}  // namespace
 
 void cStagePlayScene::PushShot(cShot& shot) {
   const int g = shot.m_Settings.m_nFaction;
   if (g < 0 || g >= kFactions) ReportBadIndex('V', g, kFactions, static_cast<int>(sizeof(m_ShotByFaction[0])));
   m_ShotByFaction[static_cast<size_t>(shot.FactionList())].push_back(shot.m_nNo);
   m_ShotIndex[shot.m_nNo] = &shot;
+  TraceShot(shot, shot.IsShot() ? "fired" : "swung");
 }
 
 void cStagePlayScene::EraseShot(cShot& shot) {
@@ -134,6 +145,7 @@ void cStagePlayScene::EraseShot(cShot& shot) {
   std::erase(m_ShotByFaction[static_cast<size_t>(shot.FactionList())], shot.m_nNo);
   if (cChara* target = FindCharaById(shot.m_nTargetNo)) std::erase(target->m_vShots, shot.m_nNo);
   shot.m_bRemoved = true;
+  TraceShot(shot, "gone");
 }
 
 void cStagePlayScene::ReleaseShotTargets(cChara& chara) {

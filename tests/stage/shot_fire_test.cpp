@@ -171,10 +171,15 @@ TEST_F(FireTest, ThunderColumnsCentreOnTheReference) {
   EXPECT_EQ(shots[3].x, 352);
   EXPECT_EQ(shots[8].x, 384);
   EXPECT_EQ(shots[8].y, 316 - 8 + 16);
-  // A hostile column count is held to the editor's 50.
+  // A hostile column count is held to the editor's 50, and the shots in flight
+  // to their bound, however many rows and repeats ask for more.
   s = Pattern(SHOTPATTERN_THUNDER, 3, 1, 0, 30000, 0);
   s.m_nPatternBase = 2;
   EXPECT_EQ(Fire(s).size(), 50u);
+  s.m_nShotCount = 127;
+  s.m_nRepeat = 127;
+  Fire(s);
+  EXPECT_EQ(stage.scene.m_ShotList.size(), kMaxLiveShots);
 }
 
 TEST_F(FireTest, RepeatsStepTheAngleAndDrawTheSpreadAnew) {
@@ -238,4 +243,32 @@ TEST_F(FireTest, SummonsPlaceByThePatternOnlyWhatThePaletteHolds) {
   EXPECT_DOUBLE_EQ(stage.scene.CharaList.back().m_dY, 316 - 16);
   EXPECT_EQ(static_cast<int>(stage.scene.CharaList.back().m_dX), 600 + 1 - 32);
   CommonPalette = nullptr;
+}
+
+// On a scrolling stage a shot that the scroll does not carry leads a carried
+// target: the aim from the start cell's centre in screen coordinates, less the
+// scroll speed, gives the angle, and the volley's speed becomes its length.
+TEST_F(FireTest, ACarriedTargetOnAScrollingStageIsLed) {
+  cNpc& target = stage.AddNpc(3, 5);
+  target.m_bScrollCarried = 1;
+  target.UpdateScreenRect();
+  shooter.m_nTargetNo = target.m_nNo;
+  stage.scene.m_ScrollX.dAutoSpeed = 0.5;
+  cEdShot s = Pattern(SHOTPATTERN_STRAIGHT_A, 2, 1);
+  s.m_nSpeed = 20;
+  SHOTFIREDATA fire;
+  fire.dSpeed = 2.0;
+  const int angle = CalcAimAngle(593, 316, shooter, s, fire);
+  const double dx = target.ScreenCentreX() - (593 - 320), dy = target.ScreenCentreY() - (316 - 320);
+  const double d = std::sqrt(dx * dx + dy * dy);
+  const double vx = dx / d * 2.0 - 0.5, vy = dy / d * 2.0;
+  EXPECT_EQ(angle, static_cast<int>(std::atan2(vy, vx) * 180 / kPi + 180));
+  EXPECT_DOUBLE_EQ(fire.dSpeed, std::sqrt(vx * vx + vy * vy));
+  // A carried shot, or a still scroll, aims plainly.
+  s.m_bScrollCarry = 1;
+  fire.dSpeed = 2.0;
+  const double tx = target.ScreenCentreX() + 320, ty = target.ScreenCentreY() + 320;
+  EXPECT_EQ(CalcAimAngle(593, 316, shooter, s, fire),
+            static_cast<int>(std::atan2(ty - 316, tx - 593) * 180 / kPi + 180 + 0.5));
+  EXPECT_EQ(fire.dSpeed, 2.0);
 }

@@ -10,14 +10,17 @@
 
 #include "FakeStageShell.h"
 #include "TinyStage.h"
+#include "gamedata/Database.h"
 #include "gamedata/SaveData.h"
 #include "gamedata/SystemData.h"
+#include "library/draw/SurfaceTables.h"
 #include "library/draw_fixture.h"
 #include "library/input/KeyInput.h"
 #include "library/input/MenuCursor.h"
 #include "library/util/Text.h"
 #include "records/BlockDef.h"
 #include "records/StageData.h"
+#include "stage/Shot.h"
 #include "stage/StageResources.h"
 #include "stage/StageRules.h"
 #include "stage/StageScene.h"
@@ -159,6 +162,76 @@ TEST_P(StageFrameTest, ZOrderDecidesWithTheLayerSwitchOnListOrderWithItOff) {
     EXPECT_EQ(At(8, 10), kRed);
     EXPECT_EQ(At(40, 10), kWhite);
   }
+}
+
+// A shot draws in its layer's pass, from its graphic's cell of the shot sheet
+// (graphic 31, frame 0: column 2, row 1), over the characters of lower layers
+// and under those of higher ones; a shot of size 2 is stretched from the
+// same cell, a hidden one draws nothing.
+TEST_P(StageFrameTest, ShotsDrawInTheirLayerFromTheirCell) {
+  stage.m_bDrawLayers = 1;
+  for (SCROLLDATA* axis : {&scene.m_ScrollX, &scene.m_ScrollY}) axis->nActiveRange = axis->nCells * 32;
+  CharaSheets(1, 1);  // characters: red
+  DDSURFACEDATA& sheet = Slot(kShotSourceSlot, 96, 480, 3);
+  DDFillRect(&sheet, 32, 16, 16, 16, 4);  // graphic 31, frame 0: white
+  cNpc& above = Chara(0, 40, 0, 5);       // screen x 40..71, Z 5
+  Chara(0, 0, 24, 1);                     // screen y 24..55, Z 1
+  auto shoot = [&](int x, int y, int scale, int hidden) -> cShot& {
+    cEdShot s;
+    s.m_nShotGraphic = 31;
+    s.m_nDrawLayer = 3;
+    s.m_nScale = static_cast<std::int8_t>(scale);
+    s.m_bHidden = static_cast<std::int8_t>(hidden);
+    SHOTFIREDATA fire;
+    fire.nX = 320 + x, fire.nY = 320 + y;
+    cShot& shot = scene.NewShot();
+    shot.SetupShot(scene.m_nNextShotId++, above, kShotCommand, s, fire);
+    scene.PushShot(shot);
+    return shot;
+  };
+  shoot(32, 16, 1, 0);  // screen (32, 16) to (47, 31)
+  shoot(0, 0, 2, 0);    // (0, 0) to (31, 31), stretched
+  shoot(16, 36, 1, 1);
+  Draw();
+  EXPECT_EQ(At(36, 20), kWhite);  // the shot
+  EXPECT_EQ(At(44, 20), kRed);    // the character of layer 5 over it
+  EXPECT_EQ(At(36, 28), kWhite);  // over the character of layer 1
+  EXPECT_EQ(At(2, 2), kWhite);    // the stretched shot
+  EXPECT_EQ(At(30, 22), kWhite);
+  EXPECT_EQ(At(20, 40), kRed);  // nothing of the hidden shot
+}
+
+// A sword is drawn from its part's place in its sword type's graphic for the
+// facing: in front of a wielder facing right, from the part's source cell.
+TEST_P(StageFrameTest, ASwordDrawsItsPartBesideItsWielder) {
+  for (SCROLLDATA* axis : {&scene.m_ScrollX, &scene.m_ScrollY}) axis->nActiveRange = axis->nCells * 32;
+  cDatabase db;
+  cDbSwordPart part;
+  part.m_nWidth = 20, part.m_nHeight = 10, part.m_nSourceX = 4, part.m_nSourceY = 6, part.m_nDuration = 1;
+  db.SwordType[0].m_Parts.assign(1, part);
+  Database = &db;
+  SwordSD.resize(4);
+  EXPECT_TRUE(DDCreateSurface(&SwordSD[1], 32, 32, 1, 0, 0, 0, 0));  // type 0, facing right
+  DDFillRect(&SwordSD[1], 0, 0, 32, 32, 2);
+  DDFillRect(&SwordSD[1], 4, 6, 20, 10, 5);  // the part's cell: yellow
+  CharaSheets(1, 1);
+  cNpc& wielder = Chara(0, 0, 8, 0);  // screen (0, 8) to (31, 39)
+  wielder.m_bRight = 1;
+  wielder.m_nNo = 7;
+  cEdShot s;
+  SHOTFIREDATA fire;
+  cShot& sword = scene.NewShot();
+  sword.SetupShot(scene.m_nNextShotId++, wielder, kSwordCommand, s, fire);
+  scene.PushShot(sword);
+  wielder.m_dX = 320, wielder.m_dY = 328;
+  ASSERT_EQ(sword.UpdateShot(), 0);  // in front: x 32 .. 51, y 8 + 16 - 5 = 19 .. 28
+  Draw();
+  EXPECT_EQ(At(33, 20), kYellow);
+  EXPECT_EQ(At(50, 27), kYellow);
+  EXPECT_EQ(At(52, 20), kCyan);
+  Database = nullptr;
+  DDReleaseSurface(&SwordSD[1]);
+  SwordSD.clear();
 }
 
 // The whole 640 x 480 screen, for what sits at fixed screen places.

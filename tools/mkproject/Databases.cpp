@@ -107,6 +107,7 @@ void FillCharaEffects(cDatabase& db) {
 void FillSounds(cDatabase& db) {
   db.Sound[1] = MediaFile<cDbSound>("ジャンプ", "wave\\Jump.wav");
   db.Sound.push_back(MediaFile<cDbSound>("コイン", "wave\\Coin.wav"));
+  db.Sound.push_back(MediaFile<cDbSound>("ショット", "wave\\Shot.wav"));
   db.Bgm[1] = MediaFile<cDbBgm>("MIDIの曲", "bgm\\Sample.mid");
   db.Bgm.push_back(MediaFile<cDbBgm>("OGGの曲", "bgm\\Sample.ogg"));
 }

@@ -117,8 +117,12 @@ void FillPalette(cPalette& palette) {
   jump.m_nEffectKind = kEffectJump;
   jump.m_nEffectValue = kJumpBlockHeight;
   palette.m_Blocks = {cBlockDef(), Block("地面", 1, kBlockHitSolid), Block("トゲ", 2, kBlockHitDeadly), jump, Bridge()};
-  palette.m_Charas = {cCharaDef(), Hero(), Enemy("のろい敵", 2, PatrolFlows(kSlowWalk)),
-                      Enemy("跳ねる敵", 3, HopperFlows(kFastWalk)), Lift()};
+  palette.m_Charas = {cCharaDef(),
+                      Hero(),
+                      Enemy("のろい敵", 2, PatrolFlows(kSlowWalk)),
+                      Enemy("跳ねる敵", 3, HopperFlows(kFastWalk)),
+                      Lift(),
+                      Enemy("撃つ敵", 4, ShooterFlows())};
   palette.m_Charas[kSlowEnemy].m_nVanishEffect = kTurningVanish;
   palette.m_Charas[kHoppingEnemy].m_nVanishEffect = kTintVanish;
   cItemDef coin = Item("コイン", 1);

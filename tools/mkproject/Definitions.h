@@ -10,7 +10,7 @@ namespace mkproject {
 
 // Entries of every palette list (0 is the fixed empty entry).
 enum PaletteBlock { kGroundBlock = 1, kHazardBlock, kJumpBlock, kBridgeBlock, kBlockEntries };
-enum PaletteChara { kHeroChara = 1, kSlowEnemy, kHoppingEnemy, kLiftChara, kCharaEntries };
+enum PaletteChara { kHeroChara = 1, kSlowEnemy, kHoppingEnemy, kLiftChara, kShooterEnemy, kCharaEntries };
 enum PaletteItem { kCoinItem = 1, kGoalItem, kItemEntries };
 // Entries of the CharaEffect database.
 enum CharaEffectEntry { kBlinkEffect = 1, kTurningVanish, kMosaicVanish, kTintVanish };
@@ -33,6 +33,17 @@ constexpr int kCoinCountVariable = 1;
 // Sound database entries the definitions play.
 constexpr int kJumpSound = 1;
 constexpr int kCoinSound = 2;
+constexpr int kShotSound = 3;
+
+// The shooter enemy fires one shot aimed at the hero, waits kShooterPause
+// tenths of a second, and fires again; its shots fly kShooterShotSpeed tenths
+// of a dot a frame and pass through whom they hit.
+constexpr int kShooterPause = 20;
+constexpr int kShooterShotSpeed = 30;
+constexpr int kShooterShotGraphic = 4;
+// The hero's forward shot on button 3.
+constexpr int kHeroShotSpeed = 60;
+constexpr int kHeroShotGraphic = 1;
 
 void FillPalette(cPalette& palette);
 

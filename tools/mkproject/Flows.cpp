@@ -13,6 +13,8 @@ namespace {
 constexpr int kKeyLeft = 1;
 constexpr int kKeyRight = 2;
 constexpr int kKeyButton1 = 11;
+constexpr int kKeyButton2 = 12;
+constexpr int kKeyButton3 = 13;
 constexpr std::int8_t kPressed = 1;
 // Direction codes of the movement settings.
 constexpr int kDirectionLeft = 2;
@@ -81,6 +83,19 @@ cKeyCondition KeyHeld(int slot) {
   return key;
 }
 
+// Shot settings: one shot ahead ("前") at a speed, from a graphic of the shot sheet.
+cFlowCommand Shot(FlowCommandType type, int speed, int graphic, int sound) {
+  cFlowCommand command = Command(type, 0);
+  NewEdShot(command.m_pShot);
+  cEdShot& s = *command.m_pShot;
+  s.m_nShotCount = 1;
+  s.m_nSpeed = static_cast<std::int16_t>(speed);
+  s.m_nShotGraphic = static_cast<std::int16_t>(graphic);
+  s.m_nPower = 1;
+  command.m_nSound = static_cast<std::int16_t>(sound);
+  return command;
+}
+
 cFlow OnKey(int slot, bool continuous, cFlowCommand command) {
   cFlow flow;
   flow.m_nTrigger = TRG_ALWAYS;
@@ -101,7 +116,19 @@ cCheckedVector<cFlow> HeroFlows() {
   flows.push_back(OnKey(kKeyLeft, true, Move(CMD_STRAIGHT_MOVE, kDirectionLeft, kWalkSpeed, 1)));
   flows.push_back(OnKey(kKeyRight, true, Move(CMD_STRAIGHT_MOVE, kDirectionRight, kWalkSpeed, 1)));
   flows.push_back(OnKey(kKeyButton1, false, std::move(jump)));
+  flows.push_back(OnKey(kKeyButton2, false, Shot(CMD_SWORD, 0, 0, 0)));
+  flows.push_back(OnKey(kKeyButton3, false, Shot(CMD_SHOT, kHeroShotSpeed, kHeroShotGraphic, kShotSound)));
   return flows;
+}
+
+cCheckedVector<cFlow> ShooterFlows() {
+  cFlowCommand shot = Shot(CMD_SHOT, kShooterShotSpeed, kShooterShotGraphic, kShotSound);
+  shot.m_pShot->m_bAim = 1;
+  shot.m_pShot->m_bPierceChara = 1;
+  cFlow fire;
+  fire.m_nTrigger = TRG_ALWAYS;
+  fire.m_vCommands = {shot, Command(CMD_WAIT, kShooterPause)};
+  return {fire};
 }
 
 cCheckedVector<cFlow> WalkerFlows(int speed) {

@@ -7,6 +7,7 @@
 
 namespace mkproject {
 
+// Walks and jumps under the keys; button 2 swings the sword, button 3 shoots ahead.
 cCheckedVector<cFlow> HeroFlows();
 // Walks ahead and turns at walls and ledges, `speed` tenths of a dot a frame.
 cCheckedVector<cFlow> WalkerFlows(int speed);
@@ -18,6 +19,8 @@ cCheckedVector<cFlow> HopperFlows(int speed);
 // Flies `speed` tenths of a dot a frame to the right for `tenths`, as long
 // back, then rests `rest` tenths.
 cCheckedVector<cFlow> LiftFlows(int speed, int tenths, int rest);
+// Fires a shot aimed at the hero every kShooterPause tenths of a second.
+cCheckedVector<cFlow> ShooterFlows();
 // A coin's item commands: the score grows and the coin counts itself.
 cCheckedVector<cFlowCommand> CoinCommands();
 

@@ -16,7 +16,7 @@ struct Tone {
 };
 
 // The system sounds and the Sound database's entries, by file.
-constexpr std::array<Tone, 10> kTones = {{
+constexpr std::array<Tone, 11> kTones = {{
     {"wave\\Decide.wav", 880, 1320, 80},
     {"wave\\Cancel.wav", 660, 330, 100},
     {"wave\\Cursor.wav", 1200, 1200, 30},
@@ -27,6 +27,7 @@ constexpr std::array<Tone, 10> kTones = {{
     {"wave\\Coin.wav", 1400, 2100, 150},
     {"wave\\Clear.wav", 520, 1560, 700},
     {"wave\\Warning.wav", 1000, 1000, 200},
+    {"wave\\Shot.wav", 1800, 600, 90},
 }};
 
 }  // namespace

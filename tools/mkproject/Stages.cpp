@@ -29,15 +29,16 @@ struct Layout {
   int wall;                      // column of a wall three cells high on the floor, 0 for none
   bool lift;                     // a lift shuttles over the pit at the floor's height
   bool quickClear;               // no clear banner; the clear screen goes on by itself
+  int shooter;                   // column of the shooter enemy on the floor, 0 for none
   bool dark = false;             // the hero sees a circle of kLightRadius hbl around it, the rest is dark
 };
 
 constexpr std::array<Layout, 5> kLayouts = {{
-    {"Default", "フリーステージ", 1, 1, false, {12, 24, 38}, 0, 44, 0, false, false},
-    {"s01-1", "ステージ 1-1", 1, 2, false, {10, 22, 36}, 28, 44, 0, true, false},
-    {"s01-2", "ステージ 1-2", 2, 3, false, {6, 18, 40}, 24, 48, 0, false, false, true},
-    {"c01-1", "チャレンジ 1", 2, 4, true, {12, 26, 38}, 32, 46, 0, false, true},
-    {"c02-1", "チャレンジ 2", 1, 5, true, {14, 22, 36}, 9, 16, 18, false, false},
+    {"Default", "フリーステージ", 1, 1, false, {12, 24, 38}, 0, 44, 0, false, false, 0},
+    {"s01-1", "ステージ 1-1", 1, 2, false, {10, 22, 36}, 28, 44, 0, true, false, 0},
+    {"s01-2", "ステージ 1-2", 2, 3, false, {6, 18, 40}, 24, 48, 0, false, false, 0, true},
+    {"c01-1", "チャレンジ 1", 2, 4, true, {12, 26, 38}, 32, 46, 0, false, true, 0},
+    {"c02-1", "チャレンジ 2", 1, 5, true, {14, 22, 36}, 9, 16, 18, false, false, 7},
 }};
 
 constexpr int kPitWidth = 3;
@@ -77,6 +78,8 @@ void PlaceObjects(cStageData& stage, const cPalette& palette, const Layout& layo
   stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kSlowEnemy], layout.platforms[0] + 1, PlatformRow(0) - 1));
   stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kHoppingEnemy], layout.hopper, kStandRow));
   if (layout.lift) stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kLiftChara], layout.pit, kFloorRow));
+  if (layout.shooter)
+    stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kShooterEnemy], layout.shooter, kStandRow));
   for (std::size_t i = 0; i < layout.platforms.size(); ++i)
     for (int x = 0; x < kPlatformWidth; x += 2)
       stage.m_PlacedItems.push_back(
