@@ -241,6 +241,7 @@ int RunPlayer(std::string_view commandLine, int showCommand) {
   platform::display::FrameHandOver::Instance().SetSceneNameHook(nullptr);
   SceneManager.SetSceneFactory(nullptr);
   DestroyGlobalObjects();
+  ReportLogWait();
   lock.Release();
   EcLog(ShellText("ReleaseMutex後"));
   if (platform::ThreadsAbandoned()) platform::EndProcess(code);

@@ -30,7 +30,7 @@ void ReleaseLinks(cChara& c) {
     if (cChara* target = scene.FindCharaById(c.m_nTargetNo)) std::erase(target->m_vTargetedBy, c.m_nNo);
     c.m_nTargetNo = kNoTarget;
   }
-  c.m_vShots.clear();
+  scene.ReleaseShotTargets(c);
 }
 
 }  // namespace

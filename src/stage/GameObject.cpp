@@ -305,8 +305,8 @@ bool SolveCarriedAim(double& vx, double& vy, double dx, double dy, double v, dou
 
 }  // namespace
 
-int AimVelocity(double& outVx, double& outVy, int& outDir, const cChara* chara, double curX, double curY, double tgtX,
-                double tgtY, double speed, int keepCarry, int noFlee, int arriveTest) {
+int AimVelocity(double& outVx, double& outVy, int& outDir, const cGameObject* chara, double curX, double curY,
+                double tgtX, double tgtY, double speed, int keepCarry, int noFlee, int arriveTest) {
   const cStagePlayScene& scene = Scene();
   double sx = scene.m_ScrollX.EffectiveAutoSpeed();
   double sy = scene.m_ScrollY.EffectiveAutoSpeed();
@@ -344,8 +344,8 @@ int AimVelocity(double& outVx, double& outVy, int& outDir, const cChara* chara, 
 
 namespace {
 
-int StepToward(double& along, int& outDir, const cChara* chara, double cur, double tgt, double speed, int keepCarry,
-               int arriveTest, const SCROLLDATA& axis) {
+int StepToward(double& along, int& outDir, const cGameObject* chara, double cur, double tgt, double speed,
+               int keepCarry, int arriveTest, const SCROLLDATA& axis) {
   if (cur < tgt)
     along = speed, outDir = 2;
   else
@@ -358,14 +358,14 @@ int StepToward(double& along, int& outDir, const cChara* chara, double cur, doub
 
 }  // namespace
 
-int StepTowardX(double& outVx, double& outVy, int& outDir, const cChara* chara, double cur, double tgt, double speed,
-                int keepCarry, int arriveTest) {
+int StepTowardX(double& outVx, double& outVy, int& outDir, const cGameObject* chara, double cur, double tgt,
+                double speed, int keepCarry, int arriveTest) {
   outVy = 0;
   return StepToward(outVx, outDir, chara, cur, tgt, speed, keepCarry, arriveTest, Scene().m_ScrollX);
 }
 
-int StepTowardY(double& outVx, double& outVy, int& outDir, const cChara* chara, double cur, double tgt, double speed,
-                int keepCarry, int arriveTest) {
+int StepTowardY(double& outVx, double& outVy, int& outDir, const cGameObject* chara, double cur, double tgt,
+                double speed, int keepCarry, int arriveTest) {
   outVx = 0;
   int result = StepToward(outVy, outDir, chara, cur, tgt, speed, keepCarry, arriveTest, Scene().m_ScrollY);
   outDir = 0;
@@ -374,7 +374,7 @@ int StepTowardY(double& outVx, double& outVy, int& outDir, const cChara* chara, 
 
 namespace {
 
-bool PassesFilter(const cNpc& c, const CharaFilter& f) {
+bool PassesFilter(const cChara& c, const CharaFilter& f) {
   if (c.m_bRemoved || c.m_bDying) return false;
   if (f.useId && c.m_Def.m_nCharaId != f.id) return false;
   if (f.excludeSelf && c.m_nNo == f.selfNo) return false;
@@ -382,6 +382,39 @@ bool PassesFilter(const cNpc& c, const CharaFilter& f) {
   if (f.skipShotProof && c.m_Def.m_nInvincible == 2) return false;
   return !(f.skipBlockCharas && c.m_Def.m_bBlockChara);
 }
+
+// The nearest-character rule over any sequence of characters: distance by the
+// screen centre, a tie keeps the earlier one, mode 0 falls back to characters off screen.
+template <typename T>
+class NearestSearch {
+ public:
+  NearestSearch(int x, int y, int mode, const CharaFilter& filter) : m_x(x), m_y(y), m_mode(mode), m_filter(filter) {}
+
+  void Consider(T& c) {
+    if (m_mode < 0 || m_mode > 2 || !PassesFilter(c, m_filter) || !c.m_bActive) return;
+    long long d = std::llabs(static_cast<long long>(c.ScreenCentreX()) - m_x) +
+                  std::llabs(static_cast<long long>(c.ScreenCentreY()) - m_y);
+    bool counts = m_mode == 1 || c.m_bOnScreen;
+    if (counts && (!m_on || d < m_distOn)) m_on = &c, m_distOn = d;
+    if (!counts && m_mode == 0 && (!m_off || d < m_distOff)) m_off = &c, m_distOff = d;
+  }
+  T* Result() const { return m_on ? m_on : m_off; }
+
+ private:
+  int m_x, m_y, m_mode;
+  const CharaFilter& m_filter;
+  T* m_on = nullptr;
+  T* m_off = nullptr;
+  long long m_distOn = 0, m_distOff = 0;
+};
+
+CharaFilter TargetFilter() {
+  CharaFilter filter;
+  filter.skipShotProof = 1;
+  return filter;
+}
+
+int TargetMode() { return Scene().m_Rules.bAimOnScreenOnly ? 2 : 0; }
 
 }  // namespace
 
@@ -392,23 +425,20 @@ cNpc* FindChara(std::list<cNpc>& list, const CharaFilter& filter) {
 }
 
 cNpc* FindNearestChara(int x, int y, std::list<cNpc>& list, int mode, const CharaFilter& filter) {
-  if (mode < 0 || mode > 2) return nullptr;
-  cNpc* bestOn = nullptr;
-  cNpc* bestOff = nullptr;
-  long long distOn = 0, distOff = 0;
-  for (cNpc& c : list) {
-    if (!PassesFilter(c, filter) || !c.m_bActive) continue;
-    long long d = std::llabs(static_cast<long long>(c.ScreenCentreX()) - x) +
-                  std::llabs(static_cast<long long>(c.ScreenCentreY()) - y);
-    bool counts = mode == 1 || c.m_bOnScreen;
-    if (counts && (!bestOn || d < distOn)) bestOn = &c, distOn = d;
-    if (!counts && mode == 0 && (!bestOff || d < distOff)) bestOff = &c, distOff = d;
-  }
-  return bestOn ? bestOn : bestOff;
+  NearestSearch<cNpc> search(x, y, mode, filter);
+  for (cNpc& c : list) search.Consider(c);
+  return search.Result();
 }
 
 cNpc* FindNearestTarget(int x, int y, std::list<cNpc>& list) {
-  CharaFilter filter;
-  filter.skipShotProof = 1;
-  return FindNearestChara(x, y, list, Scene().m_Rules.bAimOnScreenOnly ? 2 : 0, filter);
+  return FindNearestChara(x, y, list, TargetMode(), TargetFilter());
+}
+
+cChara* cGameObject::FindNearestCharaFrom(const std::vector<int>& list) const {
+  cStagePlayScene& scene = Scene();
+  const CharaFilter filter = TargetFilter();
+  NearestSearch<cChara> search(ScreenCentreX(), ScreenCentreY(), TargetMode(), filter);
+  for (int no : list)
+    if (cChara* c = scene.FindCharaById(no)) search.Consider(*c);
+  return search.Result();
 }

@@ -6,6 +6,7 @@
 // motion, aiming, knock-back speeds and the character searches.
 #include <cstdint>
 #include <list>
+#include <vector>
 
 #include "library/util/AnimeCtrl.h"
 
@@ -21,6 +22,8 @@ struct BoxI {
 };
 
 constexpr int kUnlimitedLife = 2147483647;
+
+class cChara;
 
 class cGameObject {
  public:
@@ -57,6 +60,9 @@ class cGameObject {
   // Screen centre of the drawn graphic (the screen rectangle as last computed).
   int ScreenCentreX() const { return m_rcScreen.nLeft + (m_rcGfx.nW >> 1); }
   int ScreenCentreY() const { return m_rcScreen.nTop + (m_rcGfx.nH >> 1); }
+  // The nearest character worth aiming at among the object numbers of a
+  // faction list (the hero included), from this object's screen centre.
+  cChara* FindNearestCharaFrom(const std::vector<int>& list) const;
 
   int m_nNo = 0;
   int m_nLifeSteps = kUnlimitedLife;
@@ -97,14 +103,13 @@ int IsInRange(int pos, int size, int lo, int hi, int margin, int back, int front
 double WaveOffset(double amplitude, double frequency, double& phase, double step, double offset);
 double WaveAcceleration(double amplitude, double frequency, double& phase, double step, double offset);
 
-class cChara;
 // The velocity from (curX, curY) toward (tgtX, tgtY) at speed; see AimVelocity in GameObject.cpp.
-int AimVelocity(double& outVx, double& outVy, int& outDir, const cChara* chara, double curX, double curY, double tgtX,
-                double tgtY, double speed, int keepCarry, int noFlee, int arriveTest);
-int StepTowardX(double& outVx, double& outVy, int& outDir, const cChara* chara, double cur, double tgt, double speed,
-                int keepCarry, int arriveTest);
-int StepTowardY(double& outVx, double& outVy, int& outDir, const cChara* chara, double cur, double tgt, double speed,
-                int keepCarry, int arriveTest);
+int AimVelocity(double& outVx, double& outVy, int& outDir, const cGameObject* chara, double curX, double curY,
+                double tgtX, double tgtY, double speed, int keepCarry, int noFlee, int arriveTest);
+int StepTowardX(double& outVx, double& outVy, int& outDir, const cGameObject* chara, double cur, double tgt,
+                double speed, int keepCarry, int arriveTest);
+int StepTowardY(double& outVx, double& outVy, int& outDir, const cGameObject* chara, double cur, double tgt,
+                double speed, int keepCarry, int arriveTest);
 
 class cNpc;
 struct CharaFilter {

@@ -7,6 +7,7 @@
 #include "records/LoadContext.h"
 #include "library/draw/Draw.h"
 #include "library/draw/SurfaceTables.h"
+#include "library/util/CheckedVector.h"
 
 cStagePlayScene* CurrentPlayScene = nullptr;
 
@@ -111,6 +112,42 @@ cItem* cStagePlayScene::FindItemByNo(int no) {
   return nullptr;
 }
 
+cShot* cStagePlayScene::FindShotByNo(int no) {
+  auto it = m_ShotIndex.find(no);
+  return it == m_ShotIndex.end() || it->second->m_bRemoved ? nullptr : it->second;
+}
+
+int cShot::FactionList() const {
+  const int g = m_Settings.m_nFaction;
+  return g >= 0 && g < kFactions ? g : 0;
+}
+
+void cStagePlayScene::PushShot(cShot& shot) {
+  const int g = shot.m_Settings.m_nFaction;
+  if (g < 0 || g >= kFactions) ReportBadIndex('V', g, kFactions, static_cast<int>(sizeof(m_ShotByFaction[0])));
+  m_ShotByFaction[static_cast<size_t>(shot.FactionList())].push_back(shot.m_nNo);
+  m_ShotIndex[shot.m_nNo] = &shot;
+}
+
+void cStagePlayScene::EraseShot(cShot& shot) {
+  if (shot.m_bRemoved) return;
+  std::erase(m_ShotByFaction[static_cast<size_t>(shot.FactionList())], shot.m_nNo);
+  if (cChara* target = FindCharaById(shot.m_nTargetNo)) std::erase(target->m_vShots, shot.m_nNo);
+  shot.m_bRemoved = true;
+}
+
+void cStagePlayScene::ReleaseShotTargets(cChara& chara) {
+  for (int no : chara.m_vShots)
+    if (cShot* shot = FindShotByNo(no); shot && shot->m_nTargetNo == chara.m_nNo) shot->m_nTargetNo = kNoTarget;
+  chara.m_vShots.clear();
+}
+
+void cStagePlayScene::ClearShots() {
+  for (auto& faction : m_ShotByFaction) faction.clear();
+  m_ShotIndex.clear();
+  m_ShotList.clear();
+}
+
 void cStagePlayScene::AddToFactionList(const cChara& chara) {
   m_CharaByFaction[static_cast<size_t>(chara.m_nFaction & 7)].push_back(chara.m_nNo);
 }
@@ -120,7 +157,7 @@ void cStagePlayScene::EraseChara(cNpc& c) {
   for (int no : c.m_vTargetedBy)
     if (cChara* other = FindCharaById(no); other && other->m_nTargetNo == c.m_nNo) other->m_nTargetNo = kNoTarget;
   c.m_vTargetedBy.clear();
-  c.m_vShots.clear();  // the shots' owners are cut when shots land
+  ReleaseShotTargets(c);
   if (cChara* target = FindCharaById(c.m_nTargetNo)) std::erase(target->m_vTargetedBy, c.m_nNo);
   auto& faction = m_CharaByFaction[static_cast<size_t>(c.m_nFaction & 7)];
   if (auto it = std::find(faction.begin(), faction.end(), c.m_nNo); it != faction.end()) faction.erase(it);
@@ -135,6 +172,14 @@ void cStagePlayScene::CollectRemoved() {
   if (m_pActChara && m_pActChara->m_bRemoved) return;
   CharaList.remove_if([](const cNpc& c) { return c.m_bRemoved; });
   ItemList.remove_if([](const cItem& i) { return i.m_bRemoved; });
+  for (auto it = m_ShotList.begin(); it != m_ShotList.end();) {
+    if (!it->m_bRemoved) {
+      ++it;
+      continue;
+    }
+    m_ShotIndex.erase(it->m_nNo);
+    it = m_ShotList.erase(it);
+  }
   m_MessageList.remove_if([](const cMessage& m) { return m.Removed(); });
   m_EffectList.remove_if([](const cEffect& e) { return e.m_bRemoved != 0; });
   m_PictureList.remove_if([](const cPicture& p) { return p.Removed(); });

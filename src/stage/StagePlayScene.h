@@ -17,6 +17,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "library/util/AnimeCtrl.h"
@@ -25,6 +26,7 @@
 #include "stage/Chara.h"
 #include "stage/Effect.h"
 #include "stage/Item.h"
+#include "stage/Shot.h"
 #include "stage/Message.h"
 
 class cSaveData;
@@ -151,6 +153,8 @@ struct cStageRules {
   SizeRule CharaDamage{};
   SizeRule CharaContact2{};
   SizeRule ItemBody{};
+  // Shot hit boxes: index 0 for the shots of player-controlled shooters, 1 for the others.
+  std::array<SizeRule, 2> ShotBox{SizeRule{16, 16, 0}, SizeRule{16, 16, 0}};
   // The hero's box overlay, indexed by BOXPARTKIND.
   std::array<BoxOverlayRule, BOXPART_KINDS> HeroBoxOverlay{};
   // Hit times in frames.
@@ -158,6 +162,7 @@ struct cStageRules {
   int nHeroImmune = 30;
   int nCharaInvincible = 0;
   int nCharaImmune = 30;
+  int bHitsOnScreenOnly = 1;  // only objects on screen take part in body and shot hits
   int bAimOnScreenOnly = 0;
   // Switches of the project's system data.
   int bLandWhileRising = 0;
@@ -245,7 +250,8 @@ class cStagePlayScene {
   int m_nNextCharaId = 0;
   int m_nNextItemId = 0;
   int m_nNextShotId = 0;
-  std::array<int, 3> m_bOutRule{};
+  // Per out-of-area rule: whether any of its edges is switched on.
+  std::array<int, kOutAreaRuleCount> m_bOutRule{};
   cCheckedVector<int> m_BlockToggle;
   int m_nFrame = 0;
   int m_nNextStage = 0;  // the series' next stage the stage-clear command chose; 0 none
@@ -272,6 +278,9 @@ class cStagePlayScene {
   std::deque<cPlayer> Player;  // element 0 is the hero; built in place
   std::list<cNpc> CharaList;
   std::list<cItem> ItemList;
+  // Every live shot and sword in firing order; per faction the object numbers of its shots.
+  std::list<cShot> m_ShotList;
+  std::array<std::vector<int>, kFactions> m_ShotByFaction{};
   // Messages, effects and pictures on screen, drawn in list order. A removed
   // one has already released its surface; its node goes at CollectRemoved.
   std::list<cMessage> m_MessageList;
@@ -306,6 +315,8 @@ class cStagePlayScene {
   // The hero or the live character with this object number; null when gone.
   cChara* FindCharaById(int no);
   cItem* FindItemByNo(int no);
+  // The live shot or sword with this object number; null when gone.
+  cShot* FindShotByNo(int no);
   // Map cell access: index of column c, row r (both with the margin).
   int CellIndex(int column, int row) const { return column + (row << m_ScrollX.nShift); }
   int MapRows() const { return m_ScrollY.nCells; }
@@ -320,6 +331,18 @@ class cStagePlayScene {
   // every pass and search skips it from now on; CollectRemoved frees it.
   void EraseChara(cNpc& chara);
   void EraseItem(cItem& item);
+  // A new element at the end of m_ShotList, to be set up in place and then
+  // filed with PushShot.
+  cShot& NewShot() { return m_ShotList.emplace_back(); }
+  // Files a set-up shot of m_ShotList under the faction of its settings; a
+  // faction outside 0..7 is reported and filed under 0.
+  void PushShot(cShot& shot);
+  // The shot leaves its faction list and its target's list at once; CollectRemoved frees it.
+  void EraseShot(cShot& shot);
+  // Every shot aimed at the character loses its target.
+  void ReleaseShotTargets(cChara& chara);
+  // Empties the shot list and the shot faction lists.
+  void ClearShots();
   void CollectRemoved();
   void AddToFactionList(const cChara& chara);
 
@@ -345,6 +368,7 @@ class cStagePlayScene {
     empty.m_nHitKind = 0;
     return empty;
   }();
+  std::unordered_map<int, cShot*> m_ShotIndex;  // object number to its node in m_ShotList
   std::unique_ptr<cSaveData> m_pOwnRecord;
   cStagePlayHooks m_DefaultHooks;
   cStagePlayHooks* m_pHooks = &m_DefaultHooks;

@@ -65,6 +65,11 @@ void UpdateActiveFlags(cStagePlayScene& scene) {
     item.m_bActive = CheckItemAppear(scene, item);
     item.m_bOnScreen = item.m_bActive && item.IsOnScreen();
   }
+  for (cShot& shot : scene.m_ShotList) {
+    if (shot.m_bRemoved) continue;
+    shot.m_bActive = 1;
+    shot.m_bOnScreen = shot.IsOnScreen();
+  }
 }
 
 void RequestBgm(cStagePlayScene& scene, int tune, int value) {

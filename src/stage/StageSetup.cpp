@@ -246,6 +246,7 @@ void RulesFromStage(const cStageData& stage, cStageRules& rules) {
   rules.CharaDamage = Size(c[4], 0);
   rules.CharaContact2 = Size(stage.m_ExtraBox[0], 0);
   rules.ItemBody = Size(stage.m_ExtraBox[1], 0);
+  rules.ShotBox = {Size(stage.m_ExtraBox[2], 0), Size(stage.m_ExtraBox[3], 0)};
   // The stage lists the overlay settings as body, contact, damage and item box.
   constexpr BOXPARTKIND kOverlayRows[] = {BOXPART_BODY, BOXPART_CONTACT, BOXPART_DAMAGE, BOXPART_ITEM};
   for (size_t row = 0; row < std::size(kOverlayRows); ++row)
@@ -254,6 +255,7 @@ void RulesFromStage(const cStageData& stage, cStageRules& rules) {
   rules.nHeroInvincible = HitFrames(stage.m_nHitTimes[1]);
   rules.nCharaImmune = HitFrames(stage.m_nHitTimes[2]);
   rules.nCharaInvincible = HitFrames(stage.m_nHitTimes[3]);
+  rules.bHitsOnScreenOnly = stage.m_bActiveHitsOnly;
 }
 
 void RulesFromSystemData(const cSystemData& system, cStageRules& rules) {
@@ -314,6 +316,7 @@ bool SetStage(cStagePlayScene& scene, int bReload, int bFirst) {
   for (auto& faction : scene.m_CharaByFaction) faction.clear();
   scene.CharaList.clear();
   scene.ItemList.clear();
+  scene.ClearShots();
   ChooseSeed(scene);
   if (stage.m_bTakeCarriedStatus && stage.HasHero())
     scene.Record().RestoreHeroStatus(0, stage.m_PlacedCharas.VecAt(stage.FindHero()), stage);

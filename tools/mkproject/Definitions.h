@@ -10,13 +10,20 @@ namespace mkproject {
 
 // Entries of every palette list (0 is the fixed empty entry).
 enum PaletteBlock { kGroundBlock = 1, kHazardBlock, kJumpBlock, kBridgeBlock, kBlockEntries };
-enum PaletteChara { kHeroChara = 1, kSlowEnemy, kHoppingEnemy, kCharaEntries };
+enum PaletteChara { kHeroChara = 1, kSlowEnemy, kHoppingEnemy, kLiftChara, kCharaEntries };
 enum PaletteItem { kCoinItem = 1, kGoalItem, kItemEntries };
 
 // The time limit of the stages that have one, in seconds, and how long into
 // such a stage the bridge blocks over its pit appear (they stay once there).
 constexpr int kStageTimeLimit = 200;
 constexpr int kBridgeSeconds = 3;
+
+// The lift over the first stage's pit: it flies kLiftSpeed tenths of a dot a
+// frame for kLiftTenths to the right, as long back (60 dots each way), then
+// rests kLiftRestTenths at the pit's left edge.
+constexpr int kLiftSpeed = 20;
+constexpr int kLiftTenths = 5;
+constexpr int kLiftRestTenths = 40;
 
 // Sound database entries the definitions play.
 constexpr int kJumpSound = 1;

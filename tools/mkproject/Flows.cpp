@@ -103,4 +103,12 @@ cCheckedVector<cFlow> HopperFlows(int speed) {
   return flows;
 }
 
+cCheckedVector<cFlow> LiftFlows(int speed, int tenths, int rest) {
+  cFlow shuttle;
+  shuttle.m_nTrigger = TRG_ALWAYS;
+  shuttle.m_vCommands = {Move(CMD_STRAIGHT_MOVE, kDirectionRight, speed, tenths),
+                         Move(CMD_STRAIGHT_MOVE, kDirectionLeft, speed, tenths), Command(CMD_WAIT, rest)};
+  return {shuttle};
+}
+
 }  // namespace mkproject

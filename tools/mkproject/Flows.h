@@ -11,5 +11,8 @@ cCheckedVector<cFlow> HeroFlows();
 cCheckedVector<cFlow> WalkerFlows(int speed);
 // Walks as a walker and hops on a timer.
 cCheckedVector<cFlow> HopperFlows(int speed);
+// Flies `speed` tenths of a dot a frame to the right for `tenths`, as long
+// back, then rests `rest` tenths.
+cCheckedVector<cFlow> LiftFlows(int speed, int tenths, int rest);
 
 }  // namespace mkproject
