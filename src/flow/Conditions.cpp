@@ -7,83 +7,22 @@
 #include <cstdlib>
 
 #include "flow/Interpreter.h"
-#include "gamedata/SaveData.h"
+#include "flow/Status.h"
 #include "library/util/Convert.h"
-#include "library/util/Random.h"
 #include "records/FlowEnums.h"
 #include "stage/Chara.h"
 #include "stage/StagePlayScene.h"
 
 namespace {
 
-constexpr int kUnlimitedLives = 999999;
-
-// A status value with the width it is compared at and the range a percentage result is clamped to.
-struct StatusValue {
+// The left side of a status condition: its value and width, and the maximum a
+// percentage on the right is taken of (HP and SP only; 0 otherwise).
+struct LeftValue {
   long long value = 0;
   int bits = 32;
-  long long low = 0, high = 999999;
-  long long max = 0;  // the maximum a percentage is taken of (HP and SP only)
-  bool valid = true;
+  long long low = 0, high = 0;
+  long long max = 0;
 };
-
-StatusValue CharaStatus(cChara& c, int selector, int varIndex) {
-  const cCharaDef& d = c.m_Def;
-  switch (selector) {
-    case 0:
-      return {c.m_vVars.VecAt(varIndex), 32, -999999, 999999};
-    case 1:
-      return {c.m_nHp, 32, 0, 999999, d.m_nMaxHp};
-    case 2:
-      return {c.m_nSp, 32, 0, 999999, d.m_nMaxSp};
-    case 3:
-      return {d.m_nMaxHp, 32, 0, 999999};
-    case 4:
-      return {d.m_nMaxSp, 32, 0, 999999};
-    case 5:
-      return {d.m_nCharaId, 8, 0, 99};
-    case 6:
-      return {d.m_nZ, 8, 0, 7};
-    case 7:
-      return {d.m_nMark, 16, 0, 119};
-    case 8:
-      return {d.m_nSight, 8, 0, 40};
-    case 9:
-      return {d.m_nBodyPower, 32, 0, 999999};
-    case 10:
-      return {d.m_nBodyImpact, 8, -20, 20};
-    case 11:
-      return {d.m_nDefence, 32, 0, 999999};
-    case 12:
-      return {d.m_nImpactResist, 8, 0, 20};
-    case 13:
-      c.m_dMoveDecel = SpeedToDot(d.m_nStopEase);
-      return {d.m_nStopEase, 16, 0, 200};
-    case 14:
-      return {d.m_nScore, 32, 0, 999999};
-    default:
-      return {0, 32, 0, 0, 0, false};
-  }
-}
-
-// A system value; `asRight` reads the right-side forms (no limit and unlimited lives count 0).
-StatusValue SystemStatus(cStagePlayScene& scene, int selector, bool asRight) {
-  switch (selector) {
-    case 0:
-      return {asRight && scene.m_bNoTimeLimit ? 0 : scene.m_nTimeLeft, 32, 0, 999};
-    case 1:
-      return {scene.m_nStageScrollSpeedX, 32, -480, 480};
-    case 2:
-      return {scene.m_nStageScrollSpeedY, 32, -480, 480};
-    case 3:
-      return {scene.Record().nScore, 32, 0, 999999};
-    case 4:
-      if (scene.Record().nLife == kUnlimitedLives) return {0, 32, 0, 99, 0, asRight};
-      return {scene.Record().nLife, 32, 0, 99};
-    default:
-      return {0, 32, 0, 0, 0, false};
-  }
-}
 
 cChara* Subject(cStagePlayScene& scene, cChara& self, int subject) {
   if (subject == 0) return &self;
@@ -91,71 +30,61 @@ cChara* Subject(cStagePlayScene& scene, cChara& self, int subject) {
   return nullptr;
 }
 
-long long Variable(cStagePlayScene& scene, int kind, int index, bool& ok) {
-  if (kind == 0) return scene.Record().GameValue.VecAt(index);
-  if (kind == 1) return scene.m_StageVar.VecAt(index);
-  ok = false;
-  return 0;
-}
-
-long long CutToWidth(long long v, int bits) {
-  if (bits == 8) return static_cast<std::int8_t>(v);
-  if (bits == 16) return static_cast<std::int16_t>(v);
-  return v;
-}
-
 bool RightValue(cStagePlayScene& scene, const cCondition& c, cChara& self, long long& y) {
   switch (c.m_nRightSource) {
     case 0:
       y = c.m_nValue;
       return true;
-    case 1: {
-      long long low = std::min(c.m_nRandomLow, c.m_nRandomHigh), high = std::max(c.m_nRandomLow, c.m_nRandomHigh);
-      y = low + crt::rand() % (high - low + 1);
+    case 1:
+      y = RandomBetween(c.m_nRandomLow, c.m_nRandomHigh);
       return true;
-    }
     case 2: {
-      if (c.m_nRightOwner == 2) {
-        y = SystemStatus(scene, c.m_nRightSelector, true).value;
-        return true;
-      }
-      cChara* owner = Subject(scene, self, c.m_nRightOwner);
-      if (!owner || (c.m_nRightSelector == 8 && !owner->IsPlayer())) return false;
-      y = CharaStatus(*owner, c.m_nRightSelector, c.m_nRightIndex).value;
+      int value = 0;
+      if (!ReadRightStatus(scene, self, c.m_nRightOwner, c.m_nRightSelector, c.m_nRightIndex, value)) return false;
+      y = value;
       return true;
     }
-    case 3: {
-      bool ok = true;
-      y = Variable(scene, c.m_nRightVarKind, c.m_nRightIndex, ok);
-      if (!ok) y = 0;
+    case 3:
+      y = ReadRightVariable(scene, c.m_nRightVarKind, c.m_nRightIndex);
       return true;
-    }
     default:
       y = 0;
       return true;
   }
 }
 
-bool CheckStatusCondition(cStagePlayScene& scene, const cCondition& c, cChara& self) {
-  long long y = 0;
-  if (!RightValue(scene, c, self, y)) return false;
-  StatusValue x;
-  if (c.m_nLeftClass == 1) {
-    bool ok = true;
-    x.value = Variable(scene, c.m_nLeftVarKind, c.m_nIndex, ok);
-    if (!ok) return false;
-    return CompareByOperator(x.value, c.m_bPercent ? 0 : y, c.m_nOperator);
-  }
-  if (c.m_nLeftClass != 0) return false;
+bool LeftStatus(cStagePlayScene& scene, const cCondition& c, cChara& self, LeftValue& x) {
+  StatusSlot slot;
   if (c.m_nSubject == 2) {
-    x = SystemStatus(scene, c.m_nSelector, false);
-    if (!x.valid) return false;
+    slot = SystemStatusSlot(scene, c.m_nSelector);
+    if (!slot || (c.m_nSelector == 4 && slot.Read() == kUnlimitedLives)) return false;
+    x.value = slot.Read();
   } else {
     cChara* subject = Subject(scene, self, c.m_nSubject);
     if (!subject) return false;
-    if (c.m_nSelector > 14) return true;
-    x = CharaStatus(*subject, c.m_nSelector, c.m_nIndex);
+    slot = CharaStatusSlot(*subject, c.m_nSelector, c.m_nIndex);
+    x.value = ReadCharaStatus(*subject, c.m_nSelector, c.m_nIndex);
+    if (c.m_nSelector == 1) x.max = subject->m_Def.m_nMaxHp;
+    if (c.m_nSelector == 2) x.max = subject->m_Def.m_nMaxSp;
   }
+  x.bits = slot.nBits;
+  x.low = slot.nLow;
+  x.high = slot.nHigh;
+  return true;
+}
+
+bool CheckStatusCondition(cStagePlayScene& scene, const cCondition& c, cChara& self) {
+  long long y = 0;
+  if (!RightValue(scene, c, self, y)) return false;
+  if (c.m_nLeftClass == 1) {
+    StatusSlot variable = VariableSlot(scene, c.m_nLeftVarKind, c.m_nIndex);
+    if (!variable) return false;
+    return CompareByOperator(variable.Read(), c.m_bPercent ? 0 : y, c.m_nOperator);
+  }
+  if (c.m_nLeftClass != 0) return false;
+  if (c.m_nSubject != 2 && c.m_nSelector > 14 && Subject(scene, self, c.m_nSubject)) return true;
+  LeftValue x;
+  if (!LeftStatus(scene, c, self, x)) return false;
   if (c.m_bPercent) y = std::clamp<long long>(PercentOf(static_cast<int>(x.max), static_cast<int>(y)), x.low, x.high);
   return CompareByOperator(x.value, CutToWidth(y, x.bits), c.m_nOperator);
 }
@@ -306,7 +235,7 @@ int PercentOf(int a, int b) {
 bool CheckCondition(cStagePlayScene& scene, const cCondition& c, cChara& chara) {
   switch (c.m_nKind) {
     case COND_COMMON_VAR:
-      return CompareByOperator(scene.Record().GameValue.VecAt(c.m_nIndex), c.m_nValue, c.m_nOperator);
+      return CompareByOperator(CommonVariables(scene).VecAt(c.m_nIndex), c.m_nValue, c.m_nOperator);
     case COND_STAGE_VAR:
       return CompareByOperator(scene.m_StageVar.VecAt(c.m_nIndex), c.m_nValue, c.m_nOperator);
     case COND_CHARA_VAR:

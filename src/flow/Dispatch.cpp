@@ -1,6 +1,6 @@
 // The command tables: one executor per flow command type, one per item
 // command type, and the per-type preparation at installation. The command
-// families that later work completes (shots and swords, object and flow
+// families that later work completes (object and flow
 // commands, presentation, status operations, the evaluator) have entries that
 // do nothing yet and say so once in the report log.
 #include <algorithm>
@@ -10,7 +10,9 @@
 
 #include "flow/Interpreter.h"
 #include "flow/MoveCommands.h"
+#include "flow/ObjectCommands.h"
 #include "flow/PresentCommands.h"
+#include "flow/ShotCommands.h"
 #include "gamedata/SaveData.h"
 #include "gamedata/WorldMap.h"
 #include "library/util/Log.h"
@@ -79,10 +81,24 @@ const CommandTables ExecTables = [] {
   table[CMD_DISABLE_MOVE] = ExecDisableMove;
   table[CMD_TURN] = ExecTurn;
   table[CMD_JUMP] = ExecJump;
+  table[CMD_SHOT] = ExecShot;
+  table[CMD_SWORD] = ExecSword;
   table[CMD_STAGE_CLEAR] = ExecStageClear;
-  t.item[ITEMCMD_NONE] = ExecItemNone;
-  t.item[ITEMCMD_CHANGE_FLOW] = ExecChangeFlow;
-  t.item[ITEMCMD_STAGE_CLEAR] = ItemExecStageClear;
+  table[CMD_FLOW_OPERATION] = ExecFlowOperation;
+  table[CMD_WARP] = ExecWarp;
+  table[CMD_STATUS_OPERATION] = ExecStatusOperation;
+  table[CMD_STATUS_OPERATION2] = ExecStatusOperation2;
+  table[CMD_ITEM_GET] = ExecItemGet;
+  table[CMD_CODE_EXECUTION] = ExecCodeExecution;
+  auto& item = t.item;
+  item[ITEMCMD_NONE] = ExecItemNone;
+  item[ITEMCMD_CHANGE_FLOW] = ExecChangeFlow;
+  item[ITEMCMD_STAGE_CLEAR] = ItemExecStageClear;
+  item[ITEMCMD_WARP] = ItemExecWarp;
+  item[ITEMCMD_STATUS_OPERATION] = ItemExecStatusOperation;
+  item[ITEMCMD_STATUS_OPERATION2] = ItemExecStatusOperation2;
+  item[ITEMCMD_ITEM_GET] = ItemExecItemGet;
+  item[ITEMCMD_CODE_EXECUTION] = ItemExecCodeExecution;
   InstallPresentCommands(t.flow, t.item);
   return t;
 }();

@@ -54,3 +54,9 @@ void DrawDarkness(const cPlayer& hero, DDSURFACEDATA* target, DDSURFACEDATA* mas
   const int sy = std::clamp((h >> 1) - (gfxH >> 1) - hero.m_rcScreen.nTop, 0, std::max(h - kScreenH, 0));
   DDBlt(target, 0, 0, kScreenW, kScreenH, mask, sx, sy, 1);
 }
+
+void RefreshHeroLight(cPlayer& hero) {
+  hero.m_nLightRadius = HblToDot(hero.m_Def.m_nSight);
+  if (hero.m_Def.m_nSightShape != 0 && lpUserSD && nUserSD > kDarknessCircleSlot)
+    SetupDarkness(&lpUserSD[kDarknessMaskSlot], &lpUserSD[kDarknessCircleSlot], hero);
+}

@@ -4,10 +4,10 @@
 #include <bit>
 
 #include "gamedata/SaveData.h"
+#include "library/util/CheckedVector.h"
 #include "records/LoadContext.h"
 #include "library/draw/Draw.h"
 #include "library/draw/SurfaceTables.h"
-#include "library/util/CheckedVector.h"
 
 cStagePlayScene* CurrentPlayScene = nullptr;
 

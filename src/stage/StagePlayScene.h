@@ -168,8 +168,10 @@ struct cStageRules {
   int bLandWhileRising = 0;
   int bScrollRelativeMove = 0;
   int bScaleFromBody = 0;
-  int bPaletteAnimation = 0;  // on an 8-bit display the overlay colours then hold still
-  int bKeepDefeated = 0;      // the death display: a defeated character stays for its vanish effect
+  int bPaletteAnimation = 0;
+  int bThunderNoGap = 0;  // the shots of a thunder column follow each other without the spacing  // on an 8-bit display
+                          // the overlay colours then hold still
+  int bKeepDefeated = 0;  // the death display: a defeated character stays for its vanish effect
   int bStrictProtect = 0;
   int bTriggerEveryStep = 0;
   int bAllowKeyStepOverlap = 0;

@@ -116,8 +116,7 @@ void CentreCamera(cStagePlayScene& scene) {
   scene.m_ScrollY.dPos = hero.m_dY - 240 + hero.m_nHeight / 2;
   scene.m_ScrollY.ClampScroll();
   hero.UpdateHeroScreenRect();
-  if (hero.m_Def.m_nSightShape != 0 && lpUserSD && nUserSD > kDarknessCircleSlot)
-    SetupDarkness(&lpUserSD[kDarknessMaskSlot], &lpUserSD[kDarknessCircleSlot], hero);
+  RefreshHeroLight(hero);
 }
 
 void SpawnPlaced(cStagePlayScene& scene, cStageData& stage) {
@@ -266,6 +265,7 @@ void RulesFromSystemData(const cSystemData& system, cStageRules& rules) {
   rules.bKeepDefeated = compat(3);
   rules.bPaletteAnimation = compat(6);
   rules.bTriggerEveryStep = compat(7);
+  rules.bThunderNoGap = compat(8);
   rules.bStrictProtect = compat(9);
   rules.bAllowKeyStepOverlap = compat(10);
   rules.bLandWhileRising = compat(11);

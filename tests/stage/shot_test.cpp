@@ -2,6 +2,7 @@
 // targets lost with their character, set-up, lifetime and flight distance,
 // the nearest-character search over a faction list, and the shot pass.
 #include <algorithm>
+#include <cmath>
 
 #include "library/util/Log.h"
 #include "stage/StagePlay.h"
@@ -201,4 +202,170 @@ TEST(ShotSetupTest, StopAtRangeStaysAndMovesWithTheScroll) {
   for (int i = 0; i < 50; ++i) ASSERT_EQ(shot.UpdateShot(), 0);
   EXPECT_DOUBLE_EQ(shot.m_dVx, 0.5);
   EXPECT_EQ(shot.m_dOwnVx, 0.0);
+}
+
+namespace {
+
+// A shot fired left at 1 dot per frame from map (640, 480), with a trajectory.
+cShot& Flying(TinyStage& stage, cChara& shooter, cEdShot s, double vx = -1.0, double vy = 0) {
+  SHOTFIREDATA fire = Fired(vx, vy, 640, 480);
+  fire.dSpeed = 1.0;
+  return AddShot(stage, shooter, s, fire);
+}
+
+// The velocity per step from the shot's screen centre toward the character's at speed v.
+std::pair<double, double> Toward(const cShot& shot, const cChara& c, double v) {
+  const double dx = c.ScreenCentreX() - shot.ScreenCentreX(), dy = c.ScreenCentreY() - shot.ScreenCentreY();
+  const double d = std::sqrt(dx * dx + dy * dy);
+  return {dx / d * v, dy / d * v};
+}
+
+}  // namespace
+
+class TrajectoryTest : public ::testing::TestWithParam<int> {
+ protected:
+  TinyStage stage{GetParam()};
+  cPlayer& hero = stage.AddHero(6, 2);
+  cNpc& shooter = stage.AddNpc(12, 5);
+  int N() const { return stage.N(); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Steps, TrajectoryTest, ::testing::Values(1, 2));
+
+TEST_P(TrajectoryTest, AimTurnsOnceAtTheStartStep) {
+  hero.UpdateScreenRect();
+  const double v = 1.0 / N();
+  for (int hbl : {0, 2}) {
+    cShot& shot = Flying(stage, shooter, WithTrajectory(Straight(), 1, hbl));
+    const int start = static_cast<int>(hbl * 16 / v);
+    for (int i = 0; i < start; ++i) shot.UpdateShot();
+    EXPECT_DOUBLE_EQ(shot.m_dOwnVx, -v) << hbl;
+    shot.UpdateShot();
+    auto [vx, vy] = Toward(shot, hero, v);
+    EXPECT_DOUBLE_EQ(shot.m_dOwnVx, vx) << hbl;
+    EXPECT_DOUBLE_EQ(shot.m_dOwnVy, vy) << hbl;
+    // Never again, wherever the hero goes.
+    hero.m_rcScreen.nTop += 100;
+    for (int i = 0; i < 10; ++i) shot.UpdateShot();
+    EXPECT_DOUBLE_EQ(shot.m_dOwnVy, vy);
+    hero.UpdateScreenRect();
+  }
+  // Nobody of the faction to aim at: straight on, and it does not try again.
+  cShot& lonely = Flying(stage, shooter, WithTrajectory(Straight(), 2, 0, 5));
+  lonely.UpdateShot();
+  EXPECT_EQ(lonely.m_bTrajDone, 1);
+  EXPECT_DOUBLE_EQ(lonely.m_dOwnVx, -v);
+  EXPECT_EQ(lonely.m_dOwnVy, 0.0);
+}
+
+TEST_P(TrajectoryTest, HomingRunsFromItsStartToItsEnd) {
+  hero.UpdateScreenRect();
+  const double v = 1.0 / N();
+  // Homing from 1 hbl to 2 hbl of flight: steps 16 / v to 32 / v.
+  cShot& shot = Flying(stage, shooter, WithTrajectory(Straight(), 4, 1, 2));
+  const int start = static_cast<int>(16 / v), end = static_cast<int>(32 / v);
+  for (int i = 0; i < start; ++i) shot.UpdateShot();
+  EXPECT_EQ(shot.m_dOwnVy, 0.0);
+  shot.UpdateShot();
+  EXPECT_DOUBLE_EQ(shot.m_dOwnVy, Toward(shot, hero, v).second);
+  for (int i = start + 1; i < end; ++i) {
+    hero.m_rcScreen.nLeft -= 1;  // it follows the hero step by step
+    shot.UpdateShot();
+    EXPECT_DOUBLE_EQ(shot.m_dOwnVx, Toward(shot, hero, v).first) << i;
+  }
+  const double last = shot.m_dOwnVx;
+  hero.m_rcScreen.nLeft += 300;
+  shot.UpdateShot();
+  EXPECT_EQ(shot.m_bTrajDone, 1);
+  EXPECT_DOUBLE_EQ(shot.m_dOwnVx, last);
+  // An end of 0 never homes.
+  cShot& never = Flying(stage, shooter, WithTrajectory(Straight(), 4, 0, 0));
+  for (int i = 0; i < 5; ++i) never.UpdateShot();
+  EXPECT_EQ(never.m_dOwnVy, 0.0);
+  // Both kinds of nearest-character homing turn alike.
+  stage.scene.m_CharaByFaction[4] = {hero.m_nNo};
+  hero.m_bActive = 1;
+  cShot& five = Flying(stage, shooter, WithTrajectory(Straight(), 5, 0, 999, 4));
+  cShot& seven = Flying(stage, shooter, WithTrajectory(Straight(), 7, 0, 999, 4));
+  five.UpdateShot();
+  seven.UpdateShot();
+  EXPECT_DOUBLE_EQ(five.m_dOwnVx, seven.m_dOwnVx);
+  EXPECT_DOUBLE_EQ(five.m_dOwnVy, Toward(five, hero, v).second);
+}
+
+TEST_P(TrajectoryTest, WaveWeavesAcrossTheLineMirroredByFacing) {
+  // Amplitude 1 hbl, 4 degrees per frame, start angle 0: the first step is
+  // w x cos(0) x 16 / N across the line, w = 4 degrees in radians.
+  const double w = 4 * 3.14159265358979323846 / 180;
+  cShot& right = Flying(stage, shooter, WithTrajectory(Straight(), 8, 1, 4, 0), 1.0);
+  cShot& left = Flying(stage, shooter, WithTrajectory(Straight(), 8, 1, 4, 0), -1.0);
+  right.UpdateShot();
+  left.UpdateShot();
+  EXPECT_NEAR(right.m_dOwnVy, -w * 16 / N(), 1e-9);  // across a rightward line is up
+  for (int i = 0; i < 40; ++i) {
+    EXPECT_NEAR(right.m_dOwnVy, left.m_dOwnVy, 1e-9) << i;
+    EXPECT_NEAR(right.m_dOwnVx, -left.m_dOwnVx, 1e-9) << i;
+    right.UpdateShot();
+    left.UpdateShot();
+  }
+  // A wave that never advances leaves the shot on its line.
+  cShot& flat = Flying(stage, shooter, WithTrajectory(Straight(), 8, 1, 0, 0));
+  for (int i = 0; i < 5; ++i) flat.UpdateShot();
+  EXPECT_EQ(flat.m_dOwnVy, 0.0);
+}
+
+TEST_P(TrajectoryTest, FallKeepsTheHorizontalFlightAndLetsGravityAct) {
+  cShot& shot = Flying(stage, shooter, WithTrajectory(Straight(), 9, 0), -1.0, -0.5);
+  shot.UpdateShot();
+  EXPECT_EQ(shot.m_bFlying, 0);
+  EXPECT_DOUBLE_EQ(shot.m_dVy, -0.5 / N());
+  EXPECT_DOUBLE_EQ(shot.m_dVx, -1.0 / N());
+  shot.AddGravity();
+  shot.UpdateShot();
+  EXPECT_DOUBLE_EQ(shot.m_dVy, -0.5 / N() + stage.G());
+  EXPECT_DOUBLE_EQ(shot.m_dVx, -1.0 / N());
+}
+
+TEST(ShotPassTest, ShotsFlyOnWhileTheHeroDies) {
+  TinyStage stage;
+  cPlayer& hero = stage.AddHero(2, 5);
+  cNpc& shooter = stage.AddNpc(12, 5);
+  cShot& shot = Flying(stage, shooter, Straight());
+  hero.m_bDying = 1;
+  RunPlayFrame(stage.scene);
+  EXPECT_DOUBLE_EQ(shot.m_dX, 639);
+  EXPECT_EQ(shot.m_bOnScreen, 1);
+}
+
+TEST(ShotPassTest, BlocksUnderAWideShotAreFoundAcrossItsWholeBody) {
+  TinyStage stage;
+  stage.AddHero(2, 12);
+  cNpc& shooter = stage.AddNpc(12, 5);
+  cEdShot wide = Straight();
+  wide.m_nScale = 3;  // 48 dots: cells at x offsets 0, 32 and 47
+  // Map x 20 + 32k: the offsets land in three cells, the middle one only from offset 32.
+  SHOTFIREDATA fire = Fired(0, 0, 32 * 18 + 20, 32 * 15);
+  cShot& shot = AddShot(stage, shooter, wide, fire);
+  EXPECT_EQ(shot.ShotHitsBlock(), 0);
+  stage.SetBlock(19 - 10, 15 - 10, kBlockHitSolid);
+  EXPECT_EQ(shot.ShotHitsBlock(), 1);
+  shot.m_Settings.m_nBlockPass = 1;
+  EXPECT_EQ(shot.ShotHitsBlock(), 0);
+  shot.m_Settings.m_nBlockPass = 0;
+  RunPlayFrame(stage.scene);
+  EXPECT_EQ(stage.scene.FindShotByNo(shot.m_nNo), nullptr);
+}
+
+TEST(ShotPassTest, OutOfAreaRulesOfTheTwoSides) {
+  TinyStage stage;
+  cPlayer& hero = stage.AddHero(2, 5);
+  cNpc& npc = stage.AddNpc(12, 5);
+  // Out by one cell to the left of the view: rule 3 (the player side) says out, rule 4 does not.
+  stage.scene.m_OutAreaRules[3] = {1, 0, 0, 0, 1, 0, 0, 0};
+  const int x = 320 - 32 - 16 - 8;
+  cShot& mine = AddShot(stage, hero, Straight(), Fired(0, 0, x, 480));
+  cShot& theirs = AddShot(stage, npc, Straight(), Fired(0, 0, x, 480));
+  RunPlayFrame(stage.scene);
+  EXPECT_EQ(stage.scene.FindShotByNo(mine.m_nNo), nullptr);
+  EXPECT_EQ(stage.scene.FindShotByNo(theirs.m_nNo), &theirs);
 }

@@ -21,4 +21,3 @@ class MainWindowProbe {
  private:
   platform::Window m_window;
 };
-

@@ -148,6 +148,19 @@ inline cFlowCommand MakeCommand(int type, int time, bool nonBlocking = false, st
   return c;
 }
 
+// A status operation with a constant right-hand value on common (kind 0) or
+// stage (kind 1) variable `index`; op 0 "=", 1 "+", 2 "-", 3 "x", 4 "/", 5 "%", 6 "X %".
+inline cFlowCommand MakeVariableOp(int kind, int index, int op, int value, bool nonBlocking = false) {
+  cFlowCommand c = MakeCommand(CMD_STATUS_OPERATION, 0, nonBlocking);
+  c.m_vParams.assign(18, 0);
+  c.m_vParams[0] = 1;
+  c.m_vParams[1] = kind;
+  c.m_vParams[2] = index;
+  c.m_vParams[5] = op;
+  c.m_vParams[7] = value;
+  return c;
+}
+
 inline cFlowCommand MakeMove(int type, int time, int direction, int speed) {
   cFlowCommand c = MakeCommand(type, time);
   NewEdMove(c.m_pMove);

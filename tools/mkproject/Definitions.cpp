@@ -116,9 +116,11 @@ void FillPalette(cPalette& palette) {
   jump.m_nEffectKind = kEffectJump;
   jump.m_nEffectValue = kJumpBlockHeight;
   palette.m_Blocks = {cBlockDef(), Block("地面", 1, kBlockHitSolid), Block("トゲ", 2, kBlockHitDeadly), jump, Bridge()};
-  palette.m_Charas = {cCharaDef(), Hero(), Enemy("のろい敵", 2, WalkerFlows(kSlowWalk)),
+  palette.m_Charas = {cCharaDef(), Hero(), Enemy("のろい敵", 2, PatrolFlows(kSlowWalk)),
                       Enemy("跳ねる敵", 3, HopperFlows(kFastWalk)), Lift()};
-  palette.m_Items = {cItemDef(), Item("コイン", 1), Goal()};
+  cItemDef coin = Item("コイン", 1);
+  coin.m_vCommands = CoinCommands();
+  palette.m_Items = {cItemDef(), coin, Goal()};
 }
 
 }  // namespace mkproject

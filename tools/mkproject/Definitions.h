@@ -24,6 +24,9 @@ constexpr int kBridgeSeconds = 3;
 constexpr int kLiftSpeed = 20;
 constexpr int kLiftTenths = 5;
 constexpr int kLiftRestTenths = 40;
+// What a coin adds to the score, and the common variable that counts the coins taken.
+constexpr int kCoinScore = 50;
+constexpr int kCoinCountVariable = 1;
 
 // Sound database entries the definitions play.
 constexpr int kJumpSound = 1;

@@ -1,5 +1,7 @@
 #include "Flows.h"
 
+#include <string>
+
 #include "Definitions.h"
 #include "records/FlowEnums.h"
 
@@ -22,6 +24,18 @@ constexpr int kJumpHeight = 9;        // hbl (16 dots): over the four cells up t
 constexpr int kTurnAwayFromWall = 5;  // turn mode: away from the side of the last block contact
 constexpr int kHopPause = 15;         // tenths of a second between an enemy's hops
 constexpr int kHopHeight = 4;         // hbl
+constexpr int kDirectionUp = 6;
+constexpr int kBlinkPause = 30;  // tenths of a second between a hopper's warps
+constexpr int kBlinkHeight = 2;  // hbl it warps up, then falls back
+constexpr int kWalkFlowId = 1;   // "A": the walk a patroller's rest pauses and resumes
+constexpr int kPatrolWalk = 40;  // tenths of a second of walking ...
+constexpr int kPatrolRest = 10;  // ... and of resting
+// Status-operation and flow-operation parameters.
+enum FlowOperationKind { kFlowPause = 2, kFlowResume = 3 };
+constexpr int kFlowById = 2;
+constexpr int kSystemStatus = 2;
+constexpr int kScore = 3;
+constexpr int kOperatorAdd = 1;
 // A hop starts when the enemy's score (100) is at least a draw between these:
 // about every other try, so that the stage's play depends on the random seed.
 constexpr int kHopDrawLow = 50, kHopDrawHigh = 149;
@@ -41,6 +55,22 @@ cFlowCommand Move(FlowCommandType type, int direction, int speed, int tenths) {
   NewEdMove(command.m_pMove);
   command.m_pMove->m_nDirection = static_cast<std::int8_t>(direction);
   command.m_pMove->m_nSpeed = static_cast<std::int16_t>(speed);
+  return command;
+}
+
+cFlowCommand FlowOperation(FlowOperationKind operation, int id) {
+  cFlowCommand command = Command(CMD_FLOW_OPERATION, 0);
+  command.m_vParams = {operation, kFlowById, id};
+  return command;
+}
+
+// An item command of the item type that stands for flow command `type`.
+cFlowCommand ItemCommand(FlowCommandType type) {
+  const int itemType = type - kItemCommandTypeOffset;
+  cFlowCommand command;
+  command.m_bItemCommand = 1;
+  command.m_nType = static_cast<std::int8_t>(itemType);
+  command.m_vParams.assign(static_cast<std::size_t>(ItemCommandParamCounts[static_cast<std::size_t>(itemType)]), 0);
   return command;
 }
 
@@ -85,6 +115,17 @@ cCheckedVector<cFlow> WalkerFlows(int speed) {
   return {walk, turn};
 }
 
+cCheckedVector<cFlow> PatrolFlows(int speed) {
+  cCheckedVector<cFlow> flows = WalkerFlows(speed);
+  flows.front().m_nId = kWalkFlowId;
+  cFlow rest;
+  rest.m_nTrigger = TRG_ALWAYS;
+  rest.m_vCommands = {Command(CMD_WAIT, kPatrolWalk), FlowOperation(kFlowPause, kWalkFlowId),
+                      Command(CMD_WAIT, kPatrolRest), FlowOperation(kFlowResume, kWalkFlowId)};
+  flows.push_back(rest);
+  return flows;
+}
+
 cCheckedVector<cFlow> HopperFlows(int speed) {
   cFlow hop;
   hop.m_nTrigger = TRG_ALWAYS;
@@ -98,8 +139,16 @@ cCheckedVector<cFlow> HopperFlows(int speed) {
   draw.m_nRandomLow = kHopDrawLow;
   draw.m_nRandomHigh = kHopDrawHigh;
   hop.m_vConditions.assign(1, draw);
+  cFlowCommand warp = Command(CMD_WARP, 0);
+  NewEdMove(warp.m_pMove);
+  warp.m_pMove->m_nDirection = kDirectionUp;
+  warp.m_pMove->m_nDistance = kBlinkHeight;
+  cFlow blink;
+  blink.m_nTrigger = TRG_ALWAYS;
+  blink.m_vCommands = {Command(CMD_WAIT, kBlinkPause), warp};
   cCheckedVector<cFlow> flows = WalkerFlows(speed);
   flows.push_back(hop);
+  flows.push_back(blink);
   return flows;
 }
 
@@ -109,6 +158,18 @@ cCheckedVector<cFlow> LiftFlows(int speed, int tenths, int rest) {
   shuttle.m_vCommands = {Move(CMD_STRAIGHT_MOVE, kDirectionRight, speed, tenths),
                          Move(CMD_STRAIGHT_MOVE, kDirectionLeft, speed, tenths), Command(CMD_WAIT, rest)};
   return {shuttle};
+}
+
+cCheckedVector<cFlowCommand> CoinCommands() {
+  cFlowCommand score = ItemCommand(CMD_STATUS_OPERATION);
+  score.m_vParams[3] = kSystemStatus;
+  score.m_vParams[4] = kScore;
+  score.m_vParams[5] = kOperatorAdd;
+  score.m_vParams[7] = kCoinScore;
+  cFlowCommand count = ItemCommand(CMD_CODE_EXECUTION);
+  const std::string variable = "C" + std::to_string(kCoinCountVariable);
+  count.m_strText = variable + " = " + variable + " + 1";
+  return {score, count};
 }
 
 }  // namespace mkproject

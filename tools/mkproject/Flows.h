@@ -1,6 +1,7 @@
 #pragma once
-// The flows that move the sample characters: the hero's walking and jumping
-// under the keys, and the enemies' walking and hopping.
+// The flows that move the sample characters (the hero's walking and jumping
+// under the keys, and the enemies' walking, resting, hopping and warping) and
+// the coins' item commands.
 #include "library/util/CheckedVector.h"
 #include "records/Flow.h"
 
@@ -9,10 +10,15 @@ namespace mkproject {
 cCheckedVector<cFlow> HeroFlows();
 // Walks ahead and turns at walls and ledges, `speed` tenths of a dot a frame.
 cCheckedVector<cFlow> WalkerFlows(int speed);
-// Walks as a walker and hops on a timer.
+// Walks as a walker and rests now and then: a flow operation pauses its walk
+// and resumes it.
+cCheckedVector<cFlow> PatrolFlows(int speed);
+// Walks as a walker, hops on a timer and now and then warps up.
 cCheckedVector<cFlow> HopperFlows(int speed);
 // Flies `speed` tenths of a dot a frame to the right for `tenths`, as long
 // back, then rests `rest` tenths.
 cCheckedVector<cFlow> LiftFlows(int speed, int tenths, int rest);
+// A coin's item commands: the score grows and the coin counts itself.
+cCheckedVector<cFlowCommand> CoinCommands();
 
 }  // namespace mkproject

@@ -47,17 +47,16 @@ struct Bodies {
     return Set::Narrow16(low, high);
   }
 
-  static V Select(V mask, V ifSet, V ifClear) { return Set::Or(Set::And(mask, ifSet), Set::AndNot(mask, ifClear)); }
-
   // Pixels of the blending rule. Keyed sprites hold only alphas 0 and 255,
   // which need no arithmetic: the blend runs only for vectors with others.
   static V BlendPixels(V s, V d, V storeMask) {
-    const V alpha = Set::Shr32(s, 24);
-    const V clear = Set::Eq32(alpha, Set::Zero());
-    const V opaque = Set::Eq32(alpha, Set::Set32(255));
-    V value = s;
-    if (!Set::All(Set::Or(clear, opaque))) value = BlendOver(s, Set::Or(d, Set::AndNot(storeMask, Set::Set32(-1))));
-    return Select(clear, d, Set::And(value, storeMask));
+    // The alpha's sign, spread: all ones for 255, none for 0; the alpha
+    // shifted down with its sign equals it exactly for those two alphas.
+    const V opaque = Set::Sar32(s, 31);
+    if (Set::All(Set::Eq32(Set::Sar32(s, 24), opaque))) return Set::Select(opaque, Set::And(s, storeMask), d);
+    const V clear = Set::Eq32(Set::Shr32(s, 24), Set::Zero());
+    const V blended = BlendOver(s, Set::Or(d, Set::AndNot(storeMask, Set::Set32(-1))));
+    return Set::Select(clear, d, Set::And(blended, storeMask));
   }
 
   static int Copy(const std::uint8_t* source, std::uint8_t* out, int count, const SpanStore& store) {
@@ -104,7 +103,7 @@ struct Bodies {
       const V skip = bytes == 1   ? Set::Eq8(pixels, keys)
                      : bytes == 2 ? Set::Eq16(pixels, keys)
                                   : Set::Eq32(pixels, keys);
-      Set::Store(to + i * bytes, Select(skip, Set::Load(to + i * bytes), pixels));
+      Set::Store(to + i * bytes, Set::Select(skip, Set::Load(to + i * bytes), pixels));
     }
     return i;
   }

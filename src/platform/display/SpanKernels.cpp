@@ -34,7 +34,11 @@ struct Sse2 {
   static V Eq16(V a, V b) { return _mm_cmpeq_epi16(a, b); }
   static V Eq32(V a, V b) { return _mm_cmpeq_epi32(a, b); }
   static bool All(V mask) { return _mm_movemask_epi8(mask) == 0xFFFF; }
+  static V Select(V mask, V ifSet, V ifClear) {
+    return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
+  }
   static V Shr32(V a, int n) { return _mm_srli_epi32(a, n); }
+  static V Sar32(V a, int n) { return _mm_srai_epi32(a, n); }
   static V Shl32(V a, int n) { return _mm_slli_epi32(a, n); }
   static V Shr16(V a, int n) { return _mm_srli_epi16(a, n); }
   static V Add16(V a, V b) { return _mm_add_epi16(a, b); }
@@ -47,17 +51,30 @@ struct Sse2 {
   static V Narrow16(V low, V high) { return _mm_packus_epi16(low, high); }
 };
 
-std::atomic<bool> wideAllowed{true};
+const VectorKernels& Narrowest() {
+  static const VectorKernels kernels = Sse2Kernels();
+  return kernels;
+}
 
-// The widest instruction set this processor runs, chosen once.
-const VectorKernels& Vector() {
+// The widest instruction set this processor runs.
+const VectorKernels& Widest() {
 #if defined(__x86_64__)
-  static const VectorKernels widest = __builtin_cpu_supports("avx2") ? Avx2Kernels() : Sse2Kernels();
+  static const VectorKernels kernels = __builtin_cpu_supports("avx2") ? Avx2Kernels() : Sse2Kernels();
+  return kernels;
 #else
-  static const VectorKernels widest = Sse2Kernels();
+  return Narrowest();
 #endif
-  static const VectorKernels sse2 = Sse2Kernels();
-  return wideAllowed.load(std::memory_order_relaxed) ? widest : sse2;
+}
+
+std::atomic<const VectorKernels*> active{nullptr};
+
+const VectorKernels& Vector() {
+  const VectorKernels* kernels = active.load(std::memory_order_relaxed);
+  if (!kernels) {
+    kernels = &Widest();
+    active.store(kernels, std::memory_order_relaxed);
+  }
+  return *kernels;
 }
 
 }  // namespace
@@ -67,7 +84,7 @@ VectorKernels Sse2Kernels() { return Bodies<Sse2>::Table(); }
 
 void AllowWideKernels([[maybe_unused]] bool allow) {
 #if defined(__SSE2__)
-  wideAllowed = allow;
+  active = allow ? &Widest() : &Narrowest();
 #endif
 }
 

@@ -25,7 +25,9 @@ struct Avx2 {
   static V Eq16(V a, V b) { return _mm256_cmpeq_epi16(a, b); }
   static V Eq32(V a, V b) { return _mm256_cmpeq_epi32(a, b); }
   static bool All(V mask) { return _mm256_movemask_epi8(mask) == -1; }
+  static V Select(V mask, V ifSet, V ifClear) { return _mm256_blendv_epi8(ifClear, ifSet, mask); }
   static V Shr32(V a, int n) { return _mm256_srli_epi32(a, n); }
+  static V Sar32(V a, int n) { return _mm256_srai_epi32(a, n); }
   static V Shl32(V a, int n) { return _mm256_slli_epi32(a, n); }
   static V Shr16(V a, int n) { return _mm256_srli_epi16(a, n); }
   static V Add16(V a, V b) { return _mm256_add_epi16(a, b); }
