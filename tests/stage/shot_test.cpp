@@ -352,8 +352,10 @@ TEST(ShotPassTest, BlocksUnderAWideShotAreFoundAcrossItsWholeBody) {
   shot.m_Settings.m_nBlockPass = 1;
   EXPECT_EQ(shot.ShotHitsBlock(), 0);
   shot.m_Settings.m_nBlockPass = 0;
+  // The frame frees the shot: only its number is asked after it.
+  const int no = shot.m_nNo;
   RunPlayFrame(stage.scene);
-  EXPECT_EQ(stage.scene.FindShotByNo(shot.m_nNo), nullptr);
+  EXPECT_EQ(stage.scene.FindShotByNo(no), nullptr);
 }
 
 TEST(ShotPassTest, OutOfAreaRulesOfTheTwoSides) {
@@ -365,7 +367,8 @@ TEST(ShotPassTest, OutOfAreaRulesOfTheTwoSides) {
   const int x = 320 - 32 - 16 - 8;
   cShot& mine = AddShot(stage, hero, Straight(), Fired(0, 0, x, 480));
   cShot& theirs = AddShot(stage, npc, Straight(), Fired(0, 0, x, 480));
+  const int mineNo = mine.m_nNo;  // the frame frees the shot that went out
   RunPlayFrame(stage.scene);
-  EXPECT_EQ(stage.scene.FindShotByNo(mine.m_nNo), nullptr);
+  EXPECT_EQ(stage.scene.FindShotByNo(mineNo), nullptr);
   EXPECT_EQ(stage.scene.FindShotByNo(theirs.m_nNo), &theirs);
 }
