@@ -19,6 +19,11 @@ void EndTrace() {
   traceEnded = true;
 }
 
+void RestartTraceForTesting() {
+  std::lock_guard lock(traceMutex);
+  traceEnded = false;
+}
+
 void TraceLine(std::string_view line) {
   const std::string& path = Harness().trace;
   if (path.empty()) return;

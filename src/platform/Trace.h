@@ -11,5 +11,7 @@ void TraceLine(std::string_view line);
 // Called as the last frame of ZANDREL_FRAMES is handed over: later lines are
 // dropped, so that a trace's tail never depends on how far the threads ran on.
 void EndTrace();
+// Lines are written again (tests that hand over frames more than once).
+void RestartTraceForTesting();
 
 }  // namespace platform

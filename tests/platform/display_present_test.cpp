@@ -5,6 +5,7 @@
 
 #include "platform/Harness.h"
 #include "platform/MainThread.h"
+#include "platform/Trace.h"
 #include "platform/display/Bitmap.h"
 #include "platform/display/FrameHandOver.h"
 #include "platform/display/Presenter.h"
@@ -89,6 +90,23 @@ TEST_F(HandOverTest, FrameLimitLogAndShotFollowTheHarness) {
   EXPECT_EQ(shot->bitCount, 24);
   EXPECT_EQ(shot->Colour(1, 1), 0x123456u);
   EXPECT_EQ(shot->Colour(0, 0), 0u);
+}
+
+// The last frame of the limit ends the trace: the threads that run on until
+// the close arrives add no lines.
+TEST_F(HandOverTest, NothingIsTracedAfterTheLastFrame) {
+  platform::HarnessSettings settings;
+  settings.frameLimit = 2;
+  settings.trace = (dir / "trace.txt").string();
+  Use(settings);
+  PixelBuffer frame(PixelFormat::X8R8G8B8, 1, 1);
+  auto& handOver = FrameHandOver::Instance();
+  platform::TraceLine("before 1");
+  handOver.HandOver(frame);
+  platform::TraceLine("before 2");
+  EXPECT_EQ(handOver.HandOver(frame), HandOverResult::TakenLast);
+  platform::TraceLine("after");
+  EXPECT_EQ(dir.Read("trace.txt"), "before 1\nbefore 2\n");
 }
 
 // A window of the dummy video driver with a presenter of 64 x 48 frames.

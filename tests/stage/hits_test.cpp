@@ -1,7 +1,10 @@
 // Hit resolution between factions (body contact here; shots in shots_hit_test)
 // and the death test after status changes.
+#include <algorithm>
 #include <vector>
 
+#include "gamedata/Database.h"
+#include "gamedata/DbEffect.h"
 #include "gamedata/SaveData.h"
 #include "stage/StagePlay.h"
 #include "support/TinyStage.h"
@@ -10,22 +13,10 @@ using namespace stagetest;
 
 namespace {
 
-struct HitEffectCall {
-  int effect;
-  RectD victim, attacker;
-  int scale;
-};
-
 class HitHooks : public cStagePlayHooks {
  public:
   void RequestSe(int sound) override { sounds.push_back(sound); }
-  void MakeHitEffect(int effect, const RectD& victim, const RectD& attacker, int scale) override {
-    effects.push_back({effect, victim, attacker, scale});
-  }
-  void StageClear() override { ++clears; }
   std::vector<int> sounds;
-  std::vector<HitEffectCall> effects;
-  int clears = 0;
 };
 
 // A tiny stage whose characters take part in hits where they stand.
@@ -34,10 +25,23 @@ class HitStage : public TinyStage {
   explicit HitStage(int level = 1) : TinyStage(level) {
     scene.SetHooks(&hooks);
     PlayData = &record;
+    // Hit effects 0..12: one frame on 32 x 32 cells; entry 12 grows with the attacker's size.
+    db.Effect.resize(13);
+    cDbEffectFrame frame;
+    frame.m_nDuration = 1;
+    for (cDbEffect& effect : db.Effect) {
+      effect.m_nCellWidth = effect.m_nCellHeight = 32;
+      effect.m_Frames = {frame};
+    }
+    db.Effect[12].m_bScale = 1;
+    Database = &db;
+    BuildEffectSequences(db.Effect, EffectSequences);
   }
   ~HitStage() {
     scene.SetHooks(nullptr);
     PlayData = nullptr;
+    Database = nullptr;
+    EffectSequences.clear();
   }
   HitStage(const HitStage&) = delete;
   HitStage& operator=(const HitStage&) = delete;
@@ -66,6 +70,7 @@ class HitStage : public TinyStage {
 
   HitHooks hooks;
   cSaveData record;
+  cDatabase db;
 };
 
 bool Overlap(const RectD& a, const RectD& b) {
@@ -139,7 +144,7 @@ TEST(BodyHitTest, InvincibilityKeepsTheHpButNotTheRestOfTheHit) {
     victim.m_Def.m_nInvincible = static_cast<std::int8_t>(setting);
     EXPECT_EQ(ResolveHits(), 0);
     EXPECT_EQ(victim.m_nHp, 1000) << setting;
-    ASSERT_EQ(stage.hooks.effects.size(), 1u);
+    ASSERT_EQ(stage.scene.m_EffectList.size(), 1u);
     EXPECT_NE(victim.m_dImpactVx, 0);  // knocked back all the same
     EXPECT_EQ(stage.hooks.sounds, std::vector<int>{7});
     EXPECT_EQ(IsImmuneTo(victim, attacker.m_nNo), 1);
@@ -156,14 +161,16 @@ TEST(BodyHitTest, TheHitEffectShowsWhereTheBodiesMet) {
   const cNpc& attacker = stage.AddFighter(5, def);
   ASSERT_TRUE(Overlap(victim.m_rcContact, attacker.m_rcContact));
   EXPECT_EQ(ResolveHits(), 0);
-  ASSERT_EQ(stage.hooks.effects.size(), 1u);  // the victim has no effect of its own
-  const HitEffectCall& call = stage.hooks.effects[0];
-  EXPECT_EQ(call.effect, 12);
-  EXPECT_EQ(call.scale, 2);
-  EXPECT_EQ(call.victim.dLeft, victim.m_rcContact.dLeft);
-  EXPECT_EQ(call.victim.dBottom, victim.m_rcContact.dBottom);
-  EXPECT_EQ(call.attacker.dLeft, attacker.m_rcContact.dLeft);
-  EXPECT_EQ(call.attacker.dRight, attacker.m_rcContact.dRight);
+  ASSERT_EQ(stage.scene.m_EffectList.size(), 1u);  // the victim has no effect of its own
+  const cEffect& effect = stage.scene.m_EffectList.front();
+  EXPECT_EQ(effect.Number(), 12);
+  EXPECT_EQ(effect.Width(), 2 * 32);  // size 2 doubles a scaling effect
+  // Centred on the overlap of the two contact boxes, give or take its jitter of 4 dots.
+  const double left = std::max(victim.m_rcContact.dLeft, attacker.m_rcContact.dLeft);
+  const double right = std::min(victim.m_rcContact.dRight, attacker.m_rcContact.dRight);
+  const double centreX = effect.X() + (effect.Width() >> 1);
+  EXPECT_GE(centreX, left - 4);
+  EXPECT_LE(centreX, right + 5);
 }
 
 TEST(BodyHitTest, EachAttackerHitsAgainOnlyAfterItsImmunityRunsOut) {

@@ -166,6 +166,63 @@ TEST_F(StageEndTest, AWaitingMessageNeedsANewPressAfterItsDelay) {
   EXPECT_EQ(shell.reads, 0);
 }
 
+// A close asked for while a modal loop ran is carried out by the next frame, whatever the state.
+TEST_F(StageEndTest, AQuitFlagAsksForTheCloseAgain) {
+  for (const int state : {PLAYSTATE_PLAY, PLAYSTATE_CLEAR, PLAYSTATE_PAUSE, PLAYSTATE_GAMEOVER}) {
+    scene.m_bQuit = 1;
+    scene.m_nState = state;
+    shell.closes = 0;
+    RunStageState(scene, shell);
+    EXPECT_EQ(shell.closes, 1) << state;
+    EXPECT_EQ(scene.m_nState, state);
+  }
+}
+
+// ---- Replay playback ----
+
+// Playback reads its file at every loop, the first included: the attempt
+// starts from the recorded play record and seed, whatever the entry did to
+// the record, plays the recorded words, and starts over at their end.
+TEST_F(StageEndTest, PlaybackRepeatsTheRecordedAttemptFromItsFile) {
+  testsupport::TempDir dir;
+  cReplayData recorded;
+  recorded.m_nSeed = 4242;
+  for (int frame = 0; frame < 5; ++frame) RecordReplayFrame(recorded, frame < 3 ? 8 : 4, frame == 4 ? 1 : 0);
+  cSaveData start = record;
+  start.nLife = 5;
+  start.bStartPos = 1;
+  start.nStartX = 6;
+  start.nStartY = 11;
+  const std::string path = (dir.Path() / "r.rpl4_696").string();
+  ASSERT_EQ(SaveReplayFile(path, recorded, stage, stage, start, {}), 1);
+
+  cReplayData replay;
+  ReplayData = &replay;
+  hooks.playMode = shell.playMode = kPlayModeReplay;
+  stage.m_strPath = path;
+  record.nEntryLife = 3;
+  ResetPlay(scene, record, false);
+  ASSERT_TRUE(SetStage(scene, 0, 1));
+  EXPECT_EQ(record.nLife, 5);
+  EXPECT_EQ(scene.m_nSeed, 4242);
+  EXPECT_EQ(static_cast<int>((scene.Hero().m_dX + scene.Hero().m_dRight) / 2) >> 5, 6 + 10);
+  EXPECT_EQ(stage.m_strPath, path);
+
+  scene.m_nState = PLAYSTATE_PLAY;
+  const WORD wantDir[] = {8, 8, 8, 4, 4};
+  for (int frame = 0; frame < 5; ++frame) {
+    KeyInputList.VecAt(0).m_wDir = 1;  // live input is ignored
+    StatePlay(scene, shell);
+    EXPECT_EQ(KeyInputList.VecAt(0).m_wDir, wantDir[frame]) << frame;
+    EXPECT_EQ(scene.m_nFrame, frame + 1);
+  }
+  StatePlay(scene, shell);
+  EXPECT_EQ(scene.m_nState, PLAYSTATE_START);
+  EXPECT_EQ(scene.m_nFrame, 0);
+  EXPECT_EQ(replay.m_nDirIndex, 0);
+  ReplayData = nullptr;
+}
+
 // ---- The pause menu ----
 
 TEST_F(StageEndTest, RetryIsOfferedByGameMode) {

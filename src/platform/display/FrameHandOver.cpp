@@ -131,6 +131,7 @@ void FrameHandOver::SetSceneNameHook(std::function<std::string()> hook) {
 void FrameHandOver::ResetForTesting() {
   std::lock_guard lock(m_mutex);
   m_latest = ShownFrame{};
+  RestartTraceForTesting();
 }
 
 }  // namespace platform::display
