@@ -1,6 +1,7 @@
 #include "flow/ObjectCommands.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "flow/Interpreter.h"
@@ -9,9 +10,12 @@
 #include "records/Palette.h"
 #include "records/StageData.h"
 #include "stage/Collision.h"
+#include "stage/PauseLoop.h"
 #include "stage/StagePlayScene.h"
 
 namespace {
+
+constexpr int kPauseGameWait = 0;  // the pause request's kind
 
 enum FlowOperation { kStart, kEnd, kPause, kResume, kDelete, kStopForever };
 enum FlowSelection { kThisFlow, kAllButThis, kById };
@@ -155,6 +159,15 @@ int ExecFlowOperation(cChara& c, cRunningCommand& cmd) {
   return 0;
 }
 
+int DoGameWait(cChara&, const cFlowCommand& cmd) {
+  cStagePlayScene& scene = Scene();
+  // Tenths of a second in frames, whatever the logic steps per frame.
+  const long long frames = std::clamp<long long>(CommandParam(cmd, 0) * 6LL, 0, INT_MAX);
+  SetPauseRequest(scene, kPauseGameWait, 0, static_cast<int>(frames), 0);
+  RunPauseLoop(scene);
+  return 0;
+}
+
 int DoWarp(cChara& c, const cFlowCommand& cmd) {
   if (!cmd.m_pMove) return 2;
   const cEdMove& m = *cmd.m_pMove;
@@ -254,12 +267,14 @@ int DoItemGet(cChara&, const cFlowCommand& cmd) {
   return result;
 }
 
+int ExecGameWait(cChara& c, cRunningCommand& cmd) { return DoGameWait(c, *cmd.pDef); }
 int ExecWarp(cChara& c, cRunningCommand& cmd) { return DoWarp(c, *cmd.pDef); }
 int ExecStatusOperation(cChara& c, cRunningCommand& cmd) { return DoStatusOperation(c, *cmd.pDef); }
 int ExecStatusOperation2(cChara& c, cRunningCommand& cmd) { return DoStatusOperation2(c, *cmd.pDef); }
 int ExecItemGet(cChara& c, cRunningCommand& cmd) { return DoItemGet(c, *cmd.pDef); }
 int ExecCodeExecution(cChara& c, cRunningCommand& cmd) { return ExecuteCode(cmd.pDef->m_strText, c); }
 
+int ItemExecGameWait(cPlayer& hero, const cFlowCommand& cmd) { return DoGameWait(hero, cmd), 0; }
 int ItemExecWarp(cPlayer& hero, const cFlowCommand& cmd) { return DoWarp(hero, cmd), 0; }
 int ItemExecStatusOperation(cPlayer& hero, const cFlowCommand& cmd) { return DoStatusOperation(hero, cmd), 0; }
 int ItemExecStatusOperation2(cPlayer& hero, const cFlowCommand& cmd) { return DoStatusOperation2(hero, cmd), 0; }

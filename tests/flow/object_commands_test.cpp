@@ -6,6 +6,7 @@
 #include "gamedata/SaveData.h"
 #include "records/Palette.h"
 #include "records/StageData.h"
+#include "stage/PauseLoop.h"
 #include "support/TinyStage.h"
 
 using namespace stagetest;
@@ -120,6 +121,50 @@ TEST(FlowOperationTest, ABeforeStageStartLeavesTheStartingFlowActing) {
   EXPECT_EQ(npc.m_vFlows[0].bStoppedForever, 1);
   EXPECT_EQ(npc.m_vFlows[1].bStoppedForever, 0);
 }
+
+// A program whose pause loop runs at once on the calling thread and counts the frames it shows.
+class WaitShell final : public cStageShell {
+ public:
+  explicit WaitShell(cStagePlayScene& scene) : m_scene(scene) {}
+  bool PauseKeyDown() override { return false; }
+  void DrawStage(int, int, int, int) override {}
+  int FrameRate() const override { return 60; }
+  bool DirectStart() const override { return true; }
+  bool TestPlay() const override { return false; }
+  int PlayMode() const override { return kPlayModeFree; }
+  int GameMode() const override { return 2; }
+  void SetNextScene(int) override {}
+  void PlayCursorSe(WORD) override {}
+  void CyclePalette() override {}
+  void PostClose() override {}
+  int RunModalLoop(ModalLoop loop) override { return loop == ModalLoop::Pause ? PauseThreadProc(m_scene, *this) : 0; }
+  void PresentFrame() override { ++presents; }
+
+  int presents = 0;
+
+ private:
+  cStagePlayScene& m_scene;
+};
+
+class GameWaitTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(GameWaitTest, HoldsTheGameForItsTimeInFrames) {
+  TinyStage stage(GetParam());
+  WaitShell shell(stage.scene);
+  stage.scene.m_pShell = &shell;
+  cNpc& npc = stage.AddNpc(
+      5, 5, Flyer({MakeFlow(TRG_NONE, {MakeCommand(CMD_GAME_WAIT, 0, false, {15}), MakeVariableOp(1, 0, 1, 1)})}));
+  StartFlow(npc.m_vFlows[0]);
+  npc.StepFlows(0);
+  EXPECT_EQ(shell.presents, 90);  // 1.5 s at 60 frames a second, whatever the logic steps per frame
+  EXPECT_EQ(stage.scene.m_PauseReq.nKind, 0);
+  EXPECT_EQ(stage.scene.m_PauseReq.bWaitButton, 0);
+  EXPECT_EQ(stage.scene.m_StageVar[0], 0);
+  npc.StepFlows(0);  // the flow goes on after the wait
+  EXPECT_EQ(stage.scene.m_StageVar[0], 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(StepsPerFrame, GameWaitTest, ::testing::Values(1, 2, 3));
 
 class WarpTest : public ::testing::Test {
  protected:

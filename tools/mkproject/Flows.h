@@ -15,6 +15,8 @@ cCheckedVector<cFlow> WalkerFlows(int speed);
 cCheckedVector<cFlow> PatrolFlows(int speed);
 // Walks as a walker, hops on a timer and now and then warps up.
 cCheckedVector<cFlow> HopperFlows(int speed);
+// A before-stage flow that holds the game still for a moment before play.
+cFlow OpeningWait();
 // A coin's item commands: the score grows and the coin counts itself.
 cCheckedVector<cFlowCommand> CoinCommands();
 
