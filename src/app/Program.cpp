@@ -8,13 +8,17 @@
 #include <mutex>
 #include <string>
 
+#include "app/ChallengeScene.h"
 #include "app/GlobalObjects.h"
 #include "app/MainWindow.h"
+#include "app/OptionScene.h"
 #include "app/Scene.h"
 #include "app/Shell.h"
 #include "app/StageScene.h"
 #include "app/StartUp.h"
+#include "app/StorySaveScene.h"
 #include "app/TitleScene.h"
+#include "app/WorldMapScene.h"
 #include "library/util/Log.h"
 #include "library/util/MainWindow.h"
 #include "library/util/MesBox.h"
@@ -56,31 +60,23 @@ namespace {
 
 constexpr int kExitFailed = 1;
 
-// The scenes of this build. Scenes whose parts are not in yet announce
-// themselves and hand back to the title.
-class cPendingScene final : public cScene {
- public:
-  explicit cPendingScene(int index) : m_nIndex(index) {
-    SetStates({[this] {
-      SceneManager.m_nNextScene = SCENE_TITLE;
-      m_nState = 2;
-    }});
-  }
-  void Enter() override {
-    ReportLogEc("scene %d (%s) is not available in this build; back to the title", m_nIndex,
-                std::string(SceneName(m_nIndex)).c_str());
-  }
-  void FadeIn() override { m_nState = 1; }
-  void Leave() override { CommonFadeOut(m_nIndex); }
-
- private:
-  int m_nIndex;
-};
-
 std::unique_ptr<cScene> MakeScene(int index) {
-  if (index == SCENE_TITLE) return std::make_unique<cTitleScene>();
-  if (index == SCENE_STAGE_PLAY) return std::make_unique<cStageScene>();
-  return std::make_unique<cPendingScene>(index);
+  switch (index) {
+    case SCENE_TITLE:
+      return std::make_unique<cTitleScene>();
+    case SCENE_WORLDMAP:
+      return std::make_unique<cWorldMapScene>();
+    case SCENE_STORY_SAVE:
+      return std::make_unique<cStorySaveScene>();
+    case SCENE_CHALLENGE_SELECT:
+      return std::make_unique<cChallengeSelectScene>();
+    case SCENE_STAGE_PLAY:
+      return std::make_unique<cStageScene>();
+    case SCENE_OPTION:
+      return std::make_unique<cOptionScene>();
+    default:
+      return nullptr;
+  }
 }
 
 // Second start: ask whether to end the running copy.
@@ -241,6 +237,7 @@ int RunPlayer(std::string_view commandLine, int showCommand) {
   platform::display::FrameHandOver::Instance().SetSceneNameHook(nullptr);
   SceneManager.SetSceneFactory(nullptr);
   DestroyGlobalObjects();
+  ReportLogWait();
   lock.Release();
   EcLog(ShellText("ReleaseMutex後"));
   if (platform::ThreadsAbandoned()) platform::EndProcess(code);

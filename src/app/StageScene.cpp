@@ -36,6 +36,8 @@ cStageScene::cStageScene() : m_pPlay(std::make_unique<cStagePlayScene>()) {
 
 cStageScene::~cStageScene() {
   if (CurrentPlayScene == m_pPlay.get()) CurrentPlayScene = nullptr;
+  m_pPlay->ReleasePictures();
+  m_pPlay->ReleaseMessageSurfaces();
   ReleaseStageResources(UserSD);
 }
 

@@ -89,7 +89,7 @@ void ReadIniSettings() {
 // The start-up dialog, unless the saved choice says not to ask; Start saves
 // the choice, Cancel or closing the dialog ends the start.
 bool AskDrawingMode() {
-  BootSettings->LoadFromFile(PathTable[PATH_BOOT], PlayerContext());
+  LoadFromFileOrKeep(*BootSettings, PathTable[PATH_BOOT], PlayerContext());
   if (!BootSettings->m_bDoNotAsk) {
     BOOTCHOICES choices{BootSettings->m_nDrawingMode, BootSettings->m_bDoNotAsk};
     cBootDialog dialog(IDD_BOOT, nullptr, 1, nullptr, &choices, SystemData->m_GameTitle, IniSettings.English != 0,
@@ -347,7 +347,7 @@ bool InitGame(std::string_view commandLine, int showCommand) {
   if (!DDLoadSurfaces(UserSD, kStartSurface, 1)) return false;
   if (!CreateFontsAndDigits()) return false;
   LoadInputSettings();
-  OptionData->LoadFromFile(PathTable[PATH_OPTION], PlayerContext());
+  LoadFromFileOrKeep(*OptionData, PathTable[PATH_OPTION], PlayerContext());
   if (display.bpp == 8 && !LoadHbtPalette(OptionData->m_nPaletteVariant)) return false;
   if (OptionData->m_bMusicOn) BgmPlayer.Init(1, DefaultBgmOgg, DefaultBgmMid, 5);
   if (!StartSound() || !LoadWorldAndPalette()) return false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/FrontEnd.h"
 #include "app/GlobalObjects.h"
 #include "app/PaletteCycle.h"
 #include "app/Shell.h"
@@ -30,37 +31,13 @@ constexpr int kSheetWindow = 45, kSheetTitle = 47, kSheetGameMode = 48, kSheetAc
 constexpr int kSheets[] = {kSheetTitle, kSheetGameMode, kSheetAccessory, kSheetWindow};
 constexpr int kMenuY = 240;
 constexpr int kListX = 152, kListY = 160;
-constexpr WORD kButton1 = 1, kButton2 = 2;
 constexpr int kTitleStates = 2;  // main menu, continue list
 
 // The title item kinds and the scene each one leads to.
 constexpr int kNextScene[] = {SCENE_WORLDMAP,   SCENE_WORLDMAP,   SCENE_CHALLENGE_SELECT,
                               SCENE_STAGE_PLAY, SCENE_STAGE_PLAY, SCENE_OPTION};
 
-cKeyInput& Input() { return KeyInputList.VecAt(0); }
-
-int RankingSwitch(int mode) {
-  const cSystemData& system = CurrentSystemData();
-  return mode < static_cast<int>(system.m_ModeRankings.size()) ? system.m_ModeRankings.VecAt(mode).m_bRankingOn : 0;
-}
-
-void SetLives(int mode) {
-  const cSystemData& system = CurrentSystemData();
-  const bool unlimited =
-      mode < static_cast<int>(system.m_UnlimitedLives.size()) && system.m_UnlimitedLives.VecAt(mode) != 0;
-  if (unlimited) {
-    PlayData->nEntryLife = PlayData->nLife = UNLIMITED_LIVES;
-    return;
-  }
-  const int lives = mode < static_cast<int>(system.m_InitialLives.size()) ? system.m_InitialLives.VecAt(mode) : 1;
-  PlayData->nEntryLife = lives;
-  PlayData->nLife = lives - 1;
-}
-
-std::string_view Caption(int kind) {
-  const auto& menu = CurrentSystemData().m_TitleMenu;
-  return kind >= 0 && kind < static_cast<int>(menu.size()) ? std::string_view(menu.VecAt(kind).m_Label) : "";
-}
+std::string_view Caption(int kind) { return MenuCaption(CurrentSystemData().m_TitleMenu, kind); }
 
 }  // namespace
 
@@ -79,13 +56,7 @@ void cTitleScene::Enter() {
   if (!DDLoadSurfaces(UserSD, kSheets, static_cast<int>(std::size(kSheets)))) PostCloseToMainWindow();
   MenuCursor.ResetCursor();
   const cSystemData& system = CurrentSystemData();
-  m_nItems = 0;
-  for (int kind = 0; kind < static_cast<int>(system.m_TitleMenu.size()) && m_nItems < 7; ++kind)
-    if (system.m_TitleMenu.VecAt(kind).m_bShown) m_Item[static_cast<size_t>(m_nItems++)] = kind;
-  if (m_nItems == 0) {
-    m_Item[0] = 0;
-    m_nItems = 1;
-  }
+  m_nItems = ShownMenuKinds(system.m_TitleMenu, m_Item);
   CURSORDATA& cursor = MenuCursor.Current();
   cursor.nY = SceneManager.PlayMode;
   for (int i = 0; i < m_nItems; ++i)
@@ -145,9 +116,9 @@ void cTitleScene::Draw() {
 }
 
 void cTitleScene::UpdateMenu() {
-  MenuCursor.MoveCursorGrid(Input().m_wDir, m_nMenuX, kMenuY, 0, 32, 1, m_nItems);
-  DS_PlayCursorSe(Input().m_wDir, 2, 0);
-  if (Input().m_wButton & kButton1) {
+  MenuCursor.MoveCursorGrid(FrontInput().m_wDir, m_nMenuX, kMenuY, 0, 32, 1, m_nItems);
+  DS_PlayCursorSe(FrontInput().m_wDir, 2, 0);
+  if (FrontInput().m_wButton & kButton1) {
     RequestSe(1);
     const int row = std::clamp(MenuCursor.Current().nY, 0, m_nItems - 1);
     Choose(m_Item[static_cast<size_t>(row)]);
@@ -167,20 +138,20 @@ void cTitleScene::Choose(int kind) {
   switch (kind) {
     case PLAYMODE_NEW_STORY:
       SceneManager.GameMode = GAMEMODE_STORY;
-      SceneManager.m_bRanking = RankingSwitch(GAMEMODE_STORY);
+      SceneManager.m_bRanking = ModeRankingSwitch(GAMEMODE_STORY);
       StartNewStory();
       leaveFor(kNextScene[kind]);
       break;
     case PLAYMODE_CONTINUE:
       SceneManager.GameMode = GAMEMODE_STORY;
-      SceneManager.m_bRanking = RankingSwitch(GAMEMODE_STORY);
+      SceneManager.m_bRanking = ModeRankingSwitch(GAMEMODE_STORY);
       MenuCursor.PushCursor(0);
       m_nState = 2;
       m_nStep = 0;
       break;
     case PLAYMODE_CHALLENGE:
       SceneManager.GameMode = GAMEMODE_CHALLENGE;
-      SceneManager.m_bRanking = RankingSwitch(GAMEMODE_CHALLENGE);
+      SceneManager.m_bRanking = ModeRankingSwitch(GAMEMODE_CHALLENGE);
       if (!PlayData->LoadChallenge(PlayerContext())) {
         PlayData->ResetPlaySession();
         PlayData->ClearList.assign(static_cast<size_t>(std::max(CurrentSystemData().m_nChallengeCount, 0)),
@@ -190,12 +161,12 @@ void cTitleScene::Choose(int kind) {
       break;
     case PLAYMODE_FREE:
       SceneManager.GameMode = GAMEMODE_FREE;
-      SceneManager.m_bRanking = RankingSwitch(GAMEMODE_FREE);
+      SceneManager.m_bRanking = ModeRankingSwitch(GAMEMODE_FREE);
       if (OpenStageFileDialog()) leaveFor(kNextScene[kind]);
       break;
     case PLAYMODE_REPLAY:
       SceneManager.GameMode = GAMEMODE_REPLAY;
-      SceneManager.m_bRanking = RankingSwitch(GAMEMODE_REPLAY);
+      SceneManager.m_bRanking = ModeRankingSwitch(GAMEMODE_REPLAY);
       if (RequestLoadReplay()) leaveFor(kNextScene[kind]);
       break;
     case PLAYMODE_OPTION:
@@ -218,13 +189,14 @@ void cTitleScene::UpdateContinue() {
   }
   const int slots = static_cast<int>(SaveSlotList->size());
   m_nListRows = std::min(slots, 10);
-  MenuCursor.MoveCursorList(Input().m_wDir, 1, m_nListTop, kListY, 16, kListX, m_nListRows, slots, TRUE);
-  DS_PlayCursorSe(Input().m_wDir, 3, 0);
+  MenuCursor.MoveCursorList(FrontInput().m_wDir, 1, m_nListTop, kListY, 16, kListX, m_nListRows, slots, TRUE);
+  DS_PlayCursorSe(FrontInput().m_wDir, 3, 0);
   const int slot = MenuCursor.Current().nY;
-  if (Input().m_wButton & kButton1) {
-    if (slot >= 0 && slot < slots && SaveSlotList->VecAt(slot).bUsed) {
+  if (FrontInput().m_wButton & kButton1) {
+    // A slot whose file no longer reads is refused like an empty one, and the
+    // play record stays as it was.
+    if (slot >= 0 && slot < slots && SaveSlotList->VecAt(slot).bUsed && PlayData->LoadStory(slot, PlayerContext())) {
       RequestSe(1);
-      PlayData->LoadStory(slot, PlayerContext());
       SceneManager.m_nNextScene = SCENE_WORLDMAP;
       m_nState = kTitleStates + 1;
     } else {
@@ -232,7 +204,7 @@ void cTitleScene::UpdateContinue() {
     }
     return;
   }
-  if (Input().m_wButton & kButton2) {
+  if (FrontInput().m_wButton & kButton2) {
     RequestSe(2);
     MenuCursor.PopCursor(1);
     m_nState = 1;
@@ -271,7 +243,7 @@ int StartStageFromFile(std::string_view path, int bNewest) {
   if (bFreeStageStart.load())
     PlayData->nEntryLife = PlayData->nLife = UNLIMITED_LIVES;
   else
-    SetLives(GAMEMODE_FREE);
+    SetModeLives(GAMEMODE_FREE);
   MakeRelativePathStr(name);
   PlayData->SetStageFileName(name.c_str());
   return 1;
@@ -282,5 +254,6 @@ void StartNewStory() {
   PlayData->nMapX = CurrentWorldMap().nMapStartX;
   PlayData->nMapY = CurrentWorldMap().nMapStartY;
   PlayData->nLap = 0;
-  SetLives(GAMEMODE_STORY);
+  PlayData->nMapFacing = 0;
+  SetModeLives(GAMEMODE_STORY);
 }

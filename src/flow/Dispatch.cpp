@@ -11,6 +11,7 @@
 #include "flow/Interpreter.h"
 #include "flow/MoveCommands.h"
 #include "flow/ObjectCommands.h"
+#include "flow/PresentCommands.h"
 #include "flow/ShotCommands.h"
 #include "gamedata/SaveData.h"
 #include "gamedata/WorldMap.h"
@@ -55,8 +56,20 @@ constexpr std::array<CommandExec, CMD_COUNT> PendingFrom(std::index_sequence<Typ
   return {&ExecPending<static_cast<int>(Types)>...};
 }
 
-const std::array<CommandExec, CMD_COUNT> CommandExecTable = [] {
-  auto table = PendingFrom(std::make_index_sequence<CMD_COUNT>{});
+template <size_t... Types>
+constexpr std::array<ItemCommandExec, ITEMCMD_COUNT> ItemPendingFrom(std::index_sequence<Types...>) {
+  return {&ItemExecPending<static_cast<int>(Types) + kItemCommandTypeOffset>...};
+}
+
+struct CommandTables {
+  std::array<CommandExec, CMD_COUNT> flow;
+  std::array<ItemCommandExec, ITEMCMD_COUNT> item;
+};
+
+const CommandTables ExecTables = [] {
+  CommandTables t{PendingFrom(std::make_index_sequence<CMD_COUNT>{}),
+                  ItemPendingFrom(std::make_index_sequence<ITEMCMD_COUNT>{})};
+  auto& table = t.flow;
   table[CMD_NONE] = ExecNothing;
   table[CMD_WAIT] = ExecNothing;
   table[CMD_STRAIGHT_MOVE] = ExecStraightMove;
@@ -78,27 +91,22 @@ const std::array<CommandExec, CMD_COUNT> CommandExecTable = [] {
   table[CMD_STATUS_OPERATION2] = ExecStatusOperation2;
   table[CMD_ITEM_GET] = ExecItemGet;
   table[CMD_CODE_EXECUTION] = ExecCodeExecution;
-  return table;
+  auto& item = t.item;
+  item[ITEMCMD_NONE] = ExecItemNone;
+  item[ITEMCMD_CHANGE_FLOW] = ExecChangeFlow;
+  item[ITEMCMD_STAGE_CLEAR] = ItemExecStageClear;
+  item[ITEMCMD_GAME_WAIT] = ItemExecGameWait;
+  item[ITEMCMD_WARP] = ItemExecWarp;
+  item[ITEMCMD_STATUS_OPERATION] = ItemExecStatusOperation;
+  item[ITEMCMD_STATUS_OPERATION2] = ItemExecStatusOperation2;
+  item[ITEMCMD_ITEM_GET] = ItemExecItemGet;
+  item[ITEMCMD_CODE_EXECUTION] = ItemExecCodeExecution;
+  InstallPresentCommands(t.flow, t.item);
+  return t;
 }();
 
-template <size_t... Types>
-constexpr std::array<ItemCommandExec, ITEMCMD_COUNT> ItemPendingFrom(std::index_sequence<Types...>) {
-  return {&ItemExecPending<static_cast<int>(Types) + kItemCommandTypeOffset>...};
-}
-
-const std::array<ItemCommandExec, ITEMCMD_COUNT> ItemCommandExecTable = [] {
-  auto table = ItemPendingFrom(std::make_index_sequence<ITEMCMD_COUNT>{});
-  table[ITEMCMD_NONE] = ExecItemNone;
-  table[ITEMCMD_CHANGE_FLOW] = ExecChangeFlow;
-  table[ITEMCMD_STAGE_CLEAR] = ItemExecStageClear;
-  table[ITEMCMD_GAME_WAIT] = ItemExecGameWait;
-  table[ITEMCMD_WARP] = ItemExecWarp;
-  table[ITEMCMD_STATUS_OPERATION] = ItemExecStatusOperation;
-  table[ITEMCMD_STATUS_OPERATION2] = ItemExecStatusOperation2;
-  table[ITEMCMD_ITEM_GET] = ItemExecItemGet;
-  table[ITEMCMD_CODE_EXECUTION] = ItemExecCodeExecution;
-  return table;
-}();
+const std::array<CommandExec, CMD_COUNT>& CommandExecTable = ExecTables.flow;
+const std::array<ItemCommandExec, ITEMCMD_COUNT>& ItemCommandExecTable = ExecTables.item;
 
 const std::array<CommandSetup, CMD_COUNT> CommandSetupTable = [] {
   std::array<CommandSetup, CMD_COUNT> table{};
@@ -151,10 +159,11 @@ void StartCommandAnimes(cChara& chara) {
           }
         }
       }
-      FlowAnimeEntry& anime = chara.m_lAnimes.emplace_back();
-      anime.nKind = 1;
-      anime.nShow = entry.nShow;
-      anime.nCmdTime = entry.nCmdTime;
+      // Newest first: the drawing's choice walks the list from the front.
+      FlowAnimeEntry& anime = chara.m_lAnimes.emplace_front();
+      anime.bPriority = 1;
+      anime.nCounter = entry.nShow;
+      anime.nLength = entry.nCmdTime;
       anime.nSerial = flow.nSerial;
       anime.Anime.SetAnimeTable(AnimeTable{std::move(frames)});
       anime.Anime.SetAnime(0, 1);

@@ -10,6 +10,7 @@
 #include "records/Palette.h"
 #include "records/StageData.h"
 #include "stage/Collision.h"
+#include "stage/Message.h"
 #include "stage/PauseLoop.h"
 #include "stage/StagePlayScene.h"
 
@@ -162,9 +163,11 @@ int ExecFlowOperation(cChara& c, cRunningCommand& cmd) {
 int DoGameWait(cChara&, const cFlowCommand& cmd) {
   cStagePlayScene& scene = Scene();
   // Tenths of a second in frames, whatever the logic steps per frame.
-  const long long frames = std::clamp<long long>(CommandParam(cmd, 0) * 6LL, 0, INT_MAX);
-  SetPauseRequest(scene, kPauseGameWait, 0, static_cast<int>(frames), 0);
+  const int frames = static_cast<int>(std::clamp<long long>(CommandParam(cmd, 0) * 6LL, 0, INT_MAX));
+  cMessage& timer = scene.AddMessage(GameWaitTimer(frames));
+  scene.SetPauseRequest(kPauseGameWait, 0, frames, 0);
   RunPauseLoop(scene);
+  timer.Remove();
   return 0;
 }
 

@@ -31,7 +31,6 @@ void cRankingTable::RegisterFields(int nVersion) {
 void cRankingTable::Load(cRecordReader& in, const cLoadContext& ctx) {
   cDataRecord::Load(in, ctx);
   LoadRecordList(in, ctx, Entries, cRankingEntry(), kMinRecordBodyBytes, "ranking entry");
-  Entries.resize(RANKING_ENTRY_COUNT);
 }
 
 void cRankingTable::Save(cRecordWriter& out, const cLoadContext& ctx) {

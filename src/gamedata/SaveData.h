@@ -154,6 +154,9 @@ class cSaveData : public cDataRecord {
   int nStartX = 0;
   int nStartY = 0;
   int nStartDir = 0;
+  // The world-map figure's facing (0 down, 1 up, 2 left, 3 right); the save
+  // files have no place for it, so it is kept for the session only.
+  int nMapFacing = 0;
 
  private:
   void MigrateOldFile(int version);

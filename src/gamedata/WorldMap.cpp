@@ -125,6 +125,13 @@ const cWorld* cWorldMap::FindWorldAt(int x, int y) const {
   return nullptr;
 }
 
+namespace {
+
+// 4096 rows of 65536 cells: the largest index still fits an int.
+constexpr int kMaxPitchShift = 16;
+
+}  // namespace
+
 void cWorldMap::NormalizeWorldMap() {
   // Negative positions are brought in too: nothing may index before the map.
   nMapStartX = std::clamp(nMapStartX, 0, std::max(nMapWidth - 1, 0));
@@ -138,14 +145,13 @@ void cWorldMap::Load(cRecordReader& in, const cLoadContext& ctx) {
   cDataRecord::Load(in, ctx);
   if (nMapWidth < 1 || nMapWidth > MAX_WORLD_MAP_SIDE || nMapHeight < 1 || nMapHeight > MAX_WORLD_MAP_SIDE)
     in.FailF("world map size %d x %d", nMapWidth, nMapHeight);
-  int pitch = 0, shift = 0;
-  CalcPitch(pitch, shift, nMapWidth);
-  if (pitch != nPitch || shift != nPitch_Shift)
-    in.FailF("pitch %d and shift %d do not fit the width %d", nPitch, nPitch_Shift, nMapWidth);
+  // Cells are indexed with the stored row shift, whatever the width; only a
+  // shift that no map side needs (it would overflow the index) takes the width's.
+  if (nPitch_Shift < 0 || nPitch_Shift > kMaxPitchShift) CalcPitch(nPitch, nPitch_Shift, nMapWidth);
   LoadRecordList(in, ctx, MapChips, cMapChip(), kMinRecordBodyBytes, "map chip");
+  // The count is the file's own: a grid of another size is read as it stands
+  // and every cell access goes through the guarded vector.
   std::uint32_t cells = in.ReadCount(4, "map cell");
-  if (cells != static_cast<std::uint32_t>(nMapHeight) * static_cast<std::uint32_t>(nPitch))
-    in.FailF("%u cells where the map holds %d x %d", cells, nMapHeight, nPitch);
   Cells.assign(cells, 0);
   in.ReadBytes(Cells.data(), cells * sizeof(int));
   LoadRecordList(in, ctx, Worlds, cWorld(), kMinRecordBodyBytes + 4, "world");

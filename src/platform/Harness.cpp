@@ -33,11 +33,15 @@ HarnessSettings ParseHarnessSettings(const std::function<std::string(const char*
   s.fastClock = lookup("ZANDREL_FAST") == "1";
   s.inputScript = lookup("ZANDREL_INPUT");
   s.answerScript = lookup("ZANDREL_ANSWERS");
-  std::string shot = lookup("ZANDREL_SHOT");
-  if (auto colon = shot.find(':'); colon != std::string::npos) {
-    s.shotFrame = ParseLong(shot.substr(0, colon));
-    s.shotFile = shot.substr(colon + 1);
-  }
+  auto frameAndFile = [&](const char* name, std::optional<long>& frame, std::string& file) {
+    std::string value = lookup(name);
+    if (auto colon = value.find(':'); colon != std::string::npos) {
+      frame = ParseLong(value.substr(0, colon));
+      file = value.substr(colon + 1);
+    }
+  };
+  frameAndFile("ZANDREL_SHOT", s.shotFrame, s.shotFile);
+  frameAndFile("ZANDREL_WINDOW_SHOT", s.windowShotFrame, s.windowShotFile);
   s.frameLog = lookup("ZANDREL_FRAME_LOG");
   s.trace = lookup("ZANDREL_TRACE");
   s.failStep = lookup("ZANDREL_FAIL");

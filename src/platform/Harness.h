@@ -16,6 +16,8 @@ struct HarnessSettings {
   std::string answerScript;        // ZANDREL_ANSWERS=FILE
   std::optional<long> shotFrame;   // ZANDREL_SHOT=N:FILE
   std::string shotFile;
+  std::optional<long> windowShotFrame;  // ZANDREL_WINDOW_SHOT=N:FILE
+  std::string windowShotFile;
   std::string frameLog;            // ZANDREL_FRAME_LOG=FILE
   std::string trace;               // ZANDREL_TRACE=FILE
   std::string failStep;            // ZANDREL_FAIL=STEP

@@ -24,6 +24,12 @@ void cDataRecord::ClearFields(int nVersion) {
   m_nRegVersion = nVersion;
 }
 
+void cDataRecord::ReleaseFields() {
+  cCheckedVector<FIELDDATA>().swap(m_Field);
+  cCheckedVector<STRFIELDDATA>().swap(m_StrField);
+  m_nRegVersion = nCurVersion;
+}
+
 void cDataRecord::AddRaw(void* data, int count, int size) {
   m_Field.push_back(FIELDDATA{this, data, count, static_cast<signed char>(size)});
 }
@@ -31,8 +37,10 @@ void cDataRecord::AddRaw(void* data, int count, int size) {
 void cDataRecord::AddScratch(int size, int count, int below) {
   if (m_nRegVersion >= below) return;
   // A registration error, not a file error: the scratch area fits every use.
-  if (count * size > kScratchBytes) std::abort();
-  AddRaw(scratch.data(), count, size);
+  if (size > kScratchBytes) std::abort();
+  // Each old value was a field of its own in the file, so each is registered
+  // alone: the stored field count counts them one by one.
+  for (int i = 0; i < count; ++i) AddRaw(scratch.data(), 1, size);
 }
 
 void cDataRecord::AddStrField(std::string& member, int from) {
@@ -68,7 +76,7 @@ void cDataRecord::Load(cRecordReader& in, const cLoadContext& /*ctx*/) {
   RegisterFields(in.Version());
   LoadNumericFields(in);
   LoadStrFields(in);
-  if (in.Version() != nCurVersion) RegisterFields(nCurVersion);
+  ReleaseFields();
 }
 
 void cDataRecord::SaveStrFields(cRecordWriter& out) {
@@ -86,12 +94,14 @@ void cDataRecord::Save(cRecordWriter& out, const cLoadContext& /*ctx*/) {
   out.WriteCount(m_Field.size());
   for (const auto& field : m_Field) out.WriteBytes(field.lpData, field.Bytes());
   SaveStrFields(out);
+  ReleaseFields();
 }
 
 void cDataRecord::ResetFields() {
   RegisterFields(nCurVersion);
   for (const auto& field : m_Field) std::memset(field.lpData, 0, field.Bytes());
   for (const auto& field : m_StrField) field.lpStr->clear();
+  ReleaseFields();
 }
 
 void cDataRecord::CopyFields(const cDataRecord& other) {
@@ -104,11 +114,14 @@ void cDataRecord::CopyFields(const cDataRecord& other) {
     std::memmove(m_Field[i].lpData, source.m_Field[i].lpData, m_Field[i].Bytes());
   std::size_t strings = std::min(m_StrField.size(), source.m_StrField.size());
   for (std::size_t i = 0; i < strings; ++i) *m_StrField[i].lpStr = *source.m_StrField[i].lpStr;
+  ReleaseFields();
+  source.ReleaseFields();
 }
 
 void cDataRecord::StripStrCR() {
   RegisterFields(nCurVersion);
   for (const auto& field : m_StrField) EraseCR(*field.lpStr);
+  ReleaseFields();
 }
 
 int cDataRecord::LoadFromFile(std::string_view path, const cLoadContext& ctx) {

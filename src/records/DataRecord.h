@@ -50,7 +50,8 @@ class cDataRecord {
  public:
   cDataRecord() = default;
   // The descriptor lists point into their own record, so copies start without
-  // them; every operation that walks the lists registers first.
+  // them; every operation that walks the lists registers first and releases
+  // them when done, so that a loaded record costs no more than its members.
   cDataRecord(const cDataRecord&) {}
   cDataRecord& operator=(const cDataRecord&) { return *this; }
   virtual ~cDataRecord() = default;
@@ -138,6 +139,7 @@ class cDataRecord {
   }
   void AddRaw(void* data, int count, int size);
   void AddScratch(int size, int count, int below);
+  void ReleaseFields();
   void LoadNumericFields(cRecordReader& in);
 
   cCheckedVector<FIELDDATA> m_Field;
@@ -157,6 +159,16 @@ void LoadRecordList(cRecordReader& in, const cLoadContext& ctx, cCheckedVector<R
   list.clear();
   list.resize(count, prototype);
   for (auto& entry : list) entry.Load(in, ctx);
+}
+
+// Loads a whole file into a copy of `live` and takes it over only when the
+// load succeeds, so that a damaged file leaves every value as it was.
+template <typename Record>
+int LoadFromFileOrKeep(Record& live, std::string_view path, const cLoadContext& ctx) {
+  Record loaded = live;
+  if (!loaded.LoadFromFile(path, ctx)) return 0;
+  live = std::move(loaded);
+  return 1;
 }
 
 template <typename Record>

@@ -104,9 +104,9 @@ std::uint32_t cRecordReader::ReadCount(std::size_t minElementBytes, const char* 
 
 std::string cRecordReader::ReadString() {
   std::uint32_t length = ReadU32();
-  // Length 1 is the empty string, stored without bytes.
-  if (length == 1) return {};
-  if (length == 0) Fail("string length 0");
+  // Length 1 is the empty string, stored without bytes; a length of 0 (which
+  // no writer produces) is read as the empty string too.
+  if (length <= 1) return {};
   if (length > kMaxStringBytes) FailF("string length %u beyond the limit", length);
   if (length > Remaining()) FailF("string length %u beyond the %zu bytes left", length, Remaining());
   const char* text = reinterpret_cast<const char*>(m_bytes.data() + m_offset);

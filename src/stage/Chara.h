@@ -37,16 +37,16 @@ struct HitByEntry {
   int nStepsLeft = 0;
 };
 
-// An animation a flow command started on the character.
+// An animation a flow command started on the character. A command's own
+// animation has priority: its counter runs down the frames of its lead-in and
+// its length is the command's time, so it holds the drawing while it matters.
+// The animation command's entries have priority, counter and length 0.
 struct FlowAnimeEntry {
   cAnimeCtrl Anime;
-  int nKind = 0;  // 1 started ahead of a command, 0 by the animation command
-  int nShow = 0;
-  int nCmdTime = 0;
-  int nCounter = 0;
-  int nLength = 0;
   int bPriority = 0;
-  int nSerial = 0;
+  int nCounter = 0;  // frames left to show before the command; lowered each frame
+  int nLength = 0;   // the command's time in frames
+  int nSerial = 0;   // the running flow that started it
   int bPaused = 0;
 };
 

@@ -1,6 +1,8 @@
 #include "stage/CharaDraw.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 #include "gamedata/Database.h"
 #include "gamedata/SystemData.h"
@@ -35,61 +37,236 @@ void WithColourPair(bool coloured, const SPRITESOURCE& source, Blit blit) {
   DDResetColorOp();
 }
 
-// Copies the cell to (0, 0) of a work surface at the graphic size, without
+// Copies the cell to (x, y) of a work surface at the graphic size, without
 // the colour key: stretched from the chosen sheet, else from the second-mode
 // sheet.
-void BltSpriteToWork(DDSURFACEDATA* work, const cChara& chara, const SPRITESOURCE& source) {
+void BltSpriteToWork(DDSURFACEDATA* work, const cChara& chara, const SPRITESOURCE& source, int x = 0, int y = 0) {
   const int w = chara.m_rcGfx.nW, h = chara.m_rcGfx.nH;
   WithColourPair(source.bColor != 0, source, [&] {
     if (IsStretched(source, Multiplier(chara.m_Def.m_nGiant))) {
       const int n = source.nCellSize;
-      DDBltStretch(work, 0, 0, w, h, source.lpSurface, source.x, source.y, n * chara.m_rcGfxBase.nW,
+      DDBltStretch(work, x, y, w, h, source.lpSurface, source.x, source.y, n * chara.m_rcGfxBase.nW,
                    n * chara.m_rcGfxBase.nH, 0);
     } else {
-      DDBlt(work, 0, 0, w, h, source.lpCandidate[1], source.x, source.y, 0);
+      DDBlt(work, x, y, w, h, source.lpCandidate[1], source.x, source.y, 0);
     }
   });
 }
 
+// Copies the cell unscaled from the first-mode sheet with the colour pair to
+// (0, 0) of a work surface.
+void BltSpriteColored(DDSURFACEDATA* work, const cChara& chara, const SPRITESOURCE& source) {
+  WithColourPair(true, source, [&] {
+    DDBlt(work, 0, 0, chara.m_rcGfx.nW, chara.m_rcGfx.nH, source.lpCandidate[0], source.x, source.y, 0);
+  });
+}
+
 // Where a handler reads the sprite: the sheet of the given candidate at the
-// cell, or the work copy of a stretched sprite (already coloured).
+// cell, or a work copy (already coloured); sizes taken from a stretched copy
+// scale by the multiplier.
 struct SpriteView {
   DDSURFACEDATA* lpSurface = nullptr;
   int x = 0, y = 0;
   bool bColor = false;
+  int nScale = 1;
 };
 
 // The sheet an unstretched sprite is read from: the first-mode or the
 // second-mode sheet of the facing, or the sheet the display mode chose.
 enum SheetCandidate : int { SHEET_FIRST = 0, SHEET_SECOND = 1, SHEET_CHOSEN = 2 };
 
-SpriteView ViewSprite(const cChara& chara, const SPRITESOURCE& source, SheetCandidate sheet) {
-  if (!IsStretched(source, Multiplier(chara.m_Def.m_nGiant)))
-    return {sheet == SHEET_CHOSEN ? source.lpSurface : source.lpCandidate[sheet], source.x, source.y,
-            source.bColor != 0};
+// How a handler's effect may read an unstretched sprite: straight from the
+// sheet, from a work copy when the drawing layer cannot read sheets, or from
+// a coloured work copy when the colour pair is on.
+enum class SheetAccess { Direct, WhenSupported, ColouredCopy };
+
+bool EffectsReadSheets() {
+  if (lpDTCon) return lpDTCon->bEffectFromSheet != 0;
+  return lpDDCon && lpDDCon->bEffectFromSheet != 0;
+}
+
+SpriteView ViewSprite(const cChara& chara, const SPRITESOURCE& source, SheetCandidate sheet,
+                      SheetAccess access = SheetAccess::Direct) {
+  const int multiplier = Multiplier(chara.m_Def.m_nGiant);
+  const bool stretched = IsStretched(source, multiplier);
   DDSURFACEDATA* work = WorkSurface(0);
+  if (!stretched && access == SheetAccess::ColouredCopy && source.bColor) {
+    BltSpriteColored(work, chara, source);
+    return {work, 0, 0, false, 1};
+  }
+  if (!stretched && (access != SheetAccess::WhenSupported || EffectsReadSheets()))
+    return {sheet == SHEET_CHOSEN ? source.lpSurface : source.lpCandidate[sheet], source.x, source.y,
+            source.bColor != 0, 1};
   BltSpriteToWork(work, chara, source);
-  return {work, 0, 0, false};
+  return {work, 0, 0, false, stretched ? multiplier : 1};
+}
+
+// The body's place on the screen.
+struct Body {
+  int x, y, w, h;
+  int CentreX() const { return x + (w >> 1); }
+  int CentreY() const { return y + (h >> 1); }
+};
+Body BodyOf(const cChara& chara) {
+  return {chara.m_rcScreen.nLeft, chara.m_rcScreen.nTop, chara.m_rcGfx.nW, chara.m_rcGfx.nH};
+}
+
+double EffectValue(const cChara& chara) { return chara.m_CharaEffect.Values.dCurrent; }
+// Further parameter k of the running record (3: the fourth, 4: the fifth).
+int EffectParam(const cChara& chara, int k) {
+  const cDbEffectEntry* entry = chara.m_CharaEffect.lpEntry;
+  return entry ? entry->m_nParam[k] : 0;
+}
+int Scaled(double value, int scale) { return DoubleToInt(value * scale); }
+
+// Draws with `blit` (view, body) from the view of the sprite, with the
+// sprite's colour pair set around it when the view reads the sheet.
+template <typename Blit>
+void DrawFromView(const cChara& chara, const SPRITESOURCE& source, SheetCandidate sheet, SheetAccess access,
+                  Blit blit) {
+  const SpriteView view = ViewSprite(chara, source, sheet, access);
+  if (!view.lpSurface) return;
+  const Body body = BodyOf(chara);
+  WithColourPair(view.bColor, source, [&] { blit(view, body); });
 }
 
 void DrawPlain(const cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE& source, SheetCandidate sheet) {
-  const SpriteView view = ViewSprite(chara, source, sheet);
-  if (!view.lpSurface) return;
-  const RectI& r = chara.m_rcScreen;
-  WithColourPair(view.bColor, source, [&] {
-    DDBlt(target, r.nLeft, r.nTop, chara.m_rcGfx.nW, chara.m_rcGfx.nH, view.lpSurface, view.x, view.y, 1);
+  DrawFromView(chara, source, sheet, SheetAccess::Direct, [&](const SpriteView& v, const Body& b) {
+    DDBlt(target, b.x, b.y, b.w, b.h, v.lpSurface, v.x, v.y, 1);
   });
 }
 
-// The effect blits of the drawing layer that these handlers are waiting for.
-enum class EffectBlit { QuadSplit, Split, Wave, Rotate, Flip, Circle, Lens, Tint, Half, Mosaic, Blur };
+// ---- The effect of each type, drawn at the body with the colour key ----
 
-// Stands in for every effect blit the drawing layer does not offer yet: the
-// body is drawn plainly from the sheet that blit would read.
-void DrawWithEffectBlit(EffectBlit /*blit*/, const cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE& source,
-                        SheetCandidate sheet) {
-  DrawPlain(chara, target, source, sheet);
+void DrawQuarters(const cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE& source) {
+  DrawFromView(chara, source, SHEET_FIRST, SheetAccess::Direct, [&](const SpriteView& v, const Body& b) {
+    DDDrawQuadSplit(target, b.x, b.y, b.w, b.h, v.lpSurface, v.x, v.y, Scaled(EffectValue(chara), v.nScale), 1);
+  });
 }
+
+// Strips of the graphic's height over the split count, one more on a
+// remainder; a count of 0 or less gives no strips (a plain copy).
+template <int vertical>
+void DrawSplit(const cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE& source) {
+  const int count = EffectParam(chara, 3);
+  const int h = chara.m_rcGfx.nH;
+  const int strip = count > 0 ? h / count + (h % count ? 1 : 0) : 0;
+  DrawFromView(chara, source, SHEET_FIRST, SheetAccess::Direct, [&](const SpriteView& v, const Body& b) {
+    DDDrawSplit(target, b.x, b.y, b.w, b.h, strip, Scaled(EffectValue(chara), v.nScale), v.lpSurface, v.x, v.y, 1,
+                vertical);
+  });
+}
+
+template <int vertical>
+void DrawWave(const cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE& source) {
+  DrawFromView(chara, source, SHEET_FIRST, SheetAccess::Direct, [&](const SpriteView& v, const Body& b) {
+    DDDrawWave(target, b.x, b.y, b.w, b.h, EffectParam(chara, 3), EffectValue(chara) * v.nScale,
+               chara.m_CharaEffect.Values.nSlot[0], EffectParam(chara, 4) * v.nScale, v.lpSurface, v.x, v.y, 1,
+               vertical);
+  });
+}
+
+// Turned about the body's centre, which the pivot (the centre of the
+// graphic) lands on.
+void DrawTurned(const cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE& source) {
+  DrawFromView(chara, source, SHEET_SECOND, SheetAccess::Direct, [&](const SpriteView& v, const Body& b) {
+    DDBltRotate(target, b.CentreX(), b.CentreY(), b.w, b.h, b.w >> 1, b.h >> 1, DoubleToInt(EffectValue(chara)),
+                v.lpSurface, v.x, v.y, 1);
+  });
+}
+
+// DirectDraw turns a stretched sprite's cell unscaled inside a square large
+// enough for its corners, then stretches that square over the body.
+void DrawTurnedInSquare(const cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE& source) {
+  if (lpDTCon || !IsStretched(source, Multiplier(chara.m_Def.m_nGiant))) {
+    DrawTurned(chara, target, source);
+    return;
+  }
+  DDSURFACEDATA* work = WorkSurface(0);
+  const int cw = source.nCellSize * chara.m_rcGfxBase.nW, ch = source.nCellSize * chara.m_rcGfxBase.nH;
+  const int side = DoubleToInt(std::sqrt(2.0) * cw), shown = DoubleToInt(std::sqrt(2.0) * chara.m_rcGfx.nW);
+  DDFillRect(work, 0, 0, side, side, 0);
+  DDBltRotate(work, side >> 1, side >> 1, cw, ch, cw >> 1, ch >> 1, DoubleToInt(EffectValue(chara)), source.lpSurface,
+              source.x, source.y, 1);
+  const Body b = BodyOf(chara);
+  DDBltStretch(target, b.CentreX() - (shown >> 1), b.CentreY() - (shown >> 1), shown, shown, work, 0, 0, side, side, 1);
+}
+
+// The card flip between the sprite and its other-facing image, read from
+// the chosen sheets at the cell's full size and drawn at the graphic size.
+void DrawFlipped(const cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE& source) {
+  if (!source.lpSurface || !source.lpOtherSurface) return;
+  const Body b = BodyOf(chara);
+  const int n = source.nCellSize;
+  const int step = Scaled(EffectValue(chara), Multiplier(chara.m_Def.m_nGiant));
+  WithColourPair(source.bColor != 0, source, [&] {
+    DDDrawFlip(target, b.x, b.y, b.w, b.h, source.lpSurface, source.x, source.y, source.lpOtherSurface, source.x,
+               source.y, n * chara.m_rcGfxBase.nW, n * chara.m_rcGfxBase.nH, 1, step, 0);
+  });
+}
+
+void DrawCircle(const cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE& source) {
+  DrawFromView(chara, source, SHEET_FIRST, SheetAccess::WhenSupported, [&](const SpriteView& v, const Body& b) {
+    DDBltCircle(target, b.CentreX(), b.CentreY(), b.w >> 1, b.h >> 1, Scaled(EffectValue(chara), v.nScale),
+                EffectParam(chara, 3) * v.nScale, v.lpSurface, v.x + (b.w >> 1), v.y + (b.h >> 1), 1);
+  });
+}
+
+// The lens, centred on the body's centre moved by the offsets, reads a work
+// copy in which the sprite lies inside a cleared square of twice its radius.
+void DrawLens(const cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE& source) {
+  // Offsets from hostile data are held to a radius the work surface arithmetic can take.
+  constexpr long long kMaxLensRadius = 1 << 20;
+  const int multiplier = Multiplier(chara.m_Def.m_nGiant);
+  auto offset = [&](int k) {
+    return std::clamp(static_cast<long long>(EffectParam(chara, k)) * multiplier, -kMaxLensRadius, kMaxLensRadius);
+  };
+  const long long dx = offset(3), dy = offset(4);
+  const Body b = BodyOf(chara);
+  const int r = static_cast<int>(std::min<long long>(
+      static_cast<long long>(std::sqrt(2.0) * static_cast<double>(std::max(std::llabs(dx), std::llabs(dy)) + b.w / 2)),
+      kMaxLensRadius));
+  DDSURFACEDATA* work = WorkSurface(0);
+  DDFillRect(work, 0, 0, 2 * r, 2 * r, 0);
+  BltSpriteToWork(work, chara, source, static_cast<int>(r - (b.w >> 1) - dx), static_cast<int>(r - (b.h >> 1) - dy));
+  DDBltLens(target, static_cast<int>(b.CentreX() + dx), static_cast<int>(b.CentreY() + dy), r,
+            DoubleToInt(EffectValue(chara)), work, r, r, 1, 0);
+}
+
+void DrawTinted(const cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE& source) {
+  DrawFromView(chara, source, SHEET_SECOND, SheetAccess::ColouredCopy, [&](const SpriteView& v, const Body& b) {
+    DDBltTint(target, b.x, b.y, b.w, b.h, v.lpSurface, v.x, v.y, 1, ColorPalette, HbtTable,
+              EffectParam(chara, 3) & 0xFF, DoubleToInt(EffectValue(chara)));
+  });
+}
+
+void DrawHalf(const cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE& source) {
+  DrawFromView(chara, source, SHEET_SECOND, SheetAccess::ColouredCopy, [&](const SpriteView& v, const Body& b) {
+    DDBltHalf(target, b.x, b.y, b.w, b.h, v.lpSurface, v.x, v.y, 1, HbtTable);
+  });
+}
+
+void DrawMosaic(const cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE& source) {
+  const SheetAccess access = source.bColor ? SheetAccess::ColouredCopy : SheetAccess::WhenSupported;
+  DrawFromView(chara, source, SHEET_SECOND, access, [&](const SpriteView& v, const Body& b) {
+    DDMosaic(target, b.x, b.y, b.w, b.h, Scaled(EffectValue(chara), v.nScale), v.lpSurface, v.x, v.y, 1);
+  });
+}
+
+// 8-bit displays cannot blur: they tint toward colour 31 instead.
+void DrawBlurred(const cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE& source) {
+  const SheetAccess access = source.bColor ? SheetAccess::ColouredCopy : SheetAccess::WhenSupported;
+  DrawFromView(chara, source, SHEET_SECOND, access, [&](const SpriteView& v, const Body& b) {
+    const int strength = Scaled(EffectValue(chara), v.nScale);
+    if (nBpp == 8)
+      DDBltTint(target, b.x, b.y, b.w, b.h, v.lpSurface, v.x, v.y, 1, ColorPalette, HbtTable, 31,
+                DoubleToInt(EffectValue(chara)));
+    else
+      DDBlur(target, b.x, b.y, b.w, b.h, strength, strength, v.lpSurface, v.x, v.y, 1);
+  });
+}
+
+using EffectDraw = void (*)(const cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE& source);
 
 int AdvanceEffect(cChara& chara, int noAdvance) { return noAdvance ? 0 : StepEffectProgress(chara.m_CharaEffect); }
 
@@ -98,16 +275,16 @@ int PlainHandler(cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE* sourc
   return AdvanceEffect(chara, noAdvance);
 }
 
-template <EffectBlit blit, SheetCandidate sheet>
+template <EffectDraw drawEffect>
 int EffectBlitHandler(cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE* source, int noAdvance, int draw) {
-  if (draw) DrawWithEffectBlit(blit, chara, target, *source, sheet);
+  if (draw) drawEffect(chara, target, *source);
   return AdvanceEffect(chara, noAdvance);
 }
 
 // Waves keep their phase in the first slot, one degree per advance.
-template <EffectBlit blit>
+template <EffectDraw drawEffect>
 int WaveHandler(cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE* source, int noAdvance, int draw) {
-  if (draw) DrawWithEffectBlit(blit, chara, target, *source, SHEET_FIRST);
+  if (draw) drawEffect(chara, target, *source);
   if (!noAdvance) {
     int& phase = chara.m_CharaEffect.Values.nSlot[0];
     phase = phase >= 359 ? 0 : phase + 1;
@@ -134,7 +311,7 @@ int BlinkHandler(cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE* sourc
 
 int HalfBlinkHandler(cChara& chara, DDSURFACEDATA* target, const SPRITESOURCE* source, int noAdvance, int draw) {
   const int hidden = BlinkToggle(chara.m_CharaEffect) == 1;
-  if (draw && !hidden) DrawWithEffectBlit(EffectBlit::Half, chara, target, *source, SHEET_SECOND);
+  if (draw && !hidden) DrawHalf(chara, target, *source);
   if (!noAdvance) ++chara.m_CharaEffect.Values.nSlot[0];
   return AdvanceEffect(chara, noAdvance);
 }
@@ -149,11 +326,8 @@ void DrawStretched(const cChara& chara, DDSURFACEDATA* target, const SPRITESOURC
   const int e = std::min(stretched ? DoubleToInt(grow * multiplier) >> 1 : DoubleToInt(grow), kMaxStretchGrowth);
   const int w = chara.m_rcGfx.nW, h = chara.m_rcGfx.nH;
   if (w + e <= 0 || h + e <= 0) return;
-  const SpriteView view = ViewSprite(chara, source, SHEET_SECOND);
-  if (!view.lpSurface) return;
-  const RectI& r = chara.m_rcScreen;
-  WithColourPair(view.bColor, source, [&] {
-    DDBltStretch(target, r.nLeft - (e >> 1), r.nTop - (e >> 1), w + e, h + e, view.lpSurface, view.x, view.y, w, h, 1);
+  DrawFromView(chara, source, SHEET_SECOND, SheetAccess::Direct, [&](const SpriteView& v, const Body& b) {
+    DDBltStretch(target, b.x - (e >> 1), b.y - (e >> 1), w + e, h + e, v.lpSurface, v.x, v.y, w, h, 1);
   });
 }
 
@@ -215,22 +389,22 @@ void DrawItemHint(cNpc& chara, DDSURFACEDATA* target) {
 
 const std::array<CharaEffectHandler, kCharaEffectTypes> CharaEffectFunc = {
     PlainHandler,
-    EffectBlitHandler<EffectBlit::QuadSplit, SHEET_FIRST>,
-    EffectBlitHandler<EffectBlit::Split, SHEET_FIRST>,
-    EffectBlitHandler<EffectBlit::Split, SHEET_FIRST>,
-    WaveHandler<EffectBlit::Wave>,
-    WaveHandler<EffectBlit::Wave>,
+    EffectBlitHandler<DrawQuarters>,
+    EffectBlitHandler<DrawSplit<0>>,
+    EffectBlitHandler<DrawSplit<1>>,
+    WaveHandler<DrawWave<0>>,
+    WaveHandler<DrawWave<1>>,
     BlinkHandler,
-    EffectBlitHandler<EffectBlit::Rotate, SHEET_SECOND>,
-    EffectBlitHandler<EffectBlit::Rotate, SHEET_SECOND>,
-    EffectBlitHandler<EffectBlit::Flip, SHEET_CHOSEN>,
-    EffectBlitHandler<EffectBlit::Circle, SHEET_FIRST>,
+    EffectBlitHandler<DrawTurnedInSquare>,
+    EffectBlitHandler<DrawTurned>,
+    EffectBlitHandler<DrawFlipped>,
+    EffectBlitHandler<DrawCircle>,
     StretchHandler,
-    EffectBlitHandler<EffectBlit::Lens, SHEET_FIRST>,
-    EffectBlitHandler<EffectBlit::Tint, SHEET_SECOND>,
+    EffectBlitHandler<DrawLens>,
+    EffectBlitHandler<DrawTinted>,
     HalfBlinkHandler,
-    EffectBlitHandler<EffectBlit::Mosaic, SHEET_SECOND>,
-    EffectBlitHandler<EffectBlit::Blur, SHEET_SECOND>,
+    EffectBlitHandler<DrawMosaic>,
+    EffectBlitHandler<DrawBlurred>,
 };
 
 int GetCharaCellBase(const cChara& chara, SPRITESOURCE& source) {

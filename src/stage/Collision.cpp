@@ -5,6 +5,7 @@
 #include "flow/Interpreter.h"
 #include "library/util/Convert.h"
 #include "records/FlowEnums.h"
+#include "stage/BlockChara.h"
 #include "stage/StagePlayScene.h"
 
 namespace {
@@ -66,15 +67,6 @@ int Land(cChara& c, int cell) {
   c.m_nFootCell = c.m_nLandedCell = cell;
   c.LandOnBlock();
   return 0;
-}
-
-bool OverlapsBlockChara(const cChara& c) {
-  for (const cNpc& other : Scene().CharaList) {
-    if (other.m_bRemoved || !other.m_bActive || other.m_bDying || !other.m_Def.m_bBlockChara) continue;
-    if (other.m_nNo == c.m_nNo && !c.IsPlayer()) continue;
-    if (other.OverlapsRect(c.m_dX, c.m_dY, c.m_dRight, c.m_dBottom)) return true;
-  }
-  return false;
 }
 
 bool Overlaps(const RectD& a, const cGameObject& o) {
@@ -255,7 +247,7 @@ int CheckBlockOverlap(cChara& c) {
   if (c.m_nFlightMode == 0) return 0;
   int cell = PickCornerCell(c.m_nCellLeft, c.m_nCellTop, c.m_nCellRight, c.m_nCellBottom, c.m_nFaction);
   if (HitAt(cell, c.m_nFaction) != 0) return 1;
-  return OverlapsBlockChara(c) ? 1 : 0;
+  return OverlapsBlockChara(c, Scene().CharaList);
 }
 
 int PickUpItems(cPlayer& hero) {
@@ -283,7 +275,7 @@ int UseTouchedItem(cItem* item, cPlayer& hero) {
   if (!item || item->m_bRemoved || item->m_Def.m_nPickUpMode == 2 || !item->m_bActive) return 0;
   cStagePlayScene& scene = Scene();
   const cItemDef& def = item->m_Def;
-  if (def.m_bShowGraphic) scene.Hooks().ShowPickupMessage(hero, def.m_nGraphicSrc, def.m_nGraphic, def.m_nGraphicCol);
+  if (def.m_bShowGraphic) ShowPickupMessage(scene, hero, def.m_nGraphicSrc, def.m_nGraphic, def.m_nGraphicCol);
   scene.Hooks().RequestDbSe(def.m_nSound);
   return hero.RunItemCommands(def.m_vCommands);
 }
@@ -302,6 +294,17 @@ int DefeatChara(cChara& c) {
   if (result == 2 && scene.HasHero()) {
     scene.Hooks().RequestSe(8);
     if (KillChara(scene.Hero()) == 1) return 1;
+  }
+  return result;
+}
+
+int CharaDown(cNpc& c) {
+  cStagePlayScene& scene = Scene();
+  int result = DefeatChara(c);
+  if (result == 1 || !scene.m_Rules.bKeepDefeated) {
+    scene.EraseChara(c);
+  } else if (result == 0) {
+    scene.Hooks().RequestSe(9);
   }
   return result;
 }

@@ -27,6 +27,16 @@ int LoseChara(cChara& c);
 // 1 when the defeat (or the hero's loss it leads to) clears the stage: the
 // caller then clears it.
 int DefeatChara(cChara& c);
+// The character-down rule: the defeat, then the character leaves the stage at
+// once unless it stays for its vanish effect. 1 clear, 2 the hero is lost.
+int CharaDown(cNpc& c);
+
+// Hits between the factions once all objects moved: 0 go on, 1 the stage is
+// cleared, 2 the hero is lost.
+int ResolveHits();
+// The deaths that status changes of other characters caused; non-zero (1
+// clear, 2 the hero is lost) ends the logic step.
+int CheckHeroDeath();
 
 // Damage, invincibility and death.
 int TakeCharaDamage(cChara& victim, cChara& attacker);

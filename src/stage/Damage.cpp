@@ -41,8 +41,7 @@ int TakeCharaDamage(cChara& victim, cChara& attacker) {
   // The most negative power heals by the most an int holds, never turning into a loss.
   int result = victim.ChangeHp(static_cast<int>(std::min<long long>(-d, INT_MAX)), 0, 1);
   if (attacker.m_Def.m_nEffect != 0)
-    Scene().Hooks().MakeHitEffect(attacker.m_Def.m_nEffect, victim.m_rcContact, attacker.m_rcContact,
-                                  attacker.m_Def.m_nGiant);
+    MakeHitEffect(Scene(), attacker.m_Def.m_nEffect, victim.m_rcContact, attacker.m_rcContact, attacker.m_Def.m_nGiant);
   victim.ApplyImpactFromChara(attacker);
   if (attacker.m_Def.m_nBodyPower != 0) FireFlowTrigger(victim, TRG_DAMAGED);
   if (attacker.m_Def.m_nBodyImpact != 0) FireFlowTrigger(victim, TRG_IMPACT);

@@ -1,10 +1,8 @@
 #include "stage/Darkness.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "library/draw/Draw.h"
-#include "library/util/Convert.h"
 #include "library/util/MesBox.h"
 
 namespace {
@@ -12,17 +10,6 @@ namespace {
 constexpr int kScreenW = 640, kScreenH = 480;
 constexpr DWORD kDarkColour = 16, kHoleColour = 0;
 enum SightShape { kWholeScreen = 0, kCircleCentred = 1, kCircleAhead = 2, kSquareCentred = 3, kSquareAhead = 4 };
-
-// Copies the circle of radius r centred in `src` (2r x 2r) onto `dst` at (x, y),
-// row by row; pixels outside the circle stay as they are.
-void CopyCircle(DDSURFACEDATA* dst, int x, int y, DDSURFACEDATA* src, int r) {
-  for (int row = 0; row < 2 * r; ++row) {
-    const double dy = row + 0.5 - r;
-    const double half = std::sqrt(std::max(0.0, static_cast<double>(r) * r - dy * dy));
-    const int from = DoubleToInt(std::round(r - half)), to = DoubleToInt(std::round(r + half));
-    if (to > from) DDBlt(dst, x + from, y + row, to - from, 1, src, from, row, 0);
-  }
-}
 
 }  // namespace
 
@@ -46,9 +33,10 @@ bool SetupDarkness(DDSURFACEDATA* mask, DDSURFACEDATA* circle, const cPlayer& he
     ErrOutOfMemory();
     return false;
   }
-  // The hole is always see-through: it takes the colour key.
+  // The system data stores no transparent-darkness switch, so the hole is
+  // always see-through: it takes the colour key.
   DDFillRectColor(circle, 0, 0, 2 * r, 2 * r, dwTransmit);
-  CopyCircle(mask, w / 2 - r, h / 2 - r, circle, r);
+  DDBltCircle(mask, w / 2, h / 2, r, r, r, 1, circle, r, r, 0);
   return true;
 }
 

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int kMessageDelay = 10;
 constexpr int kKindMessage = 1;
 constexpr WORD kButton1 = 1;
 // A loop that missed its quit message ends itself this long after it saw the quit flag.
@@ -44,15 +43,6 @@ bool RequestDone(cStagePlayScene& scene, WORD button, WORD before) {
 }
 
 }  // namespace
-
-void SetPauseRequest(cStagePlayScene& scene, int kind, int bWaitButton, int frames, int extra) {
-  PAUSEREQUEST& request = scene.m_PauseReq;
-  request.nKind = kind;
-  request.bWaitButton = bWaitButton;
-  request.nFrames = frames;
-  request.nSpare = 0;
-  request.nDelay = bWaitButton && kind == kKindMessage && extra == 0 ? kMessageDelay : 0;
-}
 
 int PauseThreadProc(cStagePlayScene& scene, cStageShell& shell) {
   if (scene.m_bQuit) return 0;

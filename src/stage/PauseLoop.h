@@ -4,10 +4,7 @@
 // and this loop draws the stage and reads the input on the thread `thPause`.
 #include "stage/StageScene.h"
 
-// The loop's order: its kind, whether it ends on a new press of button 1
-// (then after 10 frames of delay for a message that starts a new text), else
-// after `frames` frames.
-void SetPauseRequest(cStagePlayScene& scene, int kind, int bWaitButton, int frames, int extra);
+// The loop's order is the scene's m_PauseReq (cStagePlayScene::SetPauseRequest).
 // The loop's body, on thPause. 1 after a normal end; 0 at once when the
 // window was already asked to close.
 int PauseThreadProc(cStagePlayScene& scene, cStageShell& shell);

@@ -195,4 +195,6 @@ void SelectWorkSurfaces(int videoStretch) {
 
 DDSURFACEDATA* MarkSheetSurface() { return UserSurface(Choice.nMarkSheet); }
 
+bool FirstModeSheets() { return Choice.bFirstMode != 0; }
+
 DDSURFACEDATA* WorkSurface(int index) { return UserSurface(Choice.nWork[index == 0 ? 0 : 1]); }

@@ -35,5 +35,7 @@ void DrawSpriteIcon(DDSURFACEDATA* target, int x, int y, int kind, int a, int b)
 // first-mode sheets); run at each entry of the stage scene.
 void SelectWorkSurfaces(int videoStretch);
 DDSURFACEDATA* MarkSheetSurface();
+// DirectDraw with video stretching: sheets are read (and stretched) as loaded.
+bool FirstModeSheets();
 // Work surface 0 or 1.
 DDSURFACEDATA* WorkSurface(int index);

@@ -39,11 +39,13 @@ int AddToTotal(int total, long long value) {
   return static_cast<int>(std::clamp<long long>(total + value, INT_MIN, INT_MAX));
 }
 
-// One extra-life notice: the stage stands still for 30 frames on the pause
-// loop. False when the window was asked to close meanwhile.
+// One extra-life notice: its sign over the hero while the stage stands still
+// for 30 frames on the pause loop. False when the window was asked to close meanwhile.
 bool ShowExtraLifeNotice(cStagePlayScene& scene) {
-  SetPauseRequest(scene, kPauseKindExtraLife, 0, kNoticeFrames, 0);
+  cMessage* sign = scene.HasHero() ? &scene.AddMessage(ExtraLifeSign(scene.Hero())) : nullptr;
+  scene.SetPauseRequest(kPauseKindExtraLife, 0, kNoticeFrames, 0);
   RunPauseLoop(scene);
+  if (sign) sign->Remove();
   if (scene.m_bQuit) {
     if (scene.m_pShell) scene.m_pShell->PostClose();
     return false;

@@ -14,6 +14,8 @@
 #include "library/util/FrameTiming.h"
 #include "stage/CharaDraw.h"
 #include "stage/Darkness.h"
+#include "stage/ScreenColor.h"
+#include "stage/ScreenEffect.h"
 #include "stage/StageResources.h"
 #include "stage/StageRules.h"
 #include "stage/StageScene.h"
@@ -139,15 +141,26 @@ void DrawHeroOverlay(cStagePlayScene& scene, DDSURFACEDATA* target) {
     DrawDarkness(scene.Hero(), target, &lpUserSD[kDarknessMaskSlot]);
 }
 
-// Run-time pictures, effects, messages, shots, screen effects and the screen
-// colour come with their own objects;
-// until then their lists are empty and their records zero, so these draw nothing.
-void DrawPictures(cStagePlayScene&, DDSURFACEDATA*, int /*pass*/, int /*bFrozen*/) {}
+// Shots come with their own objects; until then their list is empty.
 void DrawShots(cStagePlayScene&, DDSURFACEDATA*, int /*layer*/) {}
-void DrawEffects(cStagePlayScene&, DDSURFACEDATA*, int /*bFrozen*/) {}
-void DrawMessages(cStagePlayScene&, DDSURFACEDATA*, int /*bFrozen*/) {}
-void DrawScrEffect(cStagePlayScene&, DDSURFACEDATA*) {}
-void DrawScreenColor(cStagePlayScene&, DDSURFACEDATA*) {}
+
+void DrawPictures(cStagePlayScene& scene, DDSURFACEDATA* target, int pass, int bFrozen) {
+  for (cPicture& picture : scene.m_PictureList)
+    if (!picture.Removed() && picture.Settings().nPass == pass && picture.DrawPicture(scene, target, bFrozen))
+      picture.Remove();
+}
+
+void DrawEffects(cStagePlayScene& scene, DDSURFACEDATA* target, int bFrozen) {
+  DDBeginSpriteBatch(0);
+  for (cEffect& effect : scene.m_EffectList)
+    if (!effect.m_bRemoved && effect.DrawEffect(scene, target, bFrozen)) effect.m_bRemoved = 1;
+  DDEndSpriteBatch();
+}
+
+void DrawMessages(cStagePlayScene& scene, DDSURFACEDATA* target, int bFrozen) {
+  for (cMessage& message : scene.m_MessageList)
+    if (!message.Removed()) message.DrawMessage(scene, target, bFrozen);
+}
 
 Font& LargeFont() { return Fonts[1]; }
 Font& SmallFont() { return Fonts[0]; }
@@ -305,6 +318,7 @@ void DrawStage(cStagePlayScene& scene, cStageShell& shell, int bPlaying, int bFr
   cStageData& stage = *StageData;
   DDSURFACEDATA* target = &BackBuffer;
   RestoreShotSheets(lpUserSD, nUserSD);
+  if (scene.m_ScrEffect.nIndex != 0) DDSetVirBackBuffer(1);
   ScrollBgLayers(stage);
   DrawBgLayers(scene, stage, target, 0);
   if (!bPlaying && scene.m_nState == PLAYSTATE_PAUSE && CurrentSystemData().m_bPauseBackdrop) {
@@ -320,12 +334,12 @@ void DrawStage(cStagePlayScene& scene, cStageShell& shell, int bPlaying, int bFr
     DrawPictures(scene, target, 1, bFrozen);
     DrawEffects(scene, target, bFrozen);
     DrawMessages(scene, target, bFrozen);
-    DrawScrEffect(scene, target);
+    DrawScrEffect(scene, bFrozen);
     DrawStatus(scene, target);
     DrawTimeLimit(scene, stage, target, bTimeWarn);
     if (bFooter) DrawFooter(shell, target);
     shell.CyclePalette();
   }
-  DrawScreenColor(scene, target);
+  DrawScreenColor(scene.m_ScreenColor, bFrozen);
   scene.CollectRemoved();
 }

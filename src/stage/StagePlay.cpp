@@ -8,6 +8,7 @@
 #include "library/util/Text.h"
 #include "platform/Trace.h"
 #include "records/FlowEnums.h"
+#include "stage/BlockChara.h"
 #include "stage/Collision.h"
 #include "stage/StageClear.h"
 #include "stage/StageRules.h"
@@ -93,18 +94,6 @@ void BeginStep(cChara& c) {
   c.SavePreviousBounds();
 }
 
-// The character-down rule: 1 when the death cleared the stage (the character
-// is removed then), 2 when the hero is lost, else 0.
-int CharaDown(cStagePlayScene& scene, cNpc& c) {
-  int result = DefeatChara(c);
-  if (result == 1 || !scene.m_Rules.bKeepDefeated) {
-    scene.EraseChara(c);
-  } else if (result == 0) {
-    scene.Hooks().RequestSe(9);
-  }
-  return result;
-}
-
 bool Squeezed(const cChara& c) { return (c.m_bHitLeft && c.m_bHitRight) || (c.m_bHitTop && c.m_bHitBottom); }
 
 // A hero caught between contacts on both sides: the loss is named with the
@@ -121,6 +110,10 @@ int HeroSqueezed(cPlayer& hero, const char* name) {
   return 2;
 }
 
+// After a character's flows: the deaths its status changes caused elsewhere
+// (non-zero ends the frame).
+int DeathsAfterFlows(cStagePlayScene& scene) { return scene.m_bCheckHero ? CheckHeroDeath() : 0; }
+
 // One step of a computer character (block characters and the others differ
 // only in what ends their step); non-zero ends the frame.
 int StepChara(cStagePlayScene& scene, cNpc& c, bool blockChara) {
@@ -130,8 +123,12 @@ int StepChara(cStagePlayScene& scene, cNpc& c, bool blockChara) {
       scene.EraseChara(c);
       return 0;
     }
-    return CharaDown(scene, c);
+    return CharaDown(c);
   }
+  if (int result = DeathsAfterFlows(scene)) return result;
+  // Removal is deferred: a character those deaths removed just ends its step.
+  if (c.m_bRemoved || c.m_bDying) return 0;
+  if (!blockChara && c.m_bRiding) CarryRider(c, scene.CharaList);
   int moveX = c.MoveStepX();
   int mapX = CollideMapX(c);
   c.ApplyGravity();
@@ -139,13 +136,14 @@ int StepChara(cStagePlayScene& scene, cNpc& c, bool blockChara) {
   int mapY = CollideMapY(c);
   bool crushed = mapX == 2 || mapY == 2 || moveY == 7;
   if (!blockChara) {
+    crushed = ResolveBlockCharas(c, scene.CharaList) == 2 || crushed;
     RecheckMapX(c);
     RecheckMapY(c);
     crushed = crushed || Squeezed(c);
   }
   if (crushed) {
     scene.Hooks().RequestSe(9);
-    return CharaDown(scene, c);
+    return CharaDown(c);
   }
   if (moveX == 4 || moveY == 8) {
     scene.EraseChara(c);
@@ -171,7 +169,9 @@ int StepHero(cStagePlayScene& scene, cPlayer& hero) {
   FireFlowTrigger(hero, TRG_ALWAYS);
   if (hero.RunFlows(0)) return 2;
   if (scene.m_nEndRequest) return scene.m_nEndRequest;
+  if (int result = DeathsAfterFlows(scene)) return result;
   if (int result = ApplyBlockEffect(scene, hero)) return result;
+  if (hero.m_bRiding) CarryRider(hero, scene.CharaList);
   hero.MoveStepX();
   KeepHeroInScreenX(hero);
   if (CollideMapX(hero) == 2) return TraceLoss("Dead 1"), 2;
@@ -182,6 +182,8 @@ int StepHero(cStagePlayScene& scene, cPlayer& hero) {
   if (CollideMapY(hero) == 2) return TraceLoss("Dead 4"), 2;
   if (KeepHeroInScreenY(hero) == 2) return TraceLoss("Dead 5"), 2;
   if (Squeezed(hero) && hero.m_nCountdown == 0) return HeroSqueezed(hero, "Dead SP");
+  if (ResolveBlockCharas(hero, scene.CharaList) == 2 && !hero.m_bDying && hero.m_nCountdown == 0)
+    return TraceLoss("Dead 6"), 2;
   if ((hero.m_bHitLeft || hero.m_bHitRight) && RecheckMapX(hero) == 2 && hero.m_nCountdown == 0)
     return TraceLoss("Dead 7"), 2;
   if ((hero.m_bHitTop || hero.m_bHitBottom) && RecheckMapY(hero) == 2 && hero.m_nCountdown == 0)
@@ -245,8 +247,8 @@ int LogicStep(cStagePlayScene& scene, int step) {
   if (int result = CharaPass(scene, false)) return result;
   ShotPass(scene, step);
   if (step == 1) RemoveOutOfArea(scene);
-  // Hits between objects are resolved here once they land.
   if (int result = ApplyBlockItem(scene, hero)) return result;
+  if (int result = ResolveHits()) return result;
   return PickUpItems(hero);
 }
 

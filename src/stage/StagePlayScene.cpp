@@ -6,6 +6,8 @@
 #include "gamedata/SaveData.h"
 #include "library/util/CheckedVector.h"
 #include "records/LoadContext.h"
+#include "library/draw/Draw.h"
+#include "library/draw/SurfaceTables.h"
 
 cStagePlayScene* CurrentPlayScene = nullptr;
 
@@ -178,4 +180,58 @@ void cStagePlayScene::CollectRemoved() {
     m_ShotIndex.erase(it->m_nNo);
     it = m_ShotList.erase(it);
   }
+  m_MessageList.remove_if([](const cMessage& m) { return m.Removed(); });
+  m_EffectList.remove_if([](const cEffect& e) { return e.m_bRemoved != 0; });
+  m_PictureList.remove_if([](const cPicture& p) { return p.Removed(); });
+}
+
+namespace {
+
+template <typename List>
+auto FindLive(List& list, int serial) -> decltype(&list.front()) {
+  for (auto& entry : list)
+    if (!entry.Removed() && entry.Serial() == serial) return &entry;
+  return nullptr;
+}
+
+template <typename Surfaces, typename Descs>
+void EmptySurfaceLists(Surfaces& surfaces, Descs& descs) {
+  DDReleaseSurfaceList(surfaces);
+  surfaces.clear();
+  descs.clear();
+}
+
+}  // namespace
+
+void cStagePlayScene::SetPauseRequest(int kind, int bWaitButton, int frames, int extra) {
+  m_PauseReq.nKind = kind;
+  m_PauseReq.bWaitButton = bWaitButton;
+  m_PauseReq.nFrames = frames;
+  m_PauseReq.nSpare = 0;
+  m_PauseReq.nDelay = bWaitButton && kind == 1 && extra == 0 ? 10 : 0;
+}
+
+cMessage& cStagePlayScene::AddMessage(const MessageSettings& settings) {
+  return AddMessage(settings, m_MessageList.end());
+}
+
+cMessage& cStagePlayScene::AddMessage(const MessageSettings& settings, std::list<cMessage>::iterator before) {
+  cMessage& message = *m_MessageList.emplace(before, settings);
+  message.SetSerial(++m_nNextDisplaySerial);
+  return message;
+}
+
+cMessage* cStagePlayScene::FindMessage(int serial) { return FindLive(m_MessageList, serial); }
+cPicture* cStagePlayScene::FindPicture(int serial) { return FindLive(m_PictureList, serial); }
+
+void cStagePlayScene::ReleasePictures() {
+  // The pictures release their own surfaces first, so no record is left
+  // pointing into the emptied lists.
+  m_PictureList.clear();
+  EmptySurfaceLists(PictureSD, PictureDesc);
+}
+
+void cStagePlayScene::ReleaseMessageSurfaces() {
+  m_MessageList.clear();
+  EmptySurfaceLists(Off_Msg, MsgDesc);
 }

@@ -24,8 +24,10 @@
 #include "library/util/CheckedVector.h"
 #include "records/BlockDef.h"
 #include "stage/Chara.h"
+#include "stage/Effect.h"
 #include "stage/Item.h"
 #include "stage/Shot.h"
+#include "stage/Message.h"
 
 class cSaveData;
 class cStageShell;
@@ -160,6 +162,7 @@ struct cStageRules {
   int nHeroImmune = 30;
   int nCharaInvincible = 0;
   int nCharaImmune = 30;
+  int bHitsOnScreenOnly = 1;  // only objects on screen take part in body and shot hits
   int bAimOnScreenOnly = 0;
   // Switches of the project's system data.
   int bLandWhileRising = 0;
@@ -195,12 +198,9 @@ class cStagePlayHooks {
   virtual void RequestDbSe(int /*sound*/) {}
   // The window thread plays stage tune n (0 stops the music) before this returns.
   virtual void PlayStageBgm(int /*tune*/) {}
-  // The hit effect of a body or shot hit; shows nothing until effects land.
-  virtual void MakeHitEffect(int /*effect*/, const RectD& /*victim*/, const RectD& /*attacker*/, int /*scale*/) {}
   // The pulsing colour pair of a flash kind (1..9) from the shell's colour
   // animation; false leaves the character uncoloured.
   virtual bool FlashColor(int /*kind*/, DWORD& /*color*/, int& /*colorOp*/) { return false; }
-  virtual void ShowPickupMessage(cPlayer& /*hero*/, int /*kind*/, int /*graphic*/, int /*cell*/) {}
   // The shell's play mode (4 plays a replay back), the load context of the
   // project and the orderly close of the program.
   virtual int PlayMode() const { return 0; }
@@ -283,6 +283,12 @@ class cStagePlayScene {
   // Every live shot and sword in firing order; per faction the object numbers of its shots.
   std::list<cShot> m_ShotList;
   std::array<std::vector<int>, kFactions> m_ShotByFaction{};
+  // Messages, effects and pictures on screen, drawn in list order. A removed
+  // one has already released its surface; its node goes at CollectRemoved.
+  std::list<cMessage> m_MessageList;
+  std::list<cEffect> m_EffectList;
+  std::list<cPicture> m_PictureList;
+  int m_nNextDisplaySerial = 0;
 
   cStageRules m_Rules;
   std::array<OutAreaRule, kOutAreaRuleCount> m_OutAreaRules{};
@@ -342,6 +348,21 @@ class cStagePlayScene {
   void CollectRemoved();
   void AddToFactionList(const cChara& chara);
 
+  // The request the modal pause loop reads; a message that waits for a
+  // button (kind 1) counts the button only after 10 frames unless it continues another.
+  void SetPauseRequest(int kind, int bWaitButton, int frames, int extra);
+  // Adds a message set up with these settings before `before` (at the end by
+  // default); it gets a serial of its own.
+  cMessage& AddMessage(const MessageSettings& settings);
+  cMessage& AddMessage(const MessageSettings& settings, std::list<cMessage>::iterator before);
+  // The live message or picture with this serial; null when it has ended.
+  cMessage* FindMessage(int serial);
+  cPicture* FindPicture(int serial);
+  // Every picture ends and the picture surface lists are emptied.
+  void ReleasePictures();
+  // Every message ends and the message-surface lists are emptied.
+  void ReleaseMessageSurfaces();
+
  private:
   cBlockDef m_EmptyBlock = [] {
     cBlockDef empty;
@@ -349,8 +370,8 @@ class cStagePlayScene {
     empty.m_nHitKind = 0;
     return empty;
   }();
-  std::unique_ptr<cSaveData> m_pOwnRecord;
   std::unordered_map<int, cShot*> m_ShotIndex;  // object number to its node in m_ShotList
+  std::unique_ptr<cSaveData> m_pOwnRecord;
   cStagePlayHooks m_DefaultHooks;
   cStagePlayHooks* m_pHooks = &m_DefaultHooks;
 };

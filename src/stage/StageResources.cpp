@@ -8,6 +8,7 @@
 #include "library/draw/Draw.h"
 #include "library/draw/SurfaceTables.h"
 #include "library/util/Log.h"
+#include "library/util/SystemReport.h"
 #include "library/util/Text.h"
 #include "records/StageData.h"
 
@@ -158,6 +159,13 @@ bool RestoreShotSheets(DDSURFACEDATA* userSD, int count) {
   BuildShotSheets(userSD, count);
   sheet.bLost = mirrored.bLost = 0;
   return true;
+}
+
+int LowVideoMemory() {
+  if (lpDTCon) return 0;
+  DWORD total = 0, free = 0;
+  GetVramMB(&total, &free);
+  return free < total / 5;
 }
 
 DDSURFACEDATA* StageSurface(int slot) {

@@ -19,6 +19,10 @@ constexpr int kStatusWindowSlot = 46;  // "bmp\StatusWindow.bmp"
 constexpr int kAccessorySlot = 49;     // icons, gauges and the menu cursor
 constexpr int kWordSlot = 51;          // captions and large digits
 
+// 1 when a run-time surface goes to system memory: under DirectDraw, once
+// less than a fifth of the video memory is free.
+int LowVideoMemory();
+
 // The user surface of a slot when it holds a picture, else null.
 DDSURFACEDATA* StageSurface(int slot);
 

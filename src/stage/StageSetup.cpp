@@ -254,6 +254,7 @@ void RulesFromStage(const cStageData& stage, cStageRules& rules) {
   rules.nHeroInvincible = HitFrames(stage.m_nHitTimes[1]);
   rules.nCharaImmune = HitFrames(stage.m_nHitTimes[2]);
   rules.nCharaInvincible = HitFrames(stage.m_nHitTimes[3]);
+  rules.bHitsOnScreenOnly = stage.m_bActiveHitsOnly;
 }
 
 void RulesFromSystemData(const cSystemData& system, cStageRules& rules) {
@@ -345,9 +346,12 @@ bool SetStage(cStagePlayScene& scene, int bReload, int bFirst) {
   for (const cNpc& c : scene.CharaList) scene.AddToFactionList(c);
   CopyOutAreaRules(scene, stage);
 
+  scene.m_EffectList.clear();
   ResetEffectState(scene.m_ScrEffect);
   scene.m_ScreenColor = SCREENCOLOR{};
   scene.m_PauseReq.nSpare = 0;
+  scene.ReleasePictures();
+  scene.ReleaseMessageSurfaces();
   scene.m_HitStepMask = MakeHitStepMask(steps, stage.m_nHitPasses);
   scene.m_nEndRequest = scene.m_nCaption1 = scene.m_nCaption2 = 0;
   scene.m_bNoTimeLimit = stage.m_bTimeLimit ? 0 : 1;
@@ -362,6 +366,7 @@ bool SetStage(cStagePlayScene& scene, int bReload, int bFirst) {
   FireBeforeStage(scene);
   scene.m_bShowStatus = stage.m_bShowStatus;
   UpdateActiveFlags(scene);
+  DDSetVirBackBuffer(0);
   if (platform::TraceOn()) {
     std::string line;
     StrFormat(line, "SetStage seed=%d hero=%d,%d charas=%d items=%d", scene.m_nSeed, DoubleToInt(scene.Hero().m_dX),
@@ -384,6 +389,7 @@ void ResetPlay(cStagePlayScene& scene, cSaveData& record, bool directStart) {
   scene.m_bButtonHold = 0;
   scene.m_nTimeLeft = 0;
   scene.m_bRegistered = 0;
+  for (cMessage& message : scene.m_MessageList) message.Remove();
   if (!PlayingBack(scene)) {
     for (cReplayData* replay : {ReplayData, ReplayDataPrev})
       if (replay) ResetReplayData(*replay);

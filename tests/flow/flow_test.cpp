@@ -509,24 +509,60 @@ TEST(InstallTest, CommandAnimationsAreScheduledAheadOfTheirCommand) {
   EXPECT_EQ(cut.bHold, 1);
 }
 
-TEST(FlowAnimeTest, StartedAtTheirStepHeldForTheCommandAndRemovedWithTheFlow) {
+TEST(FlowAnimeTest, StartedAtTheirStepHeldForTheCommandAndPausedWithTheFlow) {
   TinyStage stage;
   stage.scene.AnimeFrameTable = {AnimeSequence{{0, 6, 0}}, AnimeSequence{{1, 6, 0}, {2, 6, 1}, {ANIME_END, 0, 1}}};
   cFlowCommand animated = MakeCommand(CMD_WAIT, 10);  // one second: 60 frames
   animated.m_nAnime = 1;
   cNpc& npc = stage.AddNpc(5, 5, WithFlows(Flyer(), {MakeFlow(TRG_NONE, {animated})}));
   cRunningFlow& flow = npc.m_vFlows[0];
+  const int own = UpdateFlowAnimes(npc, 1);
   stage.scene.m_pActChara = &npc;
   StartFlow(flow);
   StartCommandAnimes(npc);
   ASSERT_EQ(npc.m_lAnimes.size(), 1u);
   const FlowAnimeEntry& entry = npc.m_lAnimes.front();
   EXPECT_EQ(entry.nSerial, flow.nSerial);
+  // The 6-frame lead-in does not fit before the first command: all of it is
+  // skipped, nothing is left to show, and the command lasts 60 frames.
+  EXPECT_EQ(entry.bPriority, 1);
+  EXPECT_EQ(entry.nCounter, 0);
+  EXPECT_EQ(entry.nLength, 60);
   EXPECT_EQ(entry.Anime.Table()[0][1].nDuration, 6 + 59);  // the locked frame lasts the command's time
   EXPECT_EQ(entry.Anime.CurrentTick(), 6);                 // its lead-in was skipped
   EXPECT_EQ(UpdateFlowAnimes(npc, 0), 2);
+  // 60 + (-1) - 1 still reaches 0: pausing keeps the entry and sets it aside.
   PauseFlowAnimes(npc, flow.nSerial);
-  EXPECT_EQ(npc.m_lAnimes.size(), 0u);  // length 0 and counter 0 no longer reach 1
+  ASSERT_EQ(npc.m_lAnimes.size(), 1u);
+  EXPECT_EQ(npc.m_lAnimes.front().bPaused, 1);
+  EXPECT_EQ(UpdateFlowAnimes(npc, 1), own);
+  ResumeFlowAnimes(npc, flow.nSerial);
+  EXPECT_EQ(UpdateFlowAnimes(npc, 1), 2);
+}
+
+TEST(FlowAnimeTest, NewestFirstAndAPausedEntryWhoseTimeIsOverEnds) {
+  TinyStage stage;
+  stage.scene.AnimeFrameTable = {AnimeSequence{{0, 6, 0}}, AnimeSequence{{1, 6, 1}, {ANIME_LOOP, 0, 0}},
+                                 AnimeSequence{{4, 6, 1}, {ANIME_LOOP, 0, 0}}};
+  auto flowWith = [](int anime, int tenths) {
+    cFlowCommand cmd = MakeCommand(CMD_WAIT, tenths);
+    cmd.m_nAnime = static_cast<std::int16_t>(anime);
+    return MakeFlow(TRG_NONE, {cmd});
+  };
+  // Flow 0 holds its animation for no time at all; flow 1 for a second.
+  cNpc& npc = stage.AddNpc(5, 5, WithFlows(Flyer(), {flowWith(1, 0), flowWith(2, 10)}));
+  stage.scene.m_pActChara = &npc;
+  for (cRunningFlow& flow : npc.m_vFlows) StartFlow(flow);
+  StartCommandAnimes(npc);
+  ASSERT_EQ(npc.m_lAnimes.size(), 2u);
+  EXPECT_EQ(npc.m_lAnimes.front().nSerial, npc.m_vFlows[1].nSerial);  // started last, listed first
+  EXPECT_EQ(npc.m_lAnimes.back().nLength, 0);
+  UpdateFlowAnimes(npc, 0);                       // both counters drop to -1
+  PauseFlowAnimes(npc, npc.m_vFlows[0].nSerial);  // 0 + (-1) - 1 < 0: ends
+  PauseFlowAnimes(npc, npc.m_vFlows[1].nSerial);  // 60 + (-1) - 1 >= 0: kept
+  ASSERT_EQ(npc.m_lAnimes.size(), 1u);
+  EXPECT_EQ(npc.m_lAnimes.front().nSerial, npc.m_vFlows[1].nSerial);
+  EXPECT_EQ(npc.m_lAnimes.front().bPaused, 1);
 }
 
 TEST(FlowAnimeTest, PriorityEntriesWinTheDrawnPattern) {

@@ -160,6 +160,11 @@ TEST_P(GameWaitTest, HoldsTheGameForItsTimeInFrames) {
   EXPECT_EQ(stage.scene.m_PauseReq.nKind, 0);
   EXPECT_EQ(stage.scene.m_PauseReq.bWaitButton, 0);
   EXPECT_EQ(stage.scene.m_StageVar[0], 0);
+  // Its timer message stood in the message list while the game waited, and is gone.
+  ASSERT_EQ(stage.scene.m_MessageList.size(), 1u);
+  EXPECT_EQ(stage.scene.m_MessageList.front().Settings().nKind, MSGKIND_TIMER);
+  EXPECT_EQ(stage.scene.m_MessageList.front().Settings().nFrames, 90);
+  EXPECT_TRUE(stage.scene.m_MessageList.front().Removed());
   npc.StepFlows(0);  // the flow goes on after the wait
   EXPECT_EQ(stage.scene.m_StageVar[0], 1);
 }

@@ -2,9 +2,13 @@
 // layout tables, old versions, and the operations on them.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <new>
 
 #include "GameDataTestSupport.h"
 #include "gamedata/OptionData.h"
@@ -18,6 +22,20 @@
 using namespace gamedatatest;
 
 namespace {
+
+// A damaged Option.dat leaves every option as it was, not half-read values.
+TEST(OptionDataTest, DamagedFileKeepsTheDefaults) {
+  testsupport::TempDir dir{true};
+  Bytes cut = ByteBuilder().I32(696).U32(4).I32(5).I32(0).Get();  // the volume and the rest are missing
+  dir.Write("Option.dat", std::string(cut.begin(), cut.end()));
+  cOptionData options;
+  recordtest::LogCapture log;
+  EXPECT_EQ(LoadFromFileOrKeep(options, "Option.dat", cLoadContext{}), 0);
+  EXPECT_EQ(options.m_nPaletteVariant, 0);
+  EXPECT_EQ(options.m_bMusicOn, 1);
+  EXPECT_EQ(options.m_nVolume, 7);
+  EXPECT_EQ(options.m_RankingName, "aaa");
+}
 
 TEST(OptionDataTest, DefaultFileAndClampedValues) {
   cOptionData options;
@@ -88,10 +106,70 @@ TEST(WorldMapTest, LoadNormalisesAndChecksPitch) {
   EXPECT_EQ(map.Cells[1], 0);  // chip 7 does not exist
   ASSERT_TRUE(LoadRecord(map, WorldMapFile(209, 20, 32, 5, 0, {1})));
   EXPECT_EQ(map.Worlds[0].StageList[0].nNeedTotal, 500);
+  // A stored pitch that differs from the width's, with its own cell count, is
+  // taken as stored: the count is not compared.
+  ASSERT_TRUE(LoadRecord(map, WorldMapFile(696, 20, 16, 4, 0, {})));
+  EXPECT_EQ(map.nPitch, 16);
+  EXPECT_EQ(map.nPitch_Shift, 4);
+  EXPECT_EQ(map.Cells.size(), 32u);
+  // A shift no map needs is replaced by the width's own (20 wide: 32, 5).
+  ASSERT_TRUE(LoadRecord(map, WorldMapFile(696, 20, 1, 40, 0, {})));
+  EXPECT_EQ(map.nPitch, 32);
+  EXPECT_EQ(map.nPitch_Shift, 5);
   recordtest::LogCapture log;
-  EXPECT_FALSE(LoadRecord(map, WorldMapFile(696, 20, 16, 4, 0, {})));
   EXPECT_FALSE(LoadRecord(map, WorldMapFile(696, 0, 1, 0, 0, {})));
-  EXPECT_EQ(log.Lines().size(), 2u);
+  EXPECT_EQ(log.Lines().size(), 1u);
+}
+
+// A valid world map of about 20 MB: 2000 worlds of 150 whole stage entries.
+Bytes LargeWorldMap() {
+  ByteBuilder b;
+  b.I32(696).U32(8).I32(20).I32(15).I32(32).I32(5).I32(0).I32(0).I32(0).I32(0).U32(2).Str("m").Str("");
+  b.U32(1).U32(3).I32(0).I32(0).I32(0).U32(2).Str("").Str("");
+  b.U32(15 * 32).Append(Bytes(15 * 32 * 4, 0));
+  b.U32(2000);
+  for (int world = 0; world < 2000; ++world) {
+    b.U32(2).I32(world % 20).I32(world / 20 % 15).U32(1).Str("w").U32(150);
+    for (int entry = 0; entry < 150; ++entry) WorldStageBody(b, 696);
+  }
+  return b.U32(0).Get();
+}
+
+// Pages of address space the process holds now.
+std::size_t AddressSpaceBytes() {
+  std::size_t pages = 0;
+  std::FILE* statm = std::fopen("/proc/self/statm", "r");
+  if (statm && std::fscanf(statm, "%zu", &pages) != 1) pages = 0;
+  if (statm) std::fclose(statm);
+  return pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// Loads the map with the address space held to what the process has plus
+// `factor` times the file; exits 0 when the load succeeds within it.
+[[noreturn]] void LoadWithinBound(const Bytes& file, std::size_t factor) {
+  cWorldMap map;
+  struct rlimit bound {};
+  bound.rlim_cur = bound.rlim_max = AddressSpaceBytes() + factor * file.size();
+  setrlimit(RLIMIT_AS, &bound);
+  bool loaded = false;
+  try {
+    loaded = LoadRecord(map, file);
+  } catch (const std::bad_alloc&) {
+  }
+  std::_Exit(loaded && map.Worlds.size() == 2000 && map.Worlds[1999].StageList.size() == 150 ? 0 : 1);
+}
+
+TEST(WorldMapTest, LargeMapLoadsWithinMemoryProportionalToItsSize) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__has_feature)
+#if defined(__SANITIZE_ADDRESS__) || __has_feature(address_sanitizer)
+  GTEST_SKIP() << "the address sanitizer's shadow memory has no address-space bound";
+#endif
+#endif
+  const Bytes file = LargeWorldMap();
+  ASSERT_GT(file.size(), 19u << 20);
+  GTEST_FLAG_SET(death_test_style, "fast");
+  // Each stage entry of 76 bytes in the file takes a few hundred in memory.
+  EXPECT_EXIT(LoadWithinBound(file, 8), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(WorldMapTest, SetSizeKeepsCells) {
@@ -136,7 +214,7 @@ TEST(RankingTest, DefaultFileAndOldFile) {
   EXPECT_EQ(ranking.Tables[4].bHigherBetter, 1);
   EXPECT_EQ(ranking.Tables[4].Entries.size(), 20u);
   EXPECT_EQ(ranking.Tables[1].Entries[0].EntryName, "abc");
-  EXPECT_EQ(ranking.Tables[1].Entries.size(), 20u);
+  EXPECT_EQ(ranking.Tables[1].Entries.size(), 1u);  // a stored table keeps its own count
 }
 
 cRankingTable TableOf(int higherBetter, std::initializer_list<int> values) {
@@ -225,13 +303,19 @@ TEST(SaveDataTest, DefaultFile) {
   EXPECT_EQ(SavedRecord(loaded), b.Get());
 }
 
-// A save of an old version: the fields that version registers, written in order.
+// The numeric fields a save of `version` stores, counted from the save layout's
+// registration list: each group with the version that added it.
+std::uint32_t SaveFieldCount(int v) {
+  return 5 + 9 + (v > 181 ? 2 : 0) + 2 + (v > 165) + (v > 193) + (v >= 190) + (v > 190 ? 2 : 0) + 2 + (v > 168) + 2 +
+         (v >= 678 ? 3 : 0) + (v > 678);
+}
+
+// A save of an old version: the fields that version stores, written in order.
 Bytes OldSave(int version, int fieldValue) {
-  cSaveData layout;
-  layout.RegisterFields(version);
+  const std::uint32_t fields = SaveFieldCount(version);
   ByteBuilder b;
-  b.I32(version).U32(layout.Fields().size());
-  for (size_t i = 0; i < layout.Fields().size(); ++i) b.I32(fieldValue);
+  b.I32(version).U32(fields);
+  for (std::uint32_t i = 0; i < fields; ++i) b.I32(fieldValue);
   b.U32(2).Str("st.").Str("xyz").Append(Bytes(16, 0));
   if (version > 500) b.U32(25).Append(Bytes(100, 0));
   b.U32(0).U32(0).U32(0).U32(0).U32(0);
@@ -239,6 +323,7 @@ Bytes OldSave(int version, int fieldValue) {
 }
 
 TEST(SaveDataTest, MigrationOfOldSaves) {
+  ASSERT_EQ(SaveFieldCount(696), 32u);  // the current layout of the default file
   cSaveData save;
   ASSERT_TRUE(LoadRecord(save, OldSave(165, 3)));
   EXPECT_EQ(save.nBgmParam, 1);

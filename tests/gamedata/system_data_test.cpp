@@ -2,6 +2,8 @@
 // migration of old files step by step, and the small queries.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "GameDataTestSupport.h"
 #include "gamedata/SystemData.h"
 #include "library/util/Text.h"
@@ -102,6 +104,62 @@ TEST(SystemDataGolden, DefaultFile) {
   EXPECT_EQ(SavedRecord(loaded), b.Get());
 }
 
+// The numeric fields of the system data's record body in registration order:
+// the first version that stores each, and the last plus one where one was dropped.
+struct SystemField {
+  int from = 0;
+  int size = 4;
+  int below = INT_MAX;
+  bool compat9 = false;
+  bool StoredIn(int version) const { return version >= from && version < below; }
+};
+const SystemField kSystemFields[] = {
+    {185},
+    {},
+    {},
+    {},
+    {205},
+    {170},
+    {113},
+    {184},
+    {157},
+    {},
+    {191},
+    {191},
+    {},
+    {},  // 1-14
+    {167},
+    {167},
+    {188},
+    {224},
+    {167},
+    {167},
+    {188},
+    {224},
+    {188},
+    {192},
+    {187},  // 15-25
+    {187, 1},
+    {187, 1},
+    {187, 1},  // 26-28: transmit colour
+    {214},
+    {221, 4, 260},
+    {261},
+    {272},
+    {287},
+    {515},
+    {289},
+    {525},
+    {555},  // 29-37
+    {637, 4, INT_MAX, true},
+    {669},
+    {677},
+    {695},
+    {696},
+    {670},
+    {670},  // 38-44
+};
+
 // An old System.dat written from the layout of its version.
 struct OldSystemFile {
   int version;
@@ -113,13 +171,14 @@ struct OldSystemFile {
   int frontBgm = 0;
 
   Bytes Build() const {
-    cSystemData fields;  // only to count this version's numeric fields
-    fields.RegisterFields(version);
+    std::uint32_t count = 0;
+    for (const SystemField& field : kSystemFields) count += field.StoredIn(version);
     ByteBuilder b;
-    b.I32(version).U32(fields.Fields().size());
-    for (const auto& field : fields.Fields()) {
-      int value = field.lpData == &fields.m_nCompat[8] ? compat9 : 0;
-      for (int i = 0; i < field.nCount; ++i) field.bySize == 1 ? b.U8(value) : b.I32(value);
+    b.I32(version).U32(count);
+    for (const SystemField& field : kSystemFields) {
+      if (!field.StoredIn(version)) continue;
+      int value = field.compat9 ? compat9 : 0;
+      field.size == 1 ? b.U8(value) : b.I32(value);
     }
     b.U32(1).Str("old");
     b.U32(carry.size());

@@ -16,7 +16,7 @@ namespace {
 constexpr int kGoldenW = 320, kGoldenH = 80;
 
 std::filesystem::path GoldenPath(const char* config) {
-  return std::filesystem::path(__FILE__).parent_path() / "golden" / (std::string("text_") + config + ".bmp");
+  return std::filesystem::path(TEXT_GOLDEN_DIR) / (std::string("text_") + config + ".bmp");
 }
 
 void WriteBmp(const std::filesystem::path& path, const std::vector<std::uint32_t>& xrgb) {

@@ -249,10 +249,11 @@ TEST(BmpText, CellsOfTheSixteenColumnSheet) {
                    }));
 }
 
-TEST(BmpText, ALineReachingTheScreenEdgeContinuesBelowAtItsOwnX) {
+TEST(BmpText, AnOffsetReachingTheScreenWidthContinuesBelowAtItsOwnX) {
   std::vector<std::array<int, 2>> at;
   LayoutBmpText(4, 0, 8, 16, 40, std::string(6, '0'), [&](int x, int y, int, int) { at.push_back({x, y}); });
-  EXPECT_EQ(at, (std::vector<std::array<int, 2>>{{4, 0}, {12, 0}, {20, 0}, {28, 0}, {4, 16}, {12, 16}}));
+  // Offsets 0, 8, ... 32: the fifth cell brings the offset to 40, the width.
+  EXPECT_EQ(at, (std::vector<std::array<int, 2>>{{4, 0}, {12, 0}, {20, 0}, {28, 0}, {36, 0}, {4, 16}}));
 }
 
 }  // namespace

@@ -139,17 +139,22 @@ TEST(StageData, OldFilesMigrateToTheCurrentSettings) {
 
 TEST(StageData, BackgroundLayersOfVersions60And61DropWhatNoMemberKeeps) {
   StageParts parts;
-  parts.layers = {Body(kBgLayerLayout, 60, {{"fill", 1}, {"fillColor", 40}, {"oldFactors", 12345}}, {"old.bmp"})};
   cStageData stage;
-  ASSERT_TRUE(LoadStage(stage, StageFile(60, parts)));
-  ASSERT_EQ(stage.m_BgLayers.size(), 1u);
-  const cBgLayer& old = stage.m_BgLayers[0];
-  EXPECT_EQ(old.m_bShow, 1);
-  EXPECT_EQ(old.m_nFillColor, 40);
-  EXPECT_EQ(old.m_dFactorX, 0.1);
-  EXPECT_EQ(old.m_strPicture, "old.bmp");
+  // Below 61 each old factor is a 4-byte field of its own: five fields in all.
+  for (int version : {42, 60}) {
+    parts.layers = {
+        Body(kBgLayerLayout, version, {{"fill", 1}, {"fillColor", 40}, {"oldFactorX", 12345}}, {"old.bmp"})};
+    ASSERT_EQ(parts.layers[0][0], 5) << version;
+    ASSERT_TRUE(LoadStage(stage, StageFile(version, parts))) << version;
+    ASSERT_EQ(stage.m_BgLayers.size(), 1u);
+    const cBgLayer& old = stage.m_BgLayers[0];
+    EXPECT_EQ(old.m_bShow, 1);
+    EXPECT_EQ(old.m_nFillColor, 40);
+    EXPECT_EQ(old.m_dFactorX, 0.1);
+    EXPECT_EQ(old.m_strPicture, "old.bmp");
+  }
 
-  parts.layers = {Body(kBgLayerLayout, 61, {{"factorX", 0.5}, {"autoY", 1}, {"v61Offsets", 777}}, {"b.bmp"})};
+  parts.layers = {Body(kBgLayerLayout, 61, {{"factorX", 0.5}, {"autoY", 1}, {"v61OffsetX", 777}}, {"b.bmp"})};
   ASSERT_TRUE(LoadStage(stage, StageFile(61, parts)));
   const cBgLayer& layer = stage.m_BgLayers[0];
   EXPECT_EQ(layer.m_dFactorX, 0.5);

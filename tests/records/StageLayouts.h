@@ -232,9 +232,13 @@ inline std::vector<Bytes> DefaultRules(int version) {
 }
 
 inline const Layout kBgLayerLayout = {
-    {"shown", 4, 62},   {"fill", 4},        {"fillColor", 4}, {"front", 4},     {"oldFactors", 4, 0, 61, 2},
-    {"factorX", 8, 61}, {"factorY", 8, 61}, {"autoX", 4, 61}, {"autoY", 4, 61}, {"v61Offsets", 4, 61, 62, 2},
-    {"offsetX", 8, 62}, {"offsetY", 8, 62},
+    {"shown", 4, 62},          {"fill", 4},
+    {"fillColor", 4},          {"front", 4},
+    {"oldFactorX", 4, 0, 61},  {"oldFactorY", 4, 0, 61},
+    {"factorX", 8, 61},        {"factorY", 8, 61},
+    {"autoX", 4, 61},          {"autoY", 4, 61},
+    {"v61OffsetX", 4, 61, 62}, {"v61OffsetY", 4, 61, 62},
+    {"offsetX", 8, 62},        {"offsetY", 8, 62},
 };
 inline const Values kBgLayerDefaults = {{"shown", 1}, {"fillColor", 16}, {"factorX", 0.1}, {"factorY", 0.1}};
 

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
+
 #include "gamedata/Database.h"
 #include "gamedata/SystemData.h"
 #include "library/draw/SurfaceTables.h"
@@ -71,7 +74,7 @@ class CharaDrawTest : public drawtest::DrawTest {
 
   // Entry 1 of the CharaEffect database with a kind and parameters P1..P5,
   // started on the character.
-  void StartEffect(cChara& chara, int kind, std::initializer_list<int> params, int mode = EFFECTMODE_NORMAL) {
+  void StartEffect(cChara& chara, int kind, const std::vector<int>& params, int mode = EFFECTMODE_NORMAL) {
     cCheckedVector<cDbCharaEffect> list(2);
     list[1].m_nKind = kind;
     int i = 0;
@@ -328,8 +331,8 @@ TEST_P(CharaDrawTest, IconsAreStretchedToSixteenDotsExceptTheSmallItemImage) {
 // ---- Chara effects ----
 
 // A blink (type 6) is hidden in its first interval and shown in the second; a
-// half blink (type 14) is shown in the first (drawn plainly until half
-// transparency has its blit) and hidden in the second. Each reads its own sheet.
+// half blink (type 14) is shown half-transparent in the first and hidden in
+// the second. Each reads its own sheet.
 TEST_P(CharaDrawTest, BlinksAlternateEveryInterval) {
   struct Case {
     int type, sheet, interval;
@@ -344,7 +347,10 @@ TEST_P(CharaDrawTest, BlinksAlternateEveryInterval) {
       DDFillRect(&BackBuffer, 0, 0, 64, 48, kBlueIndex);
       DrawCharaBody(npc, &BackBuffer, 0);
       const bool firstKind = (frame - 1) / c.interval % 2 == 0;
-      EXPECT_EQ(At(20, 20), firstKind == c.shownFirst ? drawtest::kGreen : drawtest::kBlue) << frame;
+      // Green half over blue: the quad path weighs by opacity 127 of 255
+      // ((255 * 127 + 127) / 255, (255 * 128 + 127) / 255), DirectDraw halves the sums.
+      const std::uint32_t shown = c.type == 6 ? drawtest::kGreen : D3D() ? 0x007F80u : 0x007F7Fu;
+      EXPECT_EQ(At(20, 20), firstKind == c.shownFirst ? shown : drawtest::kBlue) << frame;
     }
     DDReleaseSurface(&user[static_cast<size_t>(c.sheet)]);
   }
@@ -578,6 +584,97 @@ TEST_P(CharaDrawTest, HeroBoxOverlayDrawsLargerBoxesFirstAndBlinks) {
   }
 }
 
+// ---- Chara effects through their blits ----
+
+// A 32-dot cell in four quarters of distinct colours with a keyed corner, so
+// that every distortion shows.
+void PaintCell(DDSURFACEDATA* sheet, const DWORD quarters[4]) {
+  for (int q = 0; q < 4; ++q) DDFillRect(sheet, (q % 2) * 16, (q / 2) * 16, 16, 16, quarters[q]);
+  DDFillRect(sheet, 0, 0, 4, 4, kKey);
+}
+
+// Each type draws what its blit draws with the arguments of its handler rule,
+// worked out here for a 32 x 32 body at (8, 8): first-mode sheet 4,
+// second-mode sheet 22, other facing 23.
+TEST_P(CharaDrawTest, EachEffectTypeDrawsItsBlitWithTheHandlersArguments) {
+  const DWORD first[4] = {1, 2, 3, 4}, second[4] = {5, 4, 2, 1};
+  DDSURFACEDATA* sheet1 = Sheet(4, kKey);
+  DDSURFACEDATA* sheet2 = Sheet(22, kKey);
+  DDSURFACEDATA* other = Sheet(23, kWhiteIndex);
+  PaintCell(sheet1, first);
+  PaintCell(sheet2, second);
+  WorkSheets();
+  DDSURFACEDATA* lensWork = Sheet(69, kKey);
+  HbtTable.fill(0);
+  struct Case {
+    int type;
+    std::vector<int> params;  // time, start, end, fourth, fifth
+    std::function<void()> expected;
+  };
+  DDSURFACEDATA* bb = &BackBuffer;
+  const Case cases[] = {
+      {1, {10, 3, 3}, [&] { DDDrawQuadSplit(bb, 8, 8, 32, 32, sheet1, 0, 0, 3, 1); }},
+      // Split count 3: strips of 32 / 3 + 1 = 11 rows.
+      {2, {10, 4, 4, 3}, [&] { DDDrawSplit(bb, 8, 8, 32, 32, 11, 4, sheet1, 0, 0, 1, 0); }},
+      {3, {10, 4, 4, 3}, [&] { DDDrawSplit(bb, 8, 8, 32, 32, 11, 4, sheet1, 0, 0, 1, 1); }},
+      {4, {10, 5, 5, 2, 3}, [&] { DDDrawWave(bb, 8, 8, 32, 32, 2, 5.0, 0, 3, sheet1, 0, 0, 1, 0); }},
+      {5, {10, 5, 5, 2, 3}, [&] { DDDrawWave(bb, 8, 8, 32, 32, 2, 5.0, 0, 3, sheet1, 0, 0, 1, 1); }},
+      {7, {10, 30, 30}, [&] { DDBltRotate(bb, 24, 24, 32, 32, 16, 16, 30, sheet2, 0, 0, 1); }},
+      {8, {10, 200, 200}, [&] { DDBltRotate(bb, 24, 24, 32, 32, 16, 16, 200, sheet2, 0, 0, 1); }},
+      {9, {10, 20, 20}, [&] { DDDrawFlip(bb, 8, 8, 32, 32, sheet2, 0, 0, other, 0, 0, 32, 32, 1, 20, 0); }},
+      {10, {10, 12, 12, 2}, [&] { DDBltCircle(bb, 24, 24, 16, 16, 12, 2, sheet1, 16, 16, 1); }},
+      // Lens offsets (2, 0): r = int(sqrt 2 x (2 + 16)) = 25; the sprite lies
+      // at (25 - 16 - 2, 25 - 16) of a cleared 50-dot square.
+      {12,
+       {10, 3, 3, 2, 0},
+       [&] {
+         DDFillRect(lensWork, 0, 0, 50, 50, kKey);
+         DDBlt(lensWork, 7, 9, 32, 32, sheet2, 0, 0, 0);
+         DDBltLens(bb, 26, 24, 25, 3, lensWork, 25, 25, 1, 0);
+       }},
+      {13, {10, 2, 2, 0x104}, [&] { DDBltTint(bb, 8, 8, 32, 32, sheet2, 0, 0, 1, ColorPalette, HbtTable, 4, 2); }},
+      {14, {10, 100}, [&] { DDBltHalf(bb, 8, 8, 32, 32, sheet2, 0, 0, 1, HbtTable); }},
+      {15, {10, 5, 5}, [&] { DDMosaic(bb, 8, 8, 32, 32, 5, sheet2, 0, 0, 1); }},
+      {16, {10, 2, 2}, [&] { DDBlur(bb, 8, 8, 32, 32, 2, 2, sheet2, 0, 0, 1); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    DDFillRect(bb, 0, 0, 64, 48, kBlueIndex);
+    c.expected();
+    const auto expected = Screen();
+    DDFillRect(bb, 0, 0, 64, 48, kBlueIndex);
+    DDBlt(bb, 8, 8, 32, 32, c.type == 1 || c.type <= 5 || c.type == 10 ? sheet1 : sheet2, 0, 0, 1);
+    const auto plain = Screen();
+    cNpc& npc = Npc(8, 8);
+    StartEffect(npc, c.type, c.params);
+    DDFillRect(bb, 0, 0, 64, 48, kBlueIndex);
+    DrawCharaBody(npc, bb, 1);
+    EXPECT_EQ(Screen(), expected);
+    EXPECT_NE(Screen(), plain);  // the effect shows
+  }
+}
+
+TEST_P(CharaDrawTest, AStretchedSpriteTakesItsEffectFromTheWorkCopyAtScaledSizes) {
+  // A giant of multiplier 2: its 16-dot cell stretched to 32 dots into work
+  // surface 0, then split apart by the value times 2.
+  DDSURFACEDATA* sheet = Sheet(22, kKey);
+  const DWORD quarters[4] = {1, 2, 3, 4};
+  for (int q = 0; q < 4; ++q) DDFillRect(sheet, (q % 2) * 8, (q / 2) * 8, 8, 8, quarters[q]);
+  WorkSheets();
+  DDSURFACEDATA* copy = Sheet(69, kKey);
+  DDBltStretch(copy, 0, 0, 32, 32, sheet, 0, 0, 16, 16, 0);
+  DDFillRect(&BackBuffer, 0, 0, 64, 48, kBlueIndex);
+  DDDrawQuadSplit(&BackBuffer, 8, 8, 32, 32, copy, 0, 0, 6, 1);
+  const auto expected = Screen();
+  cNpc& npc = Npc(8, 8);
+  npc.m_rcGfxBase = {0, 0, 16, 16};
+  npc.m_Def.m_nGiant = 2;
+  StartEffect(npc, 1, {10, 3, 3});
+  DDFillRect(&BackBuffer, 0, 0, 64, 48, kBlueIndex);
+  DrawCharaBody(npc, &BackBuffer, 1);
+  EXPECT_EQ(Screen(), expected);
+}
+
 // A dark stage: the mask is dark but for the hero's light, a circle or a
 // square of its light radius, centred on the hero or ahead of it, and what
 // lies under the light shows through.
@@ -606,12 +703,37 @@ TEST_P(CharaDrawTest, DarknessLeavesTheHerosLightOpen) {
     DrawDarkness(hero, &BackBuffer, &user[kDarknessMaskSlot]);
     SCOPED_TRACE(c.shape);
     EXPECT_EQ(At(c.centreX, centreY), drawtest::kBlue);
-    EXPECT_EQ(At(c.centreX + r - 1, centreY), drawtest::kBlue);
+    // The circle's chords stop one short of r: its widest rows span [-(r - 1), r - 1).
+    EXPECT_EQ(At(c.centreX + (c.round ? r - 2 : r - 1), centreY), drawtest::kBlue);
     EXPECT_EQ(At(c.centreX + r + 1, centreY), drawtest::kCyan);  // palette 16: the dark
     EXPECT_EQ(At(c.centreX, centreY - r - 1), drawtest::kCyan);
     // The light's corner is lit only for a square.
     EXPECT_EQ(At(c.centreX - r + 1, centreY + r - 1), c.round ? drawtest::kCyan : drawtest::kBlue);
     EXPECT_EQ(At(0, 0), drawtest::kCyan);
+  }
+}
+
+// A light of 4 hbl (64 dots): the mask's rows around its centre are
+// see-through over the circle's chords, floor(sqrt(64^2 - m^2)) capped at 63
+// on each side, for the row offsets m = -64 .. 63.
+TEST_P(CharaDrawTest, DarknessCircleLeavesTheChordsOfEachRowSeeThrough) {
+  constexpr int r = 64;
+  cPlayer hero;
+  hero.m_Def.m_nSightShape = 1;
+  hero.m_nLightRadius = r;
+  ASSERT_TRUE(SetupDarkness(&user[kDarknessMaskSlot], &user[kDarknessCircleSlot], hero));
+  DDSURFACEDATA* mask = &user[kDarknessMaskSlot];
+  const int cx = mask->nWidth / 2, cy = mask->nHeight / 2;
+  ASSERT_EQ(mask->nWidth, 2 * r + 1280);
+  cSurfaceLock lock(mask);
+  const auto& pixels = *lock.Pixels();
+  const DWORD hole = pixels.Get(cx, cy), dark = pixels.Get(0, 0);
+  ASSERT_NE(hole, dark);
+  for (int m = -r - 1; m <= r; ++m) {
+    int chord = 0;
+    if (m >= -r && m < r) chord = std::min(static_cast<int>(std::sqrt(static_cast<double>(r * r - m * m))), r - 1);
+    for (int x = cx - r - 1; x <= cx + r; ++x)
+      ASSERT_EQ(pixels.Get(x, cy + m), x >= cx - chord && x < cx + chord ? hole : dark) << m << " " << x - cx;
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include "library/util/Random.h"
 #include "records/FlowEnums.h"
+#include "records/Palette.h"
 #include "stage/ShotFire.h"
 #include "support/ShotSupport.h"
 
@@ -210,4 +211,31 @@ TEST_F(FireTest, AimedShotsFlyAtTheTarget) {
   // Without a target: straight ahead.
   shooter.m_nTargetNo = kNoTarget;
   ExpectAngle(Fire(s)[0], 0);
+}
+
+TEST_F(FireTest, SummonsPlaceByThePatternOnlyWhatThePaletteHolds) {
+  cPalette palette;
+  palette.m_Charas.clear();
+  cCharaDef chara = TinyStage::WalkerDef();
+  chara.m_nGiant = 1;
+  chara.m_nFlying = 1;
+  palette.m_Charas.push_back(chara);
+  chara.m_nOperator = 0;  // a player-controlled definition is never summoned
+  palette.m_Charas.push_back(chara);
+  CommonPalette = &palette;
+  def = MakeCommand(CMD_SUMMON_CHARA, 0);
+  cEdShot s = Pattern(SHOTPATTERN_STRAIGHT_A, 2, 1);
+  const size_t before = stage.scene.CharaList.size();
+  for (int index : {1, 2, -1}) {
+    s.m_nSummonIndex = static_cast<std::int16_t>(index);
+    SummonChara(shooter, cmd, s);
+  }
+  EXPECT_EQ(stage.scene.CharaList.size(), before);
+  s.m_nSummonIndex = 0;
+  SummonChara(shooter, cmd, s);
+  ASSERT_EQ(stage.scene.CharaList.size(), before + 1);
+  // A 32 x 32 cell left of the shooter, centred on its centre line 316.
+  EXPECT_DOUBLE_EQ(stage.scene.CharaList.back().m_dY, 316 - 16);
+  EXPECT_EQ(static_cast<int>(stage.scene.CharaList.back().m_dX), 600 + 1 - 32);
+  CommonPalette = nullptr;
 }

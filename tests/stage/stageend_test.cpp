@@ -119,7 +119,7 @@ TEST(PauseRequestTest, OnlyAMessageStartingANewTextWaitsTenFrames) {
                         Case{4, 0, 30, 0, 0}, Case{3, 1, 0, 0, 0}}) {
     cStagePlayScene scene;
     scene.m_PauseReq.nSpare = 9;
-    SetPauseRequest(scene, c.kind, c.wait, c.frames, c.extra);
+    scene.SetPauseRequest(c.kind, c.wait, c.frames, c.extra);
     EXPECT_EQ(scene.m_PauseReq.nDelay, c.delay) << c.kind << " " << c.wait << " " << c.extra;
     EXPECT_EQ(scene.m_PauseReq.nKind, c.kind);
     EXPECT_EQ(scene.m_PauseReq.bWaitButton, c.wait);
@@ -129,7 +129,7 @@ TEST(PauseRequestTest, OnlyAMessageStartingANewTextWaitsTenFrames) {
 }
 
 TEST_F(StageEndTest, ATimedLoopShowsItsFramesAndEnds) {
-  SetPauseRequest(scene, 4, 0, 30, 0);
+  scene.SetPauseRequest(4, 0, 30, 0);
   EXPECT_EQ(PauseThreadProc(scene, shell), 1);
   // The count goes below 0 in the 31st turn: 30 frames drawn and shown.
   EXPECT_EQ(shell.presents, 30);
@@ -144,7 +144,7 @@ TEST_F(StageEndTest, AWaitingMessageNeedsANewPressAfterItsDelay) {
   const WORD historyBefore = KeyInputList.VecAt(0).GetPastInput(1, 0);
   shell.buttons.assign(12, 1);                        // held from before the message, through the delay
   shell.buttons.insert(shell.buttons.end(), {0, 1});  // let go, then pressed anew
-  SetPauseRequest(scene, 1, 1, 0, 0);
+  scene.SetPauseRequest(1, 1, 0, 0);
   EXPECT_EQ(PauseThreadProc(scene, shell), 1);
   EXPECT_EQ(shell.reads, 14);
   EXPECT_EQ(shell.presents, 13);
@@ -157,7 +157,7 @@ TEST_F(StageEndTest, AWaitingMessageNeedsANewPressAfterItsDelay) {
   shell.buttons = {0, 1};
   shell.reads = 0;
   Press(0);
-  SetPauseRequest(scene, 0, 1, 0, 0);
+  scene.SetPauseRequest(0, 1, 0, 0);
   EXPECT_EQ(PauseThreadProc(scene, shell), 1);
   EXPECT_EQ(hooks.Count(1), 1);
   scene.m_bQuit = 1;

@@ -16,11 +16,10 @@ extern char** environ;
 
 namespace testsupport {
 
-// Runs `program` with `argument` (none when empty) in `folder` with `env`
-// added, and waits for it: its exit status, 128 + the signal that ended it,
-// or -1 when it could not start.
-inline int RunProgram(const std::string& program, const std::string& argument, const std::filesystem::path& folder,
-                      const std::map<std::string, std::string>& env) {
+// Starts `program` with `argument` (none when empty) in `folder` with `env`
+// added: its process id, or -1 when it could not start.
+inline pid_t StartProgram(const std::string& program, const std::string& argument, const std::filesystem::path& folder,
+                          const std::map<std::string, std::string>& env) {
   std::vector<std::string> strings;
   for (char** e = environ; *e; ++e)
     if (std::strncmp(*e, "ZANDREL_", 8) != 0) strings.emplace_back(*e);
@@ -37,10 +36,21 @@ inline int RunProgram(const std::string& program, const std::string& argument, c
   pid_t pid = 0;
   const int spawned = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, envp.data());
   posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return -1;
+  return spawned == 0 ? pid : -1;
+}
+
+// Waits for a started program: its exit status, 128 + the signal that ended
+// it, or -1 when there is none.
+inline int WaitProgram(pid_t pid) {
   int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
+  if (pid <= 0 || waitpid(pid, &status, 0) != pid) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Runs the program as StartProgram does and waits for it.
+inline int RunProgram(const std::string& program, const std::string& argument, const std::filesystem::path& folder,
+                      const std::map<std::string, std::string>& env) {
+  return WaitProgram(StartProgram(program, argument, folder, env));
 }
 
 }  // namespace testsupport

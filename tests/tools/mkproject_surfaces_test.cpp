@@ -25,10 +25,11 @@ struct Extent {
 
 // The regions read from each sheet: cell grids of the sprite sheets (graphics
 // down columns of 15 cells), the status bar's 640 x 20, the word graphic's
-// digit row of 32 x 32 cells at y 160, the accessory graphic's gauges at
-// (64, 128) 50 wide and their fills down to y 176, the symbol letters of the
-// 32-pixel font, 5 chips a row of the world map sheet, two icon columns of
-// the world icons, and full screens for the title, window and map back.
+// digit row of 32 x 32 cells at y 160, the accessory graphic's world-map
+// figure 128 wide and its gauges' fills down to y 176, the symbol letters of
+// the 32-pixel font, 5 chips a row of the world map sheet, two icon columns of
+// the world icons in the four rows the sample's worlds use, and full screens
+// for the title, window and map back.
 const std::map<std::string, Extent>& ExpectedExtents() {
   static const std::map<std::string, Extent> extents = {
       {"bmp\\plt\\Palette.bmp", {16, 24, true}},   {"bmp\\Debug.bmp", {128, 256, true}},
@@ -36,9 +37,9 @@ const std::map<std::string, Extent>& ExpectedExtents() {
       {"bmp\\Item.bmp", {64, 480, false}},         {"bmp\\Item_Mini.bmp", {32, 240, false}},
       {"bmp\\Mark.bmp", {32, 480, false}},         {"bmp\\Window.bmp", {640, 480, false}},
       {"bmp\\StatusWindow.bmp", {640, 20, false}}, {"bmp\\Title.bmp", {640, 480, true}},
-      {"bmp\\GameMode.bmp", {32, 7 * 32, false}},  {"bmp\\Accessory.bmp", {114, 176, false}},
+      {"bmp\\GameMode.bmp", {32, 7 * 32, false}},  {"bmp\\Accessory.bmp", {128, 176, false}},
       {"bmp\\Symbol.bmp", {26 * 32, 32, false}},   {"bmp\\Word.bmp", {320, 192, false}},
-      {"bmp\\WorldMapChip.bmp", {160, 32, false}}, {"bmp\\WorldEvent.bmp", {64, 32, false}},
+      {"bmp\\WorldMapChip.bmp", {160, 32, false}}, {"bmp\\WorldEvent.bmp", {64, 128, false}},
       {"bmp\\WorldBack.bmp", {640, 480, false}},
   };
   return extents;

@@ -56,8 +56,24 @@ cCanvas PaintGameMode() {
 
 cCanvas PaintAccessory() {
   cCanvas c(128, 192);
-  // The menu cursor at (0, 0).
+  // The menu cursor at (0, 0), the life icon at (48, 0), the small cursor and
+  // its inactive twin at (64, 0) and (80, 0), the cleared mark at (96, 0).
   for (int i = 0; i < 8; ++i) c.Fill(2 + i, 2 + i, 1, 14 - 2 * i, kWhite);
+  c.Disc(56, 8, 6, CubeColour(5, 1, 1));
+  for (int i = 0; i < 6; ++i) {
+    c.Fill(66 + i, 2 + i, 1, 12 - 2 * i, kWhite);
+    c.Fill(82 + i, 2 + i, 1, 12 - 2 * i, kGrey);
+  }
+  c.Text(98, 9, "OK", 3, CubeColour(5, 5, 0));
+  // The world map's walking figure: two frames a facing, down and up in the
+  // row at y 64, right and left in the row at y 96.
+  for (int frame = 0; frame < 8; ++frame) {
+    const int x = frame % 4 * 32, y = 64 + frame / 4 * 32, step = frame % 2 * 4;
+    c.Disc(x + 16, y + 10, 7, CubeColour(5, 4, 3));
+    c.Fill(x + 10, y + 17, 12, 10, frame < 4 ? CubeColour(1, 1, 5) : CubeColour(5, 1, 1));
+    c.Fill(x + 10 + step, y + 27, 4, 4, kBlack);
+    c.Fill(x + 18 - step, y + 27, 4, 4, kBlack);
+  }
   // Status icons at y 32 (score, stage score, HP, SP, lives), the extra-life
   // sign at (0, 48) and the ranking marker at (16, 48).
   for (int icon = 0; icon < 5; ++icon) c.NumberedCell(icon * 16, 32, 16, 16, icon, PickColour(icon), kBlack);

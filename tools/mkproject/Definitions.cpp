@@ -64,14 +64,31 @@ cCharaDef Hero() {
   return hero;
 }
 
+// The enemies' side: they hurt the hero on contact, and its attacks hurt them.
+constexpr int kEnemyFaction = 1;
+// Flight setting 2: flies, and collides with blocks.
+constexpr int kFlyingColliding = 2;
+
 // Enemies keep their facing fixed so that their turn command turns them at walls.
 cCharaDef Enemy(const char* name, int graphic, cCheckedVector<cFlow> flows) {
   cCharaDef enemy = Chara(name, graphic, 1);
+  enemy.m_nGroup = kEnemyFaction;
   enemy.m_nBodyPower = 1;
   enemy.m_nScore = 100;
   enemy.m_bFixedFacing = 1;
   enemy.m_vFlows = std::move(flows);
   return enemy;
+}
+
+// A block character the hero stands on and rides.
+cCharaDef Lift() {
+  cCharaDef lift = Chara("リフト", 5, 1);
+  lift.m_bBlockChara = 1;
+  lift.m_nFlying = kFlyingColliding;
+  lift.m_nInvincible = 2;   // shots pass through it
+  lift.m_nActiveRange = 3;  // acts from the first frame on, seen or not: its timetable is the stage's
+  lift.m_vFlows = LiftFlows(kLiftSpeed, kLiftTenths, kLiftRestTenths);
+  return lift;
 }
 
 cItemDef Item(const char* name, int graphic) {
@@ -100,7 +117,7 @@ void FillPalette(cPalette& palette) {
   jump.m_nEffectValue = kJumpBlockHeight;
   palette.m_Blocks = {cBlockDef(), Block("地面", 1, kBlockHitSolid), Block("トゲ", 2, kBlockHitDeadly), jump, Bridge()};
   palette.m_Charas = {cCharaDef(), Hero(), Enemy("のろい敵", 2, PatrolFlows(kSlowWalk)),
-                      Enemy("跳ねる敵", 3, HopperFlows(kFastWalk))};
+                      Enemy("跳ねる敵", 3, HopperFlows(kFastWalk)), Lift()};
   cItemDef coin = Item("コイン", 1);
   coin.m_vCommands = CoinCommands();
   palette.m_Items = {cItemDef(), coin, Goal()};

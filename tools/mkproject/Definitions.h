@@ -10,7 +10,7 @@ namespace mkproject {
 
 // Entries of every palette list (0 is the fixed empty entry).
 enum PaletteBlock { kGroundBlock = 1, kHazardBlock, kJumpBlock, kBridgeBlock, kBlockEntries };
-enum PaletteChara { kHeroChara = 1, kSlowEnemy, kHoppingEnemy, kCharaEntries };
+enum PaletteChara { kHeroChara = 1, kSlowEnemy, kHoppingEnemy, kLiftChara, kCharaEntries };
 enum PaletteItem { kCoinItem = 1, kGoalItem, kItemEntries };
 
 // The time limit of the stages that have one, in seconds, and how long into
@@ -18,6 +18,12 @@ enum PaletteItem { kCoinItem = 1, kGoalItem, kItemEntries };
 constexpr int kStageTimeLimit = 200;
 constexpr int kBridgeSeconds = 3;
 
+// The lift over the first stage's pit: it flies kLiftSpeed tenths of a dot a
+// frame for kLiftTenths to the right, as long back (60 dots each way), then
+// rests kLiftRestTenths at the pit's left edge.
+constexpr int kLiftSpeed = 20;
+constexpr int kLiftTenths = 5;
+constexpr int kLiftRestTenths = 40;
 // What a coin adds to the score, and the common variable that counts the coins taken.
 constexpr int kCoinScore = 50;
 constexpr int kCoinCountVariable = 1;

@@ -163,6 +163,14 @@ cFlow OpeningWait() {
   return flow;
 }
 
+cCheckedVector<cFlow> LiftFlows(int speed, int tenths, int rest) {
+  cFlow shuttle;
+  shuttle.m_nTrigger = TRG_ALWAYS;
+  shuttle.m_vCommands = {Move(CMD_STRAIGHT_MOVE, kDirectionRight, speed, tenths),
+                         Move(CMD_STRAIGHT_MOVE, kDirectionLeft, speed, tenths), Command(CMD_WAIT, rest)};
+  return {shuttle};
+}
+
 cCheckedVector<cFlowCommand> CoinCommands() {
   cFlowCommand score = ItemCommand(CMD_STATUS_OPERATION);
   score.m_vParams[3] = kSystemStatus;

@@ -17,6 +17,9 @@ cCheckedVector<cFlow> PatrolFlows(int speed);
 cCheckedVector<cFlow> HopperFlows(int speed);
 // A before-stage flow that holds the game still for a moment before play.
 cFlow OpeningWait();
+// Flies `speed` tenths of a dot a frame to the right for `tenths`, as long
+// back, then rests `rest` tenths.
+cCheckedVector<cFlow> LiftFlows(int speed, int tenths, int rest);
 // A coin's item commands: the score grows and the coin counts itself.
 cCheckedVector<cFlowCommand> CoinCommands();
 

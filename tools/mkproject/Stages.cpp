@@ -29,15 +29,16 @@ struct Layout {
   int pit;                       // first column of a three-cell pit lined with spikes, 0 for none
   int hopper;                    // column of the hopping enemy on the floor; the slow one patrols the first platform
   int wall;                      // column of a wall three cells high on the floor, 0 for none
+  bool lift;                     // a lift shuttles over the pit at the floor's height
   bool quickClear;               // no clear banner; the clear screen goes on by itself
 };
 
 constexpr std::array<Layout, 5> kLayouts = {{
-    {"Default", "フリーステージ", 1, 1, false, {12, 24, 38}, 0, 44, 0, false},
-    {"s01-1", "ステージ 1-1", 1, 2, false, {10, 22, 36}, 28, 44, 0, false},
-    {"s01-2", "ステージ 1-2", 2, 3, false, {6, 18, 40}, 24, 48, 0, true},
-    {"c01-1", "チャレンジ 1", 2, 4, true, {12, 26, 38}, 32, 46, 0, false},
-    {"c02-1", "チャレンジ 2", 1, 5, true, {14, 22, 36}, 9, 16, 18, false},
+    {"Default", "フリーステージ", 1, 1, false, {12, 24, 38}, 0, 44, 0, false, false},
+    {"s01-1", "ステージ 1-1", 1, 2, false, {10, 22, 36}, 28, 44, 0, true, false},
+    {"s01-2", "ステージ 1-2", 2, 3, false, {6, 18, 40}, 24, 48, 0, false, false},
+    {"c01-1", "チャレンジ 1", 2, 4, true, {12, 26, 38}, 32, 46, 0, false, true},
+    {"c02-1", "チャレンジ 2", 1, 5, true, {14, 22, 36}, 9, 16, 18, false, false},
 }};
 
 constexpr int kPitWidth = 3;
@@ -75,6 +76,7 @@ void PlaceObjects(cStageData& stage, const cPalette& palette, const Layout& layo
   stage.m_PlacedCharas.push_back(hero);
   stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kSlowEnemy], layout.platforms[0] + 1, PlatformRow(0) - 1));
   stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kHoppingEnemy], layout.hopper, kStandRow));
+  if (layout.lift) stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kLiftChara], layout.pit, kFloorRow));
   for (std::size_t i = 0; i < layout.platforms.size(); ++i)
     for (int x = 0; x < kPlatformWidth; x += 2)
       stage.m_PlacedItems.push_back(

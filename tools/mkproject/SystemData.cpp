@@ -33,6 +33,12 @@ constexpr std::array<const char*, SYSTEM_SOUND_COUNT> kSystemSounds = {
 };
 
 constexpr int kFreePlayLives = 2;
+constexpr int kStoryLives = 3;
+
+// The options screen's items by kind: palette variant, music, volume, ranking
+// mode, ranking name, back.
+constexpr std::array<const char*, OPTION_MENU_COUNT> kOptionLabels = {
+    "パレット", "BGM", "SE音量", "ランキング登録", "ランキング登録名", "もどる"};
 // An extra life for every 100 points: the score of one defeated enemy.
 constexpr int kExtraLifeStep = 100;
 
@@ -47,7 +53,13 @@ void WriteSystemData(const cLoadContext& ctx) {
   system.m_GameTitle = Sjis("ザンドレル サンプル");
   for (int i = 0; i < SYSTEM_SOUND_COUNT; ++i) system.m_SystemSounds[i] = kSystemSounds[static_cast<std::size_t>(i)];
   for (int i = 0; i < FRONT_BGM_COUNT; ++i) system.m_FrontBgm[i] = kFrontBgm[static_cast<std::size_t>(i)];
+  // The challenge stages open one after the other as each is cleared.
   system.m_nChallengeCount = 2;
+  system.m_bAllChallenges = 0;
+  system.m_UnlimitedLives.VecAt(GAMEMODE_STORY) = 0;
+  system.m_InitialLives.VecAt(GAMEMODE_STORY) = kStoryLives;
+  for (int kind = 0; kind < OPTION_MENU_COUNT; ++kind)
+    system.m_OptionMenu.VecAt(kind).m_Label = Sjis(kOptionLabels[static_cast<std::size_t>(kind)]);
   // Free play from the title counts lives, so that a lost hero can end the game.
   system.m_UnlimitedLives.VecAt(GAMEMODE_FREE) = 0;
   system.m_InitialLives.VecAt(GAMEMODE_FREE) = kFreePlayLives;

@@ -109,8 +109,9 @@ void DrawRankingTable(cRankingTable& table, DDSURFACEDATA* surface, int x, int y
     static const std::string caption = Sjis("ランキング    %s");
     font.Printf(surface, x, y, caption.c_str(), label.c_str());
   }
-  int column = genre == kClearTimeGenre ? 8 : CountDigits(table.Entries.VecAt(0).nValue);
   int entries = static_cast<int>(table.Entries.size());
+  // A stored table may hold no entries at all: its column is that of a 0.
+  int column = genre == kClearTimeGenre ? 8 : CountDigits(entries ? table.Entries.VecAt(0).nValue : 0);
   for (int i = 0; i < entries; ++i) {
     const cRankingEntry& entry = table.Entries.VecAt(i);
     if (!entry.bValid) continue;

@@ -105,14 +105,12 @@ int DrawCopies(DDSURFACEDATA* dst, DDSURFACEDATA* src, std::span<const Quad> qua
   // A batch flushed after a loss may name surfaces that have no texture now.
   if (!src->lpDT || !src->lpDT->lpTexture || !dst->lpDT || !dst->lpDT->lpTexture) return 0;
   if (!DDBeginScene() || !DDSetRenderTarget(0, dst)) return 0;
-  if (bTransmit == 0 && src->lpDT->bTransmit && (nBpp == 16 || nBpp == 32)) {
-    for (const Quad& q : quads) {
-      const RECT rect{q.x, q.y, q.x + q.w, q.y + q.h};
-      lpDevice->Clear(&rect, TransmitClearColour(dst));
-    }
-  }
   lpDevice->SetTextureStage({colorOp, D3DTA_TEXTURE, D3DTA_DIFFUSE, alphaOp, D3DTA_TEXTURE, D3DTA_DIFFUSE});
-  lpDevice->DrawQuads(src->lpDT->lpTexture.get(), quads);
+  // An unkeyed copy of a sheet with a transmit colour shows that colour where the sheet is transparent.
+  if (bTransmit == 0 && src->lpDT->bTransmit && (nBpp == 16 || nBpp == 32))
+    lpDevice->ClearAndDrawQuads(src->lpDT->lpTexture.get(), quads, TransmitClearColour(dst));
+  else
+    lpDevice->DrawQuads(src->lpDT->lpTexture.get(), quads);
   DDSetRenderTarget(0, lpDTCon->lpTarget);
   return 1;
 }

@@ -91,6 +91,7 @@ struct DTCON {
   int bSquareOnly = 0;
   int bDynamicTextures = 1;
   int bVirBackBuffer = 0;
+  int bEffectFromSheet = 1;  // effect blits may read a sprite sheet directly
   DDSURFACEDATA* lpTarget = nullptr;
   int bCopyingVirBackBuffer = 0;
   RGBTRIPLE rgbTransmit;
@@ -110,6 +111,7 @@ struct DTCON {
 // The DirectDraw context.
 struct DDCON {
   RGBTRIPLE rgbTransmit;
+  int bEffectFromSheet = 1;  // effect blits may read a sprite sheet directly
   RGBTRIPLE rgbPalette0;
   int nNextFontId = 0;
 };

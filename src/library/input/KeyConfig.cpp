@@ -45,14 +45,31 @@ void ReportOutOfRange(const KEYCONFIGDATA& config, std::string_view name) {
   }
 }
 
+void PutInt32(std::span<BYTE> bytes, size_t offset, std::int32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<BYTE>(static_cast<DWORD>(value) >> (8 * i));
+}
+
+// The configuration as the file stores it, so that a short file can overwrite
+// just the bytes it holds.
+std::array<BYTE, kKeyConfigFileSize> FileImage(const KEYCONFIGDATA& config) {
+  std::array<BYTE, kKeyConfigFileSize> bytes{};
+  for (int i = 0; i < kKeyAssignCount; ++i) {
+    size_t offset = static_cast<size_t>(i) * 8;
+    PutInt32(bytes, offset, config.Key[i].nDevice);
+    PutInt32(bytes, offset + 4, config.Key[i].wCode | config.Key[i].wUnused << 16);
+  }
+  PutInt32(bytes, 96, config.nKeyCount);
+  PutInt32(bytes, 100, config.nJoyCount);
+  PutInt32(bytes, 104, config.nMode);
+  return bytes;
+}
+
 }  // namespace
 
-int ReadKeyConfig(std::span<const BYTE> bytes, std::string_view name, KEYCONFIGDATA& config) {
-  if (bytes.size() < kKeyConfigFileSize) {
-    ReportLog("%.*s: offset %zu: the file ends before its %zu bytes, the defaults are used",
-              static_cast<int>(name.size()), name.data(), bytes.size(), kKeyConfigFileSize);
-    return 0;
-  }
+int ReadKeyConfig(std::span<const BYTE> file, std::string_view name, KEYCONFIGDATA& config) {
+  // A shorter file fills only the bytes it has; the rest keep their values.
+  std::array<BYTE, kKeyConfigFileSize> bytes = FileImage(config);
+  std::copy_n(file.begin(), std::min(file.size(), bytes.size()), bytes.begin());
   for (int i = 0; i < kKeyAssignCount; ++i) {
     size_t offset = static_cast<size_t>(i) * 8;
     config.Key[i] = {ReadInt32(bytes, offset), ReadWord(bytes, offset + 4), ReadWord(bytes, offset + 6)};

@@ -35,8 +35,9 @@ constexpr size_t kKeyConfigFileSize = 108;
 // The configuration of the run (zero-filled until start-up loads it).
 extern KEYCONFIGDATA KeyConfig;
 
-// 0 when the file cannot be opened or is damaged (the configuration is left
-// as it was, so the caller applies the defaults), else 1.
+// 0 when the file cannot be opened (the configuration is left as it was, so
+// the caller applies the defaults), else 1; a file shorter than the record
+// fills only the bytes it has.
 int LoadKeyConfig(std::string_view path, KEYCONFIGDATA& config);
 // The same over the file's bytes; name is used in log lines.
 int ReadKeyConfig(std::span<const BYTE> bytes, std::string_view name, KEYCONFIGDATA& config);

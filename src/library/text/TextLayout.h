@@ -59,8 +59,8 @@ void PrintChars(const FontLayout& layout, platform::GlyphFace& face, GlyphOutput
 void DrawSymbols(const FontLayout& layout, GlyphOutput& output, int x, int y, std::string_view text);
 
 // DDDrawBmpText's walk: visit(x, y, sx, sy) for every byte's cell of a
-// 16-column sheet. A line that reaches the screen width continues one cell
-// lower at the text's own x.
+// 16-column sheet. Once the pen's offset from x reaches the screen width, the
+// text continues one cell lower at its own x (the offset alone counts, not x).
 template <typename Visit>
 void LayoutBmpText(int x, int y, int cellWidth, int cellHeight, int screenWidth, std::string_view text, Visit visit) {
   int offset = 0;
@@ -76,7 +76,7 @@ void LayoutBmpText(int x, int y, int cellWidth, int cellHeight, int screenWidth,
     if (b >= 0xC0 && b <= 0xDD) row -= 4;   // ﾀ to ﾝ in rows 8 and 9
     visit(x + offset, y, (b % 16) * cellWidth, row * cellHeight);
     offset += cellWidth;
-    if (cellWidth > 0 && x + offset + cellWidth > screenWidth) {
+    if (offset >= screenWidth) {
       offset = 0;
       y += cellHeight;
     }

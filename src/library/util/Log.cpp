@@ -1,8 +1,12 @@
 #include "library/util/Log.h"
 
 #include <cstdio>
+#include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/Diagnostics.h"
 #include "platform/HostPath.h"
@@ -13,8 +17,21 @@ namespace {
 // Lines of different threads stay whole and in the order their writes ran.
 std::mutex logMutex;
 
+// A line of the report whose text is still being worked out holds back the
+// lines written after it, so that every line lands in the order it was written.
+struct HeldLine {
+  std::uint64_t id = 0;  // 0: an ordinary line, already known
+  std::optional<std::string> text;
+};
+
 struct ReportState {
   std::string path;
+  std::deque<HeldLine> held;
+  std::uint64_t lastId = 0;
+  std::vector<std::thread> workers;
+  ~ReportState() {
+    for (std::thread& worker : workers) worker.join();
+  }
 } report;
 
 struct EcState {
@@ -62,9 +79,46 @@ int EcWrite(std::string_view text) {
   return 1;
 }
 
+// Writes the held lines whose text is known, up to the first that is not.
+void WriteHeldLines() {
+  while (!report.held.empty() && report.held.front().text) {
+    AppendToExisting(report.path, *report.held.front().text);
+    report.held.pop_front();
+  }
+}
+
+bool WriteReportLine(std::string_view text) {
+  if (report.held.empty()) return AppendToExisting(report.path, text);
+  report.held.push_back({0, std::string(text)});
+  return !report.path.empty();
+}
+
 }  // namespace
 
+void ReportLogLater(std::function<std::string()> work) {
+  std::lock_guard lock(logMutex);
+  const std::uint64_t id = ++report.lastId;
+  report.held.push_back({id, std::nullopt});
+  report.workers.emplace_back([id, work = std::move(work)] {
+    std::string text = work();
+    std::lock_guard lock(logMutex);
+    for (HeldLine& line : report.held)
+      if (line.id == id) line.text = std::move(text);
+    WriteHeldLines();
+  });
+}
+
+void ReportLogWait() {
+  std::vector<std::thread> workers;
+  {
+    std::lock_guard lock(logMutex);
+    workers.swap(report.workers);
+  }
+  for (std::thread& worker : workers) worker.join();
+}
+
 int ReportInit(std::string_view path) {
+  ReportLogWait();
   std::FILE* file = platform::OpenFile(path, "wb");
   if (!file) return 0;
   std::fclose(file);
@@ -78,7 +132,7 @@ int ReportInit(std::string_view path) {
 
 int ReportLogText(std::string_view text) {
   std::lock_guard lock(logMutex);
-  return AppendToExisting(report.path, text) ? 1 : 0;
+  return WriteReportLine(text) ? 1 : 0;
 }
 
 int ReportLog(const char* format, ...) {
@@ -99,7 +153,7 @@ int ReportLogEc(const char* format, ...) {
 
 int ReportLogEcText(std::string_view text) {
   std::lock_guard lock(logMutex);
-  if (!AppendToExisting(report.path, text)) return 0;
+  if (!WriteReportLine(text)) return 0;
   EcWrite(text);
   return 1;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The report log ("Report_Game.txt", always on) and the switchable second log.
 // Every line is one complete open, append and close, CP932 text ended by CR LF.
+#include <functional>
+#include <string>
 #include <string_view>
 
 #include "library/util/Text.h"
@@ -15,6 +17,11 @@ int ReportLogEc(const char* format, ...) ZANDREL_PRINTF(1, 2);
 // Write an already finished text unchanged ("%" is not a conversion).
 int ReportLogText(std::string_view text);
 int ReportLogEcText(std::string_view text);
+// Writes a line whose text `work` works out on a thread of its own: the line
+// keeps its place, and the lines written after it wait until it is known.
+void ReportLogLater(std::function<std::string()> work);
+// Waits until every line of ReportLogLater is written.
+void ReportLogWait();
 
 void EcLogInit(int on, std::string_view fileName);
 bool EcLogIsOn();

@@ -137,15 +137,18 @@ std::optional<Bitmap> LoadBitmapFile(std::string_view storedPath, std::string* w
   }
   // Enough for the largest accepted bitmap at 32 bits with its headers.
   constexpr long long kMaxFileBytes = kMaxBitmapPixels * 4 + (1 << 20);
-  std::vector<std::uint8_t> bytes;
-  std::uint8_t chunk[65536];
-  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) {
-    if (static_cast<long long>(bytes.size() + n) > kMaxFileBytes) {
-      if (why) *why = "file too large";
-      return std::nullopt;
-    }
-    bytes.insert(bytes.end(), chunk, chunk + n);
+  // The file is read whole in one piece of the size it says it has.
+  const long long size = std::fseek(file.get(), 0, SEEK_END) == 0 ? std::ftell(file.get()) : -1;
+  if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) {
+    if (why) *why = "cannot read the file";
+    return std::nullopt;
   }
+  if (size > kMaxFileBytes) {
+    if (why) *why = "file too large";
+    return std::nullopt;
+  }
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
   return DecodeBitmap(bytes, why);
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/display/SpanKernels.h"
+
 namespace platform::display {
 namespace {
 
@@ -138,16 +140,103 @@ HRESULT Device::Clear(const RECT* rect, DWORD argb) {
 
 HRESULT Device::DrawQuads(const Texture* texture, std::span<const Quad> quads) {
   if (m_state != State::Ok) return D3D_OK;  // a lost device draws nothing and says nothing
-  for (const Quad& quad : quads) DrawQuad(texture, quad);
+  for (const Quad& quad : quads) DrawQuad(texture, quad, nullptr);
   return D3D_OK;
 }
 
-void Device::DrawQuad(const Texture* texture, const Quad& q) {
+HRESULT Device::ClearAndDrawQuads(const Texture* texture, std::span<const Quad> quads, DWORD clearArgb) {
+  if (m_state != State::Ok) return D3D_OK;
+  const std::uint32_t underlay = FromArgb(m_target->Pixels().Format(), clearArgb);
+  if (quads.size() == 1) {
+    DrawQuad(texture, quads.front(), &underlay);
+    return D3D_OK;
+  }
+  // Overlapping quads draw over each other's cleared pixels, so all clears come first.
+  for (const Quad& q : quads) m_target->Pixels().Fill(q.x, q.y, q.w, q.h, underlay);
+  return DrawQuads(texture, quads);
+}
+
+namespace {
+
+// Where the texels of a quad's row come from.
+enum class Texels {
+  InPlace,   // the texture's own row: unscaled, not wrapping, A8R8G8B8
+  Gathered,  // through the column table, converted to ARGB
+  Constant,  // one value for every pixel: no texture
+};
+
+// How a quad's rows are drawn, settled before its first row.
+struct QuadPlan {
+  Texels texels = Texels::Constant;
+  int firstColumn = 0;          // InPlace: the texel column of the first pixel
+  bool shade = false;           // the stage changes the texels
+  SpanKernel kernel = nullptr;  // onto 32-bit targets; null: pixel by pixel in the target's format
+  SpanStore store;
+};
+
+thread_local std::vector<DWORD> t_columns, t_fetched, t_shaded;
+
+DWORD* RowBuffer(std::vector<DWORD>& buffer, int count) {
+  if (buffer.size() < static_cast<std::size_t>(count)) buffer.resize(static_cast<std::size_t>(count));
+  return buffer.data();
+}
+
+const std::uint8_t* AsBytes(const DWORD* values) { return reinterpret_cast<const std::uint8_t*>(values); }
+
+DWORD Load32(const std::uint8_t* p) {
+  DWORD v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+// Texel position of destination offset k along one axis: the texel under the
+// pixel's centre, wrapped around the texture.
+int TexelPosition(long long k, int start, int sourceSize, int size, int limit) {
+  return Wrap(start + FloorDiv((2 * k + 1) * sourceSize, 2LL * size), limit);
+}
+
+// The row's texels as ARGB, read through the column table.
+void GatherRow(const PixelBuffer& source, int ty, const DWORD* columns, int count, DWORD* out) {
+  const std::uint8_t* row = source.Row(ty);
+  if (source.Format() == PixelFormat::A8R8G8B8) {
+    for (int i = 0; i < count; ++i) out[i] = Load32(row + columns[i] * 4);
+    return;
+  }
+  const int bytes = source.BytesPerPixel();
+  const PixelFormat format = source.Format();
+  for (int i = 0; i < count; ++i)
+    out[i] = ToArgb(format, PixelBuffer::ReadPixel(row + static_cast<int>(columns[i]) * bytes, bytes));
+}
+
+// Blending onto a target of any format, one pixel at a time.
+void WritePixels(const std::uint8_t* values, PixelBuffer& target, std::uint8_t* out, int count) {
+  const int bytes = target.BytesPerPixel();
+  const PixelFormat format = target.Format();
+  for (int i = 0; i < count; ++i, out += bytes) {
+    const DWORD value = Load32(values + 4 * i), alpha = value >> 24;
+    if (alpha == 0) continue;
+    const DWORD dst = alpha == 255 ? 0 : ToArgb(format, PixelBuffer::ReadPixel(out, bytes));
+    PixelBuffer::WritePixel(out, bytes, FromArgb(format, BlendOver(value, dst)));
+  }
+}
+
+}  // namespace
+
+void Device::DrawQuad(const Texture* texture, const Quad& q, const std::uint32_t* underlay) {
   PixelBuffer& target = m_target->Pixels();
   if (q.w <= 0 || q.h <= 0) return;
   int x = q.x, y = q.y, w = q.w, h = q.h;
   if (!ClipToArea(x, y, w, h, target.Width(), target.Height())) return;
   const PixelBuffer* source = texture ? &texture->Pixels() : nullptr;
+  const bool wide = target.BytesPerPixel() == 4;
+  if (underlay && !wide) {
+    target.Fill(x, y, w, h, *underlay);
+    underlay = nullptr;
+  }
+
+  QuadPlan plan;
+  plan.store.storeMask = target.Format() == PixelFormat::X8R8G8B8 ? 0x00FFFFFFu : 0xFFFFFFFFu;
+  const DWORD* values = nullptr;
   if (!source) {
     // Without a texture every pixel shades alike, so an opaque result is a plain fill.
     const DWORD shaded = ShadeTexel(m_stage, 0xFFFFFFFF, q.diffuse, m_factor);
@@ -155,71 +244,56 @@ void Device::DrawQuad(const Texture* texture, const Quad& q) {
       target.Fill(x, y, w, h, FromArgb(target.Format(), BlendOver(shaded, 0)));
       return;
     }
+    DWORD* row = RowBuffer(t_fetched, w);
+    std::fill_n(row, w, shaded);
+    values = row;
+  } else {
+    const TexelPassing passing = PlainCopy(m_stage, q.diffuse);
+    plan.shade = passing == TexelPassing::No || (passing == TexelPassing::Opaque && !wide);
+    if (passing == TexelPassing::Opaque && wide) plan.store.orMask = 0xFF000000u;
+    const long long first = static_cast<long long>(q.sx) + (static_cast<long long>(x) - q.x);
+    const bool inPlace =
+        source->Format() == PixelFormat::A8R8G8B8 && q.sw == q.w && first >= 0 && first + w <= source->Width();
+    plan.texels = inPlace ? Texels::InPlace : Texels::Gathered;
+    plan.firstColumn = static_cast<int>(first);
   }
-  // The texel column of every destination column, worked out once per quad.
-  thread_local std::vector<int> columns;
-  columns.resize(static_cast<std::size_t>(w));
-  for (int i = 0; i < w && source; ++i) {
-    const long long k = x + i - q.x;
-    columns[static_cast<std::size_t>(i)] = Wrap(q.sx + FloorDiv((2 * k + 1) * q.sw, 2LL * q.w), source->Width());
+  if (wide) {
+    plan.kernel = plan.store.orMask ? CopySpan : underlay ? BlendOntoSpan : BlendSpan;
+    if (underlay) plan.store.underlay = *underlay;
   }
-  const TexelPassing passing = source ? PlainCopy(m_stage, q.diffuse) : TexelPassing::No;
-  const bool fastPath =
-      passing != TexelPassing::No && source->Format() == PixelFormat::A8R8G8B8 && target.BytesPerPixel() == 4;
-  const DWORD forcedAlpha = passing == TexelPassing::Opaque ? 0xFF000000u : 0;
-  const DWORD storeMask = target.Format() == PixelFormat::X8R8G8B8 ? 0x00FFFFFFu : 0xFFFFFFFFu;
-  // An unscaled quad that does not wrap reads its texels side by side.
-  const bool contiguous = source && q.sw == q.w && columns.front() + w - 1 == columns.back();
+
+  // The column table, only for quads that do not read their texels side by side.
+  DWORD* columns = nullptr;
+  if (plan.texels == Texels::Gathered) {
+    columns = RowBuffer(t_columns, w);
+    for (int i = 0; i < w; ++i)
+      columns[i] = static_cast<DWORD>(TexelPosition(x + i - q.x, q.sx, q.sw, q.w, source->Width()));
+  }
+  DWORD* fetched = plan.texels == Texels::Gathered ? RowBuffer(t_fetched, w) : nullptr;
+  DWORD* shaded = plan.shade ? RowBuffer(t_shaded, w) : nullptr;
+  // Unscaled rows inside the texture read row after row, without a division each.
+  const long long firstRow = static_cast<long long>(q.sy) + (static_cast<long long>(y) - q.y);
+  const bool rowsInPlace = source && q.sh == q.h && firstRow >= 0 && firstRow + h <= source->Height();
   for (int row = y; row < y + h; ++row) {
-    const long long j = row - q.y;
-    const int ty = source ? Wrap(q.sy + FloorDiv((2 * j + 1) * q.sh, 2LL * q.h), source->Height()) : 0;
-    std::uint8_t* out = target.Row(row) + x * 4;
-    if (fastPath && contiguous)
-      DrawSpan32(
-          source->Row(ty) + columns.front() * 4, out, w, [](int i) { return i; }, forcedAlpha, storeMask);
-    else if (fastPath)
-      DrawSpan32(
-          source->Row(ty), out, w, [&](int i) { return columns[static_cast<std::size_t>(i)]; }, forcedAlpha, storeMask);
+    const int ty = !source       ? 0
+                   : rowsInPlace ? static_cast<int>(firstRow) + (row - y)
+                                 : TexelPosition(row - q.y, q.sy, q.sh, q.h, source->Height());
+    const std::uint8_t* texels = AsBytes(values);
+    if (plan.texels == Texels::InPlace) {
+      texels = source->Row(ty) + plan.firstColumn * 4;
+    } else if (plan.texels == Texels::Gathered) {
+      GatherRow(*source, ty, columns, w, fetched);
+      texels = AsBytes(fetched);
+    }
+    if (plan.shade) {
+      for (int i = 0; i < w; ++i) shaded[i] = ShadeTexel(m_stage, Load32(texels + 4 * i), q.diffuse, m_factor);
+      texels = AsBytes(shaded);
+    }
+    std::uint8_t* out = target.Row(row) + x * target.BytesPerPixel();
+    if (plan.kernel)
+      plan.kernel(texels, out, w, plan.store);
     else
-      DrawSpan(source, ty, target, row, x, columns, q.diffuse);
-  }
-}
-
-template <typename Column>
-void Device::DrawSpan32(const std::uint8_t* texels, std::uint8_t* out, int count, Column column, DWORD forcedAlpha,
-                        DWORD storeMask) {
-  for (int i = 0; i < count; ++i) {
-    DWORD texel;
-    std::memcpy(&texel, texels + column(i) * 4, 4);
-    texel |= forcedAlpha;
-    const DWORD alpha = texel >> 24;
-    if (alpha != 0) {
-      DWORD value = texel;
-      if (alpha != 255) {
-        DWORD dst;
-        std::memcpy(&dst, out, 4);
-        value = BlendOver(texel, storeMask == 0xFFFFFFFFu ? dst : dst | 0xFF000000u);
-      }
-      value &= storeMask;
-      std::memcpy(out, &value, 4);
-    }
-    out += 4;
-  }
-}
-
-void Device::DrawSpan(const PixelBuffer* source, int ty, PixelBuffer& target, int row, int x,
-                      const std::vector<int>& columns, DWORD diffuse) {
-  const int targetBytes = target.BytesPerPixel();
-  std::uint8_t* out = target.Row(row) + x * targetBytes;
-  for (int column : columns) {
-    const DWORD texel = source ? ToArgb(source->Format(), source->Get(column, ty)) : 0xFFFFFFFF;
-    const DWORD shaded = ShadeTexel(m_stage, texel, diffuse, m_factor);
-    const DWORD alpha = shaded >> 24;
-    if (alpha != 0) {
-      const DWORD dst = alpha == 255 ? 0 : ToArgb(target.Format(), PixelBuffer::ReadPixel(out, targetBytes));
-      PixelBuffer::WritePixel(out, targetBytes, FromArgb(target.Format(), BlendOver(shaded, dst)));
-    }
-    out += targetBytes;
+      WritePixels(texels, target, out, w);
   }
 }
 

@@ -119,6 +119,9 @@ class Device {
   void SetTextureFactor(DWORD argb) { m_factor = argb; }
   // Draws the quads in order onto the render target; a null texture reads as white.
   HRESULT DrawQuads(const Texture* texture, std::span<const Quad> quads);
+  // The same as clearing every quad's rectangle to the colour and then
+  // drawing the quads; a lone quad does both in one pass.
+  HRESULT ClearAndDrawQuads(const Texture* texture, std::span<const Quad> quads, DWORD clearArgb);
   // Draws a strip of two triangles (top-left, bottom-left, top-right,
   // bottom-right corners) in any orientation: edge functions with the
   // top-left rule, texture coordinates affine across each triangle, point
@@ -143,17 +146,10 @@ class Device {
 
  private:
   enum class State { Ok, Lost, NotReset };
-  void DrawQuad(const Texture* texture, const Quad& quad);
+  // Draws one quad; with an underlay, its pixels are first taken as that raw pixel.
+  void DrawQuad(const Texture* texture, const Quad& quad, const std::uint32_t* underlay);
   void DrawTriangle(const Texture* texture, const QuadVertex& a, const QuadVertex& b, const QuadVertex& c,
                     DWORD diffuse);
-  // One row of a plain copy from an A8R8G8B8 texture onto a 32-bit target:
-  // texel column(i) for pixel i; forcedAlpha 0xFF000000 makes every texel opaque.
-  template <typename Column>
-  static void DrawSpan32(const std::uint8_t* texels, std::uint8_t* out, int count, Column column, DWORD forcedAlpha,
-                         DWORD storeMask);
-  // One row through the texture stage, any formats.
-  void DrawSpan(const PixelBuffer* source, int ty, PixelBuffer& target, int row, int x, const std::vector<int>& columns,
-                DWORD diffuse);
 
   std::shared_ptr<Texture> m_backBuffer;
   std::vector<std::weak_ptr<Texture>> m_textures;

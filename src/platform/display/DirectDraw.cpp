@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
+
+#include "platform/display/SpanKernels.h"
 
 namespace platform::display {
 namespace {
@@ -11,52 +14,54 @@ bool Inside(const RECT& r, const PixelBuffer& buffer) {
          r.bottom <= buffer.Height();
 }
 
+// A stretched row: pixel k reads source column columns[k]; keyed pixels are skipped.
 template <int kBytes>
-void CopyRow(std::uint8_t* to, const std::uint8_t* from, int count, std::optional<std::uint32_t> key) {
-  if (!key) {
-    std::memmove(to, from, static_cast<std::size_t>(count) * kBytes);  // a surface may copy onto itself
-    return;
-  }
-  // Without a branch per pixel: sprites alternate between kept and keyed pixels.
-  const std::uint32_t skip = *key;
-  if constexpr (kBytes == 4) {
-    for (int k = 0; k < count; ++k) {
-      std::uint32_t pixel, kept;
-      std::memcpy(&pixel, from + 4 * k, 4);
-      std::memcpy(&kept, to + 4 * k, 4);
-      kept = pixel != skip ? pixel : kept;
-      std::memcpy(to + 4 * k, &kept, 4);
-    }
-    return;
-  }
-  for (int k = 0; k < count; ++k, to += kBytes, from += kBytes) {
-    const std::uint32_t pixel = PixelBuffer::ReadPixel(from, kBytes);
-    PixelBuffer::WritePixel(to, kBytes, pixel != skip ? pixel : PixelBuffer::ReadPixel(to, kBytes));
-  }
-}
-
-template <int kBytes>
-void StretchRow(std::uint8_t* to, const std::uint8_t* from, int count, int sourceCount,
+void StretchRow(std::uint8_t* to, const std::uint8_t* from, const std::vector<int>& columns,
                 std::optional<std::uint32_t> key) {
-  for (int k = 0; k < count; ++k, to += kBytes) {
-    const int sx = static_cast<int>(static_cast<long long>(k) * sourceCount / count);
-    const std::uint32_t pixel = PixelBuffer::ReadPixel(from + sx * kBytes, kBytes);
+  for (const int column : columns) {
+    const std::uint32_t pixel = PixelBuffer::ReadPixel(from + column * kBytes, kBytes);
     if (!key || pixel != *key) PixelBuffer::WritePixel(to, kBytes, pixel);
+    to += kBytes;
   }
 }
 
-template <int kBytes>
+void StretchRow(int bytes, std::uint8_t* to, const std::uint8_t* from, const std::vector<int>& columns,
+                std::optional<std::uint32_t> key) {
+  switch (bytes) {
+    case 1:
+      return StretchRow<1>(to, from, columns, key);
+    case 2:
+      return StretchRow<2>(to, from, columns, key);
+    case 3:
+      return StretchRow<3>(to, from, columns, key);
+    default:
+      return StretchRow<4>(to, from, columns, key);
+  }
+}
+
 void CopyRows(PixelBuffer& dst, const RECT& d, const PixelBuffer& src, const RECT& s,
               std::optional<std::uint32_t> key) {
-  const int w = d.Width(), h = d.Height(), sw = s.Width(), sh = s.Height();
-  for (int row = 0; row < h; ++row) {
-    const int sy = s.top + static_cast<int>(static_cast<long long>(row) * sh / h);
-    const std::uint8_t* from = src.Row(sy) + s.left * kBytes;
-    std::uint8_t* to = dst.Row(d.top + row) + d.left * kBytes;
-    if (w == sw)
-      CopyRow<kBytes>(to, from, w, key);
+  const int w = d.Width(), h = d.Height(), sw = s.Width(), sh = s.Height(), bytes = dst.BytesPerPixel();
+  // The source column of every destination column, worked out once per blit and only when scaled.
+  thread_local std::vector<int> columns;
+  if (w != sw) {
+    columns.resize(static_cast<std::size_t>(w));
+    for (int k = 0; k < w; ++k)
+      columns[static_cast<std::size_t>(k)] = s.left + static_cast<int>(static_cast<long long>(k) * sw / w);
+  }
+  // A surface copied onto itself lower down goes bottom up, so that no row is read after it was written.
+  const bool bottomUp = &dst == &src && d.top > s.top;
+  for (int i = 0; i < h; ++i) {
+    const int row = bottomUp ? h - 1 - i : i;
+    const int sy = s.top + (sh == h ? row : static_cast<int>(static_cast<long long>(row) * sh / h));
+    std::uint8_t* to = dst.Row(d.top + row) + d.left * bytes;
+    if (w != sw)
+      StretchRow(bytes, to, src.Row(sy), columns, key);
+    else if (key)
+      KeyedCopyRow(to, src.Row(sy) + s.left * bytes, w, bytes, *key);
     else
-      StretchRow<kBytes>(to, from, w, sw, key);
+      std::memmove(to, src.Row(sy) + s.left * bytes,
+                   static_cast<std::size_t>(w) * bytes);  // a surface may copy onto itself
   }
 }
 
@@ -77,20 +82,7 @@ HRESULT Blt(DDSurface& dst, const RECT& dstRect, const DDSurface& src, const REC
   if (!Inside(dstRect, dst.Pixels()) || !Inside(srcRect, src.Pixels())) return DDERR_INVALIDRECT;
   if (dst.Pixels().Format() != src.Pixels().Format()) return DDERR_INVALIDPARAMS;
   const auto key = keyed ? src.ColorKey() : std::nullopt;
-  switch (dst.Pixels().BytesPerPixel()) {
-    case 1:
-      CopyRows<1>(dst.Pixels(), dstRect, src.Pixels(), srcRect, key);
-      break;
-    case 2:
-      CopyRows<2>(dst.Pixels(), dstRect, src.Pixels(), srcRect, key);
-      break;
-    case 3:
-      CopyRows<3>(dst.Pixels(), dstRect, src.Pixels(), srcRect, key);
-      break;
-    default:
-      CopyRows<4>(dst.Pixels(), dstRect, src.Pixels(), srcRect, key);
-      break;
-  }
+  CopyRows(dst.Pixels(), dstRect, src.Pixels(), srcRect, key);
   return DD_OK;
 }
 

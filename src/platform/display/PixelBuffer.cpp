@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/display/SpanKernels.h"
+
 namespace platform::display {
 
 PixelBuffer::PixelBuffer(PixelFormat format, int width, int height)
@@ -13,15 +15,7 @@ PixelBuffer::PixelBuffer(PixelFormat format, int width, int height)
 
 void PixelBuffer::Fill(int x, int y, int w, int h, std::uint32_t pixel) {
   if (!ClipToArea(x, y, w, h, m_width, m_height)) return;
-  const int bytes = BytesPerPixel();
-  for (int row = y; row < y + h; ++row) {
-    std::uint8_t* p = Row(row) + x * bytes;
-    if (bytes == 1) {
-      std::memset(p, static_cast<int>(pixel & 0xFF), static_cast<std::size_t>(w));
-      continue;
-    }
-    for (int i = 0; i < w; ++i, p += bytes) WritePixel(p, bytes, pixel);
-  }
+  for (int row = y; row < y + h; ++row) FillRow(Row(row) + x * BytesPerPixel(), w, BytesPerPixel(), pixel);
 }
 
 bool ClipToArea(int& x, int& y, int& w, int& h, int width, int height) {

@@ -2,6 +2,13 @@
 
 #include <SDL.h>
 
+#include <string>
+
+#include "platform/Harness.h"
+#include "platform/Trace.h"
+#include "platform/display/Bitmap.h"
+#include "platform/display/WindowReadBack.h"
+
 namespace platform::display {
 
 std::unique_ptr<Presenter> Presenter::Open(SDL_Window* window, int width, int height, bool vsync, std::string* why) {
@@ -20,11 +27,12 @@ std::unique_ptr<Presenter> Presenter::Open(SDL_Window* window, int width, int he
     SDL_DestroyRenderer(renderer);
     return nullptr;
   }
-  return std::unique_ptr<Presenter>(new Presenter(renderer, texture));
+  return std::unique_ptr<Presenter>(new Presenter(window, renderer, texture));
 }
 
-Presenter::Presenter(SDL_Renderer* renderer, SDL_Texture* texture)
-    : m_renderer(renderer),
+Presenter::Presenter(SDL_Window* window, SDL_Renderer* renderer, SDL_Texture* texture)
+    : m_window(window),
+      m_renderer(renderer),
       m_texture(texture),
       m_turnTask(RegisterTurnTask([this] { ServeTurn(); })),
       m_eventHandler(RegisterSdlEventHandler([this](const SDL_Event& event) { HandleEvent(event); })) {}
@@ -35,7 +43,23 @@ Presenter::~Presenter() {
 }
 
 void Presenter::ServeTurn() {
-  if (FrameHandOver::Instance().TakeNewer(m_frame)) Repaint();
+  if (!FrameHandOver::Instance().TakeNewer(m_frame)) return;
+  Repaint();
+  TakeWindowShot();
+}
+
+void Presenter::TakeWindowShot() {
+  const HarnessSettings& harness = Harness();
+  if (m_windowShotTaken || !harness.windowShotFrame || static_cast<long>(m_frame.serial) < *harness.windowShotFrame)
+    return;
+  m_windowShotTaken = true;
+  const auto pixels = ReadWindowFromServer(m_window);
+  if (!pixels || !WriteBitmap24(harness.windowShotFile, pixels->xrgb, pixels->width, pixels->height)) {
+    TraceLine("WindowShot unreadable");
+    return;
+  }
+  TraceLine("WindowShot frame=" + std::to_string(m_frame.serial) + " size=" + std::to_string(pixels->width) + "x" +
+            std::to_string(pixels->height));
 }
 
 void Presenter::Repaint() {

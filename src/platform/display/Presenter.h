@@ -41,14 +41,20 @@ class Presenter {
   std::uint64_t ShownSerial() const { return m_frame.serial; }
 
  private:
-  Presenter(SDL_Renderer* renderer, SDL_Texture* texture);
+  Presenter(SDL_Window* window, SDL_Renderer* renderer, SDL_Texture* texture);
+  // ZANDREL_WINDOW_SHOT=N:FILE: once frame N or a later one is on screen, the
+  // window's pixels as the X server holds them go to FILE, and the trace says
+  // which frame they show.
+  void TakeWindowShot();
 
+  SDL_Window* m_window;
   SDL_Renderer* m_renderer;
   SDL_Texture* m_texture;
   ShownFrame m_frame;
   TurnRegistration m_turnTask;
   TurnRegistration m_eventHandler;
   std::function<void(SDL_Renderer*)> m_overlay;
+  bool m_windowShotTaken = false;
 };
 
 }  // namespace platform::display

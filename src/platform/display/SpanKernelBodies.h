@@ -1,0 +1,124 @@
+#pragma once
+// The vector bodies of the row kernels, written once over the operations of
+// an instruction set and compiled once per set: SpanKernels.cpp with SSE2,
+// SpanKernelsAvx2.cpp with AVX2. Each body does the pixels that fill whole
+// vectors and returns how many it did; the caller does the rest one by one.
+// Everything here has internal linkage, so the two compilations never mix.
+#include <cstdint>
+
+#include "platform/display/SpanKernels.h"
+
+namespace platform::display {
+
+// The kernels that one instruction set runs.
+struct VectorKernels {
+  int (*copy)(const std::uint8_t* source, std::uint8_t* out, int count, const SpanStore& store);
+  int (*blend)(const std::uint8_t* source, std::uint8_t* out, int count, const SpanStore& store);
+  int (*blendOnto)(const std::uint8_t* source, std::uint8_t* out, int count, const SpanStore& store);
+  int (*keyed)(std::uint8_t* to, const std::uint8_t* from, int count, int bytes, std::uint32_t key);
+  int (*fill)(std::uint8_t* to, int count, int bytes, std::uint32_t pixel);
+};
+
+VectorKernels Sse2Kernels();
+VectorKernels Avx2Kernels();
+
+namespace {
+
+// Set: the vector type V, its width kBytes and the operations below.
+template <typename Set>
+struct Bodies {
+  using V = typename Set::V;
+  static constexpr int kPixels = Set::kBytes / 4;
+
+  // (s * a + d * (255 - a) + 127) / 255 on 16-bit channels; every
+  // intermediate stays below 65536.
+  static V BlendChannels(V s, V d, V a) {
+    const V x =
+        Set::Add16(Set::Add16(Set::Mul16(s, a), Set::Set16(127)), Set::Mul16(d, Set::Sub16(Set::Set16(255), a)));
+    return Set::Shr16(Set::Add16(Set::Add16(x, Set::Set16(1)), Set::Shr16(x, 8)), 8);
+  }
+
+  // BlendOver on every pixel of the vector.
+  static V BlendOver(V s, V d) {
+    V a = Set::Shr32(s, 24);
+    a = Set::Or(a, Set::Shl32(a, 16));  // the alpha in both 16-bit halves of its pixel
+    const V low = BlendChannels(Set::Widen8Low(s), Set::Widen8Low(d), Set::Pair32Low(a));
+    const V high = BlendChannels(Set::Widen8High(s), Set::Widen8High(d), Set::Pair32High(a));
+    return Set::Narrow16(low, high);
+  }
+
+  // Pixels of the blending rule. Keyed sprites hold only alphas 0 and 255,
+  // which need no arithmetic: the blend runs only for vectors with others.
+  static V BlendPixels(V s, V d, V storeMask) {
+    // The alpha's sign, spread: all ones for 255, none for 0; the alpha
+    // shifted down with its sign equals it exactly for those two alphas.
+    const V opaque = Set::Sar32(s, 31);
+    if (Set::All(Set::Eq32(Set::Sar32(s, 24), opaque))) return Set::Select(opaque, Set::And(s, storeMask), d);
+    const V clear = Set::Eq32(Set::Shr32(s, 24), Set::Zero());
+    const V blended = BlendOver(s, Set::Or(d, Set::AndNot(storeMask, Set::Set32(-1))));
+    return Set::Select(clear, d, Set::And(blended, storeMask));
+  }
+
+  static int Copy(const std::uint8_t* source, std::uint8_t* out, int count, const SpanStore& store) {
+    const V orMask = Set::Set32(static_cast<int>(store.orMask)),
+            storeMask = Set::Set32(static_cast<int>(store.storeMask));
+    int i = 0;
+    for (; i + kPixels <= count; i += kPixels)
+      Set::Store(out + 4 * i, Set::And(Set::Or(Set::Load(source + 4 * i), orMask), storeMask));
+    return i;
+  }
+
+  static int Blend(const std::uint8_t* source, std::uint8_t* out, int count, const SpanStore& store) {
+    const V storeMask = Set::Set32(static_cast<int>(store.storeMask));
+    int i = 0;
+    for (; i + kPixels <= count; i += kPixels)
+      Set::Store(out + 4 * i, BlendPixels(Set::Load(source + 4 * i), Set::Load(out + 4 * i), storeMask));
+    return i;
+  }
+
+  static int BlendOnto(const std::uint8_t* source, std::uint8_t* out, int count, const SpanStore& store) {
+    const V storeMask = Set::Set32(static_cast<int>(store.storeMask)),
+            underlay = Set::Set32(static_cast<int>(store.underlay));
+    int i = 0;
+    for (; i + kPixels <= count; i += kPixels)
+      Set::Store(out + 4 * i, BlendPixels(Set::Load(source + 4 * i), underlay, storeMask));
+    return i;
+  }
+
+  // A raw pixel of 1, 2 or 4 bytes in every place of the vector.
+  static V Broadcast(std::uint32_t pixel, int bytes) {
+    return bytes == 1   ? Set::Set8(static_cast<char>(pixel))
+           : bytes == 2 ? Set::Set16(static_cast<short>(pixel))
+                        : Set::Set32(static_cast<int>(pixel));
+  }
+
+  // Rows that do not overlap, pixels of 1, 2 or 4 bytes.
+  static int Keyed(std::uint8_t* to, const std::uint8_t* from, int count, int bytes, std::uint32_t key) {
+    if (bytes == 3) return 0;
+    const V keys = Broadcast(key, bytes);
+    const int step = Set::kBytes / bytes;
+    int i = 0;
+    for (; i + step <= count; i += step) {
+      const V pixels = Set::Load(from + i * bytes);
+      const V skip = bytes == 1   ? Set::Eq8(pixels, keys)
+                     : bytes == 2 ? Set::Eq16(pixels, keys)
+                                  : Set::Eq32(pixels, keys);
+      Set::Store(to + i * bytes, Set::Select(skip, Set::Load(to + i * bytes), pixels));
+    }
+    return i;
+  }
+
+  static int Fill(std::uint8_t* to, int count, int bytes, std::uint32_t pixel) {
+    if (bytes == 3) return 0;
+    const V value = Broadcast(pixel, bytes);
+    const int step = Set::kBytes / bytes;
+    int i = 0;
+    for (; i + step <= count; i += step) Set::Store(to + i * bytes, value);
+    return i;
+  }
+
+  static VectorKernels Table() { return {Copy, Blend, BlendOnto, Keyed, Fill}; }
+};
+
+}  // namespace
+}  // namespace platform::display
