@@ -193,8 +193,19 @@ void SelectWorkSurfaces(int videoStretch) {
   Choice.nWork[1] = bDirect3D ? 70 : 68;
 }
 
-DDSURFACEDATA* MarkSheetSurface() { return UserSurface(Choice.nMarkSheet); }
-
 bool FirstModeSheets() { return Choice.bFirstMode != 0; }
+
+int SelectSheetVariant(int index, int mirrored) {
+  if (bDirect3D) return index;
+  const int copy = index + kSheetCopyOffset;
+  auto holds = [](int slot) {
+    const DDSURFACEDATA* sd = UserSurface(slot);
+    return sd && sd->nWidth > 0 && sd->nHeight > 0;
+  };
+  if (mirrored) return holds(copy) ? copy : index;
+  return holds(index) ? index : copy;
+}
+
+DDSURFACEDATA* MarkSheetSurface() { return UserSurface(Choice.nMarkSheet); }
 
 DDSURFACEDATA* WorkSurface(int index) { return UserSurface(Choice.nWork[index == 0 ? 0 : 1]); }

@@ -37,5 +37,12 @@ void SelectWorkSurfaces(int videoStretch);
 DDSURFACEDATA* MarkSheetSurface();
 // DirectDraw with video stretching: sheets are read (and stretched) as loaded.
 bool FirstModeSheets();
+
+// The slot of a shot or sword sheet's second copy: the sheet's slot + 18.
+constexpr int kSheetCopyOffset = 18;
+// The slot to draw a sheet from: with DirectDraw, a mirrored (stretched) draw
+// takes the second copy where it exists and a plain draw the sheet itself
+// where it exists, each falling back on the other; with Direct3D, the sheet.
+int SelectSheetVariant(int index, int mirrored);
 // Work surface 0 or 1.
 DDSURFACEDATA* WorkSurface(int index);

@@ -141,9 +141,6 @@ void DrawHeroOverlay(cStagePlayScene& scene, DDSURFACEDATA* target) {
     DrawDarkness(scene.Hero(), target, &lpUserSD[kDarknessMaskSlot]);
 }
 
-// Shots come with their own objects; until then their list is empty.
-void DrawShots(cStagePlayScene&, DDSURFACEDATA*, int /*layer*/) {}
-
 void DrawPictures(cStagePlayScene& scene, DDSURFACEDATA* target, int pass, int bFrozen) {
   for (cPicture& picture : scene.m_PictureList)
     if (!picture.Removed() && picture.Settings().nPass == pass && picture.DrawPicture(scene, target, bFrozen))
@@ -224,6 +221,17 @@ void DrawItems(cStagePlayScene& scene, DDSURFACEDATA* target, int layer, bool ev
   DDEndSpriteBatch();
 }
 
+// The shots of a draw layer that are on screen, in firing order, in an unsorted batch.
+void DrawShots(cStagePlayScene& scene, DDSURFACEDATA* target, int layer, bool every, int bFrozen) {
+  DDBeginSpriteBatch(0);
+  for (cShot& shot : scene.m_ShotList) {
+    if (shot.m_bRemoved || !(every || shot.m_Settings.m_nDrawLayer == layer) || !shot.IsOnScreen()) continue;
+    shot.UpdateScreenRect();
+    shot.DrawShot(target, bFrozen);
+  }
+  DDEndSpriteBatch();
+}
+
 // The objects by their Z order: layer 0 first; with the stage's layer switch
 // off, one pass in list order whatever their Z order.
 void DrawObjects(cStagePlayScene& scene, cStageShell& shell, const cStageData& stage, DDSURFACEDATA* target,
@@ -238,7 +246,7 @@ void DrawObjects(cStagePlayScene& scene, cStageShell& shell, const cStageData& s
       if (c.m_bRemoved || !(every || ZOrder(c) == layer)) continue;
       if (DrawChara(c, target, bFrozen, gauges)) scene.EraseChara(c);
     }
-    DrawShots(scene, target, layer);
+    DrawShots(scene, target, layer, every, bFrozen);
   }
 }
 

@@ -18,6 +18,7 @@
 #include "library/util/Text.h"
 #include "records/BlockDef.h"
 #include "records/StageData.h"
+#include "stage/Shot.h"
 #include "stage/StageResources.h"
 #include "stage/StageRules.h"
 #include "stage/StageScene.h"
@@ -159,6 +160,43 @@ TEST_P(StageFrameTest, ZOrderDecidesWithTheLayerSwitchOnListOrderWithItOff) {
     EXPECT_EQ(At(8, 10), kRed);
     EXPECT_EQ(At(40, 10), kWhite);
   }
+}
+
+// A shot draws in its layer's pass, from its graphic's cell of the shot sheet
+// (graphic 31, frame 0: column 2, row 1), over the characters of lower layers
+// and under those of higher ones; a shot of size 2 is stretched from the
+// same cell, a hidden one draws nothing.
+TEST_P(StageFrameTest, ShotsDrawInTheirLayerFromTheirCell) {
+  stage.m_bDrawLayers = 1;
+  for (SCROLLDATA* axis : {&scene.m_ScrollX, &scene.m_ScrollY}) axis->nActiveRange = axis->nCells * 32;
+  CharaSheets(1, 1);  // characters: red
+  DDSURFACEDATA& sheet = Slot(kShotSourceSlot, 96, 480, 3);
+  DDFillRect(&sheet, 32, 16, 16, 16, 4);  // graphic 31, frame 0: white
+  cNpc& above = Chara(0, 40, 0, 5);       // screen x 40..71, Z 5
+  Chara(0, 0, 24, 1);                     // screen y 24..55, Z 1
+  auto shoot = [&](int x, int y, int scale, int hidden) -> cShot& {
+    cEdShot s;
+    s.m_nShotGraphic = 31;
+    s.m_nDrawLayer = 3;
+    s.m_nScale = static_cast<std::int8_t>(scale);
+    s.m_bHidden = static_cast<std::int8_t>(hidden);
+    SHOTFIREDATA fire;
+    fire.nX = 320 + x, fire.nY = 320 + y;
+    cShot& shot = scene.NewShot();
+    shot.SetupShot(scene.m_nNextShotId++, above, kShotCommand, s, fire);
+    scene.PushShot(shot);
+    return shot;
+  };
+  shoot(32, 16, 1, 0);  // screen (32, 16) to (47, 31)
+  shoot(0, 0, 2, 0);    // (0, 0) to (31, 31), stretched
+  shoot(16, 36, 1, 1);
+  Draw();
+  EXPECT_EQ(At(36, 20), kWhite);  // the shot
+  EXPECT_EQ(At(44, 20), kRed);    // the character of layer 5 over it
+  EXPECT_EQ(At(36, 28), kWhite);  // over the character of layer 1
+  EXPECT_EQ(At(2, 2), kWhite);    // the stretched shot
+  EXPECT_EQ(At(30, 22), kWhite);
+  EXPECT_EQ(At(20, 40), kRed);  // nothing of the hidden shot
 }
 
 // The whole 640 x 480 screen, for what sits at fixed screen places.
