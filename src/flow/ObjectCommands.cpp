@@ -12,6 +12,7 @@
 #include "stage/Collision.h"
 #include "stage/Message.h"
 #include "stage/PauseLoop.h"
+#include "stage/ShotFire.h"
 #include "stage/StagePlayScene.h"
 
 namespace {
@@ -139,7 +140,56 @@ void WarpFromTarget(cChara& c, const cChara& target, int direction, double d) {
   WarpBy(c, ResolveDirection(target, direction), d);
 }
 
+enum TargetChoice { kTargetHero, kTargetSelf, kTargetNearest, kTargetById };
+
+// The target search over the faction lists: one faction, or all eight.
+cChara* SearchTarget(cStagePlayScene& scene, cChara& c, const cFlowCommand& cmd) {
+  CharaFilter filter;
+  filter.excludeSelf = CommandParam(cmd, 4);
+  filter.skipInvincible = CommandParam(cmd, 5);
+  filter.skipShotProof = CommandParam(cmd, 6);
+  filter.skipBlockCharas = CommandParam(cmd, 7);
+  filter.useId = CommandParam(cmd, 8);
+  filter.id = static_cast<std::int8_t>(CommandParam(cmd, 9));
+  filter.selfNo = c.m_nNo;
+  const bool nearest = CommandParam(cmd, 0) == kTargetNearest;
+  const int x = c.ScreenCentreX(), y = c.ScreenCentreY(), mode = CommandParam(cmd, 3);
+  auto search = [&](const std::vector<int>& list) {
+    return nearest ? FindNearestChara(x, y, list, mode, filter) : FindChara(list, filter);
+  };
+  if (CommandParam(cmd, 2) == 0) {
+    const int faction = CommandParam(cmd, 1);
+    return faction >= 0 && faction < kFactions ? search(scene.m_CharaByFaction[static_cast<size_t>(faction)]) : nullptr;
+  }
+  // All factions: the first found in faction order, or the nearest of each faction's nearest.
+  std::vector<int> candidates;
+  for (const std::vector<int>& list : scene.m_CharaByFaction) {
+    if (list.empty()) continue;
+    cChara* found = search(list);
+    if (found && !nearest) return found;
+    if (found) candidates.push_back(found->m_nNo);
+  }
+  return nearest ? FindNearestChara(x, y, candidates, mode, filter) : nullptr;
+}
+
+// The summon commands act at their first step and every tenth of a second while they run.
+template <void (*Summon)(cChara&, cRunningCommand&, cEdShot&)>
+int ExecSummon(cChara& c, cRunningCommand& cmd) {
+  cStagePlayScene& scene = Scene();
+  const cFlowCommand& def = *cmd.pDef;
+  if (cmd.nStepCount == 0) {
+    if (!def.m_bSoundOnScreen || c.m_bOnScreen) scene.Hooks().RequestDbSe(def.m_nSound);
+    if (cEdShot* settings = def.m_pShot.get()) Summon(c, cmd, *settings);
+  }
+  if (++cmd.nStepCount >= 6 * scene.m_Rules.nSteps) cmd.nStepCount = 0;
+  return 0;
+}
+
 }  // namespace
+
+int ExecSummonBlock(cChara& c, cRunningCommand& cmd) { return ExecSummon<SummonBlock>(c, cmd); }
+int ExecSummonChara(cChara& c, cRunningCommand& cmd) { return ExecSummon<SummonChara>(c, cmd); }
+int ExecSummonItem(cChara& c, cRunningCommand& cmd) { return ExecSummon<SummonItem>(c, cmd); }
 
 int ExecFlowOperation(cChara& c, cRunningCommand& cmd) {
   const cFlowCommand& def = *cmd.pDef;
@@ -200,6 +250,31 @@ int DoWarp(cChara& c, const cFlowCommand& cmd) {
   c.m_nPinnedY = c.m_rcScreen.nTop;
   c.m_bPinnedX = c.m_bPinnedY = 1;
   return 1;
+}
+
+int DoSetTarget(cChara& c, const cFlowCommand& cmd) {
+  cStagePlayScene& scene = Scene();
+  cChara* target = scene.FindCharaById(c.m_nTargetNo);
+  if (target) std::erase(target->m_vTargetedBy, c.m_nNo);
+  switch (CommandParam(cmd, 0)) {
+    case kTargetHero:
+      target = scene.HasHero() ? &scene.Hero() : nullptr;
+      break;
+    case kTargetSelf:
+      target = &c;
+      break;
+    case kTargetNearest:
+    case kTargetById:
+      target = SearchTarget(scene, c, cmd);
+      break;
+    default:
+      break;
+  }
+  c.m_nTargetNo = target ? target->m_nNo : kNoTarget;
+  if (target &&
+      std::find(target->m_vTargetedBy.begin(), target->m_vTargetedBy.end(), c.m_nNo) == target->m_vTargetedBy.end())
+    target->m_vTargetedBy.push_back(c.m_nNo);
+  return 0;
 }
 
 int DoStatusOperation2(cChara& c, const cFlowCommand& cmd) {
@@ -272,6 +347,7 @@ int DoItemGet(cChara&, const cFlowCommand& cmd) {
 
 int ExecGameWait(cChara& c, cRunningCommand& cmd) { return DoGameWait(c, *cmd.pDef); }
 int ExecWarp(cChara& c, cRunningCommand& cmd) { return DoWarp(c, *cmd.pDef); }
+int ExecSetTarget(cChara& c, cRunningCommand& cmd) { return DoSetTarget(c, *cmd.pDef); }
 int ExecStatusOperation(cChara& c, cRunningCommand& cmd) { return DoStatusOperation(c, *cmd.pDef); }
 int ExecStatusOperation2(cChara& c, cRunningCommand& cmd) { return DoStatusOperation2(c, *cmd.pDef); }
 int ExecItemGet(cChara& c, cRunningCommand& cmd) { return DoItemGet(c, *cmd.pDef); }
@@ -279,6 +355,7 @@ int ExecCodeExecution(cChara& c, cRunningCommand& cmd) { return ExecuteCode(cmd.
 
 int ItemExecGameWait(cPlayer& hero, const cFlowCommand& cmd) { return DoGameWait(hero, cmd), 0; }
 int ItemExecWarp(cPlayer& hero, const cFlowCommand& cmd) { return DoWarp(hero, cmd), 0; }
+int ItemExecSetTarget(cPlayer& hero, const cFlowCommand& cmd) { return DoSetTarget(hero, cmd), 0; }
 int ItemExecStatusOperation(cPlayer& hero, const cFlowCommand& cmd) { return DoStatusOperation(hero, cmd), 0; }
 int ItemExecStatusOperation2(cPlayer& hero, const cFlowCommand& cmd) { return DoStatusOperation2(hero, cmd), 0; }
 int ItemExecItemGet(cPlayer& hero, const cFlowCommand& cmd) { return DoItemGet(hero, cmd), 0; }
