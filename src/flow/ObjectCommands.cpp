@@ -200,9 +200,7 @@ int ExecFlowOperation(cChara& c, cRunningCommand& cmd) {
     return 0;
   }
   if (selection != kAllButThis && selection != kById) return 0;
-  // By index: a flow started here may run at once and must not leave this walk behind.
-  for (size_t i = 0; i < c.m_vFlows.size(); ++i) {
-    cRunningFlow& f = c.m_vFlows[i];
+  for (cRunningFlow& f : c.m_vFlows) {
     const bool selected =
         selection == kAllButThis ? &f != acting : f.pFlow && f.pFlow->m_nId != 0 && f.pFlow->m_nId == id;
     if (selected) OperateOnFlow(c, f, operation);
@@ -214,10 +212,11 @@ int DoGameWait(cChara&, const cFlowCommand& cmd) {
   cStagePlayScene& scene = Scene();
   // Tenths of a second in frames, whatever the logic steps per frame.
   const int frames = static_cast<int>(std::clamp<long long>(CommandParam(cmd, 0) * 6LL, 0, INT_MAX));
-  cMessage& timer = scene.AddMessage(GameWaitTimer(frames));
+  const int timer = scene.AddMessage(GameWaitTimer(frames)).Serial();
   scene.SetPauseRequest(kPauseGameWait, 0, frames, 0);
   RunPauseLoop(scene);
-  timer.Remove();
+  // By its serial: the loop's drawing may have ended the timer already.
+  if (cMessage* message = scene.FindMessage(timer)) message->Remove();
   return 0;
 }
 
