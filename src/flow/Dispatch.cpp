@@ -1,8 +1,5 @@
 // The command tables: one executor per flow command type, one per item
-// command type, and the per-type preparation at installation. The command
-// families that later work completes (object and flow
-// commands, presentation, status operations, the evaluator) have entries that
-// do nothing yet and say so once in the report log.
+// command type, and the per-type preparation at installation.
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -15,7 +12,6 @@
 #include "flow/ShotCommands.h"
 #include "gamedata/SaveData.h"
 #include "gamedata/WorldMap.h"
-#include "library/util/Log.h"
 #include "records/FlowEnums.h"
 #include "stage/Chara.h"
 #include "stage/StagePlayScene.h"
@@ -23,25 +19,6 @@
 namespace {
 
 int ExecNothing(cChara&, cRunningCommand&) { return 0; }
-
-void NoteNotCarriedOut(int type) {
-  static std::array<bool, CMD_COUNT> noted{};
-  if (type < 0 || type >= CMD_COUNT || noted[static_cast<size_t>(type)]) return;
-  noted[static_cast<size_t>(type)] = true;
-  ReportLog("Flow command type %d is not carried out yet", type);
-}
-
-template <int Type>
-int ExecPending(cChara&, cRunningCommand&) {
-  NoteNotCarriedOut(Type);
-  return 0;
-}
-
-template <int Type>
-int ItemExecPending(cPlayer&, const cFlowCommand&) {
-  NoteNotCarriedOut(Type);
-  return 0;
-}
 
 int ExecStageClear(cChara& chara, cRunningCommand& cmd) {
   Scene().m_nEndRequest = DoStageClear(chara, *cmd.pDef);
@@ -51,24 +28,17 @@ int ItemExecStageClear(cPlayer& hero, const cFlowCommand& def) { return DoStageC
 int ExecItemNone(cPlayer&, const cFlowCommand&) { return 0; }
 int ExecChangeFlow(cPlayer& hero, const cFlowCommand& def) { return DoChangeFlow(hero, def, 0), 0; }
 
-template <size_t... Types>
-constexpr std::array<CommandExec, CMD_COUNT> PendingFrom(std::index_sequence<Types...>) {
-  return {&ExecPending<static_cast<int>(Types)>...};
-}
-
-template <size_t... Types>
-constexpr std::array<ItemCommandExec, ITEMCMD_COUNT> ItemPendingFrom(std::index_sequence<Types...>) {
-  return {&ItemExecPending<static_cast<int>(Types) + kItemCommandTypeOffset>...};
-}
-
 struct CommandTables {
   std::array<CommandExec, CMD_COUNT> flow;
   std::array<ItemCommandExec, ITEMCMD_COUNT> item;
 };
 
 const CommandTables ExecTables = [] {
-  CommandTables t{PendingFrom(std::make_index_sequence<CMD_COUNT>{}),
-                  ItemPendingFrom(std::make_index_sequence<ITEMCMD_COUNT>{})};
+  // Filled first so that no type is ever without an executor; the types that
+  // do nothing are named below all the same.
+  CommandTables t;
+  t.flow.fill(ExecNothing);
+  t.item.fill(ExecItemNone);
   auto& table = t.flow;
   table[CMD_NONE] = ExecNothing;
   table[CMD_WAIT] = ExecNothing;
@@ -84,8 +54,13 @@ const CommandTables ExecTables = [] {
   table[CMD_SHOT] = ExecShot;
   table[CMD_SWORD] = ExecSword;
   table[CMD_STAGE_CLEAR] = ExecStageClear;
+  table[CMD_SUMMON_BLOCK] = ExecSummonBlock;
+  table[CMD_SUMMON_CHARA] = ExecSummonChara;
+  table[CMD_SUMMON_ITEM] = ExecSummonItem;
   table[CMD_FLOW_OPERATION] = ExecFlowOperation;
+  table[CMD_GAME_WAIT] = ExecGameWait;
   table[CMD_WARP] = ExecWarp;
+  table[CMD_SET_TARGET] = ExecSetTarget;
   table[CMD_STATUS_OPERATION] = ExecStatusOperation;
   table[CMD_STATUS_OPERATION2] = ExecStatusOperation2;
   table[CMD_ITEM_GET] = ExecItemGet;
@@ -94,7 +69,9 @@ const CommandTables ExecTables = [] {
   item[ITEMCMD_NONE] = ExecItemNone;
   item[ITEMCMD_CHANGE_FLOW] = ExecChangeFlow;
   item[ITEMCMD_STAGE_CLEAR] = ItemExecStageClear;
+  item[ITEMCMD_GAME_WAIT] = ItemExecGameWait;
   item[ITEMCMD_WARP] = ItemExecWarp;
+  item[ITEMCMD_SET_TARGET] = ItemExecSetTarget;
   item[ITEMCMD_STATUS_OPERATION] = ItemExecStatusOperation;
   item[ITEMCMD_STATUS_OPERATION2] = ItemExecStatusOperation2;
   item[ITEMCMD_ITEM_GET] = ItemExecItemGet;
@@ -126,9 +103,14 @@ int CommandParam(const cFlowCommand& def, int index) {
 }
 
 int DispatchFlowCommand(cChara& chara, cRunningCommand& cmd) {
-  int type = cmd.pDef ? cmd.pDef->FlowType() : -1;
-  if (type < 0 || type >= CMD_COUNT) return 0;  // the loader refuses such types; nothing to run
-  return CommandExecTable[static_cast<size_t>(type)](chara, cmd);
+  // The loader refuses other types; nothing to run.
+  const CommandExec exec = CommandExecFor(cmd.pDef ? cmd.pDef->FlowType() : -1);
+  return exec ? exec(chara, cmd) : 0;
+}
+
+CommandExec CommandExecFor(int type) {
+  if (type < 0 || type >= CMD_COUNT) return nullptr;
+  return CommandExecTable[static_cast<size_t>(type)];
 }
 
 CommandSetup CommandSetupFor(int type) {

@@ -42,6 +42,7 @@ using CommandExec = int (*)(cChara&, cRunningCommand&);
 using CommandSetup = void (*)(cRunningCommand&, cChara&, int mirror);
 using ItemCommandExec = int (*)(cPlayer&, const cFlowCommand&);
 int DispatchFlowCommand(cChara& chara, cRunningCommand& cmd);
+CommandExec CommandExecFor(int type);
 CommandSetup CommandSetupFor(int type);
 ItemCommandExec ItemCommandExecFor(int itemType);
 void StartCommandAnimes(cChara& chara);

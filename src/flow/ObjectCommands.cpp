@@ -1,6 +1,7 @@
 #include "flow/ObjectCommands.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "flow/Interpreter.h"
@@ -9,9 +10,14 @@
 #include "records/Palette.h"
 #include "records/StageData.h"
 #include "stage/Collision.h"
+#include "stage/Message.h"
+#include "stage/PauseLoop.h"
+#include "stage/ShotFire.h"
 #include "stage/StagePlayScene.h"
 
 namespace {
+
+constexpr int kPauseGameWait = 0;  // the pause request's kind
 
 enum FlowOperation { kStart, kEnd, kPause, kResume, kDelete, kStopForever };
 enum FlowSelection { kThisFlow, kAllButThis, kById };
@@ -134,7 +140,56 @@ void WarpFromTarget(cChara& c, const cChara& target, int direction, double d) {
   WarpBy(c, ResolveDirection(target, direction), d);
 }
 
+enum TargetChoice { kTargetHero, kTargetSelf, kTargetNearest, kTargetById };
+
+// The target search over the faction lists: one faction, or all eight.
+cChara* SearchTarget(cStagePlayScene& scene, cChara& c, const cFlowCommand& cmd) {
+  CharaFilter filter;
+  filter.excludeSelf = CommandParam(cmd, 4);
+  filter.skipInvincible = CommandParam(cmd, 5);
+  filter.skipShotProof = CommandParam(cmd, 6);
+  filter.skipBlockCharas = CommandParam(cmd, 7);
+  filter.useId = CommandParam(cmd, 8);
+  filter.id = static_cast<std::int8_t>(CommandParam(cmd, 9));
+  filter.selfNo = c.m_nNo;
+  const bool nearest = CommandParam(cmd, 0) == kTargetNearest;
+  const int x = c.ScreenCentreX(), y = c.ScreenCentreY(), mode = CommandParam(cmd, 3);
+  auto search = [&](const std::vector<int>& list) {
+    return nearest ? FindNearestChara(x, y, list, mode, filter) : FindChara(list, filter);
+  };
+  if (CommandParam(cmd, 2) == 0) {
+    const int faction = CommandParam(cmd, 1);
+    return faction >= 0 && faction < kFactions ? search(scene.m_CharaByFaction[static_cast<size_t>(faction)]) : nullptr;
+  }
+  // All factions: the first found in faction order, or the nearest of each faction's nearest.
+  std::vector<int> candidates;
+  for (const std::vector<int>& list : scene.m_CharaByFaction) {
+    if (list.empty()) continue;
+    cChara* found = search(list);
+    if (found && !nearest) return found;
+    if (found) candidates.push_back(found->m_nNo);
+  }
+  return nearest ? FindNearestChara(x, y, candidates, mode, filter) : nullptr;
+}
+
+// The summon commands act at their first step and every tenth of a second while they run.
+template <void (*Summon)(cChara&, cRunningCommand&, cEdShot&)>
+int ExecSummon(cChara& c, cRunningCommand& cmd) {
+  cStagePlayScene& scene = Scene();
+  const cFlowCommand& def = *cmd.pDef;
+  if (cmd.nStepCount == 0) {
+    if (!def.m_bSoundOnScreen || c.m_bOnScreen) scene.Hooks().RequestDbSe(def.m_nSound);
+    if (cEdShot* settings = def.m_pShot.get()) Summon(c, cmd, *settings);
+  }
+  if (++cmd.nStepCount >= 6 * scene.m_Rules.nSteps) cmd.nStepCount = 0;
+  return 0;
+}
+
 }  // namespace
+
+int ExecSummonBlock(cChara& c, cRunningCommand& cmd) { return ExecSummon<SummonBlock>(c, cmd); }
+int ExecSummonChara(cChara& c, cRunningCommand& cmd) { return ExecSummon<SummonChara>(c, cmd); }
+int ExecSummonItem(cChara& c, cRunningCommand& cmd) { return ExecSummon<SummonItem>(c, cmd); }
 
 int ExecFlowOperation(cChara& c, cRunningCommand& cmd) {
   const cFlowCommand& def = *cmd.pDef;
@@ -145,13 +200,23 @@ int ExecFlowOperation(cChara& c, cRunningCommand& cmd) {
     return 0;
   }
   if (selection != kAllButThis && selection != kById) return 0;
-  // By index: a flow started here may run at once and must not leave this walk behind.
-  for (size_t i = 0; i < c.m_vFlows.size(); ++i) {
-    cRunningFlow& f = c.m_vFlows[i];
+  for (cRunningFlow& f : c.m_vFlows) {
     const bool selected =
         selection == kAllButThis ? &f != acting : f.pFlow && f.pFlow->m_nId != 0 && f.pFlow->m_nId == id;
     if (selected) OperateOnFlow(c, f, operation);
   }
+  return 0;
+}
+
+int DoGameWait(cChara&, const cFlowCommand& cmd) {
+  cStagePlayScene& scene = Scene();
+  // Tenths of a second in frames, whatever the logic steps per frame.
+  const int frames = static_cast<int>(std::clamp<long long>(CommandParam(cmd, 0) * 6LL, 0, INT_MAX));
+  const int timer = scene.AddMessage(GameWaitTimer(frames)).Serial();
+  scene.SetPauseRequest(kPauseGameWait, 0, frames, 0);
+  RunPauseLoop(scene);
+  // By its serial: the loop's drawing may have ended the timer already.
+  if (cMessage* message = scene.FindMessage(timer)) message->Remove();
   return 0;
 }
 
@@ -184,6 +249,31 @@ int DoWarp(cChara& c, const cFlowCommand& cmd) {
   c.m_nPinnedY = c.m_rcScreen.nTop;
   c.m_bPinnedX = c.m_bPinnedY = 1;
   return 1;
+}
+
+int DoSetTarget(cChara& c, const cFlowCommand& cmd) {
+  cStagePlayScene& scene = Scene();
+  cChara* target = scene.FindCharaById(c.m_nTargetNo);
+  if (target) std::erase(target->m_vTargetedBy, c.m_nNo);
+  switch (CommandParam(cmd, 0)) {
+    case kTargetHero:
+      target = scene.HasHero() ? &scene.Hero() : nullptr;
+      break;
+    case kTargetSelf:
+      target = &c;
+      break;
+    case kTargetNearest:
+    case kTargetById:
+      target = SearchTarget(scene, c, cmd);
+      break;
+    default:
+      break;
+  }
+  c.m_nTargetNo = target ? target->m_nNo : kNoTarget;
+  if (target &&
+      std::find(target->m_vTargetedBy.begin(), target->m_vTargetedBy.end(), c.m_nNo) == target->m_vTargetedBy.end())
+    target->m_vTargetedBy.push_back(c.m_nNo);
+  return 0;
 }
 
 int DoStatusOperation2(cChara& c, const cFlowCommand& cmd) {
@@ -254,13 +344,17 @@ int DoItemGet(cChara&, const cFlowCommand& cmd) {
   return result;
 }
 
+int ExecGameWait(cChara& c, cRunningCommand& cmd) { return DoGameWait(c, *cmd.pDef); }
 int ExecWarp(cChara& c, cRunningCommand& cmd) { return DoWarp(c, *cmd.pDef); }
+int ExecSetTarget(cChara& c, cRunningCommand& cmd) { return DoSetTarget(c, *cmd.pDef); }
 int ExecStatusOperation(cChara& c, cRunningCommand& cmd) { return DoStatusOperation(c, *cmd.pDef); }
 int ExecStatusOperation2(cChara& c, cRunningCommand& cmd) { return DoStatusOperation2(c, *cmd.pDef); }
 int ExecItemGet(cChara& c, cRunningCommand& cmd) { return DoItemGet(c, *cmd.pDef); }
 int ExecCodeExecution(cChara& c, cRunningCommand& cmd) { return ExecuteCode(cmd.pDef->m_strText, c); }
 
+int ItemExecGameWait(cPlayer& hero, const cFlowCommand& cmd) { return DoGameWait(hero, cmd), 0; }
 int ItemExecWarp(cPlayer& hero, const cFlowCommand& cmd) { return DoWarp(hero, cmd), 0; }
+int ItemExecSetTarget(cPlayer& hero, const cFlowCommand& cmd) { return DoSetTarget(hero, cmd), 0; }
 int ItemExecStatusOperation(cPlayer& hero, const cFlowCommand& cmd) { return DoStatusOperation(hero, cmd), 0; }
 int ItemExecStatusOperation2(cPlayer& hero, const cFlowCommand& cmd) { return DoStatusOperation2(hero, cmd), 0; }
 int ItemExecItemGet(cPlayer& hero, const cFlowCommand& cmd) { return DoItemGet(hero, cmd), 0; }

@@ -22,17 +22,28 @@ int DoStatusOperation2(cChara& c, const cFlowCommand& cmd);
 // Runs one statement for the character: 1 when it ran, 0 after an error,
 // which a message box has shown.
 int ExecuteCode(const std::string& statement, cChara& c);
+// Holds the game, drawn but still, in the pause loop for the command's time.
+int DoGameWait(cChara& c, const cFlowCommand& cmd);
 int DoWarp(cChara& c, const cFlowCommand& cmd);
+// The character's target: the hero, itself, or found in the faction lists.
+int DoSetTarget(cChara& c, const cFlowCommand& cmd);
 int DoItemGet(cChara& c, const cFlowCommand& cmd);
 
+int ExecSummonBlock(cChara& c, cRunningCommand& cmd);
+int ExecSummonChara(cChara& c, cRunningCommand& cmd);
+int ExecSummonItem(cChara& c, cRunningCommand& cmd);
 int ExecFlowOperation(cChara& c, cRunningCommand& cmd);
+int ExecGameWait(cChara& c, cRunningCommand& cmd);
 int ExecWarp(cChara& c, cRunningCommand& cmd);
+int ExecSetTarget(cChara& c, cRunningCommand& cmd);
 int ExecStatusOperation(cChara& c, cRunningCommand& cmd);
 int ExecStatusOperation2(cChara& c, cRunningCommand& cmd);
 int ExecItemGet(cChara& c, cRunningCommand& cmd);
 int ExecCodeExecution(cChara& c, cRunningCommand& cmd);
 
+int ItemExecGameWait(cPlayer& hero, const cFlowCommand& cmd);
 int ItemExecWarp(cPlayer& hero, const cFlowCommand& cmd);
+int ItemExecSetTarget(cPlayer& hero, const cFlowCommand& cmd);
 int ItemExecStatusOperation(cPlayer& hero, const cFlowCommand& cmd);
 int ItemExecStatusOperation2(cPlayer& hero, const cFlowCommand& cmd);
 int ItemExecItemGet(cPlayer& hero, const cFlowCommand& cmd);

@@ -434,11 +434,21 @@ cNpc* FindNearestTarget(int x, int y, std::list<cNpc>& list) {
   return FindNearestChara(x, y, list, TargetMode(), TargetFilter());
 }
 
-cChara* cGameObject::FindNearestCharaFrom(const std::vector<int>& list) const {
+cChara* FindChara(const std::vector<int>& list, const CharaFilter& filter) {
   cStagePlayScene& scene = Scene();
-  const CharaFilter filter = TargetFilter();
-  NearestSearch<cChara> search(ScreenCentreX(), ScreenCentreY(), TargetMode(), filter);
+  for (int no : list)
+    if (cChara* c = scene.FindCharaById(no); c && PassesFilter(*c, filter)) return c;
+  return nullptr;
+}
+
+cChara* FindNearestChara(int x, int y, const std::vector<int>& list, int mode, const CharaFilter& filter) {
+  cStagePlayScene& scene = Scene();
+  NearestSearch<cChara> search(x, y, mode, filter);
   for (int no : list)
     if (cChara* c = scene.FindCharaById(no)) search.Consider(*c);
   return search.Result();
+}
+
+cChara* cGameObject::FindNearestCharaFrom(const std::vector<int>& list) const {
+  return FindNearestChara(ScreenCentreX(), ScreenCentreY(), list, TargetMode(), TargetFilter());
 }

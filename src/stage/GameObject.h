@@ -116,5 +116,8 @@ struct CharaFilter {
   int useId = 0, id = 0, excludeSelf = 0, skipInvincible = 0, skipShotProof = 0, skipBlockCharas = 0, selfNo = 0;
 };
 cNpc* FindChara(std::list<cNpc>& list, const CharaFilter& filter);
+// The same searches over a list of object numbers (a faction list).
+cChara* FindChara(const std::vector<int>& list, const CharaFilter& filter);
+cChara* FindNearestChara(int x, int y, const std::vector<int>& list, int mode, const CharaFilter& filter);
 cNpc* FindNearestChara(int x, int y, std::list<cNpc>& list, int mode, const CharaFilter& filter);
 cNpc* FindNearestTarget(int x, int y, std::list<cNpc>& list);

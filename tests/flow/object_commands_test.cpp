@@ -6,6 +6,7 @@
 #include "gamedata/SaveData.h"
 #include "records/Palette.h"
 #include "records/StageData.h"
+#include "stage/PauseLoop.h"
 #include "support/TinyStage.h"
 
 using namespace stagetest;
@@ -120,6 +121,55 @@ TEST(FlowOperationTest, ABeforeStageStartLeavesTheStartingFlowActing) {
   EXPECT_EQ(npc.m_vFlows[0].bStoppedForever, 1);
   EXPECT_EQ(npc.m_vFlows[1].bStoppedForever, 0);
 }
+
+// A program whose pause loop runs at once on the calling thread and counts the frames it shows.
+class WaitShell final : public cStageShell {
+ public:
+  explicit WaitShell(cStagePlayScene& scene) : m_scene(scene) {}
+  bool PauseKeyDown() override { return false; }
+  void DrawStage(int, int, int, int) override {}
+  int FrameRate() const override { return 60; }
+  bool DirectStart() const override { return true; }
+  bool TestPlay() const override { return false; }
+  int PlayMode() const override { return kPlayModeFree; }
+  int GameMode() const override { return 2; }
+  void SetNextScene(int) override {}
+  void PlayCursorSe(WORD) override {}
+  void CyclePalette() override {}
+  void PostClose() override {}
+  int RunModalLoop(ModalLoop loop) override { return loop == ModalLoop::Pause ? PauseThreadProc(m_scene, *this) : 0; }
+  void PresentFrame() override { ++presents; }
+
+  int presents = 0;
+
+ private:
+  cStagePlayScene& m_scene;
+};
+
+class GameWaitTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(GameWaitTest, HoldsTheGameForItsTimeInFrames) {
+  TinyStage stage(GetParam());
+  WaitShell shell(stage.scene);
+  stage.scene.m_pShell = &shell;
+  cNpc& npc = stage.AddNpc(
+      5, 5, Flyer({MakeFlow(TRG_NONE, {MakeCommand(CMD_GAME_WAIT, 0, false, {15}), MakeVariableOp(1, 0, 1, 1)})}));
+  StartFlow(npc.m_vFlows[0]);
+  npc.StepFlows(0);
+  EXPECT_EQ(shell.presents, 90);  // 1.5 s at 60 frames a second, whatever the logic steps per frame
+  EXPECT_EQ(stage.scene.m_PauseReq.nKind, 0);
+  EXPECT_EQ(stage.scene.m_PauseReq.bWaitButton, 0);
+  EXPECT_EQ(stage.scene.m_StageVar[0], 0);
+  // Its timer message stood in the message list while the game waited, and is gone.
+  ASSERT_EQ(stage.scene.m_MessageList.size(), 1u);
+  EXPECT_EQ(stage.scene.m_MessageList.front().Settings().nKind, MSGKIND_TIMER);
+  EXPECT_EQ(stage.scene.m_MessageList.front().Settings().nFrames, 90);
+  EXPECT_TRUE(stage.scene.m_MessageList.front().Removed());
+  npc.StepFlows(0);  // the flow goes on after the wait
+  EXPECT_EQ(stage.scene.m_StageVar[0], 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(StepsPerFrame, GameWaitTest, ::testing::Values(1, 2, 3));
 
 class WarpTest : public ::testing::Test {
  protected:
@@ -326,4 +376,129 @@ TEST(ItemGetTest, RunsAnItemOfEitherPaletteOnTheHero) {
   EXPECT_EQ(scene.m_nEndRequest, 2);
   CommonPalette = nullptr;
   StageData = nullptr;
+}
+
+namespace {
+
+class SoundHooks final : public cStagePlayHooks {
+ public:
+  void RequestDbSe(int sound) override { sounds.push_back(sound); }
+  std::vector<int> sounds;
+};
+
+}  // namespace
+
+class SummonTest : public ::testing::TestWithParam<int> {};
+
+// A summon acts at its first step and every tenth of a second while its time runs.
+TEST_P(SummonTest, ActsOncePerTenthOfItsTime) {
+  TinyStage stage(GetParam());
+  SoundHooks hooks;
+  stage.scene.SetHooks(&hooks);
+  cPalette palette;
+  palette.m_Items.assign(2, cItemDef{});
+  CommonPalette = &palette;
+  auto summon = [](int tenths) {
+    cFlowCommand c = MakeCommand(CMD_SUMMON_ITEM, tenths);
+    NewEdShot(c.m_pShot);
+    c.m_pShot->m_nShotCount = 1;
+    c.m_pShot->m_nDirection = 2;
+    c.m_pShot->m_nSummonIndex = 1;
+    c.m_nSound = 4;
+    c.m_bSoundOnScreen = 0;
+    return c;
+  };
+  cNpc& npc = stage.AddNpc(10, 5, Flyer({MakeFlow(TRG_NONE, {summon(0)}), MakeFlow(TRG_NONE, {summon(10)})}));
+  stage.scene.m_pActChara = &npc;
+  StartFlow(npc.m_vFlows[0]);
+  npc.StepFlows(0);
+  const size_t perAct = stage.scene.ItemList.size();
+  ASSERT_GT(perAct, 0u);
+  EXPECT_EQ(hooks.sounds, std::vector<int>{4});
+  StartFlow(npc.m_vFlows[1]);
+  int steps = 0;
+  while (npc.m_vFlows[1].bRunning && steps < 1000) {
+    npc.StepFlows(0);
+    ++steps;
+  }
+  EXPECT_EQ(steps, 60 * stage.N());
+  EXPECT_EQ(stage.scene.ItemList.size(), perAct * 11);
+  EXPECT_EQ(hooks.sounds.size(), 11u);
+  // A sound only on screen stays silent for a character off it.
+  cFlowCommand quiet = summon(0);
+  quiet.m_bSoundOnScreen = 1;
+  cRunningCommand run;
+  run.pDef = &quiet;
+  npc.m_bOnScreen = 0;
+  ExecSummonItem(npc, run);
+  EXPECT_EQ(hooks.sounds.size(), 11u);
+  EXPECT_EQ(stage.scene.ItemList.size(), perAct * 12);
+  CommonPalette = nullptr;
+}
+
+INSTANTIATE_TEST_SUITE_P(StepsPerFrame, SummonTest, ::testing::Values(1, 2));
+
+TEST(SetTargetTest, TheHeroItselfOrASearchOverTheFactions) {
+  TinyStage stage;
+  cStagePlayScene& scene = stage.scene;
+  auto inFaction = [](int faction, int id) {
+    cCharaDef def = Flyer();
+    def.m_nGroup = static_cast<std::int8_t>(faction);
+    def.m_nCharaId = static_cast<std::int8_t>(id);
+    return def;
+  };
+  cPlayer& hero = stage.AddHero(30, 5);
+  cNpc& self = stage.AddNpc(10, 5, inFaction(3, 0));
+  cNpc& far = stage.AddNpc(15, 5, inFaction(1, 7));
+  cNpc& near = stage.AddNpc(12, 5, inFaction(2, 7));
+  for (cChara* c : std::initializer_list<cChara*>{&hero, &self, &far, &near}) c->UpdateScreenRect();
+  hero.m_bActive = 1;
+  auto setTarget = [](int choice, int faction, int all, int mode, int useId, int id) {
+    return MakeCommand(CMD_SET_TARGET, 0, false, {choice, faction, all, mode, 1, 0, 0, 0, useId, id});
+  };
+  struct Case {
+    cFlowCommand command;
+    const cChara* expected;
+  };
+  const Case cases[] = {
+      {setTarget(0, 0, 0, 0, 0, 0), &hero},      {setTarget(1, 0, 0, 0, 0, 0), &self},
+      {setTarget(2, 1, 0, 1, 0, 0), &far},        // the nearest of faction 1
+      {setTarget(2, 0, 1, 1, 0, 0), &near},       // the nearest of all factions
+      {setTarget(2, 3, 0, 1, 0, 0), nullptr},     // its own faction holds only itself
+      {setTarget(3, 0, 1, 0, 1, 7), &far},        // by ID: the first found in faction order
+      {setTarget(3, 0, 1, 0, 1, 7 + 256), &far},  // the ID is a byte
+      {setTarget(2, 0, 1, 1, 1, 9), nullptr},     // no candidate: no target, not the old one
+      {setTarget(2, 9, 0, 1, 0, 0), nullptr},     // no such faction
+  };
+  for (const Case& c : cases) {
+    for (cChara* other : std::initializer_list<cChara*>{&self, &far, &near}) other->m_vTargetedBy.clear();
+    self.m_nTargetNo = hero.m_nNo;
+    hero.m_vTargetedBy = {self.m_nNo};
+    DoSetTarget(self, c.command);
+    EXPECT_EQ(scene.FindCharaById(self.m_nTargetNo), c.expected) << CommandParam(c.command, 0);
+    // Listed once with its new target, and with no other.
+    for (cChara* other : std::initializer_list<cChara*>{&hero, &self, &far, &near}) {
+      const auto n = std::count(other->m_vTargetedBy.begin(), other->m_vTargetedBy.end(), self.m_nNo);
+      EXPECT_EQ(n, other == c.expected ? 1 : 0);
+    }
+  }
+  // Another choice keeps the target.
+  DoSetTarget(self, setTarget(0, 0, 0, 0, 0, 0));
+  DoSetTarget(self, setTarget(7, 0, 0, 0, 0, 0));
+  EXPECT_EQ(self.m_nTargetNo, hero.m_nNo);
+  EXPECT_EQ(hero.m_vTargetedBy, std::vector<int>{self.m_nNo});
+}
+
+// Every command type but "none" and the wait has an executor of its own, in
+// both tables: no command is skipped any more.
+TEST(CommandTableTest, EveryTypeActs) {
+  for (int type = CMD_NONE; type < CMD_COUNT; ++type) {
+    ASSERT_NE(CommandExecFor(type), nullptr) << type;
+    if (type != CMD_NONE && type != CMD_WAIT) {
+      EXPECT_NE(CommandExecFor(type), CommandExecFor(CMD_NONE)) << type;
+    }
+  }
+  for (int type = ITEMCMD_CHANGE_FLOW; type < ITEMCMD_COUNT; ++type)
+    EXPECT_NE(ItemCommandExecFor(type), ItemCommandExecFor(ITEMCMD_NONE)) << type;
+  EXPECT_EQ(CommandExecFor(CMD_COUNT), nullptr);
 }

@@ -38,6 +38,7 @@ constexpr int kFlowById = 2;
 constexpr int kSystemStatus = 2;
 constexpr int kScore = 3;
 constexpr int kOperatorAdd = 1;
+constexpr int kOpeningWait = 5;  // tenths of a second the game holds before play
 // A hop starts when the enemy's score (100) is at least a draw between these:
 // about every other try, so that the stage's play depends on the random seed.
 constexpr int kHopDrawLow = 50, kHopDrawHigh = 149;
@@ -177,6 +178,16 @@ cCheckedVector<cFlow> HopperFlows(int speed) {
   flows.push_back(hop);
   flows.push_back(blink);
   return flows;
+}
+
+cFlow OpeningWait() {
+  cFlowCommand wait = Command(CMD_GAME_WAIT, 0);
+  wait.m_vParams[0] = kOpeningWait;
+  wait.m_bNonBlocking = 1;  // a before-stage flow runs only its non-blocking commands
+  cFlow flow;
+  flow.m_nTrigger = TRG_BEFORE_STAGE_START;
+  flow.m_vCommands.assign(1, wait);
+  return flow;
 }
 
 cCheckedVector<cFlow> LiftFlows(int speed, int tenths, int rest) {

@@ -16,6 +16,8 @@ cCheckedVector<cFlow> WalkerFlows(int speed);
 cCheckedVector<cFlow> PatrolFlows(int speed);
 // Walks as a walker, hops on a timer and now and then warps up.
 cCheckedVector<cFlow> HopperFlows(int speed);
+// A before-stage flow that holds the game still for a moment before play.
+cFlow OpeningWait();
 // Flies `speed` tenths of a dot a frame to the right for `tenths`, as long
 // back, then rests `rest` tenths.
 cCheckedVector<cFlow> LiftFlows(int speed, int tenths, int rest);

@@ -1,7 +1,9 @@
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "Definitions.h"
+#include "Flows.h"
 #include "Project.h"
 #include "gamedata/PathTable.h"
 #include "library/util/Text.h"
@@ -69,12 +71,17 @@ void PlaceTerrain(cStageData& stage, const cPalette& palette, const Layout& layo
     for (int y = 1; y <= kWallHeight; ++y) put(kGroundBlock, layout.wall, kFloorRow - y);
 }
 
+// The stage whose hero holds the game still for a moment before play.
+constexpr std::string_view kOpeningWaitStage = "s01-2";
+
 void PlaceObjects(cStageData& stage, const cPalette& palette, const Layout& layout) {
-  stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kHeroChara], 2, kStandRow));
+  cCharaDef hero = PlacedAt(palette.m_Charas[kHeroChara], 2, kStandRow);
+  if (layout.file == kOpeningWaitStage) hero.m_vFlows.push_back(OpeningWait());
   if (layout.dark) {
-    stage.m_PlacedCharas.back().m_nSightShape = kSightCircle;
-    stage.m_PlacedCharas.back().m_nSight = kLightRadius;
+    hero.m_nSightShape = kSightCircle;
+    hero.m_nSight = kLightRadius;
   }
+  stage.m_PlacedCharas.push_back(hero);
   stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kSlowEnemy], layout.platforms[0] + 1, PlatformRow(0) - 1));
   stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kHoppingEnemy], layout.hopper, kStandRow));
   if (layout.lift) stage.m_PlacedCharas.push_back(PlacedAt(palette.m_Charas[kLiftChara], layout.pit, kFloorRow));
