@@ -39,6 +39,7 @@ constexpr int kStoryLives = 3;
 // mode, ranking name, back.
 constexpr std::array<const char*, OPTION_MENU_COUNT> kOptionLabels = {
     "パレット", "BGM", "SE音量", "ランキング登録", "ランキング登録名", "もどる"};
+
 // An extra life for every 100 points: the score of one defeated enemy.
 constexpr int kExtraLifeStep = 100;
 
