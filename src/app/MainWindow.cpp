@@ -98,11 +98,13 @@ void cMainWindow::Close() {
   EcLog(ShellText("WM_CLOSE 成功！"));
   BgmPlayer.StopBgm();
   thLoadStage.Exit();
+  // The game thread starts the modal loops' threads: it ends first, so that
+  // nothing starts or releases them while they are ended here.
+  thGame.Exit();
+  EcLog("thGame.Exit()");
   thPause.Exit();
   thRanking.Exit();
   EcLog("thPause.Exit()");
-  thGame.Exit();
-  EcLog("thGame.Exit()");
   Destroy();
 }
 
