@@ -165,6 +165,8 @@ void RestartCharaEffect(EFFECTPROGRESS& progress) { RestartEffect(progress, Char
 
 void RestartScrEffect(EFFECTPROGRESS& progress) { RestartEffect(progress, ScrEffectRuns, ScrEffectRunsRev); }
 
+void AssignEffectProgress(EFFECTPROGRESS& target, const EFFECTPROGRESS& source) { target = source; }
+
 void ResetEffectState(EFFECTPROGRESS& progress) {
   progress.nIndex = 0;
   progress.lpEntry = nullptr;

@@ -65,6 +65,8 @@ void StartScrEffect(EFFECTPROGRESS& progress, int index, int mode, int repeat);
 void RestartCharaEffect(EFFECTPROGRESS& progress);
 void RestartScrEffect(EFFECTPROGRESS& progress);
 
+// One record into another: the copy goes on from the same point of the same run.
+void AssignEffectProgress(EFFECTPROGRESS& target, const EFFECTPROGRESS& source);
 // No effect runs: the entry, its pointer, the repeat switch and the reversed
 // flag are cleared; the mode, the counter and the values stay.
 void ResetEffectState(EFFECTPROGRESS& progress);

@@ -213,6 +213,17 @@ void cChara::RelinkFlows() {
   }
 }
 
+void cChara::AssignRunningFlows(const cChara& source) {
+  m_vFlows = source.m_vFlows;
+  RelinkFlows();
+}
+
+void cChara::CopyFrom(const cChara& source) {
+  if (&source == this) return;
+  *this = source;
+  RelinkFlows();
+}
+
 namespace {
 
 void EraseFlowAt(cChara& chara, int i) {

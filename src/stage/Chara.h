@@ -55,9 +55,8 @@ class cChara : public cGameObject {
   cChara() = default;
   ~cChara() override = default;
   // The running flows point into this object's own flow list: a character is
-  // built in its final place and never copied or moved.
+  // built in its final place and copied only through CopyFrom, which re-links them.
   cChara(const cChara&) = delete;
-  cChara& operator=(const cChara&) = delete;
 
   void AdjustForScale(int newScale, int oldScale) override;
   virtual void CentreAt(int x, int y) { CentreX(x), CentreY(y); }
@@ -80,6 +79,9 @@ class cChara : public cGameObject {
   void RelinkFlows();
   void RemoveRunningFlow(int i);
   int DeleteFlows(int id);
+  void AssignRunningFlows(const cChara& source);
+  // The whole character part of source, its running flows re-linked to this copy's own flow list.
+  void CopyFrom(const cChara& source);
   void SetAnimeSet(int set, int force);
   void SetContactBox(int bottomAligned, int w, int h);
   // The contact box by the definition's box choice: the stage's contact size,
@@ -168,6 +170,9 @@ class cChara : public cGameObject {
   BoxI m_boxContact{}, m_boxContactBase{};
   RectD m_rcDamage{};
   BoxI m_boxDamage{}, m_boxDamageBase{};
+
+ private:
+  cChara& operator=(const cChara&) = default;
 };
 
 class cNpc final : public cChara {

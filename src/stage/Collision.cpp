@@ -272,7 +272,7 @@ int PickUpItems(cPlayer& hero) {
 }
 
 int UseTouchedItem(cItem* item, cPlayer& hero) {
-  if (!item || item->m_bRemoved || item->m_Def.m_nPickUpMode == 2 || !item->m_bActive) return 0;
+  if (!item || item->m_bRemoved || !item->IsSetUp() || item->m_Def.m_nPickUpMode == 2 || !item->m_bActive) return 0;
   cStagePlayScene& scene = Scene();
   const cItemDef& def = item->m_Def;
   if (def.m_bShowGraphic) ShowPickupMessage(scene, hero, def.m_nGraphicSrc, def.m_nGraphic, def.m_nGraphicCol);

@@ -10,6 +10,8 @@ class cItem final : public cGameObject {
   void AdjustForScale(int newScale, int oldScale) override;
 
   int InitItem(int no, cItemDef& def, int carried);
+  // InitItem gives every item the shared animation: an item without it was never set up.
+  bool IsSetUp() const { return !m_Anime.Table().empty(); }
   void PlaceItemOnCell(int column, int row);
 
   cItemDef m_Def;

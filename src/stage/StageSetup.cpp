@@ -9,6 +9,8 @@
 #include "gamedata/SaveData.h"
 #include "gamedata/SystemData.h"
 #include "library/draw/Draw.h"
+#include "library/input/KeyInput.h"
+#include "library/input/MenuCursor.h"
 #include "library/util/Convert.h"
 #include "library/util/FrameTiming.h"
 #include "library/util/Log.h"
@@ -227,6 +229,24 @@ void StartPlayRecord(cStagePlayScene& scene) {
   record.StoreStageStartState();
 }
 
+// A new attempt reads no key pressed in the one before: key commands match
+// against the timelines, so a sequence begun then could complete at once.
+void ForgetEarlierInput() {
+  for (cKeyInput& record : KeyInputList) {
+    record.ClearInputHistory();
+    record.TrimKeyTimelines();
+  }
+  MenuCursor.ResetCursor();
+}
+
+// The 8-bit display palette starts each attempt from the loaded colours, so
+// no tint or fade of the lost attempt stays on the screen.
+void RestoreDisplayPalette() {
+  if (nBpp != 8) return;
+  std::copy(std::begin(ColorPalette), std::end(ColorPalette), DispColorPalette);
+  if (lpDDPalette) lpDDPalette->SetEntries(0, 256, DispColorPalette);
+}
+
 }  // namespace
 
 void RulesFromStage(const cStageData& stage, cStageRules& rules) {
@@ -360,8 +380,10 @@ bool SetStage(cStagePlayScene& scene, int bReload, int bFirst) {
   scene.m_GroupAwake.assign(kWakeGroups, 0);
   scene.m_nNextStage = scene.m_nLogicStep = 0;
   StartPlayRecord(scene);
+  ForgetEarlierInput();
   FrameCounter(0, static_cast<DWORD>(std::max(stage.m_nFrameRate, 1)));
   for (cBgLayer& layer : stage.m_BgLayers) layer.m_dOffsetX = layer.m_dOffsetY = 0.0;
+  RestoreDisplayPalette();
 
   FireBeforeStage(scene);
   scene.m_bShowStatus = stage.m_bShowStatus;

@@ -49,6 +49,20 @@ TEST_F(EffectRunTest, ForwardRunEndsInTheFrameAfterPassingTheEnd) {
   EXPECT_EQ(progress.nCounter, 0);
 }
 
+// 0 to 100 over one second: 60 frames. A copy taken after 20 goes on for the
+// other 40, and stepping it leaves the source where it was.
+TEST_F(EffectRunTest, AnAssignedProgressGoesOnFromTheSamePoint) {
+  SetChara(1, 1, 10, 0, 100);
+  BuildTables();
+  EFFECTPROGRESS source;
+  StartCharaEffect(source, 1, EFFECTMODE_NORMAL, 0);
+  for (int frame = 0; frame < 20; ++frame) StepEffectProgress(source);
+  EFFECTPROGRESS copy;
+  AssignEffectProgress(copy, source);
+  EXPECT_EQ(FramesToEnd(copy, 100), 40);
+  EXPECT_EQ(FramesToEnd(source, 100), 40);
+}
+
 TEST_F(EffectRunTest, ResetStopsTheRunButKeepsItsValues) {
   SetChara(1, 1, 10, 0, 100);
   BuildTables();

@@ -12,6 +12,7 @@
 namespace {
 
 const char kReplayFilter[] = "ReplayFile ( *.rpl4_* )\0*.rpl4_*\0";
+const char kStageFilter[] = "StageFile ( *.stg4_*;*.rpl4_* )\0*.stg4_*;*.rpl4_*\0";
 
 // A project folder of its own, with the answers given, headless.
 class FileDialogs : public ::testing::Test {
@@ -47,12 +48,64 @@ TEST_F(FileDialogs, OpenReturnsTheChosenFileAsAFullPath) {
   char buffer[MAX_PATH];
   std::vector<std::string> chosen;
   const auto before = std::filesystem::current_path();
-  static const char filter[] = "StageFile ( *.stg4_*;*.rpl4_* )\0*.stg4_*;*.rpl4_*\0";
-  ASSERT_EQ(OpenFileDialog(nullptr, buffer, MAX_PATH, "data\\stg4\\", "open", filter, "stg4_*;rpl4_*", true, &chosen),
-            1);
+  ASSERT_EQ(
+      OpenFileDialog(nullptr, buffer, MAX_PATH, "data\\stg4\\", "open", kStageFilter, "stg4_*;rpl4_*", true, &chosen),
+      1);
   EXPECT_EQ(std::string(buffer), Full("data/stg4/a.stg4_100"));
   EXPECT_EQ(chosen, std::vector<std::string>{Full("data/stg4/a.stg4_100")});
   EXPECT_EQ(std::filesystem::current_path(), before);
+}
+
+// Several files of one folder: the buffer holds the folder and each name, and
+// the list each as folder\name, in the order they were named.
+TEST_F(FileDialogs, SeveralFilesComeBackAsTheirFolderAndNames) {
+  m_dir.Write("data/stg4/b.stg4_100", "x");
+  Answers({"file data\\stg4\\ \"b.stg4_100\" \"a.stg4_100\""});
+  char buffer[MAX_PATH];
+  std::vector<std::string> chosen;
+  ASSERT_EQ(OpenFileDialog(nullptr, buffer, MAX_PATH, "data\\stg4\\", "open", kStageFilter, "", true, &chosen), 1);
+  const std::string folder = Full("data/stg4");
+  EXPECT_EQ(chosen, (std::vector<std::string>{folder + "\\b.stg4_100", folder + "\\a.stg4_100"}));
+  const std::string packed = folder + '\0' + "b.stg4_100" + '\0' + "a.stg4_100" + '\0' + '\0';
+  EXPECT_EQ(std::string(buffer, packed.size()), packed);
+}
+
+TEST_F(FileDialogs, SeveralFilesEdgeCases) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> answers;
+    int bufferSize;
+    int result;
+    std::vector<std::string> chosen;
+  } cases[] = {
+      {"one quoted name is its full path",
+       {"file data/stg4 \"a.stg4_100\""},
+       MAX_PATH,
+       1,
+       {Full("data/stg4/a.stg4_100")}},
+      {"a missing name refuses the choice",
+       {"file data/stg4 \"a.stg4_100\" \"none\"", "button OK", "button CANCEL"},
+       MAX_PATH,
+       0,
+       {}},
+      {"a name in another folder refuses the choice",
+       {"file data \"stg4/a.stg4_100\" \"stg4/b.stg4_100\"", "button OK", "button CANCEL"},
+       MAX_PATH,
+       0,
+       {}},
+      {"a list longer than the buffer is a cancel", {"file data/stg4 \"a.stg4_100\" \"b.stg4_100\""}, 24, 0, {}},
+  };
+  m_dir.Write("data/stg4/b.stg4_100", "x");
+  for (const Case& c : cases) {
+    Answers(c.answers);
+    std::vector<char> buffer(static_cast<size_t>(c.bufferSize));
+    std::vector<std::string> chosen;
+    EXPECT_EQ(
+        OpenFileDialog(nullptr, buffer.data(), c.bufferSize, "data\\stg4\\", "open", kStageFilter, "", true, &chosen),
+        c.result)
+        << c.name;
+    EXPECT_EQ(chosen, c.chosen) << c.name;
+  }
 }
 
 TEST_F(FileDialogs, OpenRefusesAMissingFileAndCancelReturnsZero) {

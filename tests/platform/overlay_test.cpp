@@ -224,7 +224,7 @@ TEST(OverlayFileChooser, ShownWithItsFolderAndCancelledByEscape) {
   request.folder = "data\\stg4\\";
   request.filters = {{"StageFile ( *.stg4_*;*.rpl4_* )", "*.stg4_*;*.rpl4_*"}};
   request.mustExist = true;
-  EXPECT_FALSE(platform::overlay::ChooseFile(request));
+  EXPECT_FALSE(platform::overlay::ChooseFiles(request));
 }
 
 TEST(OverlayPresenterScreen, BoxesAreDrawnOverThePresentedFrameUntilTheyClose) {

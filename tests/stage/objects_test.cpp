@@ -17,7 +17,8 @@ class RecordingHooks : public cStagePlayHooks {
     sounds.push_back(sound);
     if (sound == 14) ++clears;
   }
-  std::vector<int> sounds;
+  void RequestDbSe(int sound) override { dbSounds.push_back(sound); }
+  std::vector<int> sounds, dbSounds;
   int clears = 0;
 };
 
@@ -117,8 +118,8 @@ TEST(DamageTest, ImmunityIsPerAttackerAndCountsDownPerStep) {
 }
 
 TEST(DeathTest, KillAddsScoreReleasesLinksAndStartsTheVanish) {
-  TinyStage stage;
   RecordingHooks hooks;
+  TinyStage stage;
   stage.scene.SetHooks(&hooks);
   cPlayer& hero = stage.AddHero(2, 5);
   cCharaDef def = TinyStage::WalkerDef();
@@ -149,8 +150,8 @@ TEST(DeathTest, KillAddsScoreReleasesLinksAndStartsTheVanish) {
 }
 
 TEST(DeathTest, TheHeroIsLostAndComputerCharactersAreDefeated) {
-  TinyStage stage;
   RecordingHooks hooks;
+  TinyStage stage;
   stage.scene.SetHooks(&hooks);
   cPlayer& hero = stage.AddHero(2, 5);
   cNpc& enemy = stage.AddNpc(5, 5);
@@ -270,6 +271,67 @@ TEST(ItemTest, PickupKindsAndTheTouchedList) {
   hero.OnMoveX();
   PickUpItems(hero);
   EXPECT_EQ(hero.IsItemUntouched(kept.m_nNo), 1);
+}
+
+// An item object that InitItem never set up (a character's empty item slot)
+// does nothing when used; the same item once set up plays its sound.
+TEST(ItemTest, AnItemThatIsNotSetUpIsNotUsed) {
+  RecordingHooks hooks;
+  TinyStage stage;
+  stage.scene.SetHooks(&hooks);
+  cPlayer& hero = stage.AddHero(5, 5);
+  cItemDef def;
+  def.m_nSound = 4;
+  cItem item;
+  item.m_Def = def;
+  item.m_bActive = 1;
+  EXPECT_EQ(UseTouchedItem(&item, hero), 0);
+  EXPECT_TRUE(hooks.dbSounds.empty());
+  item.InitItem(0, def, 1);
+  EXPECT_EQ(UseTouchedItem(&item, hero), 0);
+  EXPECT_EQ(hooks.dbSounds, std::vector<int>{4});
+}
+
+// A copy of a character runs its flows on its own flow list: changing the
+// source's list afterwards does not reach the copy's running flows.
+TEST(CopyTest, CopiedRunningFlowsPointIntoTheCopysOwnList) {
+  TinyStage stage;
+  cCharaDef def = TinyStage::WalkerDef();
+  def.m_nMaxHp = 7;
+  for (int time : {3, 5}) def.m_vFlows.push_back(MakeFlow(TRG_ALWAYS, {MakeCommand(CMD_WAIT, time)}));
+  cNpc& source = stage.AddNpc(5, 5, def);
+  source.m_vFlows[1].nCurrent = 1;  // a flow part-way through
+  cNpc& copy = stage.AddNpc(9, 9);
+  copy.CopyFrom(source);
+  EXPECT_EQ(copy.m_dX, source.m_dX);
+  EXPECT_EQ(copy.m_Def.m_nMaxHp, 7);
+  ASSERT_EQ(copy.m_vFlows.size(), 2u);
+  EXPECT_EQ(copy.m_vFlows[1].nCurrent, 1);
+  for (int i = 0; i < 2; ++i) {
+    const cRunningFlow& flow = copy.m_vFlows[static_cast<size_t>(i)];
+    ASSERT_EQ(flow.pFlow, &copy.m_Def.m_vFlows[static_cast<size_t>(i)]) << i;
+    ASSERT_EQ(flow.Commands[0].pDef, &copy.m_Def.m_vFlows[static_cast<size_t>(i)].m_vCommands[0]) << i;
+  }
+  source.DeleteFlows(0);
+  EXPECT_EQ(copy.m_vFlows[0].pFlow->m_vCommands[0].m_nTime, 3);
+}
+
+// Running flows taken from another character keep their state and point into
+// the taker's own flow list, flow i to its flow i.
+TEST(CopyTest, AssignedRunningFlowsAreRelinkedToTheTakersFlows) {
+  TinyStage stage;
+  cCharaDef def = TinyStage::WalkerDef();
+  for (int time : {3, 5}) def.m_vFlows.push_back(MakeFlow(TRG_ALWAYS, {MakeCommand(CMD_WAIT, time)}));
+  cNpc& source = stage.AddNpc(5, 5, def);
+  cNpc& taker = stage.AddNpc(9, 9, def);
+  source.m_vFlows[0].nSteps = 11;
+  taker.AssignRunningFlows(source);
+  ASSERT_EQ(taker.m_vFlows.size(), 2u);
+  EXPECT_EQ(taker.m_vFlows[0].nSteps, 11);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(taker.m_vFlows[static_cast<size_t>(i)].nIndex, i);
+    EXPECT_EQ(taker.m_vFlows[static_cast<size_t>(i)].pFlow, &taker.m_Def.m_vFlows[static_cast<size_t>(i)]) << i;
+  }
 }
 
 TEST(ImpactTest, AKnockBackCoversItsStrengthInHbl) {

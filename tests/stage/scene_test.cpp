@@ -9,14 +9,17 @@
 
 #include "FakeStageShell.h"
 #include "TinyStage.h"
+#include "flow/Interpreter.h"
 #include "gamedata/SaveData.h"
 #include "gamedata/SystemData.h"
 #include "library/draw_fixture.h"
 #include "library/input/KeyInput.h"
+#include "library/input/MenuCursor.h"
 #include "library/util/Random.h"
 #include "library/util/Text.h"
 #include "platform/Clock.h"
 #include "platform/Harness.h"
+#include "platform/display/DirectDraw.h"
 #include "records/FlowEnums.h"
 #include "records/StageData.h"
 #include "stage/CharaDraw.h"
@@ -28,6 +31,7 @@
 #include "stage/StageScene.h"
 #include "stage/StageSetup.h"
 #include "support/TempDir.h"
+#include "support/TinyStage.h"
 
 namespace {
 
@@ -125,6 +129,77 @@ TEST_F(SceneTest, FirstAttemptOfANewSceneIsSeededWithZero) {
   EXPECT_EQ(scene.m_nSeed, 0);
   unsigned x = 0;
   EXPECT_EQ(crt::rand(), Lcg(x));
+}
+
+// Down then right, each held 1 to 10 frames with no gap: a key command of the
+// hero's that the keys of a lost attempt must not complete.
+cFlow DownThenRightFlow() {
+  cFlow flow = stagetest::MakeFlow(TRG_ALWAYS, {stagetest::MakeCommand(CMD_WAIT, 0)});
+  for (int slot : {4, 2}) {  // direction timelines 4 (down) and 2 (right)
+    cKeyCondition step;
+    step.m_vKeys[static_cast<size_t>(slot)] = 1;
+    step.m_nMinFrames = 1;
+    step.m_nMaxFrames = 10;
+    flow.m_vKeyConditions.push_back(step);
+  }
+  return flow;
+}
+
+void PressDir(WORD dir, int frames) {
+  cKeyInput& input = KeyInputList[0];
+  for (int f = 0; f < frames; ++f) {
+    input.m_wDir = dir;
+    input.RecordInputHistory();
+    input.RecordKeyTimelines();
+  }
+}
+
+TEST_F(SceneTest, AKeyCommandCannotCompleteFromKeysOfTheLostAttempt) {
+  constexpr WORD kDown = 8, kRight = 2;
+  stage.m_PlacedCharas[0].m_vFlows.push_back(DownThenRightFlow());
+  ASSERT_TRUE(SetStage(scene, 1, 1));
+  PressDir(kDown, 3);  // the last frames before the hero is lost
+  ASSERT_TRUE(SetStage(scene, 1, 0));
+  PressDir(kRight, 1);  // the new attempt's first frame
+  cPlayer& hero = scene.Hero();
+  ASSERT_EQ(hero.m_vFlows.size(), 1u);
+  EXPECT_FALSE(CheckKeyCommand(hero, hero.m_vFlows[0]));
+  // The history holds only this frame: asked further back it gives the newest value.
+  EXPECT_EQ(KeyInputList[0].GetPastInput(0, 1), kRight);
+  // The same keys pressed within the attempt complete it.
+  PressDir(0, 1);
+  PressDir(kDown, 3);
+  PressDir(kRight, 1);
+  EXPECT_TRUE(CheckKeyCommand(hero, hero.m_vFlows[0]));
+}
+
+TEST_F(SceneTest, SetUpResetsTheMenuCursorAndTheEightBitDisplayPalette) {
+  MenuCursor.ResetCursor();
+  MenuCursor.PushCursor(0);
+  MenuCursor.Current().nY = 2;  // the pause menu's last choice
+  platform::display::DDPalette palette;
+  const int bpp = nBpp;
+  nBpp = 8;
+  lpDDPalette = &palette;
+  for (int i = 0; i < 256; ++i) {
+    const auto v = static_cast<BYTE>(i);
+    ColorPalette[i] = PALETTEENTRY{v, static_cast<BYTE>(255 - v), 7, 0};
+    DispColorPalette[i] = PALETTEENTRY{};  // a screen colour darkened it
+  }
+  EXPECT_TRUE(SetStage(scene, 1, 0));
+  EXPECT_EQ(MenuCursor.Depth(), 1);
+  EXPECT_EQ(MenuCursor.Current(), CURSORDATA{});
+  for (int i = 0; i < 256; ++i) {
+    EXPECT_EQ(DispColorPalette[i], ColorPalette[i]) << i;
+    EXPECT_EQ(palette.Entries()[static_cast<size_t>(i)], ColorPalette[i]) << i;
+  }
+  // At other depths the display palette is not the screen's: it stays.
+  nBpp = 32;
+  DispColorPalette[5] = PALETTEENTRY{1, 2, 3, 0};
+  EXPECT_TRUE(SetStage(scene, 1, 0));
+  EXPECT_EQ(DispColorPalette[5], (PALETTEENTRY{1, 2, 3, 0}));
+  nBpp = bpp;
+  lpDDPalette = nullptr;
 }
 
 // The project's compatibility switches reach the rules at set-up, each to its own rule.

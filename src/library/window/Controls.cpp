@@ -43,6 +43,16 @@ void cCtrl::Attach(cDialog* owner, WORD id) {
 
 void cCtrl::SetText(const std::string& text) { SetDlgItemString(m_hOwner, m_wID, text); }
 
+void cCtrl::Show(bool show) { ShowDlgItem(m_hOwner, m_wID, show ? TRUE : FALSE); }
+
+void cCtrl::AddCtrlStyle(DWORD bits) {
+  if (bits & WS_DISABLED) EnableDlgItem(m_hOwner, m_wID, FALSE);
+}
+
+void cCtrl::RemoveCtrlStyle(DWORD bits) {
+  if (bits & WS_DISABLED) EnableDlgItem(m_hOwner, m_wID, TRUE);
+}
+
 // cCheckCtrl, cRadioCtrl
 
 void cCheckCtrl::Attach(cDialog* owner, WORD id, int* bound) {
@@ -70,6 +80,20 @@ void cRadioCtrl::DataToCtrl() {
 
 void cRadioCtrl::CtrlToData() {
   if (m_pData && SendDlgItemMessage(m_hOwner, m_wID, BM_GETCHECK, 0, 0) != 0) *m_pData = m_value;
+}
+
+// cScrollCtrl
+
+void cScrollCtrl::Attach(cDialog* owner, const SCROLLCTRLDATA& data) {
+  cCtrl::Attach(owner, data.id);
+  SCROLLINFO info;
+  info.fMask = SIF_RANGE | SIF_PAGE;
+  info.nMin = data.min, info.nMax = data.max;
+  info.nPage = static_cast<UINT>(std::max(data.page, 0));
+  if (data.target)
+    SetScrollInfo(*data.target, 0, data.bar, info);
+  else
+    SetScrollInfo(m_hOwner, m_wID, SB_CTL, info);
 }
 
 // cEditCtrl

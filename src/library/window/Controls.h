@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/WinTypes.h"
+#include "platform/overlay/DialogItems.h"
 
 class cDialog;
 
@@ -28,9 +29,14 @@ class cCtrl {
   // The item's window is its dialog's: items are addressed by (dialog, id).
   void Attach(cDialog* owner, WORD id);
   void SetText(const std::string& text);
+  void Show(bool show);
+  // Style bits of the item; WS_DISABLED is the one our dialog items act on.
+  void AddCtrlStyle(DWORD bits);
+  void RemoveCtrlStyle(DWORD bits);
   int Kind() const { return m_nKind; }
   WORD Id() const { return m_wID; }
   bool Attached() const { return m_hWnd != nullptr; }
+  HWND Handle() const { return m_hWnd; }
 
  protected:
   explicit cCtrl(int kind) : m_nKind(kind) {}
@@ -71,6 +77,24 @@ class cRadioCtrl final : public cCtrl {
  private:
   int* m_pData = nullptr;
   int m_value = 0;
+};
+
+// A scroll bar: its item id, the window whose own bar it sets (null: the
+// item itself, SB_CTL) and which (SB_HORZ, SB_VERT), its range and page.
+struct SCROLLCTRLDATA {
+  WORD id = 0;
+  HWND* target = nullptr;
+  int bar = SB_CTL;
+  int min = 0, max = 0, page = 0;
+  BOOL redraw = FALSE;  // our dialogs are drawn anew every frame anyway
+};
+
+// The right button does nothing on our scroll bars, so there is no context
+// menu for the control to hold back.
+class cScrollCtrl final : public cCtrl {
+ public:
+  cScrollCtrl() : cCtrl(11) {}
+  void Attach(cDialog* owner, const SCROLLCTRLDATA& data);
 };
 
 struct EDITCTRLDATA {

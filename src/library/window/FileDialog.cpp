@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "library/util/Log.h"
+#include "library/util/Text.h"
 #include "platform/overlay/FileChooser.h"
 
 namespace {
@@ -20,15 +21,52 @@ std::vector<platform::overlay::FileFilter> ParseFilter(const char* filter) {
   return filters;
 }
 
-int Choose(const platform::overlay::FileChooserRequest& request, char* buffer, int bufferSize) {
-  std::optional<std::string> chosen = platform::overlay::ChooseFile(request);
-  if (!chosen) return 0;
-  if (chosen->size() >= static_cast<size_t>(bufferSize)) {
-    ReportLog("file dialog: the chosen path is longer than %d bytes: %s", bufferSize - 1, chosen->c_str());
-    return 0;
+// The buffer as the system dialog fills it: one file as its full path; several
+// as their folder, then each name, every item ended by a NUL and the list by
+// an empty item. False when that does not fit.
+bool PackChosen(const std::vector<std::string>& chosen, char* buffer, int bufferSize) {
+  std::vector<std::string> items;
+  if (chosen.size() == 1) {
+    items = chosen;
+  } else {
+    // The chooser separates with '/' only: a backslash byte may be the second byte of a CP932 character.
+    const std::string& first = chosen.front();
+    items.push_back(first.substr(0, first.rfind('/')));
+    for (const std::string& path : chosen) items.push_back(path.substr(path.rfind('/') + 1));
   }
-  std::memcpy(buffer, chosen->c_str(), chosen->size() + 1);
-  return 1;
+  size_t size = items.size() > 1 ? 1 : 0;
+  for (const std::string& item : items) size += item.size() + 1;
+  if (size > static_cast<size_t>(bufferSize)) {
+    ReportLog("file dialog: the chosen files take more than %d bytes: %s", bufferSize, chosen.front().c_str());
+    return false;
+  }
+  for (const std::string& item : items) {
+    std::memcpy(buffer, item.c_str(), item.size() + 1);
+    buffer += item.size() + 1;
+  }
+  if (items.size() > 1) *buffer = '\0';
+  return true;
+}
+
+// The dialog's buffer as full paths: a single item is one; otherwise the
+// first item is the folder of the names after it.
+void AppendResults(const char* buffer, std::vector<std::string>& results) {
+  std::vector<std::string> items;
+  for (const char* item = buffer; *item; item += items.back().size() + 1) items.emplace_back(item);
+  if (items.size() == 1) {
+    results.push_back(items.front());
+    return;
+  }
+  for (size_t i = 1; i < items.size(); ++i) {
+    std::string path;
+    StrFormat(path, "%s\\%s", items.front().c_str(), items[i].c_str());
+    results.push_back(std::move(path));
+  }
+}
+
+int Choose(const platform::overlay::FileChooserRequest& request, char* buffer, int bufferSize) {
+  std::optional<std::vector<std::string>> chosen = platform::overlay::ChooseFiles(request);
+  return chosen && !chosen->empty() && PackChosen(*chosen, buffer, bufferSize) ? 1 : 0;
 }
 
 platform::overlay::FileChooserRequest Request(bool save, const char* initialFolder, const char* title,
@@ -45,14 +83,14 @@ platform::overlay::FileChooserRequest Request(bool save, const char* initialFold
 }  // namespace
 
 int OpenFileDialog(HWND, char* buffer, int bufferSize, const char* initialFolder, const char* title, const char* filter,
-                   const char* defaultExtension, bool, std::vector<std::string>* results) {
+                   const char* defaultExtension, bool severalFiles, std::vector<std::string>* results) {
   if (!buffer || bufferSize <= 0) return 0;
   std::memset(buffer, 0, static_cast<size_t>(bufferSize));
   platform::overlay::FileChooserRequest request = Request(false, initialFolder, title, filter, defaultExtension);
   request.mustExist = true;
-  // The chooser picks one file; with several allowed that is a list of one full path.
+  request.severalFiles = severalFiles;
   if (!Choose(request, buffer, bufferSize)) return 0;
-  if (results) results->emplace_back(buffer);
+  if (results) AppendResults(buffer, *results);
   return 1;
 }
 

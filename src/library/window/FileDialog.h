@@ -8,7 +8,10 @@
 #include "platform/WinTypes.h"
 
 // filter: pairs of NUL-terminated display text and pattern ("*.a;*.b"), ended by an empty string.
-// 1 with the chosen file, 0 when cancelled or the path does not fit the buffer.
+// 1 with the chosen file, 0 when cancelled or the choice does not fit the buffer.
+// With severalFiles, several files of one folder may be chosen: the buffer then
+// holds the folder and each name, NUL-separated, and results gets each as
+// folder\name; one file is its full path in both.
 int OpenFileDialog(HWND owner, char* buffer, int bufferSize, const char* initialFolder, const char* title,
                    const char* filter, const char* defaultExtension, bool severalFiles,
                    std::vector<std::string>* results);

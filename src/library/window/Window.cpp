@@ -1,18 +1,19 @@
 #include "library/window/Window.h"
 
+#include <algorithm>
+#include <climits>
 #include <map>
 #include <mutex>
 
 #include "library/util/Log.h"
 #include "library/util/MesBox.h"
 #include "library/util/Text.h"
+#include "library/window/MsgNames.h"
 #include "platform/input/Input.h"
 #include "platform/overlay/DialogItems.h"
 #include "platform/overlay/Overlay.h"
 
 namespace {
-
-constexpr WPARAM SB_LINEUP = 0, SB_LINEDOWN = 1, SB_PAGEUP = 2, SB_PAGEDOWN = 3;
 
 std::mutex templatesMutex;
 std::map<WORD, platform::overlay::DialogTemplate>& Templates() {
@@ -61,13 +62,21 @@ LRESULT cWindow::DefMsgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (m_commandGuard) return 0;
     m_commandGuard = true;
   }
-  UpdateMouseButtons(7);
+  if (m_bTrace && message != WM_GETTEXT) {
+    EcLogf("%s | msg:%s | wp:%u(%u,%u) | lp:%d(%d,%d)", m_strTitle.c_str(), GetMsgName(message).c_str(),
+           static_cast<unsigned>(wParam), HighWord(wParam), LowWord(wParam), static_cast<int>(lParam),
+           HighWord(static_cast<WPARAM>(lParam)), LowWord(static_cast<WPARAM>(lParam)));
+  }
+  UpdateMousePos(0, 7);
   switch (message) {
     case WM_DESTROY:
       m_hWnd = nullptr;
       return 1;
-    case WM_MOVE:
+    case WM_MOVE: {
+      const POINT at = GetWindowPos();
+      m_x = at.x, m_y = at.y;
       return 1;
+    }
     case WM_SIZE:
       RefreshFrame();
       return 1;
@@ -139,13 +148,14 @@ void cWindow::CalcFrameMetrics() {
   if (m_layout.barMode == 1) m_view.bottom -= kBarHeight;
 }
 
-void cWindow::AddStyle(DWORD bits) {
-  m_layout.style |= bits;
-  RefreshFrame();
-}
+void cWindow::AddStyle(DWORD bits) { SetStyle(m_layout.style | bits); }
 
-void cWindow::RemoveStyle(DWORD bits) {
-  m_layout.style &= ~bits;
+void cWindow::RemoveStyle(DWORD bits) { SetStyle(m_layout.style & ~bits); }
+
+// WS_DISABLED is the one style bit our windows act on: a disabled dialog takes no input.
+void cWindow::SetStyle(DWORD style) {
+  m_layout.style = style;
+  EnableWindow(m_hWnd, (style & WS_DISABLED) ? FALSE : TRUE);
   RefreshFrame();
 }
 
@@ -157,6 +167,12 @@ void cWindow::SetClientSize(int width, int height) {
 void cWindow::MoveWindowTo(int x, int y) {
   m_x = x, m_y = y;
   CalcFrameMetrics();
+}
+
+POINT cWindow::GetWindowPos() const {
+  RECT rect;
+  if (GetWindowRect(m_hWnd, &rect)) return POINT{rect.left, rect.top};
+  return POINT{m_x, m_y};
 }
 
 bool cWindow::GetClientRectTo(RECT* rect) const {
@@ -197,6 +213,20 @@ void cWindow::OnGetMinMaxInfo(MINMAXINFO* info) const {
   info->ptMaxTrackSize = POINT{m_layout.maxWidth + frameWidth, m_layout.maxHeight + frameHeight};
 }
 
+bool cWindow::UpdateMousePos(int always, int flags) {
+  POINT cursor{};
+  if (!GetCursorPos(&cursor)) {
+    static const std::string failed = Sjis("GetCursorPos失敗！");
+    EcLog(failed);
+  }
+  ScreenToClient(m_hWnd, &cursor);
+  const int x = cursor.x - m_view.left, y = cursor.y - m_view.top;
+  if (!always && (x < 0 || x >= m_view.right || y < 0 || y >= m_view.bottom)) return false;
+  m_mouse.x = x, m_mouse.y = y;
+  UpdateMouseButtons(flags);
+  return true;
+}
+
 void cWindow::UpdateMouseButtons(int flags) {
   const int wasLeft = m_mouse.leftDown, wasRight = m_mouse.rightDown;
   if (flags & 1) {
@@ -230,11 +260,39 @@ void cDialog::Init(WORD templateId, cWindow* parent, void* param) {
   cWindow::Init(templateId, parent ? parent->m_hWnd : nullptr, param);
 }
 
+void ShowCtrlGroup(const CtrlGroup* group, bool show) {
+  if (!group) return;
+  for (cWindow* window : group->windows) ShowWindow(window->m_hWnd, show ? SW_SHOW : SW_HIDE);
+  for (cCtrl* control : group->controls) {
+    if (control->Attached()) control->Show(show);
+  }
+}
+
+void EnableCtrlGroup(const CtrlGroup* group, bool enable) {
+  if (!group) return;
+  for (cWindow* window : group->windows) {
+    if (enable)
+      window->RemoveStyle(WS_DISABLED);
+    else
+      window->AddStyle(WS_DISABLED);
+  }
+  for (cCtrl* control : group->controls) {
+    if (!control->Attached()) continue;
+    if (enable)
+      control->RemoveCtrlStyle(WS_DISABLED);
+    else
+      control->AddCtrlStyle(WS_DISABLED);
+  }
+}
+
 LRESULT cDialog::DoModal(int flags) {
   if (m_hWnd) return 0;
   End(0);
   m_modeless = false;
   m_modalFlags = flags;
+  const auto* group = static_cast<const CtrlGroup*>(m_pParam);
+  if (flags & kModalHideGroup) ShowCtrlGroup(group, false);
+  if (flags & kModalDisableGroup) EnableCtrlGroup(group, false);
   LRESULT result = -1;
   if (const platform::overlay::DialogTemplate* found = FindDialogTemplate(m_wID)) {
     DLGPROC proc = m_pProc;
@@ -245,12 +303,22 @@ LRESULT cDialog::DoModal(int flags) {
     ReportLog("dialog template %u is missing", static_cast<unsigned>(m_wID));
   }
   m_hWnd = nullptr;
+  OnDestroy();
   return result;
+}
+
+void cDialog::OnDestroy() {
+  const auto* group = static_cast<const CtrlGroup*>(m_pParam);
+  if (m_modalFlags & kModalHideGroup) ShowCtrlGroup(group, true);
+  if (m_modalFlags & kModalDisableGroup) EnableCtrlGroup(group, true);
 }
 
 LRESULT cDialog::DefMsgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const LRESULT result = cWindow::DefMsgProc(window, message, wParam, lParam);
   switch (message) {
+    case WM_DESTROY:
+      OnDestroy();
+      break;
     case WM_NOTIFY:
       for (cCtrl* control : m_controls) {
         if (control->OnNotify(wParam, lParam)) break;
@@ -260,14 +328,16 @@ LRESULT cDialog::DefMsgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       struct ScrollKey {
         int key;
         UINT message;
-        WPARAM request;
+        WORD request;
       };
       static constexpr ScrollKey scrollKeys[] = {{VK_PRIOR, WM_VSCROLL, SB_PAGEUP}, {VK_NEXT, WM_VSCROLL, SB_PAGEDOWN},
                                                  {VK_HOME, WM_HSCROLL, SB_PAGEUP},  {VK_END, WM_HSCROLL, SB_PAGEDOWN},
                                                  {VK_LEFT, WM_HSCROLL, SB_LINEUP},  {VK_RIGHT, WM_HSCROLL, SB_LINEDOWN},
                                                  {VK_UP, WM_VSCROLL, SB_LINEUP},    {VK_DOWN, WM_VSCROLL, SB_LINEDOWN}};
       for (const ScrollKey& scroll : scrollKeys) {
-        if (scroll.key == static_cast<int>(wParam)) SendMessage(window, scroll.message, scroll.request, 0);
+        const cScrollCtrl& bar = scroll.message == WM_HSCROLL ? m_hScroll : m_vScroll;
+        if (scroll.key == static_cast<int>(wParam))
+          SendMessage(window, scroll.message, scroll.request, reinterpret_cast<LPARAM>(bar.Handle()));
       }
       if (!m_modeless) {
         for (cCtrl* control : m_controls) control->OnKeyDown(static_cast<int>(wParam), lParam, KeyboardHookCtrlDown());
@@ -278,11 +348,14 @@ LRESULT cDialog::DefMsgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       OnInit(wParam, lParam);
       break;
     case WM_HSCROLL:
-    case WM_VSCROLL:
+    case WM_VSCROLL: {
+      const cScrollCtrl& bar = message == WM_HSCROLL ? m_hScroll : m_vScroll;
+      if (bar.Attached() && reinterpret_cast<HWND>(lParam) == bar.Handle()) ScrollView(bar, LowWord(wParam));
       for (cCtrl* control : m_controls) {
         if (control->OnScroll(wParam, lParam)) break;
       }
       break;
+    }
     case WM_DLGKEY:
       SendMessage(window, WM_KEYDOWN, wParam, lParam);
       break;
@@ -297,19 +370,67 @@ void cDialog::OnInit(WPARAM, LPARAM) {
   RefreshFrame();
   if (m_layout.wanted.Width() > 0 || m_layout.wanted.Height() > 0)
     SetClientSize(m_layout.wanted.Width(), m_layout.wanted.Height());
+  // Our dialog items keep their template's places: a bar is not moved to the view's edge.
+  if (m_layout.scrollFlags & 1) AttachViewBar(m_hScroll);
+  if (m_layout.scrollFlags & 2) AttachViewBar(m_vScroll);
   PlaceWindow(platform::overlay::DesktopWorkArea());
   // The overlay draws inside the game's window: the placement is taken relative to the parent window.
   if (m_placeX != kNoPlacement && m_placeY != kNoPlacement) {
     if (platform::overlay::DialogBox* box = platform::overlay::DialogBox::FromHandle(m_hWnd)) {
       const POINT origin = m_parent ? m_parent->GetWindowPos() : POINT{};
-      box->SetPosition(POINT{m_x - origin.x, m_y - origin.y});
+      box->Place(origin, POINT{m_x - origin.x, m_y - origin.y});
     }
   }
   if (!m_hook.Hook(m_hWnd, m_modeless ? 1 : 0)) {
     static const std::string failed = Sjis("KeyboardHookに失敗!");
     ErrMesBox(failed);
   }
+  UpdateMousePos(0, 7);
   m_previousMouse = m_mouse;
+}
+
+void cDialog::AttachViewBar(cScrollCtrl& bar) {
+  bar.Attach(this, SCROLLCTRLDATA{});
+  AddCtrl(&bar);
+}
+
+void cDialog::ScrollView(const cScrollCtrl& bar, WORD request) {
+  SCROLLINFO info;
+  info.fMask = SIF_ALL;
+  if (!GetScrollInfo(m_hWnd, bar.Id(), SB_CTL, &info)) return;
+  const int old = info.nPos;
+  const long long page = info.nPage;
+  long long position = old;
+  switch (request) {
+    case SB_LINEUP:
+      position = old - 1LL;
+      break;
+    case SB_LINEDOWN:
+      position = old + 1LL;
+      break;
+    case SB_PAGEUP:
+      position = old - page;
+      break;
+    case SB_PAGEDOWN:
+      position = old + page;
+      break;
+    case SB_THUMBTRACK:
+      position = info.nTrackPos;
+      break;
+    case SB_TOP:
+      position = info.nMin;
+      break;
+    case SB_BOTTOM:
+      position = info.nMax;
+      break;
+    default:
+      break;
+  }
+  info.fMask = SIF_POS;
+  info.nPos = static_cast<int>(std::clamp<long long>(position, INT_MIN, INT_MAX));
+  SetScrollInfo(m_hWnd, bar.Id(), SB_CTL, info);
+  GetScrollInfo(m_hWnd, bar.Id(), SB_CTL, &info);
+  if (info.nPos != old) OnDraw();
 }
 
 void cDialog::OnCommand(WPARAM wParam, LPARAM) {

@@ -26,8 +26,6 @@ constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
 constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_RBUTTONDBLCLK = 0x0206;
-constexpr UINT WM_HSCROLL = 0x0114;
-constexpr UINT WM_VSCROLL = 0x0115;
 constexpr UINT WM_DLGKEY = 2024;
 
 constexpr DWORD WS_POPUP = 0x80000000;
@@ -106,6 +104,9 @@ class cWindow {
  protected:
   virtual void ClearControls() {}
 
+ private:
+  void SetStyle(DWORD style);
+
  public:
   void Init(WORD templateId, HWND parent, void* param);
   void End(LRESULT result);
@@ -121,11 +122,15 @@ class cWindow {
   void RemoveStyle(DWORD bits);
   void SetClientSize(int width, int height);
   void MoveWindowTo(int x, int y);
-  POINT GetWindowPos() const { return POINT{m_x, m_y}; }
+  // Where the window is: its rectangle's top-left, or the stored position while it has none.
+  POINT GetWindowPos() const;
   bool GetClientRectTo(RECT* rect) const;
   void CenterOnDesktop(const RECT& desktop);
   void PlaceWindow(const RECT& workArea);
   void OnGetMinMaxInfo(MINMAXINFO* info) const;
+  // The pointer in view coordinates; outside the view, unless always is set,
+  // false with nothing changed. Then the buttons with the flags.
+  bool UpdateMousePos(int always, int flags);
   void UpdateMouseButtons(int flags);
 
   HWND m_hWnd = nullptr;
@@ -141,12 +146,26 @@ class cWindow {
   FrameMetrics m_frame;
   bool m_bInit = false;
   bool m_commandGuard = false;
+  std::string m_strTitle;  // names the window in the message trace
+  int m_bTrace = 0;        // the message trace; nothing switches it on
   int m_placeX = kNoPlacement, m_placeY = kNoPlacement;
   cWindow* m_ownerPlacement = nullptr;
   cWindow* m_parentPlacement = nullptr;
   bool m_centre = false;
   LRESULT m_result = 0;
 };
+
+// The windows and controls a modal run hides or disables (its parameter).
+struct CtrlGroup {
+  std::vector<cWindow*> windows;
+  std::vector<cCtrl*> controls;
+};
+void ShowCtrlGroup(const CtrlGroup* group, bool show);
+void EnableCtrlGroup(const CtrlGroup* group, bool enable);
+
+// Modal-run flags of DoModal.
+constexpr int kModalHideGroup = 2;
+constexpr int kModalDisableGroup = 4;
 
 class cDialog : public cWindow {
  public:
@@ -157,10 +176,11 @@ class cDialog : public cWindow {
 
   void Setup(WORD templateId, cWindow* parent, int user, void* param);
   void Init(WORD templateId, cWindow* parent, void* param);
-  // Runs the dialog of the template id on the overlay toolkit; the modal-run
-  // flags that hide or disable a group of controls are kept but not acted on
-  // (the program passes 0).
+  // Runs the dialog of the template id on the overlay toolkit; the flags hide
+  // and / or disable the control group of the parameter while it runs.
   LRESULT DoModal(int flags);
+  // Shows and enables again the group the modal-run flags hid or disabled.
+  void OnDestroy();
   void AllDataToCtrl();
   void AllCtrlToData();
   void RefreshListCtrls();
@@ -174,10 +194,16 @@ class cDialog : public cWindow {
   int m_modalFlags = 0;
   cHook m_hook;
   cWindow* m_parent = nullptr;
+  // The view's scroll bars, attached with the layout's scroll flags.
+  cScrollCtrl m_hScroll, m_vScroll;
 
  protected:
   void ClearControls() override { m_controls.clear(); }
 
  private:
+  void AttachViewBar(cScrollCtrl& bar);
+  // A scroll request from the view's own bar moves its position; a move redraws the view.
+  void ScrollView(const cScrollCtrl& bar, WORD request);
+
   cCheckedVector<cCtrl*> m_controls;
 };

@@ -58,6 +58,16 @@ class InputSnapshot {
     if (!down && presses > 0) --presses;
   }
 
+  void MoveCursor(int x, int y) {
+    std::lock_guard lock(m_mutex);
+    m_cursor = POINT{x, y};
+  }
+
+  std::optional<POINT> Cursor() {
+    std::lock_guard lock(m_mutex);
+    return m_cursor;
+  }
+
   void ReleaseAllKeys() {
     std::lock_guard lock(m_mutex);
     m_presses.fill(0);
@@ -152,6 +162,7 @@ class InputSnapshot {
 
   std::mutex m_mutex;
   std::array<BYTE, kVirtualKeyCount> m_presses{};
+  std::optional<POINT> m_cursor;  // none until the pointer has moved over the window
   std::array<JoystickSlot, kMaxJoysticks> m_joysticks{};
   std::optional<InputScript> m_script;
   bool m_scriptChecked = false;
@@ -175,6 +186,9 @@ void HandleInputEvent(const SDL_Event& event) {
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
       snapshot.Press(VirtualKeyFromMouseButton(event.button.button), event.type == SDL_MOUSEBUTTONDOWN);
+      break;
+    case SDL_MOUSEMOTION:
+      snapshot.MoveCursor(event.motion.x, event.motion.y);
       break;
     case SDL_JOYDEVICEADDED:
       snapshot.JoystickAdded(event.jdevice.which);
@@ -221,6 +235,13 @@ void SetInputScriptForTesting(std::optional<InputScript> script) { Snapshot().Re
 
 SHORT GetAsyncKeyState(int virtualKey) {
   return platform::Snapshot().KeyDown(virtualKey) ? static_cast<SHORT>(0x8000) : SHORT{0};
+}
+
+BOOL GetCursorPos(POINT* point) {
+  const std::optional<POINT> cursor = platform::Snapshot().Cursor();
+  if (!cursor || !point) return FALSE;
+  *point = *cursor;
+  return TRUE;
 }
 
 MMRESULT joyGetPosEx(UINT joystick, JOYINFOEX* info) {

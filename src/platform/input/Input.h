@@ -18,6 +18,11 @@ using MMRESULT = UINT;
 // The high bit (0x8000) is set while the key is down.
 SHORT GetAsyncKeyState(int virtualKey);
 
+// The pointer where it was last seen over the game's window, in the game
+// area's dots: the program's screen coordinates, in which that window's
+// client corner stands at (0, 0). FALSE until the pointer has moved over it.
+BOOL GetCursorPos(POINT* point);
+
 constexpr MMRESULT JOYERR_NOERROR = 0;
 constexpr MMRESULT JOYERR_PARMS = 165;
 constexpr MMRESULT JOYERR_UNPLUGGED = 167;

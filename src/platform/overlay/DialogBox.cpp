@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <map>
 #include <mutex>
 
@@ -54,7 +55,7 @@ bool DialogItem::Focusable() const {
     case ItemKind::RadioButton:
     case ItemKind::Edit:
     case ItemKind::List:
-      return enabled;
+      return enabled && visible;
     default:
       return false;
   }
@@ -85,6 +86,29 @@ DialogBox* DialogBox::FromHandle(HWND dialog) {
   std::lock_guard lock(registryMutex);
   auto found = Registry().find(dialog);
   return found == Registry().end() ? nullptr : found->second;
+}
+
+void DialogBox::Place(POINT origin, POINT position) {
+  m_origin = origin;
+  m_position = position;
+  const RECT rect = WindowRect();
+  m_window->Call(WM_MOVE, 0,
+                 static_cast<LPARAM>(MakeWParam(static_cast<WORD>(rect.left), static_cast<WORD>(rect.top))));
+}
+
+POINT DialogBox::TopLeft() const {
+  const int width = UnitsToPixelsX(m_template.width);
+  const int height = UnitsToPixelsY(m_template.height) + (m_template.titleBar ? kTitleBarHeight : 0);
+  if (!m_position) return POINT{(kGameAreaWidth - width) / 2, (kGameAreaHeight - height) / 2};
+  return POINT{std::clamp(m_position->x, 0, std::max(0, kGameAreaWidth - width)),
+               std::clamp(m_position->y, 0, std::max(0, kGameAreaHeight - height))};
+}
+
+RECT DialogBox::WindowRect() const {
+  const POINT at = TopLeft();
+  const int height = UnitsToPixelsY(m_template.height) + (m_template.titleBar ? kTitleBarHeight : 0);
+  const int left = m_origin.x + at.x, top = m_origin.y + at.y;
+  return RECT{left, top, left + UnitsToPixelsX(m_template.width), top + height};
 }
 
 DialogItem* DialogBox::Item(WORD id) {
@@ -176,7 +200,7 @@ void DialogBox::Command(WORD id, WORD code) { m_window->Call(WM_COMMAND, MakeWPa
 
 void DialogBox::Click(WORD id) {
   DialogItem* item = Item(id);
-  if (!item || !item->enabled) return;
+  if (!item || !item->enabled || !item->visible) return;
   SetFocus(id);
   if (item->layout.kind == ItemKind::CheckBox) item->checked = !item->checked;
   if (IsRadio(*item)) {
@@ -188,6 +212,15 @@ void DialogBox::Click(WORD id) {
     for (auto it = first; it <= last; ++it) it->checked = (it == self);
   }
   Command(id, BN_CLICKED);
+}
+
+void DialogBox::Scroll(WORD id, int position) {
+  DialogItem* bar = Item(id);
+  if (!bar || !bar->enabled || !bar->visible || bar->layout.kind != ItemKind::ScrollBar) return;
+  bar->scroll.trackPos = position;
+  const UINT message = bar->layout.height > bar->layout.width ? WM_VSCROLL : WM_HSCROLL;
+  m_window->Call(message, MakeWParam(SB_THUMBTRACK, static_cast<WORD>(position)),
+                 static_cast<LPARAM>(reinterpret_cast<std::uintptr_t>(Handle())));
 }
 
 void DialogBox::SelectEntry(WORD id, int entry, bool doubleClick) {

@@ -6,6 +6,7 @@
 // WM_DESTROY), so the player's dialog classes keep their handlers; keys go
 // through the keyboard hook. The screen only shows it and feeds it input
 // (Overlay.h); scripted answers act on it directly.
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +21,12 @@
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_INITDIALOG = 0x0110;
+constexpr UINT WM_HSCROLL = 0x0114;
+constexpr UINT WM_VSCROLL = 0x0115;
+// Scroll requests in the low word of a WM_HSCROLL's or WM_VSCROLL's wParam;
+// with SB_THUMBTRACK the high word is the tracking position.
+constexpr WORD SB_LINEUP = 0, SB_LINEDOWN = 1, SB_PAGEUP = 2, SB_PAGEDOWN = 3, SB_THUMBTRACK = 5, SB_TOP = 6,
+               SB_BOTTOM = 7;
 // Notification codes in the high word of a WM_COMMAND's wParam.
 constexpr WORD BN_CLICKED = 0;
 constexpr WORD LBN_SELCHANGE = 1;
@@ -35,6 +42,11 @@ constexpr WORD HighWord(WPARAM value) { return static_cast<WORD>((value >> 16) &
 
 namespace platform::overlay {
 
+// A scroll bar's range, page and position; the tracking position while its box is dragged.
+struct ScrollState {
+  int min = 0, max = 0, page = 0, pos = 0, trackPos = 0;
+};
+
 struct DialogItem {
   ItemTemplate layout;
   std::string text;  // CP932
@@ -42,7 +54,9 @@ struct DialogItem {
   int selectionStart = 0, selectionEnd = 0;  // edit boxes: byte offsets into text
   std::vector<std::string> entries;          // lists: CP932 lines
   int selectedEntry = -1;
+  ScrollState scroll;  // scroll bars
   bool enabled = true;
+  bool visible = true;    // a hidden item is neither drawn nor reached
   unsigned revision = 0;  // moves on when the program changes the text or the selection
 
   bool Focusable() const;
@@ -66,7 +80,18 @@ class DialogBox {
 
   // Where the dialog's top-left corner goes in the 640 x 480 game area; none: centred.
   const std::optional<POINT>& Position() const { return m_position; }
-  void SetPosition(POINT position) { m_position = position; }
+  // Moves the box to a position in the game area, whose corner lies at origin in
+  // the program's screen coordinates, and tells its procedure with WM_MOVE as a
+  // moved window is told.
+  void Place(POINT origin, POINT position);
+  // Where the box is drawn: the position asked for, held on the game area; centred without one.
+  POINT TopLeft() const;
+  // Its rectangle in the program's screen coordinates (title bar included).
+  RECT WindowRect() const;
+  bool Shown() const { return m_shown; }
+  void Show(bool show) { m_shown = show; }
+  bool Enabled() const { return m_enabled; }
+  void Enable(bool enable) { m_enabled = enable; }
 
   const std::string& Caption() const { return m_caption; }
   void SetCaption(std::string_view cp932) { m_caption = cp932; }
@@ -89,6 +114,10 @@ class DialogBox {
   void EditChanged(WORD id, std::string_view cp932, int selectionStart, int selectionEnd);
   void Click(WORD id);
   void SelectEntry(WORD id, int entry, bool doubleClick);
+  // Drags a scroll bar's box to a position: WM_HSCROLL or WM_VSCROLL with SB_THUMBTRACK.
+  void Scroll(WORD id, int position);
+  // The dialog's own bars (SB_HORZ 0, SB_VERT 1).
+  ScrollState& WindowBar(int bar) { return m_bars[bar == 0 ? 0 : 1]; }
   void Key(int virtualKey, bool down, bool composing);
   void PressKey(int virtualKey);  // down and up, as a script presses it
   void PressEnter();
@@ -111,6 +140,10 @@ class DialogBox {
   DialogTemplate m_template;
   std::string m_caption;
   std::optional<POINT> m_position;
+  POINT m_origin{};
+  std::array<ScrollState, 2> m_bars{};
+  bool m_shown = true;
+  bool m_enabled = true;
   std::vector<DialogItem> m_items;
   std::unique_ptr<Window> m_window;
   int m_focus = -1;

@@ -67,6 +67,77 @@ BOOL EnableDlgItem(HWND dialog, int id, BOOL enable) {
   return TRUE;
 }
 
+BOOL ShowDlgItem(HWND dialog, int id, BOOL show) {
+  DialogItem* item = ItemOf(dialog, id);
+  if (!item) return FALSE;
+  item->visible = show != FALSE;
+  return TRUE;
+}
+
+BOOL ShowWindow(HWND window, int command) {
+  DialogBox* box = DialogBox::FromHandle(window);
+  if (!box) return FALSE;
+  box->Show(command != SW_HIDE);
+  return TRUE;
+}
+
+BOOL EnableWindow(HWND window, BOOL enable) {
+  DialogBox* box = DialogBox::FromHandle(window);
+  if (!box) return FALSE;
+  box->Enable(enable != FALSE);
+  return TRUE;
+}
+
+BOOL GetWindowRect(HWND window, RECT* rect) {
+  DialogBox* box = DialogBox::FromHandle(window);
+  if (!box || !rect) return FALSE;
+  *rect = box->WindowRect();
+  return TRUE;
+}
+
+BOOL ScreenToClient(HWND window, POINT* point) {
+  DialogBox* box = DialogBox::FromHandle(window);
+  if (!box || !point) return FALSE;
+  const RECT rect = box->WindowRect();
+  point->x -= rect.left;
+  point->y -= rect.top + (box->Layout().titleBar ? platform::overlay::kTitleBarHeight : 0);
+  return TRUE;
+}
+
+namespace {
+
+platform::overlay::ScrollState* ScrollBarOf(HWND dialog, int id, int bar) {
+  DialogBox* box = DialogBox::FromHandle(dialog);
+  if (!box) return nullptr;
+  if (bar == SB_HORZ || bar == SB_VERT) return &box->WindowBar(bar);
+  DialogItem* item = box->Item(static_cast<WORD>(id));
+  return bar == SB_CTL && item && item->layout.kind == platform::overlay::ItemKind::ScrollBar ? &item->scroll : nullptr;
+}
+
+}  // namespace
+
+BOOL SetScrollInfo(HWND dialog, int id, int bar, const SCROLLINFO& info) {
+  platform::overlay::ScrollState* state = ScrollBarOf(dialog, id, bar);
+  if (!state) return FALSE;
+  if (info.fMask & SIF_RANGE) state->min = info.nMin, state->max = info.nMax;
+  if (info.fMask & SIF_PAGE) state->page = static_cast<int>(std::min<UINT>(info.nPage, 0x7FFFFFFF));
+  if (info.fMask & SIF_POS) state->pos = info.nPos;
+  const long long highest =
+      std::max<long long>(state->min, static_cast<long long>(state->max) - std::max(state->page - 1, 0));
+  state->pos = static_cast<int>(std::clamp<long long>(state->pos, state->min, highest));
+  return TRUE;
+}
+
+BOOL GetScrollInfo(HWND dialog, int id, int bar, SCROLLINFO* info) {
+  const platform::overlay::ScrollState* state = ScrollBarOf(dialog, id, bar);
+  if (!state || !info) return FALSE;
+  if (info->fMask & SIF_RANGE) info->nMin = state->min, info->nMax = state->max;
+  if (info->fMask & SIF_PAGE) info->nPage = static_cast<UINT>(state->page);
+  if (info->fMask & SIF_POS) info->nPos = state->pos;
+  if (info->fMask & SIF_TRACKPOS) info->nTrackPos = state->trackPos;
+  return TRUE;
+}
+
 void SetDlgItemFocus(HWND dialog, int id) {
   if (DialogBox* box = DialogBox::FromHandle(dialog)) box->SetFocus(static_cast<WORD>(id));
 }

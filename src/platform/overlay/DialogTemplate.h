@@ -11,7 +11,20 @@ namespace platform::overlay {
 
 // An Icon item shows the sign its text names: "error", "question", "warning"
 // or "information".
-enum class ItemKind { Text, Picture, Icon, GroupBox, Button, DefaultButton, CheckBox, RadioButton, Edit, List };
+// A ScrollBar item taller than wide is vertical.
+enum class ItemKind {
+  Text,
+  Picture,
+  Icon,
+  GroupBox,
+  Button,
+  DefaultButton,
+  CheckBox,
+  RadioButton,
+  Edit,
+  List,
+  ScrollBar
+};
 
 struct ItemTemplate {
   WORD id = 0;
@@ -33,5 +46,7 @@ struct DialogTemplate {
 constexpr int UnitsToPixelsX(int units) { return units * 27 / 16; }
 constexpr int UnitsToPixelsY(int units) { return units * 51 / 32; }
 constexpr int kTitleBarHeight = 20;
+// The game area the dialogs are drawn over.
+constexpr int kGameAreaWidth = 640, kGameAreaHeight = 480;
 
 }  // namespace platform::overlay

@@ -61,14 +61,21 @@ class Chooser {
     if (error || !fs::is_directory(m_folder, error)) m_folder = fs::current_path(error);
   }
 
-  std::optional<std::string> Run() {
+  std::optional<std::vector<std::string>> Run() {
     RunModalDialog(
         ChooserTemplate(m_request),
         [this](HWND dialog, UINT message, WPARAM wParam, LPARAM) { return Proc(dialog, message, wParam); },
         [this](DialogBox&, const ScriptedAnswer& answer) { return Answer(answer); });
-    if (!m_chosen) return std::nullopt;
-    std::optional<std::string> stored = FromHostPath(*m_chosen);
-    if (!stored) Diagnostic("file chooser: the chosen name cannot be held in CP932; nothing chosen");
+    if (m_chosen.empty()) return std::nullopt;
+    std::vector<std::string> stored;
+    for (const fs::path& path : m_chosen) {
+      std::optional<std::string> name = FromHostPath(path);
+      if (!name) {
+        Diagnostic("file chooser: the chosen name cannot be held in CP932; nothing chosen");
+        return std::nullopt;
+      }
+      stored.push_back(std::move(*name));
+    }
     return stored;
   }
 
@@ -103,6 +110,7 @@ class Chooser {
 
   void AcceptTyped() {
     const std::string typed = m_box->ItemText(kNameEdit);
+    if (m_request.severalFiles && typed.find('"') != std::string::npos) return AcceptSeveral(m_folder, typed);
     if (!typed.empty()) return Accept(m_folder / FromStored(typed));
     const DialogItem* list = m_box->Item(kEntryList);
     if (list->selectedEntry >= 0) Accept(m_entries[static_cast<size_t>(list->selectedEntry)].path);
@@ -111,8 +119,43 @@ class Chooser {
   bool Answer(const ScriptedAnswer& answer) {
     if (answer.kind != "file") return false;
     std::error_code error;
-    Accept(fs::absolute(FromStored(answer.value), error));
+    const size_t quote = answer.value.find('"');
+    if (m_request.severalFiles && quote != std::string::npos) {
+      std::string folder = answer.value.substr(0, quote);
+      while (!folder.empty() && folder.back() == ' ') folder.pop_back();
+      AcceptSeveral(folder.empty() ? m_folder : fs::absolute(FromStored(folder), error), answer.value.substr(quote));
+    } else {
+      Accept(fs::absolute(FromStored(answer.value), error));
+    }
     return true;
+  }
+
+  // "a" "b" as typed in the name box: every file named must exist in the
+  // folder itself, since the choice is returned as one folder and its names.
+  void AcceptSeveral(const fs::path& folder, std::string_view quoted) {
+    fs::path base = folder.lexically_normal();
+    if (!base.has_filename()) base = base.parent_path();
+    std::vector<fs::path> paths;
+    for (size_t open = quoted.find('"'); open != std::string_view::npos; open = quoted.find('"', open)) {
+      const size_t close = quoted.find('"', open + 1);
+      if (close == std::string_view::npos) break;
+      const std::string_view name = quoted.substr(open + 1, close - open - 1);
+      if (!name.empty()) paths.push_back((base / FromStored(name)).lexically_normal());
+      open = close + 1;
+    }
+    std::error_code error;
+    for (const fs::path& path : paths) {
+      if (path.parent_path() != base || !fs::is_regular_file(path, error)) return NotFound(path);
+    }
+    if (paths.empty()) return;
+    m_chosen = std::move(paths);
+    m_box->End(IDOK);
+  }
+
+  void NotFound(const fs::path& path) {
+    ShowMessageBox(
+        Shown(path.filename()) + Utf8ToCp932Lossy("\r\nファイルが見つかりません。\r\nファイル名を確認してください。"),
+        m_request.title, MB_OK | MB_ICONWARNING);
   }
 
   void Accept(fs::path path) {
@@ -124,11 +167,7 @@ class Chooser {
       path += "." + Cp932ToUtf8(m_request.defaultExtension);
     const std::string name = Shown(path.filename());
     const bool exists = fs::exists(path, error);
-    if (!m_request.save && m_request.mustExist && !exists) {
-      ShowMessageBox(name + Utf8ToCp932Lossy("\r\nファイルが見つかりません。\r\nファイル名を確認してください。"),
-                     m_request.title, MB_OK | MB_ICONWARNING);
-      return;
-    }
+    if (!m_request.save && m_request.mustExist && !exists) return NotFound(path);
     if (m_request.save && !fs::is_directory(path.parent_path(), error)) {
       ShowMessageBox(name + Utf8ToCp932Lossy("\r\nフォルダが見つかりません。"), m_request.title,
                      MB_OK | MB_ICONWARNING);
@@ -138,7 +177,7 @@ class Chooser {
         ShowMessageBox(name + Utf8ToCp932Lossy(" は既に存在します。\r\n上書きしますか?"), m_request.title,
                        MB_YESNO | MB_ICONWARNING) != IDYES)
       return;
-    m_chosen = path;
+    m_chosen = {path};
     m_box->End(IDOK);
   }
 
@@ -181,7 +220,7 @@ class Chooser {
   DialogBox* m_box = nullptr;
   fs::path m_folder;
   std::vector<Entry> m_entries;
-  std::optional<fs::path> m_chosen;
+  std::vector<fs::path> m_chosen;
 };
 
 }  // namespace
@@ -197,6 +236,8 @@ bool MatchesPatterns(std::string_view name, std::string_view patterns) {
   return false;
 }
 
-std::optional<std::string> ChooseFile(const FileChooserRequest& request) { return Chooser(request).Run(); }
+std::optional<std::vector<std::string>> ChooseFiles(const FileChooserRequest& request) {
+  return Chooser(request).Run();
+}
 
 }  // namespace platform::overlay

@@ -21,13 +21,16 @@ struct FileChooserRequest {
   std::string defaultExtension;  // added to a name typed without one, unless it holds a wildcard
   std::string initialName;       // CP932, shown in the name box
   bool mustExist = false;        // opening: the file must exist
+  bool severalFiles = false;     // opening: the name box takes several "quoted" names
   bool overwritePrompt = false;  // saving: ask before replacing a file
 };
 
-// The chosen file as an absolute path in CP932 with '/' separators, or none
-// when cancelled. Scripted answers: "file PATH" (relative to the working
-// folder) chooses, "button CANCEL" cancels; headless without one cancels.
-std::optional<std::string> ChooseFile(const FileChooserRequest& request);
+// The chosen files as absolute paths in CP932 with '/' separators, in the
+// order they were named, or none when cancelled. Several files lie in one
+// folder. Scripted answers: "file PATH" (relative to the working folder)
+// chooses one file, "file FOLDER "a" "b"" several in that folder, "button
+// CANCEL" cancels; headless without one cancels.
+std::optional<std::vector<std::string>> ChooseFiles(const FileChooserRequest& request);
 
 // Whether a file name matches one of the ';'-separated patterns.
 bool MatchesPatterns(std::string_view name, std::string_view patterns);

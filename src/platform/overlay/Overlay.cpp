@@ -23,7 +23,7 @@
 namespace platform::overlay {
 namespace {
 
-constexpr int kScreenWidth = 640, kScreenHeight = 480;
+constexpr int kScreenWidth = kGameAreaWidth, kScreenHeight = kGameAreaHeight;
 constexpr float kFontPixels = 12.0f;
 constexpr size_t kEditBufferSize = 1024;
 
@@ -220,6 +220,18 @@ void DrawList(DialogBox& box, DialogItem& item, ImVec2 size) {
   ImGui::EndListBox();
 }
 
+// Dragging the bar moves its box; the dialog is told, and sets the position itself.
+void DrawScrollBar(DialogBox& box, DialogItem& item, ImVec2 size) {
+  const std::string label = "##" + std::to_string(item.layout.id);
+  const ScrollState& scroll = item.scroll;
+  int position = scroll.pos;
+  const int highest = std::max(scroll.min, scroll.max - std::max(scroll.page - 1, 0));
+  const bool moved = size.y > size.x ? ImGui::VSliderInt(label.c_str(), size, &position, highest, scroll.min, "")
+                                     : (ImGui::SetNextItemWidth(size.x),
+                                        ImGui::SliderInt(label.c_str(), &position, scroll.min, highest, ""));
+  if (moved) box.Scroll(item.layout.id, position);
+}
+
 void DrawGroupBox(const std::string& label, ImVec2 min, ImVec2 size) {
   ImDrawList* draw = ImGui::GetWindowDrawList();
   const float half = ImGui::GetFontSize() / 2;
@@ -288,6 +300,9 @@ void DrawItem(DialogBox& box, DialogItem& item, int index, ImVec2 origin, bool f
     case ItemKind::List:
       DrawList(box, item, size);
       break;
+    case ItemKind::ScrollBar:
+      DrawScrollBar(box, item, size);
+      break;
   }
   ImGui::EndDisabled();
   // The focus shows as a dotted frame on the item that has it, as on buttons and check boxes.
@@ -299,16 +314,12 @@ void DrawItem(DialogBox& box, DialogItem& item, int index, ImVec2 origin, bool f
 }
 
 void DrawDialog(DialogBox& box) {
+  if (!box.Shown()) return;
   const DialogTemplate& layout = box.Layout();
   const float titleHeight = layout.titleBar ? static_cast<float>(kTitleBarHeight) : 0;
   const ImVec2 size(static_cast<float>(UnitsToPixelsX(layout.width)), UnitsToPixelsY(layout.height) + titleHeight);
-  ImVec2 at((kScreenWidth - size.x) / 2, (kScreenHeight - size.y) / 2);
-  if (const auto& position = box.Position()) {
-    // Placed where the program asks, but never off the game's area.
-    at.x = std::clamp(static_cast<float>(position->x), 0.0f, std::max(0.0f, kScreenWidth - size.x));
-    at.y = std::clamp(static_cast<float>(position->y), 0.0f, std::max(0.0f, kScreenHeight - size.y));
-  }
-  ImGui::SetNextWindowPos(at);
+  const POINT at = box.TopLeft();
+  ImGui::SetNextWindowPos(ImVec2(static_cast<float>(at.x), static_cast<float>(at.y)));
   ImGui::SetNextWindowSize(size);
   ImGuiWindowFlags flags = ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoCollapse |
                            ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoScrollbar;
@@ -321,8 +332,11 @@ void DrawDialog(DialogBox& box) {
   if (focusMoved) ImGui::ClearActiveID();
   view.seenFocus[&box] = box.FocusIndex();
   auto& items = box.Items();
-  for (size_t i = 0; i < items.size() && !box.Ended(); ++i)
-    DrawItem(box, items[i], static_cast<int>(i), ImVec2(0, titleHeight), focusMoved);
+  ImGui::BeginDisabled(!box.Enabled());
+  for (size_t i = 0; i < items.size() && !box.Ended(); ++i) {
+    if (items[i].visible) DrawItem(box, items[i], static_cast<int>(i), ImVec2(0, titleHeight), focusMoved);
+  }
+  ImGui::EndDisabled();
   ImGui::End();
 }
 
@@ -364,6 +378,7 @@ void HandleEvent(const SDL_Event& event) {
       break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
+      if (!box.Enabled()) return;  // a disabled dialog takes no keys
       const int key = VirtualKeyFromScancode(event.key.keysym.scancode);
       const bool composing = !view.composition.empty();
       box.Key(key, event.type == SDL_KEYDOWN, composing);
