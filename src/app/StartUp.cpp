@@ -157,9 +157,14 @@ void PlaceAndShowWindow(const DisplayDecision& display) {
   bAppActive = 1;
 }
 
+// A project's fixed key colour in 16-bit mode is the colour that bitmaps are
+// keyed on; the key pixel itself stays the palette bitmap's.
+void SetPalette0(const RGBTRIPLE& colour) { (lpDTCon ? lpDTCon->rgbPalette0 : lpDDCon->rgbPalette0) = colour; }
+
+// Every DirectDraw mode owns a palette object, so the palette and the key are
+// read in all of them, not only in 8-bit mode.
 bool SetPaletteAndTransmit() {
-  const bool palette = IniSettings.Direct3D || nBpp == 8;
-  if (palette) {
+  if (lpDTCon || lpDDPalette) {
     const std::string& file = SurfaceDesc[0].szFileName;
     if (!DDLoadPaletteFromFile(ColorPalette, file)) {
       EcLog(ShellText("DDLoadPaletteFromFile失敗"));
@@ -173,7 +178,9 @@ bool SetPaletteAndTransmit() {
         return false;
       }
     }
-    if (system.m_nTransmitMode != 0)
+    if (system.m_nTransmitMode != 0 && nBpp == 16)
+      SetPalette0(RGBTRIPLE{system.m_byTransmitBlue, system.m_byTransmitGreen, system.m_byTransmitRed});
+    else if (system.m_nTransmitMode != 0)
       DDSetTransmit(system.m_byTransmitRed, system.m_byTransmitGreen, system.m_byTransmitBlue);
   }
   EcLog("1");
