@@ -116,7 +116,7 @@ struct SdlSession {
       SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
     }
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
-    window = SDL_CreateWindow("", 100, 100, 640, 480, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    window = SDL_CreateWindow("", 100, 100, 640, 480, SDL_WINDOW_HIDDEN);
     if (!window) return false;
     input = std::make_unique<platform::InputEvents>();
     events = platform::RegisterSdlEventHandler([](const SDL_Event& event) {
