@@ -259,6 +259,12 @@ LRESULT cMainWindow::MsgProc(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RESTOREDEVICE:
       DDRestoreSurface();
       return 0;
+    case WM_SHOWWINDOW:
+      if (m_sdlWindow) {
+        SDL_ShowWindow(m_sdlWindow);
+        SDL_RestoreWindow(m_sdlWindow);
+      }
+      return 0;
     default:
       return 0;
   }

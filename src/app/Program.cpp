@@ -79,19 +79,28 @@ std::unique_ptr<cScene> MakeScene(int index) {
   }
 }
 
-// Second start: ask whether to end the running copy.
+// Second start: ask whether to end the running copy. Start-up goes on when the
+// running copy cannot be named or outlives the wait; a lock naming a process
+// that is not this program of this user is never acted on.
 bool TakeSingleInstance(platform::InstanceLock& lock) {
   if (lock.TryAcquire()) return true;
+  if (!lock.Opened()) {
+    ReportLogEc("instance lock cannot be opened: start-up goes on without the single-instance check");
+    return true;
+  }
   const int answer =
       MesBox(ShellText("既に起動しています。\n実行中のプログラムを閉じて再起動しますか？\n\nRunning this "
                        "program now. Restart?"),
              ShellText("二重起動"), MB_YESNO);
   if (answer != IDYES) return false;
-  if (lock.HolderPid() != 0 && !lock.EndHolder(500)) {
+  std::string refusal;
+  if (!lock.EndHolder(500, &refusal)) {
+    ReportLogEc("%s: it is not ended", refusal.c_str());
     MesBox(ShellText("プログラムの終了に失敗しました。"), ShellText("二重起動"), MB_OK);
     return false;
   }
-  return lock.Held() || lock.TryAcquire();
+  lock.TryAcquire();
+  return true;
 }
 
 // SDL's window and its events: focus is the program's activation, a close
@@ -107,7 +116,7 @@ struct SdlSession {
       SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
     }
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
-    window = SDL_CreateWindow("", 100, 100, 640, 480, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    window = SDL_CreateWindow("", 100, 100, 640, 480, SDL_WINDOW_HIDDEN);
     if (!window) return false;
     input = std::make_unique<platform::InputEvents>();
     events = platform::RegisterSdlEventHandler([](const SDL_Event& event) {
@@ -222,8 +231,12 @@ int RunPlayer(std::string_view commandLine, int showCommand) {
   } waitForReport;
   bTestPlay = showCommand == SW_TESTPLAY ? 1 : 0;
 
-  platform::InstanceLock lock(platform::InstanceLock::DefaultFile());
-  if (!TakeSingleInstance(lock)) return 0;
+  std::string refusal;
+  const auto lockFile = platform::InstanceLock::DefaultFile(&refusal);
+  if (!lockFile)
+    ReportLogEc("runtime folder refused (%s): no single-instance check, no editor notices", refusal.c_str());
+  platform::InstanceLock lock(lockFile.value_or(std::filesystem::path()));
+  if (lockFile && !TakeSingleInstance(lock)) return 0;
 
   CreateGlobalObjects();
   SceneManager.SetSceneFactory(&MakeScene);

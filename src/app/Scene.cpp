@@ -185,6 +185,7 @@ int cSceneManager::RunFrame() {
   if (cScene* scene = Scene(m_nScene)) scene->Run();
   const DWORD fps = CountFps(true);
   const DWORD ms = GetStopwatch(true);
+  if (CurrentPlayScene) CurrentPlayScene->m_nFps = static_cast<int>(fps);
   if (IniSettings.ShowFps != 0 && Fonts[0].Created()) DrawFps(fps, ms);
   PresentFrame();
   return 1;

@@ -114,6 +114,23 @@ void TakeCommandLine(std::string_view commandLine) {
   IniSettings.FreeStage = std::string(commandLine);
 }
 
+// The show command as SDL can carry it out.
+void ShowMainWindow(int showCommand) {
+  if (!sdlWindow || showCommand == SW_HIDE) return;
+  SDL_ShowWindow(sdlWindow);
+  if (showCommand == SW_SHOWMAXIMIZED)
+    SDL_MaximizeWindow(sdlWindow);
+  else if (showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE || showCommand == SW_SHOWMINNOACTIVE)
+    SDL_MinimizeWindow(sdlWindow);
+}
+
+// The display's refresh rate, 0 when it cannot be told.
+int GetMonitorFrequency() {
+  SDL_DisplayMode mode{};
+  if (!sdlWindow || SDL_GetCurrentDisplayMode(std::max(0, SDL_GetWindowDisplayIndex(sdlWindow)), &mode) != 0) return 0;
+  return mode.refresh_rate;
+}
+
 bool StartDisplay(int showCommand, const DisplayDecision& display) {
   const int vsync = display.vsync != 0;
   const HWND window = MainWindow.Handle();
@@ -122,6 +139,7 @@ bool StartDisplay(int showCommand, const DisplayDecision& display) {
     if (IniSettings.Direct3D != 0) {
       DDUnInit();
       IniSettings.Direct3D = 0;
+      ShowMainWindow(IniSettings.WindowMode != 0 ? showCommand : SW_SHOWMAXIMIZED);
       if (DDInit(0, window, 640, 480, display.bpp, vsync, display.windowed, 1, 60, vsync, UserSD, SurfaceDesc,
                  kUserSurfaceCount, 0))
         return true;
@@ -129,37 +147,54 @@ bool StartDisplay(int showCommand, const DisplayDecision& display) {
     EcLog(ShellText("DDInit失敗"));
     return false;
   }
-  (void)showCommand;
   if (IniSettings.Direct3D) {
     static const std::string kTextureFailed = Sjis(
         "テクスチャの作成に失敗しました！\nビデオカードの性能が十分ではないかもしれません。\nSystem.iniファイルで「"
         "Direct3D=0」に変更してDirect3Dを無効にすれば改善される可能性があります。");
-    (void)kTextureFailed;
+    lpDTCon->szTextureErrMes = kTextureFailed;
     LinkUserSurfaces(UserSD);
   }
   return true;
 }
 
-void PlaceAndShowWindow(const DisplayDecision& display) {
+// The stored placement of a window, held to the desktop; the maximised flag
+// turns the show command into a maximised show.
+int PlaceWindow(int showCommand) {
+  if (!WindowPlacement->LoadFromFile(PathTable[PATH_WINDOW], PlayerContext())) return showCommand;
+  const cWindowPlacement& stored = *WindowPlacement;
+  const bool sizeable =
+      IniSettings.Direct3D && IniSettings.WindowMode == 2 && stored.m_nWidth > 0 && stored.m_nHeight > 0;
+  WindowRect window{stored.m_nX, stored.m_nY, 640, 480};
+  SDL_GetWindowSize(sdlWindow, &window.w, &window.h);
+  if (sizeable) window.w = stored.m_nWidth, window.h = stored.m_nHeight;
+  SDL_Rect bounds{};
+  const int display = std::max(0, SDL_GetWindowDisplayIndex(sdlWindow));
+  if (SDL_GetDisplayUsableBounds(display, &bounds) == 0)
+    window = HoldToDesktop(window, {bounds.x, bounds.y, bounds.w, bounds.h});
+  SDL_SetWindowPosition(sdlWindow, window.x, window.y);
+  if (sizeable) SDL_SetWindowSize(sdlWindow, window.w, window.h);
+  return stored.m_bMaximised ? SW_SHOWMAXIMIZED : showCommand;
+}
+
+void PlaceAndShowWindow(const DisplayDecision& display, int showCommand) {
   if (!sdlWindow) return;
-  if (IniSettings.WindowMode != 0 && WindowPlacement->LoadFromFile(PathTable[PATH_WINDOW], PlayerContext())) {
-    SDL_SetWindowPosition(sdlWindow, WindowPlacement->m_nX, WindowPlacement->m_nY);
-    if (IniSettings.Direct3D && IniSettings.WindowMode == 2 && WindowPlacement->m_nWidth > 0 &&
-        WindowPlacement->m_nHeight > 0)
-      SDL_SetWindowSize(sdlWindow, WindowPlacement->m_nWidth, WindowPlacement->m_nHeight);
-    if (WindowPlacement->m_bMaximised) SDL_MaximizeWindow(sdlWindow);
-  }
+  if (IniSettings.WindowMode != 0) showCommand = PlaceWindow(showCommand);
   if (!display.windowed) SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
-  SDL_ShowWindow(sdlWindow);
+  ShowMainWindow(IniSettings.Direct3D == 0 && IniSettings.WindowMode == 0 ? SW_SHOWMAXIMIZED : showCommand);
   std::string why;
   presenter = platform::display::Presenter::Open(sdlWindow, 640, 480, display.vsync != 0, &why);
   if (!presenter) ReportLogEc("presenter: %s", why.c_str());
   bAppActive = 1;
 }
 
+// A project's fixed key colour in 16-bit mode is the colour that bitmaps are
+// keyed on; the key pixel itself stays the palette bitmap's.
+void SetPalette0(const RGBTRIPLE& colour) { (lpDTCon ? lpDTCon->rgbPalette0 : lpDDCon->rgbPalette0) = colour; }
+
+// Every DirectDraw mode owns a palette object, so the palette and the key are
+// read in all of them, not only in 8-bit mode.
 bool SetPaletteAndTransmit() {
-  const bool palette = IniSettings.Direct3D || nBpp == 8;
-  if (palette) {
+  if (lpDTCon || lpDDPalette) {
     const std::string& file = SurfaceDesc[0].szFileName;
     if (!DDLoadPaletteFromFile(ColorPalette, file)) {
       EcLog(ShellText("DDLoadPaletteFromFile失敗"));
@@ -173,7 +208,9 @@ bool SetPaletteAndTransmit() {
         return false;
       }
     }
-    if (system.m_nTransmitMode != 0)
+    if (system.m_nTransmitMode != 0 && nBpp == 16)
+      SetPalette0(RGBTRIPLE{system.m_byTransmitBlue, system.m_byTransmitGreen, system.m_byTransmitRed});
+    else if (system.m_nTransmitMode != 0)
       DDSetTransmit(system.m_byTransmitRed, system.m_byTransmitGreen, system.m_byTransmitBlue);
   }
   EcLog("1");
@@ -304,6 +341,18 @@ DisplayDecision DecideDisplay(const DisplaySettings& s) {
   return d;
 }
 
+int DecideBlitPresent(bool windowed, bool vsync, int monitorHz, int frameRate) {
+  return windowed || !vsync || monitorHz < frameRate ? 1 : 0;
+}
+
+WindowRect HoldToDesktop(WindowRect window, const WindowRect& desktop) {
+  window.w = std::clamp(window.w, 1, std::max(1, desktop.w));
+  window.h = std::clamp(window.h, 1, std::max(1, desktop.h));
+  window.x = std::clamp(window.x, desktop.x, desktop.x + desktop.w - window.w);
+  window.y = std::clamp(window.y, desktop.y, desktop.y + desktop.h - window.h);
+  return window;
+}
+
 bool InitGame(std::string_view commandLine, int showCommand) {
   crt::srand(timeGetTime());
   SetRecordHooks(&stageRecordHooks);
@@ -337,12 +386,16 @@ bool InitGame(std::string_view commandLine, int showCommand) {
   hMainWnd = MainWindow.Handle();
   if (sdlWindow) SDL_SetWindowTitle(sdlWindow, platform::Cp932ToUtf8(SystemData->m_GameTitle).c_str());
   if (display.bpp == 8) IniSettings.DD_VideoStretch = 0;
+  if (sdlWindow && IniSettings.Direct3D != 0 && IniSettings.WindowMode == 2)
+    SDL_SetWindowResizable(sdlWindow, SDL_TRUE);
   if (!StartDisplay(showCommand, display)) return false;
-  PlaceAndShowWindow(display);
+  PlaceAndShowWindow(display, showCommand);
   ReportDisplayInfo(1);
   EcLog(ShellText("DDInit成功"));
   if (!SetPaletteAndTransmit()) return false;
-  bBlitPresent = display.windowed ? 1 : (display.vsync != 0 ? 0 : 1);
+  if (!lpDTCon)
+    bBlitPresent =
+        DecideBlitPresent(display.windowed != 0, display.vsync != 0, GetMonitorFrequency(), SceneManager.m_nFrameRate);
   static const int kStartSurface[] = {1};
   if (!DDLoadSurfaces(UserSD, kStartSurface, 1)) return false;
   if (!CreateFontsAndDigits()) return false;

@@ -29,3 +29,15 @@ struct DisplayDecision {
   std::string error;
 };
 DisplayDecision DecideDisplay(const DisplaySettings& settings);
+
+// DirectDraw presents by blit when windowed, and full screen unless vertical
+// sync is on and the monitor keeps up with the frame rate.
+int DecideBlitPresent(bool windowed, bool vsync, int monitorHz, int frameRate);
+
+struct WindowRect {
+  int x = 0, y = 0, w = 0, h = 0;
+};
+// A stored window placement brought onto the desktop: no larger than it and
+// not beyond its edges, so a damaged or foreign Window.dat cannot make the
+// window unusable (and be saved back that way).
+WindowRect HoldToDesktop(WindowRect window, const WindowRect& desktop);

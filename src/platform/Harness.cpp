@@ -47,7 +47,6 @@ HarnessSettings ParseHarnessSettings(const std::function<std::string(const char*
   s.failStep = lookup("ZANDREL_FAIL");
   s.runtimeDir = lookup("ZANDREL_RUNTIME_DIR");
   if (s.runtimeDir.empty()) s.runtimeDir = lookup("XDG_RUNTIME_DIR");
-  if (s.runtimeDir.empty()) s.runtimeDir = "/tmp";
   if (auto show = ParseLong(lookup("ZANDREL_SHOW"))) s.showCommand = static_cast<int>(*show);
   s.soundFont = lookup("ZANDREL_SOUNDFONT");
   return s;

@@ -21,7 +21,7 @@ struct HarnessSettings {
   std::string frameLog;            // ZANDREL_FRAME_LOG=FILE
   std::string trace;               // ZANDREL_TRACE=FILE
   std::string failStep;            // ZANDREL_FAIL=STEP
-  std::string runtimeDir;          // ZANDREL_RUNTIME_DIR, else $XDG_RUNTIME_DIR, else /tmp
+  std::string runtimeDir;          // ZANDREL_RUNTIME_DIR, else $XDG_RUNTIME_DIR, else "" (RuntimeFolder)
   std::optional<int> showCommand;  // ZANDREL_SHOW=N
   std::string soundFont;           // ZANDREL_SOUNDFONT=FILE (MIDI music)
 };

@@ -11,6 +11,8 @@ constexpr UINT WM_MOVE = 0x0003;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUIT = 0x0012;
+// Sent by the drawing layer to bring its window back after a device loss.
+constexpr UINT WM_SHOWWINDOW = 0x0018;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_APP = 0x8000;

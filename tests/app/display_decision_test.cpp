@@ -2,6 +2,8 @@
 // colour depth and the two refusals.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "app/StartUp.h"
 
 namespace {
@@ -36,6 +38,42 @@ TEST(DisplayDecisionTest, Table) {
     EXPECT_EQ(d.vsync, c.vsync);
     EXPECT_EQ(d.bpp, c.bpp);
     EXPECT_EQ(d.error, c.error);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// DirectDraw's present: blit when windowed; full screen flips only with
+// vertical sync on a monitor at least as fast as the 60 frames.
+TEST(DisplayDecisionTest, BlitPresentTable) {
+  struct Case {
+    bool windowed, vsync;
+    int hz, blit;
+  } cases[] = {
+      {true, true, 60, 1},  {false, true, 60, 0},  {false, true, 75, 0},
+      {false, true, 59, 1}, {false, false, 60, 1}, {false, true, 0, 1},  // a rate that cannot be told
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(DecideBlitPresent(c.windowed, c.vsync, c.hz, 60), c.blit) << c.windowed << c.vsync << " " << c.hz;
+}
+
+// A stored window is held to a 1920 x 1080 desktop at (0, 0).
+TEST(DisplayDecisionTest, StoredWindowIsHeldToTheDesktop) {
+  const WindowRect desktop{0, 0, 1920, 1080};
+  struct Case {
+    WindowRect in, out;
+  } cases[] = {
+      {{100, 100, 640, 480}, {100, 100, 640, 480}},               // fits: unchanged
+      {{5000, -300, 640, 480}, {1280, 0, 640, 480}},              // off the desktop: pulled back to its edge
+      {{10, 10, 100000, 60000}, {0, 0, 1920, 1080}},              // larger than any display
+      {{-2000000000, 2000000000, 640, 480}, {0, 600, 640, 480}},  // extremes do not overflow
+  };
+  for (const Case& c : cases) {
+    const WindowRect r = HoldToDesktop(c.in, desktop);
+    EXPECT_EQ((std::array<int, 4>{r.x, r.y, r.w, r.h}), (std::array<int, 4>{c.out.x, c.out.y, c.out.w, c.out.h}))
+        << c.in.x << "," << c.in.y << " " << c.in.w << "x" << c.in.h;
   }
 }
 

@@ -7,7 +7,10 @@
 #include "app/Scene.h"
 #include "app/Shell.h"
 #include "gamedata/SystemData.h"
+#include "library/draw/Draw.h"
+#include "library/util/FrameTiming.h"
 #include "library/util/MainWindow.h"
+#include "platform/display/FrameHandOver.h"
 #include "stage/StagePlayScene.h"
 
 namespace {
@@ -60,6 +63,25 @@ TEST(SceneManagerTest, LeavingStagePlayLeavesNoPointerToItsScene) {
   EXPECT_EQ(CurrentPlayScene, &stage);
   manager.SwitchScene(SCENE_TITLE);
   EXPECT_EQ(CurrentPlayScene, nullptr);
+}
+
+// Each frame tells the stage-play scene the frame rate counted over the last
+// second, whichever scene runs.
+TEST(SceneManagerTest, RunFrameGivesTheStageSceneTheCountedFrameRate) {
+  platform::display::FrameHandOver::Instance().ResetForTesting();
+  ASSERT_TRUE(DDInit(1, nullptr, 640, 480, 32, 0, 1, 1, 60, 0, nullptr, nullptr, 0, 0));
+  Counter counter;
+  cSceneManager manager;
+  manager.SetSceneFactory([&](int index) { return std::make_unique<cProbeScene>(index, counter); });
+  cStagePlayScene stage;
+  manager.m_nScene = SCENE_STAGE_PLAY;
+  manager.SwitchScene(SCENE_STAGE_PLAY);
+  CurrentPlayScene = &stage;  // as the stage scene sets it
+  stage.m_nFps = -1;
+  EXPECT_EQ(manager.RunFrame(), 1);
+  EXPECT_EQ(stage.m_nFps, static_cast<int>(CountFps(false)));
+  CurrentPlayScene = nullptr;
+  DDUnInit();
 }
 
 TEST(SceneManagerTest, SceneMusicIsRequestedOnlyWhenTheTuneChangesOrIsNone) {

@@ -101,6 +101,39 @@ TEST_F(PlayerRun, SecondStartFindsTheFirstAndAsks) {
   EXPECT_FALSE(fs::exists(project / "frames.log"));
 }
 
+// Answered Yes: a lock naming a process that is not the player (here this
+// test) is not acted on; one that names no process lets start-up go on.
+TEST_F(PlayerRun, SecondStartAnsweredYesEndsOnlyThePlayer) {
+  platform::InstanceLock first(runtime / "zandrel.lock");
+  ASSERT_TRUE(first.TryAcquire());
+  std::ofstream(project / "answers.txt") << "button YES\n";
+  env["ZANDREL_ANSWERS"] = (project / "answers.txt").string();
+  EXPECT_EQ(Run(), 0);
+  std::string report = Read("Report_Game.txt");
+  EXPECT_NE(report.find("is not this program of this user: it is not ended"), std::string::npos) << report;
+  EXPECT_NE(report.find(Sjis("プログラムの終了に失敗しました。")), std::string::npos) << report;
+  EXPECT_FALSE(fs::exists(project / "frames.log"));
+
+  fs::resize_file(runtime / "zandrel.lock", 0);  // the running copy cannot be named
+  env["ZANDREL_FRAMES"] = "3";
+  EXPECT_EQ(Run(), 0);
+  report = Read("Report_Game.txt");
+  EXPECT_EQ(FrameCrcs(Read("frames.log")).size(), 3u) << report;
+}
+
+// A symlink planted where the lock file goes is not followed: its target
+// stays as it was, and start-up goes on without the single-instance check.
+TEST_F(PlayerRun, SymlinkInPlaceOfTheLockIsLoggedAndStartUpGoesOn) {
+  std::ofstream(project / "victim.txt") << "precious";
+  fs::create_symlink(project / "victim.txt", runtime / "zandrel.lock");
+  env["ZANDREL_FRAMES"] = "3";
+  EXPECT_EQ(Run(), 0);
+  EXPECT_NE(Read("Report_Game.txt").find("instance lock cannot be opened"), std::string::npos)
+      << Read("Report_Game.txt");
+  EXPECT_EQ(FrameCrcs(Read("frames.log")).size(), 3u);
+  EXPECT_EQ(Read("victim.txt"), "precious");
+}
+
 // The generated sample project starts, plays its title music and shows the title.
 TEST_F(PlayerRun, SampleProjectStartsOnItsTitle) {
   UseSampleProject();

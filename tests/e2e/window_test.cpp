@@ -12,7 +12,9 @@
 #include <thread>
 
 #include "PlayerRun.h"
+#include "app/ShellRecords.h"
 #include "platform/display/FrameHandOver.h"
+#include "records/StandaloneContext.h"
 
 // Last: Xlib defines macros that other headers must not see.
 #include <X11/Xlib.h>
@@ -127,11 +129,12 @@ class WindowRun : public PlayerRun {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
 
-  void SetFullScreen() {
+  // The sample's System.ini asks for WindowMode=1.
+  void SetWindowMode(int mode) {
     std::string ini = Read("System.ini");
     const auto at = ini.find("WindowMode=1");
     ASSERT_NE(at, std::string::npos);
-    ini.replace(at, 12, "WindowMode=0");
+    ini.replace(at, 12, "WindowMode=" + std::to_string(mode));
     std::ofstream(project / "System.ini", std::ios::binary) << ini;
   }
 
@@ -197,8 +200,59 @@ TEST_F(WindowRun, WindowedTitleAndStageShowTheFramesHandedOver) {
 
 TEST_F(WindowRun, FullScreenShowsTheFrameHandedOverScaledToTheScreen) {
   ASSERT_TRUE(server.StartWindowManager()) << "openbox does not start (scripts/setup-deps.sh installs it)";
-  SetFullScreen();
+  SetWindowMode(0);
   ExpectWindowShowsHandedOverFrame("data\\stg4\\s01-1.stg4", kScreenWidth / 640);
+}
+
+// Started maximised (show command 3): a window with the sizeable frame
+// (Direct3D, WindowMode=2) fills the screen; the fixed 640 x 480 window of
+// WindowMode=1 keeps its size.
+TEST_F(WindowRun, MaximisedShowGrowsOnlyTheSizeableWindow) {
+  ASSERT_TRUE(server.StartWindowManager()) << "openbox does not start (scripts/setup-deps.sh installs it)";
+  env["ZANDREL_SHOW"] = "3";
+  ASSERT_EQ(RunWithin(""), 0) << Read("Report_Game.txt");
+  Shot shot = ShotTraced();
+  EXPECT_EQ(shot.width, 640) << Read("trace.txt");
+  EXPECT_EQ(shot.height, 480);
+
+  SetWindowMode(2);
+  fs::remove(project / "trace.txt");
+  fs::remove(project / "user_data" / "Window.dat");
+  ASSERT_EQ(RunWithin(""), 0) << Read("Report_Game.txt");
+  shot = ShotTraced();
+  EXPECT_GT(shot.width, 640) << Read("trace.txt");
+  EXPECT_GT(shot.height, 480);
+}
+
+// A stored sizeable window far larger than any display is held to the
+// 1280 x 960 desktop: the presenter opens, and the size written back on
+// closing fits the desktop, so later starts are not spoilt either.
+TEST_F(WindowRun, HugeStoredWindowIsHeldToTheDesktop) {
+  SetWindowMode(2);
+  cStandaloneContext context;
+  const fs::path previous = fs::current_path();
+  fs::current_path(project.Path());
+  cWindowPlacement placement;
+  placement.Set(50, 40, 100000, 60000, 0);
+  const bool saved = placement.SaveToFile("user_data\\Window.dat", context.Get());
+  fs::current_path(previous);
+  ASSERT_TRUE(saved);
+
+  // No window shot: the window may reach past the screen's edge, where the X
+  // server cannot read it back.
+  env.erase("ZANDREL_WINDOW_SHOT");
+  env["ZANDREL_FRAMES"] = "30";
+  ASSERT_EQ(RunWithin(""), 0) << Read("Report_Game.txt");
+  EXPECT_EQ(Read("Report_Game.txt").find("presenter:"), std::string::npos) << Read("Report_Game.txt");
+  EXPECT_EQ(FrameCrcs(Read("frames.log")).size(), 30u);
+  cWindowPlacement stored;
+  fs::current_path(project.Path());
+  const bool loaded = stored.LoadFromFile("user_data\\Window.dat", context.Get());
+  fs::current_path(previous);
+  ASSERT_TRUE(loaded);
+  EXPECT_LE(stored.m_nWidth, kScreenWidth);
+  EXPECT_LE(stored.m_nHeight, kScreenHeight);
+  EXPECT_GT(stored.m_nWidth, 0);
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 #include "draw_fixture.h"
+#include "library/util/Text.h"
+#include "platform/MessageBox.h"
 
 namespace drawtest {
 namespace {
@@ -162,6 +164,54 @@ TEST(SixteenBitDirectDrawTest, NearTransmitColoursStayVisible) {
   EXPECT_EQ(lock.Pixels()->Get(0, 0), 0xF81Eu);
   EXPECT_EQ(lock.Pixels()->Get(1, 0), 0xF81Fu);
   DDReleaseSurface(&near);
+  DDUnInit();
+}
+
+// The RGB form in 16-bit DirectDraw scales the colour into the display's
+// 5-6-5 pixel and says, in the second log and its developer box, that it does
+// not really support this depth. 255, 128, 0 -> red 31, green 128 * 63 / 255
+// = 31, blue 0: pixel 31 << 11 | 31 << 5 = 64480; scaled back 255, 125, 0.
+TEST(TransmitTest, SixteenBitDirectDrawRgbFormShowsItsDeveloperBox) {
+  testsupport::TempDir dir(true);
+  ASSERT_EQ(ReportInit("Report_Game.txt"), 1);
+  ASSERT_TRUE(DDInit(0, nullptr, 8, 8, 16, 0, 1, 1, 60, 0, nullptr, nullptr, 0, 0));
+  // The second log's state is the process's own: it is switched on in a child process only.
+  EXPECT_EXIT(
+      {
+        std::string box;
+        platform::SetMessageBoxSink([&](std::string_view text, std::string_view, UINT) {
+          box = std::string(text);
+          return IDOK;
+        });
+        dir.Write("EC_Game.txt", "");
+        EcLogInit(1, "EC_Game.txt");
+        DDSetTransmit(BYTE{255}, BYTE{128}, BYTE{0});
+        const bool logged = dir.Read("EC_Game.txt").find(Sjis("は未対応！")) != std::string::npos;
+        std::exit(dwTransmit == 64480 && logged && box == "Tr 64480 RGB32(255,128,0) -> RGB16(255,125,0)" ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  DDUnInit();
+}
+
+// A system-memory texture that cannot be made ends the program in order, with
+// the message start-up gave the drawing layer.
+TEST(TextureFailureTest, FatalTextureFailureShowsTheKeptMessage) {
+  testsupport::TempDir dir(true);
+  ASSERT_EQ(ReportInit("Report_Game.txt"), 1);
+  ASSERT_TRUE(DDInit(1, nullptr, 8, 8, 32, 0, 1, 1, 60, 0, nullptr, nullptr, 0, 0));
+  std::vector<std::string> boxes;
+  platform::SetMessageBoxSink([&](std::string_view text, std::string_view, UINT) {
+    boxes.emplace_back(text);
+    return IDOK;
+  });
+  DDSURFACEDATA sd;
+  EXPECT_FALSE(DDCreateSurface(&sd, 0, 4, 0, 1, DTMEMORYTYPE_SYSTEM, 0, 0));
+  EXPECT_TRUE(boxes.empty()) << "no message kept, none shown";
+  lpDTCon->szTextureErrMes = "video card too weak";
+  EXPECT_FALSE(DDCreateSurface(&sd, 0, 4, 0, 1, DTMEMORYTYPE_SYSTEM, 0, 0));
+  EXPECT_EQ(boxes, std::vector<std::string>{"video card too weak"});
+  platform::SetMessageBoxSink(nullptr);
+  DDReleaseSurface(&sd);
   DDUnInit();
 }
 

@@ -1,4 +1,5 @@
 #include "draw_fixture.h"
+#include "platform/Messages.h"
 
 namespace drawtest {
 namespace {
@@ -92,6 +93,27 @@ TEST_P(RestoreTest, NothingLostMeansNothingTouched) {
     EXPECT_EQ(lpDDPalette->Entries()[1], shown);  // the palette stays as it was
   }
   DispColorPalette[1] = shown;
+}
+
+// After a recovery a full-screen window is shown again (it may have been
+// minimised when the device went); a windowed one is left as it is.
+TEST_P(RestoreTest, FullScreenRecoveryShowsTheWindowAgain) {
+  if (!D3D()) GTEST_SKIP() << "the Direct3D recovery";
+  int shows = 0;
+  platform::Window window(GetCurrentThreadId(), [&](HWND, UINT message, WPARAM, LPARAM) {
+    shows += message == WM_SHOWWINDOW;
+    return LRESULT{0};
+  });
+  hDDWnd = &window;
+  for (int windowed : {1, 0}) {
+    bWindowMode = windowed;
+    DDInjectLoss();
+    DDAllowDeviceReset();
+    EXPECT_EQ(DDRestoreSurface(), 1);
+    EXPECT_EQ(shows, windowed ? 0 : 1) << "windowed " << windowed;
+  }
+  bWindowMode = 1;
+  hDDWnd = nullptr;
 }
 
 class EightBitRestoreTest : public RestoreTest {};

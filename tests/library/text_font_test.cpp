@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "library/text/Font.h"
 #include "library/text_font_fixture.h"
+#include "library/util/Log.h"
 #include "library/util/Text.h"
 #include "platform/Harness.h"
 
@@ -181,6 +184,29 @@ TEST_P(FontRecovery, AtlasesAndDigitSheetsAreDrawnAgainAfterALoss) {
   auto after = Screen();
   EXPECT_EQ(PixelAt(after, 8, 8), kWhite);
   EXPECT_EQ(PixelAt(after, 24, 8), kWhite);
+}
+
+// A lost Direct3D device is told to each font before the reset, one log line
+// per font in the order the fonts were made.
+TEST_P(FontRecovery, EachFontIsLoggedWhenTheDeviceIsLost) {
+  if (!D3D()) GTEST_SKIP() << "the Direct3D recovery";
+  MakeFont(16, 16, 1);
+  MakeFont(10, 10, 0);
+  DDSetFontLostHook(LoseFonts);
+  auto loggedInOrder = [&] {
+    dir.Write("EC_Game.txt", "");
+    EcLogInit(1, "EC_Game.txt");
+    DDInjectLoss();
+    DDAllowDeviceReset();
+    const int restored = DDRestoreSurface();
+    const std::string log = dir.Read("EC_Game.txt");
+    const auto first = log.find("Font i = 0"), second = log.find("Font i = 1"), reset = log.find("a-");
+    return restored == 1 && first != std::string::npos && second != std::string::npos && first < second &&
+           second < reset && log.find("Font i = 2") == std::string::npos;
+  };
+  // The second log's state is the process's own: it is switched on in a child
+  // process only, which ends without running the fixture's and the globals' exit.
+  EXPECT_EXIT(std::_Exit(loggedInOrder() ? 0 : 1), ::testing::ExitedWithCode(0), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(AllConfigs, FontRecovery, ::testing::ValuesIn(kConfigs), ConfigName);

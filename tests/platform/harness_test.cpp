@@ -21,7 +21,7 @@ TEST(HarnessTest, NothingSetChangesNothing) {
   EXPECT_FALSE(settings.shotFrame);
   EXPECT_FALSE(settings.showCommand);
   EXPECT_TRUE(settings.answerScript.empty());
-  EXPECT_EQ(settings.runtimeDir, "/tmp");
+  EXPECT_EQ(settings.runtimeDir, "");  // the private fallback folder is RuntimeFolder's
 }
 
 TEST(HarnessTest, ReadsEveryVariable) {

@@ -81,3 +81,26 @@ TEST(MkProjectOutput, SystemIniAsksForAWindowOnDirect3DWithoutOverlayOrVSync) {
 }
 
 }  // namespace
+
+// Entries worked out by hand from the project palette: 0 magenta (the key),
+// 1..15 greys of 16 * i, 16 black, 17..232 the 6 x 6 x 6 cube of steps of 51,
+// 241 white.
+TEST(MkProjectOutput, BlendTableMapsEachPairToThePaletteEntryNearestTheirHalfBlend) {
+  const std::string table = ReadAll(SampleProject() / "bmp" / "hbt" / "hbt00.dat");
+  ASSERT_EQ(table.size(), 65536u);
+  auto mix = [&](int a, int b) { return static_cast<unsigned char>(table[static_cast<std::size_t>(a * 256 + b)]); };
+  const int kMagenta = 0, kBlack = 16, kRed = 17 + 5 * 36, kWhite = 241;
+  struct Case {
+    int a, b, expected;
+  } cases[] = {
+      {kBlack, kBlack, 16},                   // black itself, the first entry of that colour
+      {kWhite, kWhite, 232},                  // cube white (5,5,5) stands before entry 241
+      {kWhite, kBlack, 8},                    // 127.5 grey: ramp entry 8 (128) ties 248 and comes first
+      {kRed, kBlack, 17 + 2 * 36},            // 127.5 red: cube reds 102 and 153 tie, the lower entry wins
+      {kMagenta, kMagenta, 17 + 5 * 36 + 5},  // the key colour is never a result: cube magenta
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(mix(c.a, c.b), c.expected) << c.a << "+" << c.b;
+    EXPECT_EQ(mix(c.b, c.a), c.expected) << c.b << "+" << c.a;
+  }
+}

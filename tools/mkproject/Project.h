@@ -27,6 +27,8 @@ void WriteWorldMap(const cLoadContext& ctx);
 void WriteCommonPalette(cPalette& palette, const cLoadContext& ctx);
 void WriteStages(const cPalette& palette, const cLoadContext& ctx);
 void WriteBitmaps();
+// The blend table of 8-bit mode, bmp\hbt\hbt00.dat.
+void WriteBlendTable();
 void WriteSounds();
 void WriteMusic();
 void WriteSystemIni();

@@ -1,7 +1,8 @@
 // mkproject DIR: writes the sample game project into DIR (made when
 // missing): databases, system data, world map, common palette, stages,
-// bitmaps, sounds, music, System.ini and the default\ copy of data\. The
-// output depends on nothing but this program, so two runs write the same bytes.
+// bitmaps, the 8-bit blend table, sounds, music, System.ini and the
+// default\ copy of data\. The output depends on nothing but this program, so
+// two runs write the same bytes.
 #include <filesystem>
 #include <iostream>
 #include <stdexcept>
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
     CreateFolderList();
     WriteRecords();
     mkproject::WriteBitmaps();
+    mkproject::WriteBlendTable();
     mkproject::WriteSounds();
     mkproject::WriteMusic();
     mkproject::WriteSystemIni();

@@ -234,6 +234,8 @@ int DDRestoreSurface();
 bool DDRestore();
 // The fonts rebuild their atlases after a recovery through this.
 void DDSetFontRestoreHook(std::function<void()> hook);
+// The fonts hear of a lost device through this, before the device is reset.
+void DDSetFontLostHook(std::function<void()> hook);
 // Test-only: the Direct3D device, or every DirectDraw surface, is lost.
 void DDInjectLoss();
 // Test-only: a lost Direct3D device becomes ready to be reset.

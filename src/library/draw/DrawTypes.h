@@ -106,6 +106,8 @@ struct DTCON {
   DWORD dwAlphaOp = D3DTOP_SELECTARG1;
   int nNextSurfaceId = 1;
   int nNextFontId = 0;
+  // Shown when a texture the program cannot do without cannot be made; start-up sets it.
+  std::string szTextureErrMes;
 };
 
 // The DirectDraw context.

@@ -4,6 +4,7 @@
 #include "library/draw/Draw.h"
 #include "library/draw/DrawInternal.h"
 #include "library/util/Log.h"
+#include "library/util/MesBox.h"
 #include "library/util/Text.h"
 
 using platform::display::PixelBuffer;
@@ -140,6 +141,10 @@ void DDSetTransmit(BYTE cbRed, BYTE cbGreen, BYTE cbBlue) {
     static const std::string kUnsupported =
         Sjis("※16bit色で　DDSetTransmit(BYTE cbRed,BYTE cbGreen,BYTE cbBlue)　は未対応！");
     EcLog(kUnsupported);
+    EcMesBoxf("Tr %d RGB32(%d,%d,%d) -> RGB16(%d,%d,%d)", static_cast<int>(dwTransmit), cbRed, cbGreen, cbBlue,
+              Widen(Channel(dwTransmit, f.nRedShift, f.nRedMask), f.nRedMask),
+              Widen(Channel(dwTransmit, f.nGreenShift, f.nGreenMask), f.nGreenMask),
+              Widen(Channel(dwTransmit, f.nBlueShift, f.nBlueMask), f.nBlueMask));
   } else if (nBpp == 32) {
     dwTransmit = static_cast<DWORD>(cbRed) << f.nRedShift | cbGreen << f.nGreenShift | cbBlue << f.nBlueShift;
     lpDDCon->rgbTransmit = {cbBlue, cbGreen, cbRed};

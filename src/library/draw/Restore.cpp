@@ -2,12 +2,15 @@
 #include "library/draw/DrawInternal.h"
 #include "library/util/Log.h"
 #include "library/util/Text.h"
+#include "platform/Messages.h"
 
 namespace {
 std::function<void()> fontRestore;
+std::function<void()> fontLost;
 }  // namespace
 
 void DDSetFontRestoreHook(std::function<void()> hook) { fontRestore = std::move(hook); }
+void DDSetFontLostHook(std::function<void()> hook) { fontLost = std::move(hook); }
 
 int DDRestoreSurface() {
   EcLog("Restore In");
@@ -18,6 +21,7 @@ int DDRestoreSurface() {
   }
   for (DDSURFACEDATA* sd : lstRestoreSD)
     if (sd->lpDT->nMemoryType != DTMEMORYTYPE_SYSTEM) sd->lpDT->lpTexture.reset();
+  if (fontLost) fontLost();
   BackBuffer.lpDT->lpTexture.reset();
   EcLog("a-");
   if (lpDevice->TestCooperativeLevel() != D3DERR_DEVICENOTRESET) {
@@ -50,6 +54,8 @@ int DDRestoreSurface() {
   }
   DDSetVirBackBuffer(lpDTCon->bVirBackBuffer);
   if (fontRestore) fontRestore();
+  // A full-screen window may have been minimised when the device was lost.
+  if (!bWindowMode && hDDWnd) SendMessage(hDDWnd, WM_SHOWWINDOW, TRUE, 0);
   EcLog("Restore Out");
   return 1;
 }

@@ -104,6 +104,7 @@ bool CreateSurfaceD3D(DDSURFACEDATA* sd, int width, int height, int bTransmit, i
     dt.lpTexture = lpDevice->CreateTexture(texWidth, texHeight, TexturePixelFormat(), Pool::SystemMem, false);
     if (!dt.lpTexture) {
       ReportLogEc("D3DXCreateTexture Err hr = %x", static_cast<unsigned>(D3DERR_INVALIDCALL));
+      if (!lpDTCon->szTextureErrMes.empty()) ErrMesBox(lpDTCon->szTextureErrMes);
       PostCloseToMainWindow();
       return false;
     }

@@ -301,6 +301,7 @@ int CreateFonts(Font* fonts, const FONTDESCDATA* desc, int count) {
                             d.nBorder, d.nBorderColor, UserSurface(d.nSymbolSD), d.bFastFont);
   }
   DDSetFontRestoreHook(RestoreFonts);
+  DDSetFontLostHook(LoseFonts);
   return made;
 }
 
@@ -333,6 +334,12 @@ void ReleaseDigitSurfaces(DDSURFACEDATA* sd, int count) {
     if (SurfaceExists(sd[i])) DDReleaseSurface(&sd[i]);
     if (sd == DigitSD && i < FONT_COUNT) digitFonts[static_cast<size_t>(i)] = nullptr;
   }
+}
+
+// A font keeps nothing in the device beyond its surfaces, which the recovery
+// releases and makes again itself; each font's turn is logged.
+void LoseFonts() {
+  for (std::size_t i = 0; i < lstFont.size(); ++i) EcLogf("Font i = %d", static_cast<int>(i));
 }
 
 void RestoreFonts() {

@@ -94,3 +94,5 @@ void RenderDigitSheet(DDSURFACEDATA* sd, Font* font);
 void ReleaseDigitSurfaces(DDSURFACEDATA* sd, int count);
 // The fonts' part of a recovery: atlases and digit sheets drawn again.
 void RestoreFonts();
+// The fonts' part of a device loss: a log line for each font.
+void LoseFonts();

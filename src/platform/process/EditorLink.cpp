@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/Harness.h"
+#include "platform/process/RuntimeFolder.h"
 
 namespace platform {
 namespace {
@@ -19,10 +19,16 @@ void PutLittleEndian(unsigned char* out, std::int32_t value) {
 
 }  // namespace
 
-std::filesystem::path EditorSocketPath() { return std::filesystem::path(Harness().runtimeDir) / "zandrel-editor.sock"; }
+std::optional<std::filesystem::path> EditorSocketPath() {
+  auto folder = RuntimeFolder(nullptr);
+  if (!folder) return std::nullopt;
+  return *folder / "zandrel-editor.sock";
+}
 
 void SendEditorNotice(int kind, int value) {
-  std::string path = EditorSocketPath().string();
+  const auto socketPath = EditorSocketPath();
+  if (!socketPath) return;
+  const std::string path = socketPath->string();
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   if (path.size() >= sizeof address.sun_path) return;
