@@ -68,9 +68,10 @@ enum class Shots { kNone, kFlying, kHitting };
 // whole run, and the hero, hit as well, loses no HP.
 void ArmForHits(cStageData& stage, cCharaDef& hero, cCharaDef& walker, cCharaDef& shooter) {
   stage.m_bActiveHitsOnly = 0;
+  stage.m_CharaBox[4] = stage.m_HeroBox[4] = {24, 24};  // damage boxes: the dense stage has none
   hero.m_nInvincible = 1;
   walker.m_nMaxHp = 999999;
-  shooter.m_nGroup = 1;
+  shooter.m_nGroup = 2;  // the others are of faction 1
   cEdShot& s = *shooter.m_vFlows.VecAt(0).m_vCommands.VecAt(0).m_pShot;
   s.m_nPower = 1;
   s.m_bPierceChara = 1;
@@ -117,7 +118,11 @@ void StageFrames(benchmark::State& state, Shots shots) {
     liveShots += scene.m_ShotList.size();
   }
   const double seconds = std::chrono::duration<double>(spent).count();
+  // The HP the characters lost since the last set-up: the shots do hit.
+  long long hpLost = 0;
+  for (const cNpc& c : scene.CharaList) hpLost += c.m_Def.m_nMaxHp - c.m_nHp;
   state.counters["awake"] = awake;
+  state.counters["hp_lost"] = static_cast<double>(hpLost);
   state.counters["live_shots"] = frames ? static_cast<double>(liveShots) / static_cast<double>(frames) : 0.0;
   state.counters["x_realtime"] = seconds > 0 ? static_cast<double>(frames) / seconds / 60.0 : 0.0;
   CurrentPlayScene = nullptr;

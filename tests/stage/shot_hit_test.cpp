@@ -30,9 +30,9 @@ class ShotStage : public HitStage {
   // A shot (or sword) whose hit box starts at the top-left corner of the
   // victim's damage box, flying at vx dots a frame.
   cShot& ShootAt(const cChara& victim, const cEdShot& settings, double vx = -1.0, int command = kShotCommand) {
-    cShot& shot = AddShot(*this, *hero, settings,
-                          Fired(vx, 0, DoubleToInt(victim.m_rcDamage.dLeft), DoubleToInt(victim.m_rcDamage.dTop)),
-                          command);
+    cShot& shot =
+        AddShot(*this, *hero, settings,
+                Fired(vx, 0, DoubleToInt(victim.m_rcDamage.dLeft), DoubleToInt(victim.m_rcDamage.dTop)), command);
     shot.m_bOnScreen = 1;
     return shot;
   }

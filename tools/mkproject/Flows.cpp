@@ -124,8 +124,7 @@ cCheckedVector<cFlow> HeroFlows() {
   flows.push_back(OnKey(kKeyRight, true, Move(CMD_STRAIGHT_MOVE, kDirectionRight, kWalkSpeed, 1)));
   flows.push_back(OnKey(kKeyButton1, false, std::move(jump)));
   flows.push_back(OnKey(kKeyButton2, false, Striking(Shot(CMD_SWORD, 0, 0, 0))));
-  flows.push_back(
-      OnKey(kKeyButton3, false, Striking(Shot(CMD_SHOT, kHeroShotSpeed, kHeroShotGraphic, kShotSound))));
+  flows.push_back(OnKey(kKeyButton3, false, Striking(Shot(CMD_SHOT, kHeroShotSpeed, kHeroShotGraphic, kShotSound))));
   return flows;
 }
 
