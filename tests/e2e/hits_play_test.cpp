@@ -153,8 +153,9 @@ const cCharaDef* FindShooter(const cStageData& stage) {
 
 // Alone with the shooter, one cell before it, the hero stands still. The
 // shooter fires in play frame 1 and then every 1 + 6 x pause frames; each
-// shot starts within a frame's flight of the hero's damage box, so it hits in
-// the frame it is fired, once (it pierces), taking power - defence HP. The
+// shot starts 3 dots, one frame's flight, from the hero's damage box and is
+// tested from the logic step after its firing on (it is then on screen), so
+// it hits in the frame it is fired, once (it pierces), taking power - defence HP. The
 // hit that takes the last HP loses the hero: sound 8, and once its vanish
 // effect is over the attempt ends lost.
 TEST_F(PlayerRun, TheShooterTakesTheHerosHitPointsAndThenALife) {
