@@ -6,9 +6,6 @@
 #include "gamedata/SaveData.h"
 #include "library/draw/Draw.h"
 #include "library/util/FrameTiming.h"
-#include "records/LoadContext.h"
-#include "records/Palette.h"
-#include "records/StageData.h"
 #include "stage/Collision.h"
 #include "stage/SpriteSource.h"
 
