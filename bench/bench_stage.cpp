@@ -1,5 +1,6 @@
 // The play frames of the dense stage, in memory: logic only, nothing drawn;
-// once as it is and once with shooters that keep about 500 shots in flight.
+// once as it is, once with shooters that keep about 500 shots in flight, and
+// once with those shots hitting every walker they cross, on screen or not.
 // "x_realtime" is how many times faster than 60 frames a second they run.
 #include <benchmark/benchmark.h>
 
@@ -60,28 +61,46 @@ cFlow BurstFlow() {
 
 constexpr int kShooters = 50;
 
+enum class Shots { kNone, kFlying, kHitting };
+
+// Hits on: the shooters are a side of their own whose piercing shots hurt
+// every walker they cross, anywhere on the map; the walkers take it for the
+// whole run, and the hero, hit as well, loses no HP.
+void ArmForHits(cStageData& stage, cCharaDef& hero, cCharaDef& walker, cCharaDef& shooter) {
+  stage.m_bActiveHitsOnly = 0;
+  stage.m_CharaBox[4] = stage.m_HeroBox[4] = {24, 24};  // damage boxes: the dense stage has none
+  hero.m_nInvincible = 1;
+  walker.m_nMaxHp = 999999;
+  shooter.m_nGroup = 2;  // the others are of faction 1
+  cEdShot& s = *shooter.m_vFlows.VecAt(0).m_vCommands.VecAt(0).m_pShot;
+  s.m_nPower = 1;
+  s.m_bPierceChara = 1;
+}
+
 // The hero (controller 0) and walkers of controller 1 on a floor of chip 1;
-// with shooters, 50 flying characters in the walkers' wake group fire bursts.
-void BuildDenseStage(cStageData& stage, bool shooters) {
+// with shots, 50 flying characters in the walkers' wake group fire bursts.
+void BuildDenseStage(cStageData& stage, Shots shots) {
   cBlockDef floor;
   floor.m_nChip = 1;
+  cCharaDef hero = Chara(0);
   cCharaDef walker = Chara(1);
   walker.m_vFlows.push_back(PatrolFlow());
-  bench::BuildDenseStage(stage, floor, Chara(0), walker);
-  if (!shooters) return;
+  cCharaDef shooter = Chara(1);
+  shooter.m_vFlows.push_back(BurstFlow());
+  if (shots == Shots::kHitting) ArmForHits(stage, hero, walker, shooter);
+  bench::BuildDenseStage(stage, floor, hero, walker);
+  if (shots == Shots::kNone) return;
   // Shots off screen fly on until their lifetime ends, as most shooters are off screen.
   for (int rule : {3, 4}) stage.m_OutAreaRules[static_cast<std::size_t>(rule)].m_bSwitch.fill(0);
-  cCharaDef shooter = Chara(1);
   shooter.m_nFlying = 1;
   shooter.m_bGroupActivation = 1, shooter.m_nActivationGroup = bench::kDenseWakeGroup;
-  shooter.m_vFlows.push_back(BurstFlow());
   for (int i = 0; i < kShooters; ++i)
     stage.m_PlacedCharas.push_back(mkproject::PlacedAt(shooter, 6 + i * 3, 2 + i % 6));
 }
 
-void StageFrames(benchmark::State& state, bool shooters) {
+void StageFrames(benchmark::State& state, Shots shots) {
   cStageData stage;
-  BuildDenseStage(stage, shooters);
+  BuildDenseStage(stage, shots);
   StageData = StageDataOrg = &stage;
   KeyInputList.assign(1, cKeyInput{});
   cStagePlayScene scene;
@@ -90,27 +109,33 @@ void StageFrames(benchmark::State& state, bool shooters) {
   for (const cNpc& c : scene.CharaList) awake += c.m_bAwake;
   std::chrono::steady_clock::duration spent{};
   long long frames = 0;
-  std::size_t shots = 0;
+  std::size_t liveShots = 0;
   for (auto _ : state) {
     auto start = std::chrono::steady_clock::now();
     if (RunPlayFrame(scene) != 0 || scene.Hero().m_bDying) SetStage(scene, 1, 0);
     spent += std::chrono::steady_clock::now() - start;
     ++frames;
-    shots += scene.m_ShotList.size();
+    liveShots += scene.m_ShotList.size();
   }
   const double seconds = std::chrono::duration<double>(spent).count();
+  // The HP the characters lost since the last set-up: the shots do hit.
+  long long hpLost = 0;
+  for (const cNpc& c : scene.CharaList) hpLost += c.m_Def.m_nMaxHp - c.m_nHp;
   state.counters["awake"] = awake;
-  state.counters["live_shots"] = frames ? static_cast<double>(shots) / static_cast<double>(frames) : 0.0;
+  state.counters["hp_lost"] = static_cast<double>(hpLost);
+  state.counters["live_shots"] = frames ? static_cast<double>(liveShots) / static_cast<double>(frames) : 0.0;
   state.counters["x_realtime"] = seconds > 0 ? static_cast<double>(frames) / seconds / 60.0 : 0.0;
   CurrentPlayScene = nullptr;
   StageData = StageDataOrg = nullptr;
   KeyInputList.clear();
 }
 
-void DenseStageFrames(benchmark::State& state) { StageFrames(state, false); }
-void DenseStageWithShotsFrames(benchmark::State& state) { StageFrames(state, true); }
+void DenseStageFrames(benchmark::State& state) { StageFrames(state, Shots::kNone); }
+void DenseStageWithShotsFrames(benchmark::State& state) { StageFrames(state, Shots::kFlying); }
+void DenseStageWithShotHitsFrames(benchmark::State& state) { StageFrames(state, Shots::kHitting); }
 
 BENCHMARK(DenseStageFrames);
 BENCHMARK(DenseStageWithShotsFrames);
+BENCHMARK(DenseStageWithShotHitsFrames);
 
 }  // namespace

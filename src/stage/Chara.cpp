@@ -455,6 +455,14 @@ void cChara::ApplyImpactFromChara(const cChara& attacker) {
   ApplyImpact(attacker.m_Def.m_nBodyImpact, attacker.m_dVx, dirY);
 }
 
+void cChara::ApplyImpactFromShot(const cShot& shot) {
+  const int strength = shot.m_Settings.m_nImpact;
+  if (shot.IsShot())
+    ApplyImpact(strength, shot.m_dVx, shot.m_dVy);
+  else
+    ApplyImpact(strength, shot.GetFacingSign(), 0);
+}
+
 void cChara::ApplyVerticalImpact() {
   if (m_dImpactVy != 0) {
     if (m_bFlying)

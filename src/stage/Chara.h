@@ -19,6 +19,7 @@
 struct SizeRule;
 
 class cKeyInput;
+class cShot;
 
 constexpr int kLetterSlots = 27;
 constexpr int kCharaVars = 9;
@@ -108,6 +109,8 @@ class cChara : public cGameObject {
   // Knock-back.
   void ApplyImpact(int strength, double dirX, double dirY);
   void ApplyImpactFromChara(const cChara& attacker);
+  // A shot pushes along its flight, a sword straight ahead of its facing.
+  void ApplyImpactFromShot(const cShot& shot);
   void ApplyVerticalImpact();
   void DecayImpactX();
   void DecayImpactY();

@@ -5,6 +5,9 @@
 #include "flow/Interpreter.h"
 #include "library/util/Convert.h"
 #include "records/FlowEnums.h"
+#include "records/LoadContext.h"
+#include "records/Palette.h"
+#include "records/StageData.h"
 #include "stage/BlockChara.h"
 #include "stage/StagePlayScene.h"
 
@@ -278,6 +281,21 @@ int UseTouchedItem(cItem* item, cPlayer& hero) {
   if (def.m_bShowGraphic) ShowPickupMessage(scene, hero, def.m_nGraphicSrc, def.m_nGraphic, def.m_nGraphicCol);
   scene.Hooks().RequestDbSe(def.m_nSound);
   return hero.RunItemCommands(def.m_vCommands);
+}
+
+const cItemDef* FindPaletteItem(int source, int index) {
+  cLoadContext ctx;
+  if (CommonPalette) ctx.commonPalette = CommonPalette->Lists();
+  if (StageData) ctx.stagePalette = StageData->Palette();
+  return GetItemDef(source, index, ctx);
+}
+
+int UseItemDef(const cItemDef& def, cPlayer& hero) {
+  cItem item;
+  cItemDef copy = def;
+  item.InitItem(-1, copy, 0);
+  item.m_bActive = 1;
+  return UseTouchedItem(&item, hero);
 }
 
 int LoseChara(cChara& c) {

@@ -23,6 +23,10 @@ int KeepHeroInScreenY(cPlayer& hero);
 int CheckBlockOverlap(cChara& c);
 int PickUpItems(cPlayer& hero);
 int UseTouchedItem(cItem* item, cPlayer& hero);
+// The item definition of the common palette (source 1) or the stage's (2); null when there is none.
+const cItemDef* FindPaletteItem(int source, int index);
+// A passing item made from the definition and used on the hero at once: the item commands' result.
+int UseItemDef(const cItemDef& def, cPlayer& hero);
 int LoseChara(cChara& c);
 // 1 when the defeat (or the hero's loss it leads to) clears the stage: the
 // caller then clears it.
@@ -40,6 +44,7 @@ int CheckHeroDeath();
 
 // Damage, invincibility and death.
 int TakeCharaDamage(cChara& victim, cChara& attacker);
+int TakeShotDamage(cChara& victim, const cShot& shot);
 void StartInvincibility(cChara& c);
 void AddImmunity(cChara& c, int attackerNo);
 void UpdateInvincibility(cChara& c);

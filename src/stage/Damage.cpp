@@ -1,8 +1,10 @@
 #include <algorithm>
 #include <climits>
+#include <string>
 
 #include "flow/Interpreter.h"
 #include "gamedata/SaveData.h"
+#include "platform/Trace.h"
 #include "records/FlowEnums.h"
 #include "stage/Collision.h"
 #include "stage/StagePlayScene.h"
@@ -33,18 +35,45 @@ void ReleaseLinks(cChara& c) {
   scene.ReleaseShotTargets(c);
 }
 
+// Whole-program tests follow hits and defeats: "Hit N hp H", "Down N score S".
+void TraceChara(const char* event, const cChara& c, const char* what, int value) {
+  if (platform::TraceOn())
+    platform::TraceLine(std::string(event) + " " + std::to_string(c.m_nNo) + " " + what + " " + std::to_string(value));
+}
+
+// The HP an attack of this power takes: the defence first, the loss held to
+// 0..999999; a power of 0 or below reaches the HP unchanged (it heals).
+int LoseHpTo(cChara& victim, long long power) {
+  if (power > 0) power = std::clamp<long long>(power - victim.m_Def.m_nDefence, 0, kMaxStatus);
+  // The most negative power heals by the most an int holds, never turning into a loss.
+  const int result = victim.ChangeHp(static_cast<int>(std::min<long long>(-power, INT_MAX)), 0, 1);
+  TraceChara("Hit", victim, "hp", victim.m_nHp);
+  return result;
+}
+
+void FireDamageTriggers(cChara& victim, int power, int impact) {
+  if (power != 0) FireFlowTrigger(victim, TRG_DAMAGED);
+  if (impact != 0) FireFlowTrigger(victim, TRG_IMPACT);
+}
+
 }  // namespace
 
 int TakeCharaDamage(cChara& victim, cChara& attacker) {
-  long long d = attacker.m_Def.m_nBodyPower;
-  if (d > 0) d = std::clamp<long long>(d - victim.m_Def.m_nDefence, 0, kMaxStatus);
-  // The most negative power heals by the most an int holds, never turning into a loss.
-  int result = victim.ChangeHp(static_cast<int>(std::min<long long>(-d, INT_MAX)), 0, 1);
-  if (attacker.m_Def.m_nEffect != 0)
-    MakeHitEffect(Scene(), attacker.m_Def.m_nEffect, victim.m_rcContact, attacker.m_rcContact, attacker.m_Def.m_nGiant);
+  const cCharaDef& def = attacker.m_Def;
+  const int result = LoseHpTo(victim, def.m_nBodyPower);
+  if (def.m_nEffect != 0) MakeHitEffect(Scene(), def.m_nEffect, victim.m_rcContact, attacker.m_rcContact, def.m_nGiant);
   victim.ApplyImpactFromChara(attacker);
-  if (attacker.m_Def.m_nBodyPower != 0) FireFlowTrigger(victim, TRG_DAMAGED);
-  if (attacker.m_Def.m_nBodyImpact != 0) FireFlowTrigger(victim, TRG_IMPACT);
+  FireDamageTriggers(victim, def.m_nBodyPower, def.m_nBodyImpact);
+  return result;
+}
+
+int TakeShotDamage(cChara& victim, const cShot& shot) {
+  const cEdShot& settings = shot.m_Settings;
+  const int result = LoseHpTo(victim, settings.m_nPower);
+  if (settings.m_nHitEffect != 0)
+    MakeHitEffect(Scene(), settings.m_nHitEffect, victim.m_rcDamage, shot.m_rcHit, settings.m_nScale);
+  victim.ApplyImpactFromShot(shot);
+  FireDamageTriggers(victim, settings.m_nPower, settings.m_nImpact);
   return result;
 }
 
@@ -74,6 +103,7 @@ int KillChara(cChara& c) {
   FireFlowTrigger(c, TRG_DEATH);
   c.RunFlows(1);
   scene.AddStageScore(c.m_Def.m_nScore);
+  TraceChara("Down", c, "score", scene.Record().nStageScore);
   int itemResult = 0;
   cItem* item = c.GetItem();
   if (item && item->m_bCarried && scene.HasHero()) itemResult = UseTouchedItem(item, scene.Hero());

@@ -79,6 +79,8 @@ class cShot final : public cGameObject {
   RectD m_rcHit{};
   BoxI m_boxHit{}, m_boxHitBase{};
   std::vector<int> m_vHitList;  // object numbers of the characters already hit
+  // Hit a character it does not pierce: it goes once the hit pass is done with that character's faction.
+  bool m_bSpent = false;
   cEdShot m_Settings;
   int m_nTargetNo = kNoTarget;
 

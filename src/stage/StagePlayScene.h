@@ -163,6 +163,7 @@ struct cStageRules {
   int nCharaInvincible = 0;
   int nCharaImmune = 30;
   int bHitsOnScreenOnly = 1;  // only objects on screen take part in body and shot hits
+  int nHitChecks = 0;         // shot tests per frame, in the steps m_HitStepMask marks; 0 every step
   int bAimOnScreenOnly = 0;
   // Switches of the project's system data.
   int bLandWhileRising = 0;

@@ -6,9 +6,6 @@
 #include "gamedata/SaveData.h"
 #include "library/draw/Draw.h"
 #include "library/util/FrameTiming.h"
-#include "records/LoadContext.h"
-#include "records/Palette.h"
-#include "records/StageData.h"
 #include "stage/Collision.h"
 #include "stage/SpriteSource.h"
 
@@ -169,30 +166,15 @@ int ApplyBlockEffect(cStagePlayScene& scene, cPlayer& hero) {
   return 0;
 }
 
-namespace {
-
-// The item definition a block names, in the common palette or the stage's.
-const cItemDef* BlockItem(const cBlockDef& block) {
-  cLoadContext ctx;
-  if (CommonPalette) ctx.commonPalette = CommonPalette->Lists();
-  if (StageData) ctx.stagePalette = StageData->Palette();
-  return GetItemDef(block.m_nItemSrc, block.m_nItemIdx, ctx);
-}
-
-}  // namespace
-
 int ApplyBlockItem(cStagePlayScene& scene, cPlayer& hero) {
   if (hero.m_bFlying) return 0;
   bool used = false;
   if (hero.m_nFootCell != kNoCell && hero.m_nItemBlockCooldown == 0) {
     MAPCELL& cell = scene.CellAt(hero.m_nFootCell);
-    const cItemDef* def = GetBlockHit(cell, hero.m_nFaction) ? BlockItem(cell.block) : nullptr;
+    const cItemDef* def =
+        GetBlockHit(cell, hero.m_nFaction) ? FindPaletteItem(cell.block.m_nItemSrc, cell.block.m_nItemIdx) : nullptr;
     if (def) {
-      cItem item;
-      cItemDef copy = *def;
-      item.InitItem(-1, copy, 0);
-      item.m_bActive = 1;
-      if (int result = UseTouchedItem(&item, hero)) return result;
+      if (int result = UseItemDef(*def, hero)) return result;
       hero.m_nItemBlockCooldown = scene.m_Rules.nSteps * 60;
       used = true;
     }

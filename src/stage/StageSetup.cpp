@@ -275,6 +275,7 @@ void RulesFromStage(const cStageData& stage, cStageRules& rules) {
   rules.nCharaImmune = HitFrames(stage.m_nHitTimes[2]);
   rules.nCharaInvincible = HitFrames(stage.m_nHitTimes[3]);
   rules.bHitsOnScreenOnly = stage.m_bActiveHitsOnly;
+  rules.nHitChecks = stage.m_nHitPasses;
 }
 
 void RulesFromSystemData(const cSystemData& system, cStageRules& rules) {

@@ -1,7 +1,7 @@
 // Whole-program runs of shots and swords in the sample project: the shooter
 // of the second challenge stage fires at the hero on its timetable, its shots
-// fly past the hero and out of the view, and the hero swings its sword and
-// shoots on buttons 2 and 3.
+// pierce the hero and fly out of the view, and the hero swings its sword and
+// shoots on buttons 2 and 3, the shot defeating the shooter.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -86,14 +86,27 @@ TEST_F(PlayerRun, TheShooterFiresOnItsTimetableAndTheHeroSwingsAndShoots) {
   ASSERT_GT(track.size(), 300u);
   const std::vector<ShotEvent> events = ShotEvents(trace);
 
+  // The hero's shot (fired to the right, well before the shooter) is spent on
+  // the shooter, which it defeats: it goes before it passes the shooter's cell.
+  int defeated = 0;
+  for (const ShotEvent& fired : events)
+    if (fired.what == "fired" && fired.x < shooter.left - 64)
+      for (const ShotEvent& gone : events)
+        if (gone.no == fired.no && gone.what == "gone") {
+          EXPECT_LT(gone.x, shooter.left + 32);
+          defeated = gone.frame;
+        }
+  ASSERT_GT(defeated, 0) << "the hero's shot never hit the shooter";
+
   // The flow fires in its first step and waits 6 x pause frames of logic
   // steps, which end in the first step of a frame; it starts again in the
-  // next frame: a volley every 1 + pause x 6 frames from play frame 1.
+  // next frame: a volley every 1 + pause x 6 frames from play frame 1, until
+  // the frame of its defeat (its flow runs before the hits of the frame).
   const int period = 1 + shooter.pause * 6;
   std::vector<int> volleys, expected;
   for (const ShotEvent& e : events)
     if (e.what == "fired" && e.x > shooter.left - 32 && e.x < shooter.left) volleys.push_back(e.frame);
-  for (int f = 1; f <= static_cast<int>(track.size()); f += period) expected.push_back(f);
+  for (int f = 1; f <= defeated; f += period) expected.push_back(f);
   EXPECT_EQ(volleys, expected);
 
   // Each flies to the left, past the hero, and leaves the view (x 320 on)

@@ -145,9 +145,23 @@ TEST_F(PlayerRun, HeroLostOnSpikesRestartsUntilItsLivesRunOut) {
 }
 
 // Started directly on the stage, the hero waits until the bridge has appeared
-// and then walks over the pit at the height of the floor.
+// and then walks over the pit at the height of the floor. The stage's shooter
+// hits the hero while it waits, and would take its last HP as it walks past;
+// a hero with invincibility setting 1 ("ON (ショットが当たる)") is hit but
+// loses no HP, and nothing in the stage knocks it back, so its walk is the
+// one it would be without the hits.
 TEST_F(PlayerRun, BridgeAppearsOverThePitAndCarriesTheHero) {
   UseSampleProject();
+  {
+    const std::string file = std::string("data\\stg4\\") + kPitStage + ".stg4_696";
+    cStageData stage;
+    LoadProjectRecord(project.Path(), file, stage);
+    stage.m_PlacedCharas.VecAt(static_cast<size_t>(stage.FindHero())).m_nInvincible = 1;
+    const fs::path previous = fs::current_path();
+    fs::current_path(project.Path());
+    ASSERT_EQ(stage.SaveToFile(file, {}), 1);
+    fs::current_path(previous);
+  }
   const PitLayout pit = ReadPitLayout(project.Path());
   ASSERT_GT(pit.bridgeFrame, 0);
   // Long enough for the walk from the start to beyond the pit.

@@ -116,9 +116,11 @@ class SamplePlay : public ::testing::Test {
 
 // The slow enemy walks its platform end to end, turning within a frame's walk
 // of each ledge; the hopper leaves the floor and turns at the pit's ledge and
-// at the wall.
+// at the wall. The stage's shooter hits the idle hero every two seconds: with
+// invincibility setting 1 the hero is hit but loses no HP, and stays for the run.
 TEST_F(SamplePlay, EnemiesPatrolTurnAtLedgesAndOneHops) {
   Load("c02-1");
+  m_scene.Hero().m_Def.m_nInvincible = 1;
   cNpc& walker = Placed(false);
   cNpc& hopper = Placed(true);
   const auto [first, end] = SolidRun(walker.m_Def.m_nMapX, walker.m_Def.m_nMapY + 1);

@@ -71,7 +71,7 @@ void FillGraphics(cDatabase& db) {
   swing.m_nDuration = 3;
   sword.m_Parts.assign(1, swing);
 
-  cDbEffect& spark = db.Effect[1];
+  cDbEffect& spark = db.Effect[kSparkEffect];
   spark.m_Name = Sjis("火花");
   spark.m_File = "bmp\\effect\\Spark.bmp";
   spark.m_Frames = Frames<cDbEffectFrame>({0, 1, 2, 3}, 1);

@@ -97,6 +97,12 @@ cFlowCommand Shot(FlowCommandType type, int speed, int graphic, int sound) {
   return command;
 }
 
+// The hero's attacks strike a spark where they hit.
+cFlowCommand Striking(cFlowCommand attack) {
+  attack.m_pShot->m_nHitEffect = kSparkEffect;
+  return attack;
+}
+
 cFlow OnKey(int slot, bool continuous, cFlowCommand command) {
   cFlow flow;
   flow.m_nTrigger = TRG_ALWAYS;
@@ -117,8 +123,8 @@ cCheckedVector<cFlow> HeroFlows() {
   flows.push_back(OnKey(kKeyLeft, true, Move(CMD_STRAIGHT_MOVE, kDirectionLeft, kWalkSpeed, 1)));
   flows.push_back(OnKey(kKeyRight, true, Move(CMD_STRAIGHT_MOVE, kDirectionRight, kWalkSpeed, 1)));
   flows.push_back(OnKey(kKeyButton1, false, std::move(jump)));
-  flows.push_back(OnKey(kKeyButton2, false, Shot(CMD_SWORD, 0, 0, 0)));
-  flows.push_back(OnKey(kKeyButton3, false, Shot(CMD_SHOT, kHeroShotSpeed, kHeroShotGraphic, kShotSound)));
+  flows.push_back(OnKey(kKeyButton2, false, Striking(Shot(CMD_SWORD, 0, 0, 0))));
+  flows.push_back(OnKey(kKeyButton3, false, Striking(Shot(CMD_SHOT, kHeroShotSpeed, kHeroShotGraphic, kShotSound))));
   return flows;
 }
 
