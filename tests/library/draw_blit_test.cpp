@@ -80,6 +80,18 @@ TEST_P(BlitTest, MirroredSheetsReadEachCellBackwardsInBothBackEnds) {
   nUserSD = 0;
 }
 
+TEST_P(BlitTest, AMirroredSheetOfItsOwnReadsEachWholeCellBackwards) {
+  surfaces.emplace_back();
+  DDSURFACEDATA* sheet = &surfaces.back();
+  ASSERT_EQ(DDCreateSurfaceFromFile(sheet, "bmp\\Sheet8.bmp", 1, nBpp, 0, 0, 0, 0, 3, 0, 0), 0);
+  DDFillSurface(&BackBuffer, 6);
+  DDBlt(&BackBuffer, 0, 0, 4, 1, sheet, 0, 0, 1);
+  // Red, transmit, green backwards; the keyed pixel lets the black screen show.
+  EXPECT_EQ(Row(0, 0, 3), (Pixels{kGreen, kBlack, kRed}));
+  // The fourth column is a cell cut short: Direct3D keeps the sheet's own pixel there.
+  if (D3D()) EXPECT_EQ(At(3, 0), kBlue);
+}
+
 TEST_P(BlitTest, FillsAreCutAndColourZeroFollowsTheBackEnd) {
   DDFillSurface(&BackBuffer, 4);
   EXPECT_EQ(DDFillRect(&BackBuffer, 60, -2, 10, 4, 3), 1);

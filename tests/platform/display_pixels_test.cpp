@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "platform/display/Device.h"
 #include "platform/display/DirectDraw.h"
 
@@ -27,6 +30,34 @@ TEST(PixelBufferTest, RowsArePaddedAndFillsAreCutToTheBuffer) {
   EXPECT_EQ(buffer.Get(0, 0), 0u);
   EXPECT_EQ(buffer.Get(1, 1), 0x123456u);
   EXPECT_EQ(buffer.Get(2, 1), 0u);
+}
+
+// A zero fill may skip a buffer nobody has written, so every way of writing
+// must make the next zero fill count, and a copy must carry the pixels over.
+TEST(PixelBufferTest, ZeroFillsClearWhateverWasWrittenHoweverItWasWritten) {
+  const std::vector<std::pair<const char*, void (*)(PixelBuffer&)>> writes = {
+      {"Put", [](PixelBuffer& b) { b.Put(1, 1, 7); }},
+      {"Row", [](PixelBuffer& b) { b.Row(1)[4] = 7; }},
+      {"Bytes", [](PixelBuffer& b) { b.Bytes()[b.Pitch() + 4] = 7; }},
+      {"Fill", [](PixelBuffer& b) { b.Fill(1, 1, 1, 1, 7); }},
+  };
+  for (const auto& [how, write] : writes) {
+    SCOPED_TRACE(how);
+    PixelBuffer written(PixelFormat::X8R8G8B8, 3, 2);
+    write(written);
+    PixelBuffer copy = written, moved(PixelFormat::X8R8G8B8, 3, 2);
+    moved = std::move(written);
+    EXPECT_EQ(copy.Get(1, 1), 7u);
+    for (PixelBuffer* buffer : {&copy, &moved}) {
+      buffer->Fill(0, 0, 3, 2, 0);
+      EXPECT_EQ(buffer->Get(1, 1), 0u);
+    }
+  }
+  // A 16-bit pixel with bits above its two bytes stores as zero.
+  PixelBuffer narrow(PixelFormat::R5G6B5, 2, 1);
+  narrow.Put(0, 0, 0x1234);
+  narrow.Fill(0, 0, 2, 1, 0x10000);
+  EXPECT_EQ(narrow.Get(0, 0), 0u);
 }
 
 // A 4 x 2 surface of distinct pixels 1..8 with key 5.

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <optional>
 #include <utility>
 
 #include "library/draw/Draw.h"
@@ -166,9 +167,16 @@ void FillTextureFromBitmap(PixelBuffer& pixels, const Bitmap& bitmap, DWORD colo
   }
 }
 
-int CreateSurfaceFromFileD3D(DDSURFACEDATA* sd, std::string_view file, int bTransmit, int bSystemMemory,
-                             int nMemoryType, int bLinked, int bPalIndex, int nMirrorWidth, int nMirrorHeight,
-                             int bRecreate) {
+// The surface, when it holds its own texture made from this file.
+const DDSURFACEDATA* LoadedFrom(const DDSURFACEDATA* sd, std::string_view file) {
+  const bool loaded = sd && sd->lpDT && sd->lpDT->lpTexture && sd->szSurfaceType == "OffScreenFromFile";
+  return loaded && sd->szFileName == file ? sd : nullptr;
+}
+
+// `decoded`: the file's bitmap when the caller has read it already, else null.
+int CreateSurfaceFromFileD3D(DDSURFACEDATA* sd, std::string_view file, const Bitmap* decoded, int bTransmit,
+                             int bSystemMemory, int nMemoryType, int bLinked, int bPalIndex, int nMirrorWidth,
+                             int nMirrorHeight, int bRecreate) {
   DDAllocHolder(sd);
   DTDATA& dt = *sd->lpDT;
   if (!bRecreate) {
@@ -178,12 +186,19 @@ int CreateSurfaceFromFileD3D(DDSURFACEDATA* sd, std::string_view file, int bTran
     dt.bTransmit = bTransmit == 1;
     if (!bLinked) dt.nId = lpDTCon->nNextSurfaceId++;
   }
-  auto bitmap = LoadBitmapLogged(file);
-  if (!bitmap) return LOADIMAGE_ERR;
+  // A linked surface needs only the bitmap's size, which its source has when it holds the same file.
+  const DDSURFACEDATA* source = bLinked && !decoded ? LoadedFrom(sd->lpLinkSD, file) : nullptr;
+  std::optional<Bitmap> read;
+  if (!decoded && !source) {
+    read = LoadBitmapLogged(file);
+    if (!read) return LOADIMAGE_ERR;
+    decoded = &*read;
+  }
   if (bLinked) {
-    sd->nWidth = sd->nTexWidth = bitmap->width;
-    sd->nHeight = sd->nTexHeight = bitmap->height;
+    sd->nWidth = sd->nTexWidth = source ? source->nWidth : decoded->width;
+    sd->nHeight = sd->nTexHeight = source ? source->nHeight : decoded->height;
   } else {
+    const Bitmap* bitmap = decoded;
     int texWidth, texHeight;
     TextureSize(bitmap->width, bitmap->height, &texWidth, &texHeight, std::string(file));
     const RGBTRIPLE& key = nBpp == 16 ? lpDTCon->rgbPalette0 : lpDTCon->rgbTransmit;
@@ -209,9 +224,10 @@ int CreateSurfaceFromFileD3D(DDSURFACEDATA* sd, std::string_view file, int bTran
     sd->nTexWidth = texWidth;
     sd->nTexHeight = texHeight;
     if (nMirrorWidth || nMirrorHeight) {
+      // The twin is made from the bitmap in hand: the file is read once.
       DDSURFACEDATA unmirrored;
-      int code =
-          CreateSurfaceFromFileD3D(&unmirrored, file, bTransmit, bSystemMemory, DTMEMORYTYPE_SYSTEM, 0, 0, 0, 0, 0);
+      int code = CreateSurfaceFromFileD3D(&unmirrored, file, bitmap, bTransmit, bSystemMemory, DTMEMORYTYPE_SYSTEM, 0,
+                                          0, 0, 0, 0);
       const bool mirrored = code == 0 && CreateMirror(sd, &unmirrored, nMirrorWidth, nMirrorHeight);
       DDFreeSurface(&unmirrored);
       if (!mirrored) {
@@ -306,8 +322,8 @@ int DDCreateSurfaceFromFile(DDSURFACEDATA* sd, std::string_view file, int bTrans
                             int bRecreate) {
   if (!sd) return CREATESURFACE_ERR;
   if (lpDTCon)
-    return CreateSurfaceFromFileD3D(sd, file, bTransmit, bSystemMemory, nMemoryType, bLinked, bPalIndex, nMirrorWidth,
-                                    nMirrorHeight, bRecreate);
+    return CreateSurfaceFromFileD3D(sd, file, nullptr, bTransmit, bSystemMemory, nMemoryType, bLinked, bPalIndex,
+                                    nMirrorWidth, nMirrorHeight, bRecreate);
   auto bitmap = LoadBitmapLogged(file);
   if (!bitmap) return LOADIMAGE_ERR;
   if (!DDCreateSurface(sd, bitmap->width, bitmap->height, bTransmit, bSystemMemory, 0, 0, 0)) return CREATESURFACE_ERR;

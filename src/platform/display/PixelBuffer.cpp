@@ -19,16 +19,19 @@ ZeroedBytes::ZeroedBytes(const ZeroedBytes& other) : ZeroedBytes() { *this = oth
 ZeroedBytes& ZeroedBytes::operator=(const ZeroedBytes& other) {
   if (this == &other) return *this;
   ZeroedBytes copy(other.m_size);
-  if (other.m_size) std::memcpy(copy.m_data, other.m_data, other.m_size);
+  if (other.m_size && !other.m_neverWritten) std::memcpy(copy.Data(), other.m_data, other.m_size);
   return *this = std::move(copy);
 }
 
 ZeroedBytes::ZeroedBytes(ZeroedBytes&& other) noexcept
-    : m_data(std::exchange(other.m_data, nullptr)), m_size(std::exchange(other.m_size, 0)) {}
+    : m_data(std::exchange(other.m_data, nullptr)),
+      m_size(std::exchange(other.m_size, 0)),
+      m_neverWritten(std::exchange(other.m_neverWritten, true)) {}
 
 ZeroedBytes& ZeroedBytes::operator=(ZeroedBytes&& other) noexcept {
   std::swap(m_data, other.m_data);
   std::swap(m_size, other.m_size);
+  std::swap(m_neverWritten, other.m_neverWritten);
   return *this;
 }
 
@@ -43,7 +46,11 @@ PixelBuffer::PixelBuffer(PixelFormat format, int width, int height)
 
 void PixelBuffer::Fill(int x, int y, int w, int h, std::uint32_t pixel) {
   if (!ClipToArea(x, y, w, h, m_width, m_height)) return;
-  for (int row = y; row < y + h; ++row) FillRow(Row(row) + x * BytesPerPixel(), w, BytesPerPixel(), pixel);
+  // Zeros over bytes never written change nothing, and leave their pages untouched.
+  const int bytes = BytesPerPixel();
+  const std::uint32_t stored = bytes == 4 ? pixel : pixel & ((1u << (8 * bytes)) - 1);
+  if (stored == 0 && m_bytes.NeverWritten()) return;
+  for (int row = y; row < y + h; ++row) FillRow(Row(row) + x * bytes, w, bytes, pixel);
 }
 
 bool ClipToArea(int& x, int& y, int& w, int& h, int width, int height) {

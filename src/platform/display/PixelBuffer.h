@@ -13,7 +13,8 @@ namespace platform::display {
 
 // Bytes that start as zeros without being written: large blocks come from
 // the system already zeroed, so a surface that is drawn over at once is
-// never cleared first, and pages nobody touches cost nothing.
+// never cleared first, and pages nobody touches cost nothing. Until the
+// bytes are first handed out for writing they are known to be all zeros.
 class ZeroedBytes {
  public:
   ZeroedBytes() = default;
@@ -24,13 +25,18 @@ class ZeroedBytes {
   ZeroedBytes& operator=(ZeroedBytes&& other) noexcept;
   ~ZeroedBytes();
 
-  std::uint8_t* Data() { return m_data; }
+  std::uint8_t* Data() {
+    m_neverWritten = false;
+    return m_data;
+  }
   const std::uint8_t* Data() const { return m_data; }
   std::size_t Size() const { return m_size; }
+  bool NeverWritten() const { return m_neverWritten; }
 
  private:
   std::uint8_t* m_data = nullptr;
   std::size_t m_size = 0;
+  bool m_neverWritten = true;
 };
 
 class PixelBuffer {
