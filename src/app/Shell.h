@@ -29,13 +29,8 @@ enum BgmCategory : int {
   BGMCAT_STAGE = 4,
 };
 
-// The show commands start-up acts on; 5 is also the mark of an editor's test play.
-constexpr int SW_HIDE = 0;
-constexpr int SW_SHOWMINIMIZED = 2;
-constexpr int SW_SHOWMAXIMIZED = 3;
-constexpr int SW_TESTPLAY = 5;
-constexpr int SW_MINIMIZE = 6;
-constexpr int SW_SHOWMINNOACTIVE = 7;
+// The show command that marks an editor's test play.
+constexpr int SW_TESTPLAY = SW_SHOW;
 
 extern std::atomic<int> bTestPlay;
 extern std::atomic<int> bInitDone;

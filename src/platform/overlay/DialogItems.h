@@ -2,6 +2,7 @@
 // The dialog-item calls of the player's dialogs, in their Windows shape, over
 // the running dialogs of the overlay toolkit. A dialog handle that is not a
 // live dialog, or an id it lacks, fails as Windows fails (0, nothing done).
+#include "platform/Messages.h"
 #include "platform/WinTypes.h"
 
 constexpr UINT EM_GETSEL = 0x00B0;
@@ -24,8 +25,6 @@ BOOL ShowDlgItem(HWND dialog, int id, BOOL show);
 // Whole dialogs: shown or hidden (SW_SHOW, SW_HIDE), taking input or not, and
 // their rectangle in the program's screen coordinates. A handle that is not a
 // live dialog fails.
-constexpr int SW_HIDE = 0;
-constexpr int SW_SHOW = 5;
 BOOL ShowWindow(HWND window, int command);
 BOOL EnableWindow(HWND window, BOOL enable);
 BOOL GetWindowRect(HWND window, RECT* rect);
