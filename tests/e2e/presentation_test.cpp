@@ -271,4 +271,47 @@ TEST_F(PresentationRun, ACoinShowsItsRisingIconAndTheCountOfCoins) {
   EXPECT_EQ(columns[1], columns[2]);
 }
 
+// Right held on the free stage until the hopping enemy meets the hero: the
+// hit starts the hero's damage flow, whose screen colour flashes red at 60 %
+// over 0.2 s (12 frames). The status bar, drawn after the screen effect and
+// before the colour, shows the tint unshaken: alpha 255 - k / 12 x 153 in
+// the k-th frame of a ramp, so about a quarter of red half way in.
+TEST_F(PresentationRun, TheHerosHitFlashesTheScreenRed) {
+  UseSampleProject();
+  const cStageData stage = LoadStage("Default");
+  const cFlow* hit = nullptr;
+  for (const cFlow& flow : stage.m_PlacedCharas.front().m_vFlows)
+    if (flow.m_nTrigger == TRG_DAMAGED) hit = &flow;
+  ASSERT_NE(hit, nullptr);
+  ASSERT_EQ(hit->m_vCommands.front().m_nType, CMD_SCREEN_COLOR);
+  const cCheckedVector<int>& colour = hit->m_vCommands.front().m_vParams;
+  ASSERT_EQ(colour.VecAt(0), 255);
+  ASSERT_EQ(colour.VecAt(5), 2);  // tenths of a ramp
+
+  UseInput("1000 RIGHT\n");
+  constexpr int kFrames = 700;
+  RunStage("Default", kFrames, 0);
+  const std::string trace = Read("trace.txt");
+  const int played = static_cast<int>(HeroTrack(trace).size());
+  const size_t started = trace.find("trigger " + std::to_string(TRG_DAMAGED) + "\n");
+  ASSERT_NE(started, std::string::npos) << "the hero was not hit";
+  int damaged = 0;
+  ASSERT_EQ(std::sscanf(trace.c_str() + trace.find("Frame ", started), "Frame %d", &damaged), 1);
+  ASSERT_LT(damaged + 40, played);
+
+  // The flow's commands run in the step after the hit: the ramp starts in the
+  // frame of the hit or the next, so frames 6 and 7 after it are 5 to 7 frames in.
+  auto red = [&](int p) {
+    RunStage("Default", kFrames, HandedOver(kFrames, played, p));
+    return static_cast<int>((Shot().Colour(1, 10) >> 16) & 255);
+  };
+  EXPECT_LT(red(damaged - 1), 10);
+  for (int k : {6, 7}) {
+    const int r = red(damaged + k);
+    EXPECT_GE(r, 255 * (255 - 191) / 255 - 8) << k;
+    EXPECT_LE(r, 255 * (255 - 165) / 255 + 8) << k;
+  }
+  EXPECT_LT(red(damaged + 40), 10);  // two ramps and their clear frames are over
+}
+
 }  // namespace
