@@ -1,8 +1,10 @@
 // Whole-program runs of the sample project's presentation: the first story
 // stage opens from a circle around the hero over its sign picture, and a coin
 // taken on the free stage sends its icon rising over the hero and shows the
-// count of coins in a message. Pixels are probed in screenshots of frames
-// worked out from the trace; runs repeat each other frame for frame.
+// count of coins in a message, and the hero's hit flashes the screen red.
+// Pixels are probed in screenshots of frames worked out from the trace; runs
+// repeat each other frame for frame.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -171,9 +173,19 @@ TEST_F(PresentationRun, TheFirstStoryStageOpensFromACircleAroundTheHero) {
         }
       }
     EXPECT_GT(outside, 100);
-    if (r > 2 * band) {
-      EXPECT_GT(inside, 20);
-    }
+    if (r <= 2 * band) continue;
+    EXPECT_GT(inside, 20);
+    // The row of the centre, exactly: bands of `band` rows are laid from
+    // r - band upward by `band`; the one holding the centre row has its chord
+    // at m = its first row + band / 2, half width floor(sqrt(r^2 - m^2)) (at
+    // most r - 1), drawn from cx - hc for 2 hc columns.
+    int h = r - band;
+    while (h > 0) h -= band;
+    const int m = h + (band >> 1);
+    const int hc = std::min(static_cast<int>(std::floor(std::sqrt(static_cast<double>(r) * r - m * m))), r - 1);
+    EXPECT_TRUE(Near(shot.Colour(cx + hc - 1, cy), after.Colour(cx + hc - 1, cy)));
+    EXPECT_TRUE(Near(shot.Colour(cx + hc, cy), black));
+    EXPECT_FALSE(Near(after.Colour(cx + hc, cy), black));
   }
   // What the probes call black outside the circle is not the stage itself.
   int blackAfter = 0;
