@@ -65,8 +65,9 @@ TEST(ScreenColorTest, LaidAlphaRampsByStrengthAndIsHeldInsideItsRange) {
 }
 
 // 8-bit DirectDraw tints the display palette: a flash ramps the colour in and
-// its clear frame brings the loaded palette back, entry for entry.
-TEST(ScreenColorTest, AnEightBitFlashEndsOnTheLoadedPalette) {
+// its clear frame brings the loaded palette back, entry for entry, as does
+// the end of a take-back.
+TEST(ScreenColorTest, AnEightBitFlashOrTakeBackEndsOnTheLoadedPalette) {
   platform::display::DDPalette palette;
   const int savedBpp = nBpp;
   platform::display::DDPalette* const savedPalette = lpDDPalette;
@@ -77,6 +78,16 @@ TEST(ScreenColorTest, AnEightBitFlashEndsOnTheLoadedPalette) {
   for (int i = 0; i < 256; ++i) ColorPalette[i] = {BYTE(i), BYTE(255 - i), BYTE(i / 2), 0};
   ASSERT_EQ(lpDTCon, nullptr);
 
+  // Entries of the palette object that differ from the loaded palette.
+  auto tintedEntries = [&] {
+    int n = 0;
+    for (int i = 0; i < 256; ++i) {
+      const PALETTEENTRY& shown = palette.Entries()[static_cast<size_t>(i)];
+      const PALETTEENTRY& loaded = ColorPalette[i];
+      n += shown.peRed != loaded.peRed || shown.peGreen != loaded.peGreen || shown.peBlue != loaded.peBlue;
+    }
+    return n;
+  };
   SCREENCOLOR record;
   SetScreenColor(record, {255, 0, 0, 100, 0, 1, 1, 1});  // one flash of red over 1 tenth: 6 frames
   DrawScreenColor(record, 0);                            // frame 0: alpha 255, nothing of the red
@@ -88,13 +99,17 @@ TEST(ScreenColorTest, AnEightBitFlashEndsOnTheLoadedPalette) {
   EXPECT_EQ(record.nFrame, 2);
   for (int frame = 2; frame <= 6; ++frame) DrawScreenColor(record, 0);
   EXPECT_EQ(record.bActive, 0);
-  int tinted = 0;
-  for (int i = 0; i < 256; ++i) {
-    const PALETTEENTRY& shown = palette.Entries()[static_cast<size_t>(i)];
-    const PALETTEENTRY& loaded = ColorPalette[i];
-    tinted += shown.peRed != loaded.peRed || shown.peGreen != loaded.peGreen || shown.peBlue != loaded.peBlue;
-  }
-  EXPECT_EQ(tinted, 0);
+  EXPECT_EQ(tintedEntries(), 0);
+
+  // A laid tint stays in the palette; taking it back ends on the loaded colours too.
+  SetScreenColor(record, {0, 0, 255, 50, 0, 1, 0, 0});
+  for (int frame = 0; frame <= 6; ++frame) DrawScreenColor(record, 0);
+  EXPECT_EQ(record.bActive, 0);
+  EXPECT_NE(palette.Entries()[0].peBlue, ColorPalette[0].peBlue);
+  SetScreenColor(record, {0, 0, 0, 0, 1, 1, 0, 0});
+  for (int frame = 0; frame <= 6; ++frame) DrawScreenColor(record, 0);
+  EXPECT_EQ(record.bActive, 0);
+  EXPECT_EQ(tintedEntries(), 0);
   nBpp = savedBpp;
   lpDDPalette = savedPalette;
   std::copy(savedColours.begin(), savedColours.end(), ColorPalette);
