@@ -25,9 +25,14 @@ void LayColour(int alpha, BYTE red, BYTE green, BYTE blue) {
   DDBltAlpha(&BackBuffer, 0, 0, kScreenW, kScreenH, work, 0, 0, 0, HbtTable, alpha);
 }
 
-// 8-bit DirectDraw: the colour blended into the display palette.
+// 8-bit DirectDraw: the colour blended into the display palette. Alpha 255
+// shows nothing of it, so the loaded palette comes back exactly (a blend at
+// 255 would keep 1/256 of the colour after a flash or a take-back).
 void BlendPalette(int alpha, BYTE red, BYTE green, BYTE blue) {
-  DDPalBlend(DispColorPalette, 0, 255, alpha, red, green, blue, ColorPalette);
+  if (alpha >= 255)
+    std::copy(ColorPalette, ColorPalette + 256, DispColorPalette);
+  else
+    DDPalBlend(DispColorPalette, 0, 255, alpha, red, green, blue, ColorPalette);
   if (lpDDPalette) lpDDPalette->SetEntries(0, 256, DispColorPalette);
 }
 

@@ -51,7 +51,7 @@ TEST_F(FlowCommandsRun, CoinsAddToTheScoreAndCountThemselves) {
   const cStageData stage = LoadStage("Default");
   const cItemDef* coin = nullptr;
   for (const cItemDef& item : stage.m_PaletteItems)
-    if (item.m_vCommands.size() == 2 && item.m_vCommands[0].m_nType == ITEMCMD_STATUS_OPERATION) coin = &item;
+    if (item.m_vCommands.size() >= 2 && item.m_vCommands[0].m_nType == ITEMCMD_STATUS_OPERATION) coin = &item;
   ASSERT_NE(coin, nullptr);
   const int points = coin->m_vCommands[0].m_vParams.VecAt(7);
   // The statement "Cn = Cn + 1" names the variable it counts in.

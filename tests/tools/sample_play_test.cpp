@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gamedata/Database.h"
 #include "gamedata/ProjectContext.h"
 #include "library/input/KeyInput.h"
 #include "library/util/Text.h"
@@ -34,10 +35,16 @@ class SamplePlay : public ::testing::Test {
     m_previous = fs::current_path();
     fs::current_path(SampleProject());
     ASSERT_TRUE(LoadProjectContext(m_context));
+    // The running database: the enemies' touches make hit effects from it.
+    ASSERT_EQ(LoadDatabase(m_database, m_context.Get()), 1);
+    Database = &m_database;
+    BuildEffectSequences(m_database.Effect, EffectSequences);
     KeyInputList.assign(1, cKeyInput{});
     SetRecordHooks(&m_hooks);
   }
   void TearDown() override {
+    EffectSequences.clear();
+    Database = nullptr;
     SetRecordHooks(nullptr);
     StageData = StageDataOrg = nullptr;
     CurrentPlayScene = nullptr;
@@ -106,6 +113,7 @@ class SamplePlay : public ::testing::Test {
   }
 
   cStandaloneContext m_context;
+  cDatabase m_database;
   cStageRecordHooks m_hooks;
   cStageData m_stage;
   cStagePlayScene m_scene;

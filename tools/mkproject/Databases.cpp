@@ -76,32 +76,46 @@ void FillGraphics(cDatabase& db) {
   spark.m_File = "bmp\\effect\\Spark.bmp";
   spark.m_Frames = Frames<cDbEffectFrame>({0, 1, 2, 3}, 1);
 
-  db.ScrEffect[1].m_Name = Sjis("揺れ");
   db.Picture[1] = MediaFile<cDbPicture>("看板", "bmp\\picture\\Picture.bmp");
 }
 
-// Parameters: the time in tenths of a second, then by kind the start and end
-// value (or the blink interval in frames) and the further values.
-void FillCharaEffects(cDatabase& db) {
-  struct Entry {
-    CharaEffectEntry entry;
-    const char* name;
-    int kind;
-    std::array<int, 5> params;
-  };
-  const Entry entries[] = {
-      {kBlinkEffect, "点滅", 6, {20, 4}},               // blink every 4 frames for 2 s
-      {kTurningVanish, "回転消滅", 8, {10, 0, 720}},    // two turns in 1 s
-      {kMosaicVanish, "モザイク消滅", 15, {5, 1, 12}},  // blocks of 1 to 12 dots in 0.5 s
-      {kTintVanish, "色変化", 13, {10, 1, 4, 4}},       // toward white (palette 4), levels 1 to 4
-  };
-  if (db.CharaEffect.size() <= std::size(entries)) db.CharaEffect.resize(std::size(entries) + 1);
-  for (const Entry& e : entries) {
-    cDbCharaEffect& effect = db.CharaEffect[static_cast<std::size_t>(e.entry)];
+// An effect entry's parameters: the time in tenths of a second, then by kind
+// the start and end value (or the blink interval in frames) and the further values.
+struct EffectEntry {
+  int entry;
+  const char* name;
+  int kind;
+  std::array<int, 5> params;
+};
+
+template <typename List>
+void FillEffects(List& list, std::initializer_list<EffectEntry> entries) {
+  for (const EffectEntry& e : entries) {
+    if (list.size() <= static_cast<std::size_t>(e.entry)) list.resize(static_cast<std::size_t>(e.entry) + 1);
+    auto& effect = list[static_cast<std::size_t>(e.entry)];
     effect.m_Name = Sjis(e.name);
     effect.m_nKind = e.kind;
     std::copy(e.params.begin(), e.params.end(), effect.m_nParam);
   }
+}
+
+void FillCharaEffects(cDatabase& db) {
+  FillEffects(db.CharaEffect,
+              {
+                  {kBlinkEffect, "点滅", 6, {20, 4}},               // blink every 4 frames for 2 s
+                  {kTurningVanish, "回転消滅", 8, {10, 0, 720}},    // two turns in 1 s
+                  {kMosaicVanish, "モザイク消滅", 15, {5, 1, 12}},  // blocks of 1 to 12 dots in 0.5 s
+                  {kTintVanish, "色変化", 13, {10, 1, 4, 4}},       // toward white (palette 4), levels 1 to 4
+              });
+}
+
+// The hero's hit shakes the screen sideways; a story stage opens from a
+// circle around the hero.
+void FillScreenEffects(cDatabase& db) {
+  FillEffects(db.ScrEffect, {
+                                {kShakeEffect, "揺れ", 2, {5, 6, 3}},  // kind 2: 3 swings of 6 dots either way in 0.5 s
+                                {kOpeningCircle, "開く円", 10, {kOpeningTenths, 0, kOpeningRadius, kOpeningBand}},
+                            });
 }
 
 void FillSounds(cDatabase& db) {
@@ -119,6 +133,7 @@ void WriteDatabases(cDatabase& db, const cLoadContext& ctx) {
   FillAnimations(db);
   FillGraphics(db);
   FillCharaEffects(db);
+  FillScreenEffects(db);
   FillSounds(db);
   for (int i = 0; i < DATABASE_FILE_COUNT; ++i) {
     const auto file = static_cast<DatabaseFile>(i);

@@ -62,6 +62,7 @@ cCharaDef Hero() {
   hero.m_bFixedFacing = 0;
   hero.m_vFlows = HeroFlows();
   hero.m_nVanishEffect = kMosaicVanish;
+  hero.m_vFlows.push_back(HitFlash());
   return hero;
 }
 
@@ -77,6 +78,7 @@ cCharaDef Enemy(const char* name, int graphic, cCheckedVector<cFlow> flows) {
   enemy.m_nBodyPower = 1;
   enemy.m_nScore = 100;
   enemy.m_bFixedFacing = 1;
+  enemy.m_nEffect = kSparkEffect;  // sparks where it touches
   enemy.m_vFlows = std::move(flows);
   return enemy;
 }
@@ -127,6 +129,8 @@ void FillPalette(cPalette& palette) {
   palette.m_Charas[kHoppingEnemy].m_nVanishEffect = kTintVanish;
   cItemDef coin = Item("コイン", 1);
   coin.m_vCommands = CoinCommands();
+  coin.m_vCommands.push_back(CoinMessage());
+  coin.m_bShowGraphic = 1;  // its icon rises over the hero
   palette.m_Items = {cItemDef(), coin, Goal()};
 }
 

@@ -14,6 +14,15 @@ enum PaletteChara { kHeroChara = 1, kSlowEnemy, kHoppingEnemy, kLiftChara, kShoo
 enum PaletteItem { kCoinItem = 1, kGoalItem, kItemEntries };
 // Entries of the CharaEffect database.
 enum CharaEffectEntry { kBlinkEffect = 1, kTurningVanish, kMosaicVanish, kTintVanish };
+// Entries of the ScrEffect, Effect and Picture databases.
+enum ScrEffectEntry { kShakeEffect = 1, kOpeningCircle };
+constexpr int kSparkEffect = 1;
+constexpr int kSignPicture = 1;
+// The opening circle grows from radius 0 to kOpeningRadius dots in
+// kOpeningTenths, in bands of kOpeningBand rows.
+constexpr int kOpeningTenths = 10;
+constexpr int kOpeningRadius = 640;
+constexpr int kOpeningBand = 8;
 
 // The time limit of the stages that have one, in seconds, and how long into
 // such a stage the bridge blocks over its pit appear (they stay once there).

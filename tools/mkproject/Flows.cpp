@@ -3,6 +3,7 @@
 #include <string>
 
 #include "Definitions.h"
+#include "library/util/Text.h"
 #include "records/FlowEnums.h"
 
 namespace mkproject {
@@ -214,6 +215,72 @@ cCheckedVector<cFlowCommand> CoinCommands() {
   const std::string variable = "C" + std::to_string(kCoinCountVariable);
   count.m_strText = variable + " = " + variable + " + 1";
   return {score, count};
+}
+
+namespace {
+
+// Message and picture parameters.
+constexpr int kMessageAtScreenCell = 7;  // "画面座標で指定"
+constexpr int kPictureAtStageCell = 4;   // "ステージ座標で指定"
+constexpr int kShownForTime = 2;         // "時間で指定"
+constexpr int kShownUntilStageEnd = 1;   // "ステージ終了まで表示"
+constexpr int kCoinMessageTenths = 10;
+constexpr int kCoinMessageId = 1;
+// The hit flash: red at 60 % over 0.2 s, twice.
+constexpr int kFlashStrength = 60;
+constexpr int kFlashTenths = 2;
+constexpr int kFlashCount = 2;
+
+// The before-stage trigger runs only non-blocking commands.
+cFlowCommand NonBlocking(cFlowCommand command) {
+  command.m_bNonBlocking = 1;
+  return command;
+}
+
+}  // namespace
+
+cFlowCommand CoinMessage() {
+  cFlowCommand message = ItemCommand(CMD_MESSAGE);
+  auto& p = message.m_vParams;
+  p[0] = kMessageAtScreenCell;
+  p[1] = p[2] = 1;  // one cell in from the left and from the top
+  p[6] = kShownForTime;
+  p[7] = kCoinMessageTenths;
+  p[9] = 1;   // the '#' escapes show the variable
+  p[10] = 1;  // fixed on the screen
+  p[12] = 1;  // has an ID
+  p[13] = kCoinMessageId;
+  p[14] = 1;  // in a window
+  message.m_strText = Sjis("コイン ") + "#C" + std::to_string(kCoinCountVariable) + "." + Sjis("枚");
+  return message;
+}
+
+cFlow StageOpening(int signX, int signY) {
+  cFlowCommand sign = Command(CMD_PICTURE, 0);
+  auto& p = sign.m_vParams;
+  p[0] = kSignPicture;
+  p[1] = kPictureAtStageCell;
+  p[2] = signX;
+  p[3] = signY;
+  p[7] = 100;  // its own size
+  p[8] = kShownUntilStageEnd;
+  cFlowCommand circle = Command(CMD_SCREEN_EFFECT, 0);
+  circle.m_vParams[0] = kOpeningCircle;
+  cFlow flow;
+  flow.m_nTrigger = TRG_BEFORE_STAGE_START;
+  flow.m_vCommands = {NonBlocking(sign), NonBlocking(circle)};
+  return flow;
+}
+
+cFlow HitFlash() {
+  cFlowCommand flash = Command(CMD_SCREEN_COLOR, 0);
+  flash.m_vParams = {255, 0, 0, kFlashStrength, 0, kFlashTenths, 1, kFlashCount};
+  cFlowCommand shake = Command(CMD_SCREEN_EFFECT, 0);
+  shake.m_vParams[0] = kShakeEffect;
+  cFlow flow;
+  flow.m_nTrigger = TRG_DAMAGED;
+  flow.m_vCommands = {flash, shake};
+  return flow;
 }
 
 }  // namespace mkproject

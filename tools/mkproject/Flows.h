@@ -25,5 +25,13 @@ cCheckedVector<cFlow> LiftFlows(int speed, int tenths, int rest);
 cCheckedVector<cFlow> ShooterFlows();
 // A coin's item commands: the score grows and the coin counts itself.
 cCheckedVector<cFlowCommand> CoinCommands();
+// A coin's message: the coins taken so far, near the screen's top-left corner
+// for a second; each coin updates the one message under kCoinMessageId.
+cFlowCommand CoinMessage();
+// A before-stage flow: the sign picture stands at stage cell (x, y) until the
+// stage ends, and the screen opens from a circle around the hero.
+cFlow StageOpening(int signX, int signY);
+// The hero's reaction to a hit: the screen flashes red twice and shakes.
+cFlow HitFlash();
 
 }  // namespace mkproject

@@ -73,10 +73,14 @@ void PlaceTerrain(cStageData& stage, const cPalette& palette, const Layout& layo
 
 // The stage whose hero holds the game still for a moment before play.
 constexpr std::string_view kOpeningWaitStage = "s01-2";
+// The stage that opens from a circle, with a sign in the sky over its start.
+constexpr std::string_view kOpeningStage = "s01-1";
+constexpr int kSignX = 4, kSignY = 2;
 
 void PlaceObjects(cStageData& stage, const cPalette& palette, const Layout& layout) {
   cCharaDef hero = PlacedAt(palette.m_Charas[kHeroChara], 2, kStandRow);
   if (layout.file == kOpeningWaitStage) hero.m_vFlows.push_back(OpeningWait());
+  if (layout.file == kOpeningStage) hero.m_vFlows.push_back(StageOpening(kSignX, kSignY));
   if (layout.dark) {
     hero.m_nSightShape = kSightCircle;
     hero.m_nSight = kLightRadius;
