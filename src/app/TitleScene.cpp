@@ -254,6 +254,5 @@ void StartNewStory() {
   PlayData->nMapX = CurrentWorldMap().nMapStartX;
   PlayData->nMapY = CurrentWorldMap().nMapStartY;
   PlayData->nLap = 0;
-  PlayData->nMapFacing = 0;
   SetModeLives(GAMEMODE_STORY);
 }

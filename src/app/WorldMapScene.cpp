@@ -126,7 +126,7 @@ void cWorldMapScene::Enter() {
   cursor.nPosX = kMapCursorX;
   cursor.nPosY = kMapCursorY;
   SetViewFromCursor();
-  m_nFacing = PlayData->nMapFacing;
+  m_nFacing = PlayData->nStageCursor;
   LookAtCursorCell();
   m_SavedCursor = cursor;
   ClearSurfaceList(MenuSD, MenuDesc);
@@ -229,7 +229,7 @@ void cWorldMapScene::MoveMapCursor(CURSORDATA& cursor, WORD dir) {
     cursor = m_SavedCursor;
   } else {
     SetViewFromCursor();
-    PlayData->nMapFacing = m_nFacing;
+    PlayData->nStageCursor = m_nFacing;
     if (m_nViewX != m_nRenderedX || m_nViewY != m_nRenderedY) RenderMap();
   }
   cursor.nPosX = kMapCursorX;
@@ -322,7 +322,7 @@ void cWorldMapScene::UpdateStageSelect() {
   if (buttons & kButton1) {
     RequestSe(1);
     if (MenuCursor.Current().nY == 0 && m_bStageLoaded && m_pEntry) {
-      PlayData->nMapFacing = m_nFacing;
+      PlayData->nStageCursor = m_nFacing;
       PrepareStagePlay(*m_pEntry);
       m_nStep = 0;
       SceneManager.m_nNextScene = SCENE_STAGE_PLAY;

@@ -134,6 +134,8 @@ class cSaveData : public cDataRecord {
   int bSeriesStart = 0;
   int nBgmNo = 0;
   int nBgmParam = 0;
+  // The world map's figure facing (0 down, 1 up, 2 left, 3 right); a stage
+  // clear that moves the figure elsewhere on the map turns it to face down.
   int nStageCursor = 0;
   int bReenter = 0;
   int nReturnX = 0;
@@ -154,9 +156,6 @@ class cSaveData : public cDataRecord {
   int nStartX = 0;
   int nStartY = 0;
   int nStartDir = 0;
-  // The world-map figure's facing (0 down, 1 up, 2 left, 3 right); the save
-  // files have no place for it, so it is kept for the session only.
-  int nMapFacing = 0;
 
  private:
   void MigrateOldFile(int version);

@@ -159,10 +159,11 @@ TEST_F(WorldMapTest, FigureMovesOneCellAndStopsAtEdgesWallsAndImpassableChips) {
   };
   for (const Case& c : cases) {
     StartAt(c.x, c.y);
-    play.nMapFacing = FACING_DOWN;
+    play.nStageCursor = FACING_UP;  // the facing the save holds
     MenuCursor.ResetCursor();
     cWorldMapScene scene;
     scene.Enter();
+    EXPECT_EQ(scene.m_nFacing, FACING_UP) << c.name;
     scene.MoveMapCursor(Cursor(), c.dir);
     EXPECT_EQ(Cursor().nX, c.toX) << c.name;
     EXPECT_EQ(Cursor().nY, c.toY) << c.name;
@@ -174,7 +175,7 @@ TEST_F(WorldMapTest, FigureMovesOneCellAndStopsAtEdgesWallsAndImpassableChips) {
     EXPECT_EQ(scene.m_nViewY, c.toY - 7) << c.name;
     // A refused move turns the figure but leaves the play record's facing.
     const bool refused = c.toX == c.x && c.toY == c.y && std::string(c.name).find("edge") == std::string::npos;
-    EXPECT_EQ(play.nMapFacing, refused ? FACING_DOWN : c.facing) << c.name;
+    EXPECT_EQ(play.nStageCursor, refused ? FACING_UP : c.facing) << c.name;
     // Where it came from is kept for a return from the stage.
     EXPECT_EQ(play.nReturnX, c.x) << c.name;
     EXPECT_EQ(play.nReturnY, c.y) << c.name;

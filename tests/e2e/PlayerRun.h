@@ -3,6 +3,7 @@
 // its own project folder and runtime folder, with its trace and frame log.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -16,8 +17,10 @@
 #include "gamedata/SystemData.h"
 #include "gamedata/WorldMap.h"
 #include "platform/display/Bitmap.h"
+#include "records/FlowEnums.h"
 #include "records/Palette.h"
 #include "records/RecordIo.h"
+#include "records/StageData.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
@@ -127,6 +130,23 @@ inline std::vector<HeroAt> HeroTrack(const std::string& trace) {
   while (std::getline(lines, line))
     if (std::sscanf(line.c_str(), "Frame %d hero %lf,%lf", &frame, &at.x, &at.y) == 3) track.push_back(at);
   return track;
+}
+
+// The points a coin of the stage's palette adds: its status operation's score line.
+inline int CoinPoints(const cStageData& stage) {
+  const auto coin = std::find_if(stage.m_PaletteItems.begin(), stage.m_PaletteItems.end(), [](const cItemDef& item) {
+    return !item.m_vCommands.empty() && item.m_vCommands.front().m_nType == ITEMCMD_STATUS_OPERATION;
+  });
+  EXPECT_NE(coin, stage.m_PaletteItems.end());
+  return coin == stage.m_PaletteItems.end() ? 0 : coin->m_vCommands.front().m_vParams.VecAt(7);
+}
+
+// The coins taken in a run: each writes the score once.
+inline int CoinsTaken(const std::string& trace) {
+  std::istringstream lines(trace);
+  int coins = 0;
+  for (std::string line; std::getline(lines, line);) coins += line.rfind("set score ", 0) == 0;
+  return coins;
 }
 
 }  // namespace e2e

@@ -140,14 +140,7 @@ TEST_F(StageEndRun, ClearGrantsAnExtraLifeAndRegistersTheRankingUnderTheTypedNam
   EXPECT_EQ(score.bValid, 1);
   EXPECT_EQ(score.EntryName, "ZAN");
   // The coins taken on the way add their points too: each is one score line of its status operation.
-  const auto coin = std::find_if(stage.m_PaletteItems.begin(), stage.m_PaletteItems.end(), [](const cItemDef& item) {
-    return !item.m_vCommands.empty() && item.m_vCommands.front().m_nType == ITEMCMD_STATUS_OPERATION;
-  });
-  ASSERT_NE(coin, stage.m_PaletteItems.end());
-  const int coinPoints = coin->m_vCommands.front().m_vParams.VecAt(7);
-  const auto coins = std::count_if(trace.begin(), trace.end(),
-                                   [](const std::string& line) { return line.rfind("set score ", 0) == 0; });
-  EXPECT_EQ(score.nValue, enemyScore + coinPoints * static_cast<int>(coins));
+  EXPECT_EQ(score.nValue, enemyScore + CoinPoints(stage) * CoinsTaken(Read("trace.txt")));
   EXPECT_EQ(ranking.Tables[3].Entries[0].nValue, heroHp);  // the HP left: untouched
   EXPECT_EQ(ranking.Tables[0].Entries[1].bValid, 0);       // registered once
 }
