@@ -109,6 +109,21 @@ TEST_F(HandOverTest, NothingIsTracedAfterTheLastFrame) {
   EXPECT_EQ(dir.Read("trace.txt"), "before 1\nbefore 2\n");
 }
 
+// Lines are readable as soon as they are written, and a new trace file named
+// by the harness takes the lines from then on.
+TEST_F(HandOverTest, TraceLinesGoToTheFileNamedNow) {
+  platform::HarnessSettings settings;
+  settings.trace = (dir / "first.txt").string();
+  Use(settings);
+  platform::TraceLine("one");
+  EXPECT_EQ(dir.Read("first.txt"), "one\n");
+  settings.trace = (dir / "second.txt").string();
+  platform::SetHarnessForTesting(settings);
+  platform::TraceLine("two");
+  EXPECT_EQ(dir.Read("first.txt"), "one\n");
+  EXPECT_EQ(dir.Read("second.txt"), "two\n");
+}
+
 // A window of the dummy video driver with a presenter of 64 x 48 frames.
 class PresenterTest : public HandOverTest {
  protected:
