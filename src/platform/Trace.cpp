@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <string>
 
 #include "platform/Harness.h"
 
@@ -10,6 +11,32 @@ namespace platform {
 namespace {
 std::mutex traceMutex;
 bool traceEnded = false;  // guarded by traceMutex
+
+// The trace file stays open between lines: a play writes several lines a
+// frame, and opening the file for each cost more than the frame's logic.
+// Each line is flushed, so a reader sees it at once, as before.
+class OpenTrace {
+ public:
+  ~OpenTrace() { Close(); }
+  std::FILE* For(const std::string& path) {
+    if (m_file && path != m_path) Close();
+    if (!m_file) {
+      m_file = std::fopen(path.c_str(), "ab");
+      m_path = path;
+    }
+    return m_file;
+  }
+  void Close() {
+    if (m_file) std::fclose(m_file);
+    m_file = nullptr;
+  }
+
+ private:
+  std::FILE* m_file = nullptr;
+  std::string m_path;
+};
+OpenTrace openTrace;  // guarded by traceMutex
+
 }  // namespace
 
 bool TraceOn() { return !Harness().trace.empty(); }
@@ -17,11 +44,13 @@ bool TraceOn() { return !Harness().trace.empty(); }
 void EndTrace() {
   std::lock_guard lock(traceMutex);
   traceEnded = true;
+  openTrace.Close();
 }
 
 void RestartTraceForTesting() {
   std::lock_guard lock(traceMutex);
   traceEnded = false;
+  openTrace.Close();
 }
 
 void TraceLine(std::string_view line) {
@@ -29,10 +58,10 @@ void TraceLine(std::string_view line) {
   if (path.empty()) return;
   std::lock_guard lock(traceMutex);
   if (traceEnded) return;
-  if (std::FILE* file = std::fopen(path.c_str(), "ab")) {
+  if (std::FILE* file = openTrace.For(path)) {
     std::fwrite(line.data(), 1, line.size(), file);
     std::fputc('\n', file);
-    std::fclose(file);
+    std::fflush(file);
   }
 }
 

@@ -78,13 +78,13 @@ void RememberRide(cChara& c, const cNpc& b) {
 
 // ---- fliers (modes 1 and 2): the overlap's shape picks the axis ----
 
-void ScanFlier(cChara& c, std::list<cNpc>& list, Scan& s) {
+void ScanFlier(cChara& c, cBlockCharas& blocks, Scan& s) {
   const RectD k = Bounds(c);
   const RectD topStrip{k.dLeft + 1, k.dTop, k.dRight - 1, k.dTop};
   const RectD bottomStrip{k.dLeft + 1, k.dBottom, k.dRight - 1, k.dBottom};
   const RectD leftStrip{k.dLeft, k.dTop + 1, k.dLeft, k.dBottom - 1};
   const RectD rightStrip{k.dRight, k.dTop + 1, k.dRight, k.dBottom - 1};
-  for (cNpc& b : list) {
+  for (cNpc& b : blocks.Current()) {
     if (!Qualifies(b, c.m_nNo)) continue;
     const RectD r = Bounds(b);
     if (!Overlap(k, r)) continue;
@@ -100,9 +100,9 @@ void ScanFlier(cChara& c, std::list<cNpc>& list, Scan& s) {
   }
 }
 
-int ResolveFlier(cChara& c, std::list<cNpc>& list) {
+int ResolveFlier(cChara& c, cBlockCharas& blocks) {
   Scan s;
-  ScanFlier(c, list, s);
+  ScanFlier(c, blocks, s);
   if (s.touched) FireFlowTrigger(c, TRG_TOUCH_BLOCK_CHARA);
   if (c.m_nFlightMode == 2) return s.left.set || s.right.set || s.top.set || s.bottom.set ? 2 : 0;
   // A block character moving away (its speed's sign `away`) while the flier
@@ -123,7 +123,7 @@ int ResolveFlier(cChara& c, std::list<cNpc>& list) {
     const bool movesAway = side.away < 0 ? side.cand.speed < 0 && own >= 0 : side.cand.speed > 0 && own <= 0;
     if (movesAway) {
       c.*side.flag = 0;
-      ResolveBlockCharasOtherAxis(c, list, side.horizontal ? 1 : 0);
+      ResolveBlockCharasOtherAxis(c, blocks, side.horizontal ? 1 : 0);
       if (&side.cand == &s.bottom) return 0;
     } else if (side.horizontal) {
       c.m_bPushed = 1;
@@ -213,8 +213,8 @@ void PushBelow(cChara& c, double y, double vy) {
 }
 
 // The first block character over the upper half at entry pushes `c` below it.
-const cNpc* PushBelowUpperBlock(cChara& c, std::list<cNpc>& list, const RectD& upper0) {
-  for (const cNpc& b : list) {
+const cNpc* PushBelowUpperBlock(cChara& c, cBlockCharas& blocks, const RectD& upper0) {
+  for (const cNpc& b : blocks.Current()) {
     if (!Qualifies(b, c.m_nNo) || OverlapOf(upper0, Bounds(b)).w == 0) continue;
     PushBelow(c, b.m_dBottom + 1, b.m_dVy);
     return &b;
@@ -222,10 +222,10 @@ const cNpc* PushBelowUpperBlock(cChara& c, std::list<cNpc>& list, const RectD& u
   return nullptr;
 }
 
-void PushDown(cChara& c, std::list<cNpc>& list, const Candidate& push) {
+void PushDown(cChara& c, cBlockCharas& blocks, const Candidate& push) {
   // A rising pusher takes the walker along only where the walker has room.
   if (push.speed < 0 &&
-      (c.IsInBlock() || OverlapsOtherBlockChara({c.m_dX, push.pos, c.m_dRight, c.m_dBottom}, c.m_nNo, push.no, list)))
+      (c.IsInBlock() || OverlapsOtherBlockChara({c.m_dX, push.pos, c.m_dRight, c.m_dBottom}, c.m_nNo, push.no, blocks)))
     return;
   PushBelow(c, push.pos, push.speed);
   RecheckMapY(c);
@@ -263,12 +263,12 @@ void PushSide(cChara& c, const Candidate& side) {
 }
 
 // Pushed from both sides: back to the entry x and under a block character above, when one is there.
-void SidePushes(cChara& c, std::list<cNpc>& list, const WalkerScan& s, double entryX) {
+void SidePushes(cChara& c, cBlockCharas& blocks, const WalkerScan& s, double entryX) {
   if (s.left.set) PushSide(c, s.left);
   if (s.right.set) PushSide(c, s.right);
   if (!s.left.set || !s.right.set || s.bottom.set) return;
   SetX(c, entryX);
-  if (const cNpc* above = PushBelowUpperBlock(c, list, s.upper0)) {
+  if (const cNpc* above = PushBelowUpperBlock(c, blocks, s.upper0)) {
     if (above->m_dVy > 0) c.m_bHitTop = 1;
     c.m_bHitLeft = c.m_bHitRight = 0;
   }
@@ -297,22 +297,22 @@ void KeepRiding(cChara& c, const cNpc& b) {
   RememberRide(c, b);
 }
 
-void RideUpkeep(cChara& c, std::list<cNpc>& list) {
+void RideUpkeep(cChara& c, cBlockCharas& blocks) {
   if (c.m_dImpactVy < 0) return c.StopRiding(1);
-  if (IsStillOnRiddenChara(c, list)) {
-    for (const cNpc& b : list)
+  if (IsStillOnRiddenChara(c, blocks)) {
+    for (const cNpc& b : blocks.Current())
       if (!b.m_bRemoved && b.m_nNo == c.m_nRiddenNo) return KeepRiding(c, b);
     return;
   }
-  if (const cNpc* below = FindBlockCharaBelow(c, list)) return KeepRiding(c, *below);
+  if (const cNpc* below = FindBlockCharaBelow(c, blocks)) return KeepRiding(c, *below);
   c.StopRiding(1);
 }
 
-int ResolveWalker(cChara& c, std::list<cNpc>& list) {
+int ResolveWalker(cChara& c, cBlockCharas& blocks) {
   const RectD entry = Bounds(c);
   WalkerScan s;
   s.upper0 = UpperHalf(c);
-  for (cNpc& b : list) {
+  for (cNpc& b : blocks.Current()) {
     if (!Qualifies(b, c.m_nNo) || !Overlap(Bounds(c), Bounds(b))) continue;
     s.touched = true;
     const RectD upper = UpperHalf(c);
@@ -324,37 +324,49 @@ int ResolveWalker(cChara& c, std::list<cNpc>& list) {
   bool landed = false;
   const bool bothSides = s.left.set && s.right.set;
   if (s.top.set && !s.bottom.set) {
-    PushDown(c, list, s.top);
-    SidePushes(c, list, s, entry.dLeft);
+    PushDown(c, blocks, s.top);
+    SidePushes(c, blocks, s, entry.dLeft);
   } else if (bothSides && !s.bottom.set) {
-    PushBelowUpperBlock(c, list, s.upper0);
+    PushBelowUpperBlock(c, blocks, s.upper0);
     c.m_bHitLeft = c.m_bHitRight = 0;
   } else {
     if (s.bottom.set && !bothSides) landed = Land(c, s.bottom);
-    SidePushes(c, list, s, entry.dLeft);
+    SidePushes(c, blocks, s, entry.dLeft);
   }
   if (s.touched || c.m_bRiding) FireFlowTrigger(c, TRG_TOUCH_BLOCK_CHARA);
   if (c.m_bRiding) FireFlowTrigger(c, TRG_ON_BLOCK_CHARA);
-  if ((c.m_bHitLeft && c.m_bHitRight) || (c.m_bHitTop && c.m_bHitBottom) || IsCrushedByBlockCharas(c, entry, list))
+  if ((c.m_bHitLeft && c.m_bHitRight) || (c.m_bHitTop && c.m_bHitBottom) || IsCrushedByBlockCharas(c, entry, blocks))
     return 2;
   NudgeOutOfWalls(c);
-  if (c.m_bRiding && !landed) RideUpkeep(c, list);
+  if (c.m_bRiding && !landed) RideUpkeep(c, blocks);
   return 0;
 }
 
 }  // namespace
 
-int ResolveBlockCharas(cChara& c, std::list<cNpc>& list) {
-  // A walker's flight mode is 1 as well: the flight branches are for fliers only.
-  if (!c.m_bFlying) return ResolveWalker(c, list);
-  if (c.m_nFlightMode == 0) return 0;
-  return ResolveFlier(c, list);
+cBlockCharas::Range cBlockCharas::Current() {
+  const bool unchanged = m_charas.size() == m_size && (m_size == 0 || m_charas.back().m_nSerial == m_lastSerial);
+  if (!unchanged) {
+    m_blocks.clear();
+    for (cNpc& c : m_charas)
+      if (c.m_Def.m_bBlockChara) m_blocks.push_back(&c);
+    m_size = m_charas.size();
+    m_lastSerial = m_size == 0 ? 0 : m_charas.back().m_nSerial;
+  }
+  return Range(m_blocks);
 }
 
-void ResolveBlockCharasOtherAxis(cChara& c, std::list<cNpc>& list, int axis) {
+int ResolveBlockCharas(cChara& c, cBlockCharas& blocks) {
+  // A walker's flight mode is 1 as well: the flight branches are for fliers only.
+  if (!c.m_bFlying) return ResolveWalker(c, blocks);
+  if (c.m_nFlightMode == 0) return 0;
+  return ResolveFlier(c, blocks);
+}
+
+void ResolveBlockCharasOtherAxis(cChara& c, cBlockCharas& blocks, int axis) {
   const RectD k = Bounds(c);
   Scan s;
-  for (cNpc& b : list) {
+  for (cNpc& b : blocks.Current()) {
     if (!Qualifies(b, c.m_nNo)) continue;
     const RectD r = Bounds(b);
     if (!Overlap(k, r)) continue;
@@ -379,7 +391,7 @@ void ResolveBlockCharasOtherAxis(cChara& c, std::list<cNpc>& list, int axis) {
   }
 }
 
-int IsCrushedByBlockCharas(const cChara& c, const RectD& entry, std::list<cNpc>& list) {
+int IsCrushedByBlockCharas(const cChara& c, const RectD& entry, cBlockCharas& blocks) {
   const RectD now = Bounds(c);
   auto corners = [](const RectD& r) {
     return std::array<std::pair<double, double>, 4>{
@@ -388,7 +400,7 @@ int IsCrushedByBlockCharas(const cChara& c, const RectD& entry, std::list<cNpc>&
   const auto nowCorners = corners(now), entryCorners = corners(entry);
   for (size_t i = 0; i < 4; ++i) {
     bool held = false;
-    for (const cNpc& b : list) {
+    for (const cNpc& b : blocks.Current()) {
       if (!Qualifies(b, c.m_nNo)) continue;
       const RectD r = Bounds(b);
       if (Contains(r, nowCorners[i].first, nowCorners[i].second) ||
@@ -408,22 +420,22 @@ RectD StripBelow(const cChara& c) { return {c.m_dX, c.m_dBottom, c.m_dRight, c.m
 
 }  // namespace
 
-int IsStillOnRiddenChara(const cChara& c, std::list<cNpc>& list) {
-  for (const cNpc& b : list)
+int IsStillOnRiddenChara(const cChara& c, cBlockCharas& blocks) {
+  for (const cNpc& b : blocks.Current())
     if (Qualifies(b, c.m_nNo) && b.m_nNo == c.m_nRiddenNo) return Overlap(StripBelow(c), Bounds(b));
   return 0;
 }
 
-cNpc* FindBlockCharaBelow(const cChara& c, std::list<cNpc>& list) {
+cNpc* FindBlockCharaBelow(const cChara& c, cBlockCharas& blocks) {
   const RectD strip = StripBelow(c);
-  for (cNpc& b : list)
+  for (cNpc& b : blocks.Current())
     if (Qualifies(b, c.m_nNo) && Overlap(strip, Bounds(b))) return &b;
   return nullptr;
 }
 
-int CarryRider(cChara& c, std::list<cNpc>& list) {
+int CarryRider(cChara& c, cBlockCharas& blocks) {
   if (c.m_bFlying) return 0;
-  for (cNpc& carrier : list) {
+  for (cNpc& carrier : blocks.Current()) {
     if (carrier.m_bRemoved || carrier.m_nNo != c.m_nRiddenNo) continue;
     c.m_dVx += carrier.m_dX - c.m_rcRidden.dLeft;
     if (carrier.m_bFlying || carrier.m_bAirborne) c.m_dVy = carrier.m_dY - c.m_rcRidden.dTop;
@@ -434,13 +446,13 @@ int CarryRider(cChara& c, std::list<cNpc>& list) {
   return 0;
 }
 
-int OverlapsBlockChara(const cChara& c, std::list<cNpc>& list) {
+int OverlapsBlockChara(const cChara& c, cBlockCharas& blocks) {
   if (c.m_bFlying && c.m_nFlightMode == 0) return 0;
-  return OverlapsOtherBlockChara(Bounds(c), c.m_nNo, c.m_nNo, list);
+  return OverlapsOtherBlockChara(Bounds(c), c.m_nNo, c.m_nNo, blocks);
 }
 
-int OverlapsOtherBlockChara(const RectD& rect, int selfNo, int skipNo, std::list<cNpc>& list) {
-  for (const cNpc& b : list)
+int OverlapsOtherBlockChara(const RectD& rect, int selfNo, int skipNo, cBlockCharas& blocks) {
+  for (const cNpc& b : blocks.Current())
     if (Qualifies(b, selfNo) && b.m_nNo != skipNo && Overlap(rect, Bounds(b))) return 1;
   return 0;
 }

@@ -178,6 +178,9 @@ class cChara : public cGameObject {
   cChara& operator=(const cChara&) = default;
 };
 
+// A number that no other character made in this process has had.
+std::uint64_t NewNpcSerial();
+
 class cNpc final : public cChara {
  public:
   void ScaleBoxes(int scale) override;
@@ -203,6 +206,8 @@ class cNpc final : public cChara {
   int m_nItemHintTimer = 0;
   int m_bIgnoreViewX = 0, m_bIgnoreViewY = 0;
   int m_bWasAwake = 0;
+  // Tells this node apart from any node that takes its place in the list later.
+  const std::uint64_t m_nSerial = NewNpcSerial();
 };
 
 // The hero's boxes by kind, as the overlay numbers them.

@@ -250,7 +250,7 @@ int CheckBlockOverlap(cChara& c) {
   if (c.m_nFlightMode == 0) return 0;
   int cell = PickCornerCell(c.m_nCellLeft, c.m_nCellTop, c.m_nCellRight, c.m_nCellBottom, c.m_nFaction);
   if (HitAt(cell, c.m_nFaction) != 0) return 1;
-  return OverlapsBlockChara(c, Scene().CharaList);
+  return OverlapsBlockChara(c, Scene().BlockCharas);
 }
 
 int PickUpItems(cPlayer& hero) {

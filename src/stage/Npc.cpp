@@ -1,3 +1,5 @@
+#include <atomic>
+
 #include "flow/Interpreter.h"
 #include "library/util/Convert.h"
 #include "stage/Chara.h"
@@ -17,6 +19,11 @@ void SetBoxRect(RectD& rect, const BoxI& box, double pos, bool xAxis) {
 BoxI Scaled(const BoxI& box, int scale) { return {box.nX * scale, box.nY * scale, box.nW * scale, box.nH * scale}; }
 
 }  // namespace
+
+std::uint64_t NewNpcSerial() {
+  static std::atomic<std::uint64_t> last{0};
+  return ++last;
+}
 
 void cNpc::ScaleBoxes(int scale) {
   if (m_Def.m_bBlockChara) {

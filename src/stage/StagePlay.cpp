@@ -128,7 +128,7 @@ int StepChara(cStagePlayScene& scene, cNpc& c, bool blockChara) {
   if (int result = DeathsAfterFlows(scene)) return result;
   // Removal is deferred: a character those deaths removed just ends its step.
   if (c.m_bRemoved || c.m_bDying) return 0;
-  if (!blockChara && c.m_bRiding) CarryRider(c, scene.CharaList);
+  if (!blockChara && c.m_bRiding) CarryRider(c, scene.BlockCharas);
   int moveX = c.MoveStepX();
   int mapX = CollideMapX(c);
   c.ApplyGravity();
@@ -136,7 +136,7 @@ int StepChara(cStagePlayScene& scene, cNpc& c, bool blockChara) {
   int mapY = CollideMapY(c);
   bool crushed = mapX == 2 || mapY == 2 || moveY == 7;
   if (!blockChara) {
-    crushed = ResolveBlockCharas(c, scene.CharaList) == 2 || crushed;
+    crushed = ResolveBlockCharas(c, scene.BlockCharas) == 2 || crushed;
     RecheckMapX(c);
     RecheckMapY(c);
     crushed = crushed || Squeezed(c);
@@ -171,7 +171,7 @@ int StepHero(cStagePlayScene& scene, cPlayer& hero) {
   if (scene.m_nEndRequest) return scene.m_nEndRequest;
   if (int result = DeathsAfterFlows(scene)) return result;
   if (int result = ApplyBlockEffect(scene, hero)) return result;
-  if (hero.m_bRiding) CarryRider(hero, scene.CharaList);
+  if (hero.m_bRiding) CarryRider(hero, scene.BlockCharas);
   hero.MoveStepX();
   KeepHeroInScreenX(hero);
   if (CollideMapX(hero) == 2) return TraceLoss("Dead 1"), 2;
@@ -182,7 +182,7 @@ int StepHero(cStagePlayScene& scene, cPlayer& hero) {
   if (CollideMapY(hero) == 2) return TraceLoss("Dead 4"), 2;
   if (KeepHeroInScreenY(hero) == 2) return TraceLoss("Dead 5"), 2;
   if (Squeezed(hero) && hero.m_nCountdown == 0) return HeroSqueezed(hero, "Dead SP");
-  if (ResolveBlockCharas(hero, scene.CharaList) == 2 && !hero.m_bDying && hero.m_nCountdown == 0)
+  if (ResolveBlockCharas(hero, scene.BlockCharas) == 2 && !hero.m_bDying && hero.m_nCountdown == 0)
     return TraceLoss("Dead 6"), 2;
   if ((hero.m_bHitLeft || hero.m_bHitRight) && RecheckMapX(hero) == 2 && hero.m_nCountdown == 0)
     return TraceLoss("Dead 7"), 2;

@@ -23,6 +23,7 @@
 #include "library/util/AnimeCtrl.h"
 #include "library/util/CheckedVector.h"
 #include "records/BlockDef.h"
+#include "stage/BlockChara.h"
 #include "stage/Chara.h"
 #include "stage/Effect.h"
 #include "stage/Item.h"
@@ -280,6 +281,7 @@ class cStagePlayScene {
   cCheckedVector<MAPCELL> MapCellList;
   std::deque<cPlayer> Player;  // element 0 is the hero; built in place
   std::list<cNpc> CharaList;
+  cBlockCharas BlockCharas{CharaList};
   std::list<cItem> ItemList;
   // Every live shot and sword in firing order; per faction the object numbers of its shots.
   std::list<cShot> m_ShotList;

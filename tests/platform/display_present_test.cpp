@@ -109,6 +109,44 @@ TEST_F(HandOverTest, NothingIsTracedAfterTheLastFrame) {
   EXPECT_EQ(dir.Read("trace.txt"), "before 1\nbefore 2\n");
 }
 
+// The main thread copies frames out while the drawing thread hands newer
+// ones over: every frame taken is whole, the frame of its own serial.
+TEST_F(HandOverTest, AFrameTakenDuringLaterHandOversIsWhole) {
+  Use({});
+  constexpr int kFrames = 300;
+  auto& handOver = FrameHandOver::Instance();
+  std::thread drawing([&] {
+    PixelBuffer frame(PixelFormat::X8R8G8B8, 64, 48);
+    for (std::uint32_t serial = 1; serial <= kFrames; ++serial) {
+      frame.Fill(0, 0, 64, 48, serial);
+      handOver.HandOver(frame);
+    }
+  });
+  ShownFrame shown;
+  int torn = 0;
+  while (shown.serial < kFrames) {
+    if (!handOver.TakeNewer(shown)) continue;
+    for (std::uint32_t pixel : shown.xrgb) torn += pixel != shown.serial;
+  }
+  drawing.join();
+  EXPECT_EQ(torn, 0);
+}
+
+// Lines are readable as soon as they are written, and a new trace file named
+// by the harness takes the lines from then on.
+TEST_F(HandOverTest, TraceLinesGoToTheFileNamedNow) {
+  platform::HarnessSettings settings;
+  settings.trace = (dir / "first.txt").string();
+  Use(settings);
+  platform::TraceLine("one");
+  EXPECT_EQ(dir.Read("first.txt"), "one\n");
+  settings.trace = (dir / "second.txt").string();
+  platform::SetHarnessForTesting(settings);
+  platform::TraceLine("two");
+  EXPECT_EQ(dir.Read("first.txt"), "one\n");
+  EXPECT_EQ(dir.Read("second.txt"), "two\n");
+}
+
 // A window of the dummy video driver with a presenter of 64 x 48 frames.
 class PresenterTest : public HandOverTest {
  protected:

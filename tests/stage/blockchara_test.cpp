@@ -3,6 +3,7 @@
 #include "stage/BlockChara.h"
 
 #include <string>
+#include <vector>
 
 #include "platform/Harness.h"
 #include "stage/StagePlay.h"
@@ -149,7 +150,7 @@ TEST_P(BlockCharaPlay, AFastFallIntoTheUpperHalfLandsFromAbove) {
     hero.m_dY = block.m_dY - 10;  // now 20 dots into it: its upper half overlaps
     hero.OnMoveY();
     hero.m_dVy = 2.0 / stage.N() + 0.01;
-    EXPECT_EQ(ResolveBlockCharas(hero, stage.scene.CharaList), 0);
+    EXPECT_EQ(ResolveBlockCharas(hero, stage.scene.BlockCharas), 0);
     EXPECT_EQ(hero.m_dY, block.m_dY - hero.m_nHeight);
     EXPECT_EQ(hero.m_bRiding, 1);
     EXPECT_EQ(hero.m_dVy, 0);
@@ -200,7 +201,7 @@ TEST(BlockCharaSidePushTest, WalkersAndFliersArePushedOutOfTheSide) {
     k.SavePreviousBounds();
     const double x0 = k.m_dX;
 
-    EXPECT_EQ(ResolveBlockCharas(k, stage.scene.CharaList), 0) << c.name;
+    EXPECT_EQ(ResolveBlockCharas(k, stage.scene.BlockCharas), 0) << c.name;
     double expected = x0;
     if (c.pushed) expected = c.fromRight ? b.m_dX - k.m_nWidth - c.expectedShift : b.m_dRight + 1 + c.expectedShift;
     EXPECT_EQ(k.m_dX, expected) << c.name;
@@ -233,7 +234,7 @@ TEST(BlockCharaRideTest, ARiderLeavesACarrierThatDroppedAwayUnlessAnotherIsBelow
       other.m_dY = hero.m_dBottom + 3;
       other.OnMoveX(), other.OnMoveY();
     }
-    EXPECT_EQ(ResolveBlockCharas(hero, stage.scene.CharaList), 0);
+    EXPECT_EQ(ResolveBlockCharas(hero, stage.scene.BlockCharas), 0);
     EXPECT_EQ(hero.m_bRiding, c.rides ? 1 : 0) << c.drop;
     EXPECT_EQ(hero.m_bPushed, c.rides ? 0 : 1) << c.drop;
     if (c.rides) {
@@ -253,7 +254,41 @@ TEST(BlockCharaFlightTest, ModeZeroPassesThroughAndModeTwoDiesOnContact) {
     b.m_dX = k.m_dX + 4;
     b.OnMoveX();
     const double x0 = k.m_dX;
-    EXPECT_EQ(ResolveBlockCharas(k, stage.scene.CharaList), flying == 3 ? 2 : 0) << flying;
+    EXPECT_EQ(ResolveBlockCharas(k, stage.scene.BlockCharas), flying == 3 ? 2 : 0) << flying;
     EXPECT_EQ(k.m_dX, x0);
   }
+}
+
+// The index of block characters follows its list: characters placed after it
+// was read, removed ones once collected, and a new node in the place of a
+// collected one (the list as long as before, its memory likely reused).
+TEST(BlockCharaIndexTest, FollowsTheCharacterList) {
+  TinyStage stage;
+  cStagePlayScene& scene = stage.scene;
+  auto indexed = [&] {
+    std::vector<const cNpc*> found;
+    for (const cNpc& b : scene.BlockCharas.Current()) found.push_back(&b);
+    return found;
+  };
+  using Nodes = std::vector<const cNpc*>;
+  EXPECT_EQ(indexed(), Nodes{});
+  const cNpc& first = stage.AddNpc(2, 5, BlockDef());
+  cNpc& walker = stage.AddNpc(4, 5);
+  EXPECT_EQ(indexed(), Nodes{&first});
+  cNpc& second = stage.AddNpc(6, 5, BlockDef());
+  EXPECT_EQ(indexed(), (Nodes{&first, &second}));
+
+  scene.EraseChara(second);
+  scene.EraseChara(walker);
+  EXPECT_EQ(indexed(), (Nodes{&first, &second})) << "a removed node stays listed until collected";
+  scene.CollectRemoved();
+  stage.AddNpc(8, 5);
+  cNpc& third = stage.AddNpc(10, 5, BlockDef());
+  EXPECT_EQ(indexed(), (Nodes{&first, &third}));
+  scene.EraseChara(third);
+  scene.CollectRemoved();
+  EXPECT_EQ(indexed(), Nodes{&first});
+
+  scene.CharaList.clear();
+  EXPECT_EQ(indexed(), Nodes{});
 }

@@ -75,29 +75,43 @@ FrameHandOver& FrameHandOver::Instance() {
   return instance;
 }
 
+int FrameHandOver::FreeBuffer() const {
+  int buffer = 0;
+  while (buffer == m_latestBuffer || buffer == m_readBuffer) ++buffer;
+  return buffer;
+}
+
 HandOverResult FrameHandOver::HandOver(const PixelBuffer& frame, std::span<const PALETTEENTRY> palette) {
   const auto& limit = Harness().frameLimit;
-  // Converted into the buffer of the frame before last, so that a frame costs
-  // no allocation; this thread alone writes m_latest.
-  ToXrgbInto(frame, palette, m_spare);
+  int target = 0;
+  std::uint64_t serial = 0;
   {
     std::lock_guard lock(m_mutex);
-    if (limit && static_cast<long>(m_latest.serial) >= *limit) return HandOverResult::Refused;
-    m_latest.xrgb.swap(m_spare);
-    m_latest.width = frame.Width();
-    m_latest.height = frame.Height();
-    ++m_latest.serial;
+    if (limit && static_cast<long>(m_serial) >= *limit) return HandOverResult::Refused;
+    target = FreeBuffer();
+    serial = m_serial + 1;
   }
-  RecordForHarness(m_latest);
-  if (!limit || static_cast<long>(m_latest.serial) < *limit) return HandOverResult::Taken;
+  // Converted into a buffer of an earlier frame, so that a frame costs no
+  // allocation; the main thread starts copying only the latest buffer.
+  std::vector<std::uint32_t>& xrgb = m_buffers[static_cast<std::size_t>(target)];
+  ToXrgbInto(frame, palette, xrgb);
+  RecordForHarness(xrgb, frame.Width(), frame.Height(), serial);
+  {
+    std::lock_guard lock(m_mutex);
+    m_latestBuffer = target;
+    m_width = frame.Width();
+    m_height = frame.Height();
+    m_serial = serial;
+  }
+  if (!limit || static_cast<long>(serial) < *limit) return HandOverResult::Taken;
   EndTrace();
   return HandOverResult::TakenLast;
 }
 
-void FrameHandOver::RecordForHarness(const ShownFrame& frame) {
+void FrameHandOver::RecordForHarness(std::span<const std::uint32_t> xrgb, int width, int height, std::uint64_t serial) {
   const HarnessSettings& harness = Harness();
-  if (harness.shotFrame && static_cast<std::uint64_t>(*harness.shotFrame) == frame.serial)
-    WriteBitmap24(harness.shotFile, frame.xrgb, frame.width, frame.height);
+  if (harness.shotFrame && static_cast<std::uint64_t>(*harness.shotFrame) == serial)
+    WriteBitmap24(harness.shotFile, xrgb, width, height);
   if (harness.frameLog.empty()) return;
   std::string scene;
   {
@@ -105,22 +119,36 @@ void FrameHandOver::RecordForHarness(const ShownFrame& frame) {
     if (m_sceneName) scene = m_sceneName();
   }
   if (std::FILE* log = std::fopen(harness.frameLog.c_str(), "a")) {
-    std::fprintf(log, "%llu %s %08x\n", static_cast<unsigned long long>(frame.serial),
-                 scene.empty() ? "-" : scene.c_str(), FrameCrc(frame.xrgb));
+    std::fprintf(log, "%llu %s %08x\n", static_cast<unsigned long long>(serial), scene.empty() ? "-" : scene.c_str(),
+                 FrameCrc(xrgb));
     std::fclose(log);
   }
 }
 
-bool FrameHandOver::TakeNewer(ShownFrame& out) const {
+bool FrameHandOver::TakeNewer(ShownFrame& out) {
+  int source = 0;
+  {
+    std::lock_guard lock(m_mutex);
+    if (m_serial == out.serial) return false;
+    source = m_readBuffer = m_latestBuffer;
+    out.width = m_width;
+    out.height = m_height;
+    out.serial = m_serial;
+  }
+  if (source < 0) {  // the hand-over was reset: no frame yet
+    out.xrgb.clear();
+    return true;
+  }
+  // Copied outside the lock: the drawing thread leaves this buffer alone meanwhile.
+  out.xrgb = m_buffers[static_cast<std::size_t>(source)];
   std::lock_guard lock(m_mutex);
-  if (m_latest.serial == out.serial) return false;
-  out = m_latest;
+  m_readBuffer = -1;
   return true;
 }
 
 std::uint64_t FrameHandOver::FramesHandedOver() const {
   std::lock_guard lock(m_mutex);
-  return m_latest.serial;
+  return m_serial;
 }
 
 void FrameHandOver::SetSceneNameHook(std::function<std::string()> hook) {
@@ -130,7 +158,9 @@ void FrameHandOver::SetSceneNameHook(std::function<std::string()> hook) {
 
 void FrameHandOver::ResetForTesting() {
   std::lock_guard lock(m_mutex);
-  m_latest = ShownFrame{};
+  m_latestBuffer = m_readBuffer = -1;
+  m_width = m_height = 0;
+  m_serial = 0;
   RestartTraceForTesting();
 }
 

@@ -9,6 +9,7 @@
 //   the frame number from 1, the current scene's name ("-" when none is
 //   known) and the CRC-32 (IEEE, as zlib computes it) of the frame as shown:
 //   its XRGB pixels, row by row, each as four little-endian bytes B, G, R, 0.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -47,8 +48,9 @@ class FrameHandOver {
 
   // Drawing thread. palette: 256 entries for an 8-bit frame, else empty.
   HandOverResult HandOver(const PixelBuffer& frame, std::span<const PALETTEENTRY> palette = {});
-  // Main thread: copies the latest frame into *out when it is newer than out->serial.
-  bool TakeNewer(ShownFrame& out) const;
+  // Main thread (one thread only): copies the latest frame into *out when it
+  // is newer than out->serial.
+  bool TakeNewer(ShownFrame& out);
   std::uint64_t FramesHandedOver() const;
 
   // The shell names the current scene for the frame log.
@@ -57,11 +59,21 @@ class FrameHandOver {
   void ResetForTesting();
 
  private:
-  void RecordForHarness(const ShownFrame& frame);
+  void RecordForHarness(std::span<const std::uint32_t> xrgb, int width, int height, std::uint64_t serial);
+  // A buffer that is neither the latest frame nor being copied out.
+  int FreeBuffer() const;
 
   mutable std::mutex m_mutex;
-  ShownFrame m_latest;
-  std::vector<std::uint32_t> m_spare;  // drawing thread only
+  // Three buffers, so that the drawing thread converts a frame while the main
+  // thread copies the latest one out and neither waits for the other's copy:
+  // the latest frame, the one being copied out, and the one converted into.
+  // Only the drawing thread writes a buffer, and never those two.
+  std::array<std::vector<std::uint32_t>, 3> m_buffers;
+  int m_latestBuffer = -1;  // -1 before the first frame
+  int m_readBuffer = -1;    // the main thread's copy source, -1 when none
+  int m_width = 0;
+  int m_height = 0;
+  std::uint64_t m_serial = 0;  // written by the drawing thread only
   std::function<std::string()> m_sceneName;
 };
 
