@@ -39,9 +39,6 @@ constexpr int kLiftRestTenths = 40;
 constexpr int kCoinScore = 50;
 constexpr int kCoinCountVariable = 1;
 
-// The Effect database's spark, struck where the hero's sword and shots hit.
-constexpr int kSparkEffect = 1;
-
 // Sound database entries the definitions play.
 constexpr int kJumpSound = 1;
 constexpr int kCoinSound = 2;
