@@ -274,7 +274,9 @@ void Device::DrawQuad(const Texture* texture, const Quad& q, const std::uint32_t
   // Unscaled rows inside the texture read row after row, without a division each.
   const long long firstRow = static_cast<long long>(q.sy) + (static_cast<long long>(y) - q.y);
   const bool rowsInPlace = source && q.sh == q.h && firstRow >= 0 && firstRow + h <= source->Height();
-  for (int row = y; row < y + h; ++row) {
+  const int pixelBytes = target.BytesPerPixel();
+  std::uint8_t* out = target.Row(y) + x * pixelBytes;
+  for (int row = y; row < y + h; ++row, out += target.Pitch()) {
     const int ty = !source       ? 0
                    : rowsInPlace ? static_cast<int>(firstRow) + (row - y)
                                  : TexelPosition(row - q.y, q.sy, q.sh, q.h, source->Height());
@@ -289,7 +291,6 @@ void Device::DrawQuad(const Texture* texture, const Quad& q, const std::uint32_t
       for (int i = 0; i < w; ++i) shaded[i] = ShadeTexel(m_stage, Load32(texels + 4 * i), q.diffuse, m_factor);
       texels = AsBytes(shaded);
     }
-    std::uint8_t* out = target.Row(row) + x * target.BytesPerPixel();
     if (plan.kernel)
       plan.kernel(texels, out, w, plan.store);
     else

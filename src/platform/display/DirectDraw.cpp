@@ -51,10 +51,11 @@ void CopyRows(PixelBuffer& dst, const RECT& d, const PixelBuffer& src, const REC
   }
   // A surface copied onto itself lower down goes bottom up, so that no row is read after it was written.
   const bool bottomUp = &dst == &src && d.top > s.top;
-  for (int i = 0; i < h; ++i) {
-    const int row = bottomUp ? h - 1 - i : i;
+  const int step = bottomUp ? -1 : 1;
+  const std::ptrdiff_t toStep = static_cast<std::ptrdiff_t>(step) * dst.Pitch();
+  std::uint8_t* to = dst.Row(d.top + (bottomUp ? h - 1 : 0)) + d.left * bytes;
+  for (int i = 0, row = bottomUp ? h - 1 : 0; i < h; ++i, row += step, to += toStep) {
     const int sy = s.top + (sh == h ? row : static_cast<int>(static_cast<long long>(row) * sh / h));
-    std::uint8_t* to = dst.Row(d.top + row) + d.left * bytes;
     if (w != sw)
       StretchRow(bytes, to, src.Row(sy), columns, key);
     else if (key)

@@ -92,20 +92,37 @@ struct Bodies {
                         : Set::Set32(static_cast<int>(pixel));
   }
 
-  // Rows that do not overlap, pixels of 1, 2 or 4 bytes.
-  static int Keyed(std::uint8_t* to, const std::uint8_t* from, int count, int bytes, std::uint32_t key) {
-    if (bytes == 3) return 0;
-    const V keys = Broadcast(key, bytes);
-    const int step = Set::kBytes / bytes;
+  static V Equal(V a, V b, int bytes) {
+    return bytes == 1 ? Set::Eq8(a, b) : bytes == 2 ? Set::Eq16(a, b) : Set::Eq32(a, b);
+  }
+
+  // Rows that do not overlap; the pixel width is fixed at compile time so
+  // that the loop holds no choice.
+  template <int kPixelBytes>
+  static int KeyedRow(std::uint8_t* to, const std::uint8_t* from, int count, std::uint32_t key) {
+    const V keys = Broadcast(key, kPixelBytes);
+    constexpr int kStep = Set::kBytes / kPixelBytes;
     int i = 0;
-    for (; i + step <= count; i += step) {
-      const V pixels = Set::Load(from + i * bytes);
-      const V skip = bytes == 1   ? Set::Eq8(pixels, keys)
-                     : bytes == 2 ? Set::Eq16(pixels, keys)
-                                  : Set::Eq32(pixels, keys);
-      Set::Store(to + i * bytes, Set::Select(skip, Set::Load(to + i * bytes), pixels));
+    for (; i + kStep <= count; i += kStep) {
+      const V pixels = Set::Load(from + i * kPixelBytes);
+      const V skip = Equal(pixels, keys, kPixelBytes);
+      Set::Store(to + i * kPixelBytes, Set::Select(skip, Set::Load(to + i * kPixelBytes), pixels));
     }
     return i;
+  }
+
+  // Pixels of 1, 2 or 4 bytes.
+  static int Keyed(std::uint8_t* to, const std::uint8_t* from, int count, int bytes, std::uint32_t key) {
+    switch (bytes) {
+      case 1:
+        return KeyedRow<1>(to, from, count, key);
+      case 2:
+        return KeyedRow<2>(to, from, count, key);
+      case 4:
+        return KeyedRow<4>(to, from, count, key);
+      default:
+        return 0;
+    }
   }
 
   static int Fill(std::uint8_t* to, int count, int bytes, std::uint32_t pixel) {
