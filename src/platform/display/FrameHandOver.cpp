@@ -139,10 +139,13 @@ bool FrameHandOver::TakeNewer(ShownFrame& out) {
     out.xrgb.clear();
     return true;
   }
-  // Copied outside the lock: the drawing thread leaves this buffer alone meanwhile.
-  out.xrgb = m_buffers[static_cast<std::size_t>(source)];
+  // Swapped outside the lock, the drawing thread leaving this buffer alone
+  // meanwhile: the frame moves to its one reader without a copy, and the
+  // reader's previous frame becomes storage for a later one.
+  out.xrgb.swap(m_buffers[static_cast<std::size_t>(source)]);
   std::lock_guard lock(m_mutex);
   m_readBuffer = -1;
+  if (m_latestBuffer == source) m_latestBuffer = -1;  // its pixels are the reader's now
   return true;
 }
 

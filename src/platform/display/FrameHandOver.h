@@ -48,8 +48,8 @@ class FrameHandOver {
 
   // Drawing thread. palette: 256 entries for an 8-bit frame, else empty.
   HandOverResult HandOver(const PixelBuffer& frame, std::span<const PALETTEENTRY> palette = {});
-  // Main thread (one thread only): copies the latest frame into *out when it
-  // is newer than out->serial.
+  // Main thread (one reader only): moves the latest frame into *out when it
+  // is newer than out->serial; the reader keeps *out between calls.
   bool TakeNewer(ShownFrame& out);
   std::uint64_t FramesHandedOver() const;
 
