@@ -29,10 +29,8 @@ void LayColour(int alpha, BYTE red, BYTE green, BYTE blue) {
 // shows nothing of it, so the loaded palette comes back exactly (a blend at
 // 255 would keep 1/256 of the colour after a flash or a take-back).
 void BlendPalette(int alpha, BYTE red, BYTE green, BYTE blue) {
-  if (alpha >= 255)
-    std::copy(ColorPalette, ColorPalette + 256, DispColorPalette);
-  else
-    DDPalBlend(DispColorPalette, 0, 255, alpha, red, green, blue, ColorPalette);
+  if (alpha >= 255) return DDShowLoadedPalette();
+  DDPalBlend(DispColorPalette, 0, 255, alpha, red, green, blue, ColorPalette);
   if (lpDDPalette) lpDDPalette->SetEntries(0, 256, DispColorPalette);
 }
 

@@ -242,9 +242,7 @@ void ForgetEarlierInput() {
 // The 8-bit display palette starts each attempt from the loaded colours, so
 // no tint or fade of the lost attempt stays on the screen.
 void RestoreDisplayPalette() {
-  if (nBpp != 8) return;
-  std::copy(std::begin(ColorPalette), std::end(ColorPalette), DispColorPalette);
-  if (lpDDPalette) lpDDPalette->SetEntries(0, 256, DispColorPalette);
+  if (nBpp == 8) DDShowLoadedPalette();
 }
 
 }  // namespace

@@ -226,6 +226,8 @@ bool DDFadeIn(PALETTEENTRY* out, int first, int last, int red, int green, int bl
               const PALETTEENTRY* source, bool bEnd);
 void DDPalBlend(PALETTEENTRY* out, int first, int last, int weight, int red, int green, int blue,
                 const PALETTEENTRY* source);
+// The display palette back to the loaded colours, handed to an 8-bit display.
+void DDShowLoadedPalette();
 void DDPalRotate(PALETTEENTRY* out, int first, int last, int count, int direction, const PALETTEENTRY* source);
 int DDFade_UnPal(DDSURFACEDATA* target, int weight, BYTE red, BYTE green, BYTE blue, DDSURFACEDATA* source);
 

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 #include "library/draw/Draw.h"
 #include "library/draw/DrawInternal.h"
@@ -107,6 +108,11 @@ void DDPalBlend(PALETTEENTRY* out, int first, int last, int weight, int red, int
     e.peBlue = BYTE((e.peBlue * weight + b * (256 - weight)) >> 8);
     e.peFlags = 1;
   }
+}
+
+void DDShowLoadedPalette() {
+  std::copy(std::begin(ColorPalette), std::end(ColorPalette), DispColorPalette);
+  if (lpDDPalette) lpDDPalette->SetEntries(0, 256, DispColorPalette);
 }
 
 void DDPalRotate(PALETTEENTRY* out, int first, int last, int count, int direction, const PALETTEENTRY* source) {
