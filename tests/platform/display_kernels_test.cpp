@@ -165,6 +165,23 @@ TEST(SpanKernelOrderTest, ClearsOfSeveralQuadsComeBeforeAnyDrawing) {
   EXPECT_EQ(device.BackBuffer().Pixels().Get(1, 0), 0x0000FFu);
 }
 
+// Tiles apart from each other are each cleared and drawn in one pass, with
+// the same pixels as clearing them all first; an empty quad is no tile.
+TEST(SpanKernelOrderTest, TilesApartShowTheClearUnderTheirTransparentTexels) {
+  Device device(PixelFormat::X8R8G8B8, 5, 1);
+  device.BackBuffer().Pixels().Fill(0, 0, 5, 1, 0x00ABCDEF);
+  auto sheet = device.CreateTexture(3, 1, PixelFormat::A8R8G8B8, Pool::Managed, false);
+  sheet->Pixels().Put(0, 0, 0xFF112233);
+  sheet->Pixels().Put(1, 0, 0x00000000);
+  sheet->Pixels().Put(2, 0, 0x80FF0000);
+  const Quad quads[] = {{0, 0, 2, 1, 0, 0, 2, 1}, {0, 0, 0, 0, 0, 0, 1, 1}, {2, 0, 1, 1, 2, 0, 1, 1},
+                        {3, 0, 1, 1, 1, 0, 1, 1}};
+  device.ClearAndDrawQuads(sheet.get(), quads, 0xFF0000FF);
+  // Red at alpha 128 over blue: (255 * 128 + 127) / 255 = 128 and (255 * 127 + 127) / 255 = 127.
+  const std::uint32_t expected[] = {0x112233, 0x0000FF, 0x80007F, 0x0000FF, 0xABCDEF};
+  for (int x = 0; x < 5; ++x) EXPECT_EQ(device.BackBuffer().Pixels().Get(x, 0), expected[x]) << x;
+}
+
 // Raw pixels of a DirectDraw surface: distinct, with the key every third one.
 std::uint32_t RawPixel(int x, int y, int bytes) {
   const std::uint32_t mask = bytes == 4 ? 0xFFFFFFFFu : (1u << 8 * bytes) - 1;

@@ -92,6 +92,43 @@ TEST_F(HandOverTest, FrameLimitLogAndShotFollowTheHarness) {
   EXPECT_EQ(shot->Colour(0, 0), 0u);
 }
 
+// On the fast clock a frame is made ready only when the window has taken the
+// one before, and always when it is the last; every frame still counts.
+TEST_F(HandOverTest, TheFastClockConvertsOnlyFramesTheWindowCanTake) {
+  platform::HarnessSettings settings;
+  settings.fastClock = true;
+  settings.frameLimit = 6;
+  Use(settings);
+  auto& handOver = FrameHandOver::Instance();
+  PixelBuffer frame(PixelFormat::X8R8G8B8, 1, 1);
+  auto handOverSerial = [&](std::uint32_t serial) {
+    frame.Put(0, 0, serial);
+    return handOver.HandOver(frame);
+  };
+  ShownFrame shown;
+  for (std::uint32_t serial = 1; serial <= 3; ++serial) EXPECT_EQ(handOverSerial(serial), HandOverResult::Taken);
+  ASSERT_TRUE(handOver.TakeNewer(shown));
+  EXPECT_EQ(shown.serial, 1u);  // 2 and 3 came before the window took 1
+  EXPECT_EQ(shown.xrgb, std::vector<std::uint32_t>{1});
+  EXPECT_FALSE(handOver.TakeNewer(shown));
+  handOverSerial(4);
+  handOverSerial(5);
+  ASSERT_TRUE(handOver.TakeNewer(shown));
+  EXPECT_EQ(shown.xrgb, std::vector<std::uint32_t>{4});
+  EXPECT_EQ(handOverSerial(6), HandOverResult::TakenLast);  // the window has not taken 5, yet the last is made
+  ASSERT_TRUE(handOver.TakeNewer(shown));
+  EXPECT_EQ(shown.serial, 6u);
+  EXPECT_EQ(shown.xrgb, std::vector<std::uint32_t>{6});
+  EXPECT_EQ(handOver.FramesHandedOver(), 6u);
+
+  // A harness that records frames has every one made.
+  settings.frameLog = (dir / "frames.log").string();
+  Use(settings);
+  for (std::uint32_t serial = 1; serial <= 2; ++serial) handOverSerial(serial);
+  ASSERT_TRUE(handOver.TakeNewer(shown));
+  EXPECT_EQ(shown.xrgb, std::vector<std::uint32_t>{2});
+}
+
 // The last frame of the limit ends the trace: the threads that run on until
 // the close arrives add no lines.
 TEST_F(HandOverTest, NothingIsTracedAfterTheLastFrame) {

@@ -144,11 +144,34 @@ HRESULT Device::DrawQuads(const Texture* texture, std::span<const Quad> quads) {
   return D3D_OK;
 }
 
+namespace {
+
+bool Overlap(const Quad& a, const Quad& b) {
+  auto apart = [](long long start, long long size, long long otherStart, long long otherSize) {
+    return start + size <= otherStart || otherStart + otherSize <= start;
+  };
+  return a.w > 0 && a.h > 0 && b.w > 0 && b.h > 0 && !apart(a.x, a.w, b.x, b.w) && !apart(a.y, a.h, b.y, b.h);
+}
+
+// Whether no two quads share a pixel: tiles of a layer, for instance.
+bool Disjoint(std::span<const Quad> quads) {
+  // Past this many, comparing every pair would cost more than the clears it saves.
+  constexpr std::size_t kMostCompared = 64;
+  if (quads.size() > kMostCompared) return false;
+  for (std::size_t i = 0; i < quads.size(); ++i)
+    for (std::size_t j = i + 1; j < quads.size(); ++j)
+      if (Overlap(quads[i], quads[j])) return false;
+  return true;
+}
+
+}  // namespace
+
 HRESULT Device::ClearAndDrawQuads(const Texture* texture, std::span<const Quad> quads, DWORD clearArgb) {
   if (m_state != State::Ok) return D3D_OK;
   const std::uint32_t underlay = FromArgb(m_target->Pixels().Format(), clearArgb);
-  if (quads.size() == 1) {
-    DrawQuad(texture, quads.front(), &underlay);
+  // Quads apart from each other are each cleared and drawn in one pass.
+  if (Disjoint(quads)) {
+    for (const Quad& quad : quads) DrawQuad(texture, quad, &underlay);
     return D3D_OK;
   }
   // Overlapping quads draw over each other's cleared pixels, so all clears come first.

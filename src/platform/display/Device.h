@@ -120,7 +120,7 @@ class Device {
   // Draws the quads in order onto the render target; a null texture reads as white.
   HRESULT DrawQuads(const Texture* texture, std::span<const Quad> quads);
   // The same as clearing every quad's rectangle to the colour and then
-  // drawing the quads; a lone quad does both in one pass.
+  // drawing the quads; quads that share no pixel are each done in one pass.
   HRESULT ClearAndDrawQuads(const Texture* texture, std::span<const Quad> quads, DWORD clearArgb);
   // Draws a strip of two triangles (top-left, bottom-left, top-right,
   // bottom-right corners) in any orientation: edge functions with the

@@ -81,6 +81,13 @@ int FrameHandOver::FreeBuffer() const {
   return buffer;
 }
 
+bool FrameHandOver::Shown(std::uint64_t serial) const {
+  const HarnessSettings& harness = Harness();
+  if (!harness.fastClock || !harness.frameLog.empty() || harness.shotFrame || harness.windowShotFrame) return true;
+  const bool last = harness.frameLimit && static_cast<long>(serial) >= *harness.frameLimit;
+  return last || m_latestBuffer < 0;
+}
+
 HandOverResult FrameHandOver::HandOver(const PixelBuffer& frame, std::span<const PALETTEENTRY> palette) {
   const auto& limit = Harness().frameLimit;
   int target = 0;
@@ -88,8 +95,9 @@ HandOverResult FrameHandOver::HandOver(const PixelBuffer& frame, std::span<const
   {
     std::lock_guard lock(m_mutex);
     if (limit && static_cast<long>(m_serial) >= *limit) return HandOverResult::Refused;
+    serial = ++m_serial;
+    if (!Shown(serial)) return HandOverResult::Taken;
     target = FreeBuffer();
-    serial = m_serial + 1;
   }
   // Converted into a buffer of an earlier frame, so that a frame costs no
   // allocation; the main thread starts copying only the latest buffer.
@@ -101,7 +109,7 @@ HandOverResult FrameHandOver::HandOver(const PixelBuffer& frame, std::span<const
     m_latestBuffer = target;
     m_width = frame.Width();
     m_height = frame.Height();
-    m_serial = serial;
+    m_latestSerial = serial;
   }
   if (!limit || static_cast<long>(serial) < *limit) return HandOverResult::Taken;
   EndTrace();
@@ -129,11 +137,11 @@ bool FrameHandOver::TakeNewer(ShownFrame& out) {
   int source = 0;
   {
     std::lock_guard lock(m_mutex);
-    if (m_serial == out.serial) return false;
+    if (m_latestSerial == out.serial) return false;
     source = m_readBuffer = m_latestBuffer;
     out.width = m_width;
     out.height = m_height;
-    out.serial = m_serial;
+    out.serial = m_latestSerial;
   }
   if (source < 0) {  // the hand-over was reset: no frame yet
     out.xrgb.clear();
@@ -163,7 +171,7 @@ void FrameHandOver::ResetForTesting() {
   std::lock_guard lock(m_mutex);
   m_latestBuffer = m_readBuffer = -1;
   m_width = m_height = 0;
-  m_serial = 0;
+  m_serial = m_latestSerial = 0;
   RestartTraceForTesting();
 }
 

@@ -62,6 +62,11 @@ class FrameHandOver {
   void RecordForHarness(std::span<const std::uint32_t> xrgb, int width, int height, std::uint64_t serial);
   // A buffer that is neither the latest frame nor being copied out.
   int FreeBuffer() const;
+  // Whether frame `serial` is made ready to be shown. On the fast clock the
+  // game draws far quicker than the window takes frames, so a frame is only
+  // converted once the window has taken the one before, unless the harness
+  // records every frame or this is the last one.
+  bool Shown(std::uint64_t serial) const;
 
   mutable std::mutex m_mutex;
   // Three buffers, so that the drawing thread converts a frame while the main
@@ -73,7 +78,8 @@ class FrameHandOver {
   int m_readBuffer = -1;    // the main thread's copy source, -1 when none
   int m_width = 0;
   int m_height = 0;
-  std::uint64_t m_serial = 0;  // written by the drawing thread only
+  std::uint64_t m_serial = 0;        // frames handed over; written by the drawing thread only
+  std::uint64_t m_latestSerial = 0;  // the serial of the latest frame converted
   std::function<std::string()> m_sceneName;
 };
 
