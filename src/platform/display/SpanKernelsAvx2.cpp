@@ -43,7 +43,7 @@ struct Avx2 {
 
 }  // namespace
 
-VectorKernels Avx2Kernels() { return Bodies<Avx2>::Table(); }
+VectorKernels Avx2Kernels() { return RectKernels<Bodies<Avx2>>::Table(); }
 
 }  // namespace platform::display
 #endif
