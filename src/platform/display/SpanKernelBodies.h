@@ -78,8 +78,15 @@ struct Bodies {
   static int Blend(const std::uint8_t* source, std::uint8_t* out, int count, const SpanStore& store) {
     const V storeMask = Set::Set32(static_cast<int>(store.storeMask));
     int i = 0;
-    for (; i + kPixels <= count; i += kPixels)
-      Set::Store(out + 4 * i, BlendPixels(Set::Load(source + 4 * i), Set::Load(out + 4 * i), storeMask));
+    for (; i + kPixels <= count; i += kPixels) {
+      const V s = Set::Load(source + 4 * i);
+      // Alphas 0 and 255 alone need not read the target (see BlendPixels).
+      const V opaque = Set::Sar32(s, 31);
+      if (Set::All(Set::Eq32(Set::Sar32(s, 24), opaque)))
+        Set::StoreWhere32(out + 4 * i, opaque, Set::And(s, storeMask));
+      else
+        Set::Store(out + 4 * i, BlendPixels(s, Set::Load(out + 4 * i), storeMask));
+    }
     return i;
   }
 
@@ -116,7 +123,10 @@ struct Bodies {
       for (; i + kStep <= count; i += kStep) {
         const V pixels = Set::Load(from + i * kPixelBytes);
         const V skip = Equal(pixels, keys, kPixelBytes);
-        Set::Store(to + i * kPixelBytes, Set::Select(skip, Set::Load(to + i * kPixelBytes), pixels));
+        if constexpr (kPixelBytes == 4)
+          Set::StoreWhere32(to + i * 4, Set::AndNot(skip, Set::Set32(-1)), pixels);
+        else
+          Set::Store(to + i * kPixelBytes, Set::Select(skip, Set::Load(to + i * kPixelBytes), pixels));
       }
       return i;
     }

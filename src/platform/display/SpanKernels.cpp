@@ -23,6 +23,8 @@ struct Sse2 {
   static constexpr int kBytes = 16;
   static V Load(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const V*>(p)); }
   static void Store(std::uint8_t* p, V v) { _mm_storeu_si128(reinterpret_cast<V*>(p), v); }
+  // Writes the 32-bit lanes of v whose mask is set; the others keep what the target held.
+  static void StoreWhere32(std::uint8_t* p, V mask, V v) { Store(p, Select(mask, v, Load(p))); }
   static V Zero() { return _mm_setzero_si128(); }
   static V Set8(char v) { return _mm_set1_epi8(v); }
   static V Set16(short v) { return _mm_set1_epi16(v); }
