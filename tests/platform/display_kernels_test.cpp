@@ -217,8 +217,8 @@ TEST_P(SpanKernelTest, KeyedAndStretchedBlitsOfEveryWidthMatchThePixelRules) {
         std::vector<std::uint32_t> drawn;
         for (int y = 0; y < 4; ++y)
           for (int x = 0; x < 44; ++x) drawn.push_back(dst.Pixels().Get(x, y));
-        ASSERT_EQ(drawn, expected) << "bytes " << bytes << " key " << key.value_or(0) << " to " << c.to.left << "," << c.to.top
-                                   << " w " << w << " from " << c.from.left;
+        ASSERT_EQ(drawn, expected) << "bytes " << bytes << " key " << key.value_or(0) << " to " << c.to.left << ","
+                                   << c.to.top << " w " << w << " from " << c.from.left;
       }
 }
 

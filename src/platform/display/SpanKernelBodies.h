@@ -140,7 +140,6 @@ struct Bodies {
     for (; i + step <= count; i += step) Set::Store(to + i * bytes, value);
     return i;
   }
-
 };
 
 #endif  // __SSE2__

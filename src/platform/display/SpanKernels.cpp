@@ -122,19 +122,11 @@ void CopySpan(const std::uint8_t* source, std::uint8_t* out, int count, const Sp
   CopyRect(OneRow(source, out, count), store);
 }
 
-void BlendSpan(const std::uint8_t* source, std::uint8_t* out, int count, const SpanStore& store) {
-  BlendRect(OneRow(source, out, count), store);
-}
-
-void BlendOntoSpan(const std::uint8_t* source, std::uint8_t* out, int count, const SpanStore& store) {
-  BlendOntoRect(OneRow(source, out, count), store);
-}
-
 namespace {
 
 // The bytes from the lowest to the highest of a block's rows.
-std::pair<const std::uint8_t*, const std::uint8_t*> Extent(const std::uint8_t* first, std::ptrdiff_t pitch,
-                                                           int rows, std::size_t rowBytes) {
+std::pair<const std::uint8_t*, const std::uint8_t*> Extent(const std::uint8_t* first, std::ptrdiff_t pitch, int rows,
+                                                           std::size_t rowBytes) {
   const std::uint8_t* last = first + (rows - 1) * pitch;
   return {std::min(first, last), std::max(first, last) + rowBytes};
 }
