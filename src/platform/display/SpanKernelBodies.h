@@ -175,9 +175,7 @@ std::uint32_t BlendPixel(std::uint32_t source, std::uint32_t target, std::uint32
 // Calls draw(source row, target row) for every row of the block.
 template <typename Draw>
 void ForEachRow(const SpanRect& rect, Draw draw) {
-  const std::uint8_t* source = rect.source;
-  std::uint8_t* out = rect.out;
-  for (int row = 0; row < rect.rows; ++row, source += rect.sourcePitch, out += rect.outPitch) draw(source, out);
+  for (int row = 0; row < rect.rows; ++row) draw(rect.source + row * rect.sourcePitch, rect.out + row * rect.outPitch);
 }
 
 // The block kernels over the row bodies of Rows: whole vectors first, then

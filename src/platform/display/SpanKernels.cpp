@@ -136,23 +136,18 @@ std::pair<const std::uint8_t*, const std::uint8_t*> Extent(const std::uint8_t* f
 void KeyedCopyRect(const SpanRect& rect, int bytes, std::uint32_t key) {
   const std::size_t length = static_cast<std::size_t>(rect.count) * static_cast<std::size_t>(bytes);
   if (rect.rows <= 0 || length == 0) return;
-  const std::uint8_t* from = rect.source;
-  std::uint8_t* to = rect.out;
   // A key wider than the pixels matches none of them.
-  if (bytes < 4 && key >> (8 * bytes) != 0) {
-    for (int row = 0; row < rect.rows; ++row, from += rect.sourcePitch, to += rect.outPitch)
-      std::memmove(to, from, length);
-    return;
-  }
-  const auto [fromLow, fromHigh] = Extent(from, rect.sourcePitch, rect.rows, length);
-  const auto [toLow, toHigh] = Extent(to, rect.outPitch, rect.rows, length);
+  if (bytes < 4 && key >> (8 * bytes) != 0)
+    return ForEachRow(rect, [&](const std::uint8_t* from, std::uint8_t* to) { std::memmove(to, from, length); });
+  const auto [fromLow, fromHigh] = Extent(rect.source, rect.sourcePitch, rect.rows, length);
+  const auto [toLow, toHigh] = Extent(rect.out, rect.outPitch, rect.rows, length);
   if (toLow >= fromHigh || fromLow >= toHigh) return Vector().keyed(rect, bytes, key);
   // A row copied onto itself reads all of its pixels before any is written, as memmove does.
   thread_local std::vector<std::uint8_t> copy;
-  for (int row = 0; row < rect.rows; ++row, from += rect.sourcePitch, to += rect.outPitch) {
+  ForEachRow(rect, [&](const std::uint8_t* from, std::uint8_t* to) {
     copy.assign(from, from + length);
     Vector().keyed(OneRow(copy.data(), to, rect.count), bytes, key);
-  }
+  });
 }
 
 void KeyedCopyRow(std::uint8_t* to, const std::uint8_t* from, int count, int bytes, std::uint32_t key) {
