@@ -3,6 +3,7 @@
 // and quads hanging over each side of the target.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,14 +15,16 @@ namespace {
 
 using namespace platform::display;
 
-constexpr int kTargetWidth = 24, kTargetHeight = 5;
-constexpr int kSheetWidth = 20, kSheetHeight = 4;
+constexpr int kTargetWidth = 44, kTargetHeight = 5;
+constexpr int kSheetWidth = 40, kSheetHeight = 4;
 
-// Texels whose alphas mix the cases a kernel treats apart: 0, 255 and partial.
+// Rows 0 and 1 mix the alphas a kernel treats apart (0, 255 and partial);
+// rows 2 and 3 hold runs of 0 and 255 alone, as keyed sprites do.
 std::uint32_t SheetTexel(int x, int y) {
   static const std::uint32_t alphas[] = {0xFF, 0x00, 0xFF, 0x80, 0x01, 0xFF, 0xFE, 0x00, 0x40};
   const std::uint32_t n = static_cast<std::uint32_t>(x + kSheetWidth * y);
-  return alphas[n % 9] << 24 | (n * 37 % 256) << 16 | (n * 91 % 256) << 8 | (n * 53 + 7) % 256;
+  const std::uint32_t alpha = y < 2 ? alphas[n % 9] : (x / 3 + y) % 2 == 0 ? 0xFFu : 0x00u;
+  return alpha << 24 | (n * 37 % 256) << 16 | (n * 91 % 256) << 8 | (n * 53 + 7) % 256;
 }
 
 std::uint32_t TargetPixel(int x, int y) {
@@ -116,12 +119,13 @@ std::vector<std::uint32_t> Drawn(const QuadCase& c, PixelFormat format) {
 
 std::vector<QuadCase> QuadCases() {
   std::vector<QuadCase> cases;
-  for (int w : {1, 3, 7, 8, 9, 17})
+  for (int w : {1, 3, 7, 8, 9, 17, 31, 33})
     for (int start : {0, 1, 3})
       for (Shade shade : {Shade::Texel, Shade::Opaque, Shade::Tinted, Shade::Untextured}) {
         const std::string name = "w" + std::to_string(w) + " at " + std::to_string(start) + " shade " +
                                  std::to_string(static_cast<int>(shade));
         cases.push_back({name, {start, 1, w, 2, start + 2, 1, w, 2}, shade});
+        cases.push_back({name + " keyed texels", {start, 1, w, 3, start + 1, 1, w, 3}, shade});
         cases.push_back({name + " cleared first", {start, 1, w, 2, start, 0, w, 2}, shade, true});
         cases.push_back({name + " doubled", {start, 0, w, 3, 1, 0, (w + 1) / 2, 2}, shade});
         cases.push_back({name + " mirrored", {start, 1, w, 2, w + 1, 1, -w, 2}, shade});
@@ -194,7 +198,7 @@ struct BltCase {
 
 TEST_P(SpanKernelTest, KeyedAndStretchedBlitsOfEveryWidthMatchThePixelRules) {
   std::vector<BltCase> cases;
-  for (int w : {1, 3, 7, 8, 9, 15, 16, 17, 33})
+  for (int w : {1, 3, 7, 8, 9, 15, 16, 17, 31, 33})
     for (int start : {0, 1, 3}) {
       cases.push_back({{start, 1, start + w, 3}, {start + 2, 0, start + 2 + w, 2}});
       cases.push_back({{start, 0, start + w, 3}, {1, 1, 1 + (w + 1) / 2, 3}});  // stretched
@@ -203,11 +207,12 @@ TEST_P(SpanKernelTest, KeyedAndStretchedBlitsOfEveryWidthMatchThePixelRules) {
   cases.push_back({{4, 3, 44, 4}, {0, 3, 40, 4}});  // the right and bottom edges
   cases.push_back({{0, 0, 44, 4}, {0, 0, 44, 4}});  // all of it
   for (PixelFormat format : {PixelFormat::Index8, PixelFormat::R5G6B5, PixelFormat::R8G8B8, PixelFormat::X8R8G8B8})
-    for (bool keyed : {true, false})
+    // No key, the key of every third pixel, and a key wider than the pixels, which matches none of them.
+    for (std::optional<std::uint32_t> key : {std::optional<std::uint32_t>(), {0x2Au}, {0x0100002Au}})
       for (const BltCase& c : cases) {
         const int bytes = BytesPerPixel(format);
         DDSurface src(format, 44, 4, false), dst(format, 44, 4, false);
-        src.SetColorKey(0x2A);
+        src.SetColorKey(key.value_or(0x2A));
         for (int y = 0; y < 4; ++y)
           for (int x = 0; x < 44; ++x) {
             src.Pixels().Put(x, y, RawPixel(x, y, bytes));
@@ -221,16 +226,16 @@ TEST_P(SpanKernelTest, KeyedAndStretchedBlitsOfEveryWidthMatchThePixelRules) {
             if (x >= c.to.left && x < c.to.right && y >= c.to.top && y < c.to.bottom) {
               const std::uint32_t from =
                   src.Pixels().Get(c.from.left + (x - c.to.left) * sw / w, c.from.top + (y - c.to.top) * sh / h);
-              if (!keyed || from != 0x2A) pixel = from;
+              if (!key || from != *key) pixel = from;
             }
             expected.push_back(pixel);
           }
-        ASSERT_EQ(Blt(dst, c.to, src, c.from, keyed), DD_OK);
+        ASSERT_EQ(Blt(dst, c.to, src, c.from, key.has_value()), DD_OK);
         std::vector<std::uint32_t> drawn;
         for (int y = 0; y < 4; ++y)
           for (int x = 0; x < 44; ++x) drawn.push_back(dst.Pixels().Get(x, y));
-        ASSERT_EQ(drawn, expected) << "bytes " << bytes << " keyed " << keyed << " to " << c.to.left << "," << c.to.top
-                                   << " w " << w << " from " << c.from.left;
+        ASSERT_EQ(drawn, expected) << "bytes " << bytes << " key " << key.value_or(0) << " to " << c.to.left << ","
+                                   << c.to.top << " w " << w << " from " << c.from.left;
       }
 }
 
@@ -255,6 +260,37 @@ TEST_P(SpanKernelTest, CopiesOntoTheirOwnSurfaceReadTheSourceFirst) {
     const std::vector<std::uint32_t> second = {120, 121, 122, 123, 124, 125, 126, 9, 128, 129, 130, 131};
     EXPECT_EQ(rows[2], second) << keyed;
   }
+}
+
+// Keyed blocks of several rows moved over their own surface in every
+// direction, and beside themselves: each target pixel shows the source
+// pixel it lies over as the surface was before the copy, or stays as it
+// was where that source pixel is the key.
+TEST_P(SpanKernelTest, KeyedBlocksMovedOverTheirOwnSurfaceReadTheSourceFirst) {
+  constexpr int kWidth = 40, kHeight = 8;
+  const std::pair<int, int> moves[] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}, {-2, -2}, {2, 2}, {3, -1}, {0, 3}};
+  for (PixelFormat format : {PixelFormat::R5G6B5, PixelFormat::R8G8B8, PixelFormat::X8R8G8B8})
+    for (int w : {9, 31})
+      for (const auto& [dx, dy] : moves) {
+        const int bytes = BytesPerPixel(format);
+        DDSurface s(format, kWidth, kHeight, false);
+        s.SetColorKey(0x2A);
+        for (int y = 0; y < kHeight; ++y)
+          for (int x = 0; x < kWidth; ++x) s.Pixels().Put(x, y, RawPixel(x, y, bytes));
+        const RECT from{3, 2, 3 + w, 5}, to{from.left + dx, from.top + dy, from.right + dx, from.bottom + dy};
+        std::vector<std::uint32_t> expected;
+        for (int y = 0; y < kHeight; ++y)
+          for (int x = 0; x < kWidth; ++x) {
+            const bool inside = x >= to.left && x < to.right && y >= to.top && y < to.bottom;
+            const std::uint32_t source = inside ? RawPixel(x - dx, y - dy, bytes) : 0x2A;
+            expected.push_back(source != 0x2A ? source : RawPixel(x, y, bytes));
+          }
+        ASSERT_EQ(Blt(s, to, s, from, true), DD_OK);
+        std::vector<std::uint32_t> drawn;
+        for (int y = 0; y < kHeight; ++y)
+          for (int x = 0; x < kWidth; ++x) drawn.push_back(s.Pixels().Get(x, y));
+        ASSERT_EQ(drawn, expected) << "bytes " << bytes << " w " << w << " moved " << dx << "," << dy;
+      }
 }
 
 }  // namespace

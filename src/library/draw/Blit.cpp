@@ -25,6 +25,7 @@ bool CutSource(Axis& a, int limit) {
   const long long lo = a.sw > 0 ? a.s : static_cast<long long>(a.s) + a.sw;
   const long long cutLo = std::max(0LL, -lo), cutHi = std::max(0LL, lo + n - limit);
   if (cutLo + cutHi >= n) return false;
+  if (cutLo + cutHi == 0) return a.dw > 0;  // most copies lie inside: no divisions
   const long long startCut = a.sw > 0 ? cutLo : cutHi, endCut = a.sw > 0 ? cutHi : cutLo;
   const int dStart = static_cast<int>(startCut * a.dw / n), dEnd = static_cast<int>(endCut * a.dw / n);
   a.d += dStart;
@@ -40,6 +41,7 @@ bool CutDestination(Axis& a, int limit) {
   const long long cutLo = std::max(0LL, -static_cast<long long>(a.d)),
                   cutHi = std::max(0LL, static_cast<long long>(a.d) + a.dw - limit);
   if (cutLo + cutHi >= a.dw) return false;
+  if (cutLo + cutHi == 0) return a.sw != 0;
   int n = std::abs(a.sw);
   const int sStart = static_cast<int>(cutLo * n / a.dw), sEnd = static_cast<int>(cutHi * n / a.dw);
   a.d += static_cast<int>(cutLo);

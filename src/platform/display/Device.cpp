@@ -193,7 +193,7 @@ struct QuadPlan {
   Texels texels = Texels::Constant;
   int firstColumn = 0;          // InPlace: the texel column of the first pixel
   bool shade = false;           // the stage changes the texels
-  SpanKernel kernel = nullptr;  // onto 32-bit targets; null: pixel by pixel in the target's format
+  RectKernel kernel = nullptr;  // onto 32-bit targets; null: pixel by pixel in the target's format
   SpanStore store;
 };
 
@@ -281,7 +281,7 @@ void Device::DrawQuad(const Texture* texture, const Quad& q, const std::uint32_t
     plan.firstColumn = static_cast<int>(first);
   }
   if (wide) {
-    plan.kernel = plan.store.orMask ? CopySpan : underlay ? BlendOntoSpan : BlendSpan;
+    plan.kernel = plan.store.orMask ? CopyRect : underlay ? BlendOntoRect : BlendRect;
     if (underlay) plan.store.underlay = *underlay;
   }
 
@@ -299,6 +299,11 @@ void Device::DrawQuad(const Texture* texture, const Quad& q, const std::uint32_t
   const bool rowsInPlace = source && q.sh == q.h && firstRow >= 0 && firstRow + h <= source->Height();
   const int pixelBytes = target.BytesPerPixel();
   std::uint8_t* out = target.Row(y) + x * pixelBytes;
+  if (plan.texels == Texels::InPlace && rowsInPlace && !plan.shade && plan.kernel) {
+    const std::uint8_t* texels = source->Row(static_cast<int>(firstRow)) + plan.firstColumn * 4;
+    plan.kernel({texels, source->Pitch(), out, target.Pitch(), w, h}, plan.store);
+    return;
+  }
   for (int row = y; row < y + h; ++row, out += target.Pitch()) {
     const int ty = !source       ? 0
                    : rowsInPlace ? static_cast<int>(firstRow) + (row - y)
@@ -315,7 +320,7 @@ void Device::DrawQuad(const Texture* texture, const Quad& q, const std::uint32_t
       texels = AsBytes(shaded);
     }
     if (plan.kernel)
-      plan.kernel(texels, out, w, plan.store);
+      plan.kernel({texels, 0, out, 0, w, 1}, plan.store);
     else
       WritePixels(texels, target, out, w);
   }

@@ -54,6 +54,11 @@ void CopyRows(PixelBuffer& dst, const RECT& d, const PixelBuffer& src, const REC
   const int step = bottomUp ? -1 : 1;
   const std::ptrdiff_t toStep = static_cast<std::ptrdiff_t>(step) * dst.Pitch();
   std::uint8_t* to = dst.Row(d.top + (bottomUp ? h - 1 : 0)) + d.left * bytes;
+  if (key && w == sw && h == sh) {
+    const std::uint8_t* from = src.Row(s.top + (bottomUp ? h - 1 : 0)) + s.left * bytes;
+    KeyedCopyRect({from, static_cast<std::ptrdiff_t>(step) * src.Pitch(), to, toStep, w, h}, bytes, *key);
+    return;
+  }
   for (int i = 0, row = bottomUp ? h - 1 : 0; i < h; ++i, row += step, to += toStep) {
     const int sy = s.top + (sh == h ? row : static_cast<int>(static_cast<long long>(row) * sh / h));
     if (w != sw)

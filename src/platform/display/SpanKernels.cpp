@@ -9,9 +9,9 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
 
 #include "platform/display/SpanKernelBodies.h"
-#endif
 
 namespace platform::display {
 
@@ -23,6 +23,8 @@ struct Sse2 {
   static constexpr int kBytes = 16;
   static V Load(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const V*>(p)); }
   static void Store(std::uint8_t* p, V v) { _mm_storeu_si128(reinterpret_cast<V*>(p), v); }
+  // Writes the 32-bit lanes of v whose mask is set; the others keep what the target held.
+  static void StoreWhere32(std::uint8_t* p, V mask, V v) { Store(p, Select(mask, v, Load(p))); }
   static V Zero() { return _mm_setzero_si128(); }
   static V Set8(char v) { return _mm_set1_epi8(v); }
   static V Set16(short v) { return _mm_set1_epi16(v); }
@@ -51,6 +53,12 @@ struct Sse2 {
   static V Narrow16(V low, V high) { return _mm_packus_epi16(low, high); }
 };
 
+}  // namespace
+
+VectorKernels Sse2Kernels() { return RectKernels<Bodies<Sse2>>::Table(); }
+
+namespace {
+
 const VectorKernels& Narrowest() {
   static const VectorKernels kernels = Sse2Kernels();
   return kernels;
@@ -66,6 +74,29 @@ const VectorKernels& Widest() {
 #endif
 }
 
+#else
+namespace {
+
+// Without vectors every pixel goes one at a time.
+struct NoVectors {
+  static int Copy(const std::uint8_t*, std::uint8_t*, int, const SpanStore&) { return 0; }
+  static int Blend(const std::uint8_t*, std::uint8_t*, int, const SpanStore&) { return 0; }
+  static int BlendOnto(const std::uint8_t*, std::uint8_t*, int, const SpanStore&) { return 0; }
+  template <int kPixelBytes>
+  static int Keyed(std::uint8_t*, const std::uint8_t*, int, std::uint32_t) {
+    return 0;
+  }
+  static int Fill(std::uint8_t*, int, int, std::uint32_t) { return 0; }
+};
+
+const VectorKernels& Narrowest() {
+  static const VectorKernels kernels = RectKernels<NoVectors>::Table();
+  return kernels;
+}
+
+const VectorKernels& Widest() { return Narrowest(); }
+#endif
+
 std::atomic<const VectorKernels*> active{nullptr};
 
 const VectorKernels& Vector() {
@@ -77,80 +108,54 @@ const VectorKernels& Vector() {
   return *kernels;
 }
 
+SpanRect OneRow(const std::uint8_t* source, std::uint8_t* out, int count) { return {source, 0, out, 0, count, 1}; }
+
 }  // namespace
 
-VectorKernels Sse2Kernels() { return Bodies<Sse2>::Table(); }
-#endif
+void AllowWideKernels(bool allow) { active = allow ? &Widest() : &Narrowest(); }
 
-void AllowWideKernels([[maybe_unused]] bool allow) {
-#if defined(__SSE2__)
-  active = allow ? &Widest() : &Narrowest();
-#endif
+void CopyRect(const SpanRect& rect, const SpanStore& store) { Vector().copy(rect, store); }
+void BlendRect(const SpanRect& rect, const SpanStore& store) { Vector().blend(rect, store); }
+void BlendOntoRect(const SpanRect& rect, const SpanStore& store) { Vector().blendOnto(rect, store); }
+
+void CopySpan(const std::uint8_t* source, std::uint8_t* out, int count, const SpanStore& store) {
+  CopyRect(OneRow(source, out, count), store);
 }
 
 namespace {
 
-std::uint32_t Load32(const std::uint8_t* p) {
-  std::uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
-
-void Store32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
-
-// The per-pixel rule every blending kernel follows.
-std::uint32_t BlendPixel(std::uint32_t source, std::uint32_t target, std::uint32_t storeMask) {
-  return source >> 24 == 0 ? target : BlendOver(source, target | ~storeMask) & storeMask;
-}
-
-// Runs the vector body when there is one; the pixels it did are skipped.
-template <typename Body, typename... Args>
-int Vectorised([[maybe_unused]] Body body, [[maybe_unused]] Args... args) {
-#if defined(__SSE2__)
-  return (Vector().*body)(args...);
-#else
-  return 0;
-#endif
+// The bytes from the lowest to the highest of a block's rows.
+std::pair<const std::uint8_t*, const std::uint8_t*> Extent(const std::uint8_t* first, std::ptrdiff_t pitch, int rows,
+                                                           std::size_t rowBytes) {
+  const std::uint8_t* last = first + (rows - 1) * pitch;
+  return {std::min(first, last), std::max(first, last) + rowBytes};
 }
 
 }  // namespace
 
-void CopySpan(const std::uint8_t* source, std::uint8_t* out, int count, const SpanStore& store) {
-  for (int i = Vectorised(&VectorKernels::copy, source, out, count, store); i < count; ++i)
-    Store32(out + 4 * i, (Load32(source + 4 * i) | store.orMask) & store.storeMask);
-}
-
-void BlendSpan(const std::uint8_t* source, std::uint8_t* out, int count, const SpanStore& store) {
-  for (int i = Vectorised(&VectorKernels::blend, source, out, count, store); i < count; ++i)
-    Store32(out + 4 * i, BlendPixel(Load32(source + 4 * i), Load32(out + 4 * i), store.storeMask));
-}
-
-void BlendOntoSpan(const std::uint8_t* source, std::uint8_t* out, int count, const SpanStore& store) {
-  for (int i = Vectorised(&VectorKernels::blendOnto, source, out, count, store); i < count; ++i)
-    Store32(out + 4 * i, BlendPixel(Load32(source + 4 * i), store.underlay, store.storeMask));
+void KeyedCopyRect(const SpanRect& rect, int bytes, std::uint32_t key) {
+  const std::size_t length = static_cast<std::size_t>(rect.count) * static_cast<std::size_t>(bytes);
+  if (rect.rows <= 0 || length == 0) return;
+  // A key wider than the pixels matches none of them.
+  if (bytes < 4 && key >> (8 * bytes) != 0)
+    return ForEachRow(rect, [&](const std::uint8_t* from, std::uint8_t* to) { std::memmove(to, from, length); });
+  const auto [fromLow, fromHigh] = Extent(rect.source, rect.sourcePitch, rect.rows, length);
+  const auto [toLow, toHigh] = Extent(rect.out, rect.outPitch, rect.rows, length);
+  if (toLow >= fromHigh || fromLow >= toHigh) return Vector().keyed(rect, bytes, key);
+  // A row copied onto itself reads all of its pixels before any is written, as memmove does.
+  thread_local std::vector<std::uint8_t> copy;
+  ForEachRow(rect, [&](const std::uint8_t* from, std::uint8_t* to) {
+    copy.assign(from, from + length);
+    Vector().keyed(OneRow(copy.data(), to, rect.count), bytes, key);
+  });
 }
 
 void KeyedCopyRow(std::uint8_t* to, const std::uint8_t* from, int count, int bytes, std::uint32_t key) {
-  const std::size_t length = static_cast<std::size_t>(count) * static_cast<std::size_t>(bytes);
-  // A key wider than the pixels matches none of them.
-  if (bytes < 4 && key >> (8 * bytes) != 0) {
-    std::memmove(to, from, length);
-    return;
-  }
-  // A row copied onto itself reads all of its pixels before any is written, as memmove does.
-  if (to < from + length && from < to + length) {
-    thread_local std::vector<std::uint8_t> copy;
-    copy.assign(from, from + length);
-    from = copy.data();
-  }
-  for (int i = Vectorised(&VectorKernels::keyed, to, from, count, bytes, key); i < count; ++i) {
-    const std::uint32_t pixel = PixelBuffer::ReadPixel(from + i * bytes, bytes);
-    if (pixel != key) PixelBuffer::WritePixel(to + i * bytes, bytes, pixel);
-  }
+  KeyedCopyRect(OneRow(from, to, count), bytes, key);
 }
 
 void FillRow(std::uint8_t* to, int count, int bytes, std::uint32_t pixel) {
-  for (int i = Vectorised(&VectorKernels::fill, to, count, bytes, pixel); i < count; ++i)
+  for (int i = Vector().fill(to, count, bytes, pixel); i < count; ++i)
     PixelBuffer::WritePixel(to + i * bytes, bytes, pixel);
 }
 

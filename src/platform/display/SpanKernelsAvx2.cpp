@@ -14,6 +14,8 @@ struct Avx2 {
   static constexpr int kBytes = 32;
   static V Load(const std::uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const V*>(p)); }
   static void Store(std::uint8_t* p, V v) { _mm256_storeu_si256(reinterpret_cast<V*>(p), v); }
+  // A masked store does not read the target, whose rows are often out of cache.
+  static void StoreWhere32(std::uint8_t* p, V mask, V v) { _mm256_maskstore_epi32(reinterpret_cast<int*>(p), mask, v); }
   static V Zero() { return _mm256_setzero_si256(); }
   static V Set8(char v) { return _mm256_set1_epi8(v); }
   static V Set16(short v) { return _mm256_set1_epi16(v); }
@@ -43,7 +45,7 @@ struct Avx2 {
 
 }  // namespace
 
-VectorKernels Avx2Kernels() { return Bodies<Avx2>::Table(); }
+VectorKernels Avx2Kernels() { return RectKernels<Bodies<Avx2>>::Table(); }
 
 }  // namespace platform::display
 #endif
