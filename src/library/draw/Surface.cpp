@@ -149,6 +149,7 @@ bool CreateSurfaceDD(DDSURFACEDATA* sd, int width, int height, int bTransmit, in
 template <int Bytes, typename TexelAt>
 void WriteTexelRows(PixelBuffer& pixels, const Bitmap& bitmap, TexelAt texelAt) {
   const int width = std::min(bitmap.width, pixels.Width()), height = std::min(bitmap.height, pixels.Height());
+  pixels.PrefaultRows(height);
   for (int y = 0; y < height; ++y) {
     std::uint8_t* out = pixels.Row(y);
     const std::size_t row = static_cast<std::size_t>(y) * bitmap.width;

@@ -1,5 +1,8 @@
 #include "platform/display/PixelBuffer.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <new>
@@ -51,6 +54,17 @@ void PixelBuffer::Fill(int x, int y, int w, int h, std::uint32_t pixel) {
   const std::uint32_t stored = bytes == 4 ? pixel : pixel & ((1u << (8 * bytes)) - 1);
   if (stored == 0 && m_bytes.NeverWritten()) return;
   for (int row = y; row < y + h; ++row) FillRow(Row(row) + x * bytes, w, bytes, pixel);
+}
+
+void PixelBuffer::PrefaultRows(int rows) {
+  const std::size_t size = static_cast<std::size_t>(std::clamp(rows, 0, m_height)) * m_pitch;
+  if (size == 0) return;
+  // Whole pages only: the partial ones at the ends may hold other blocks.
+  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto start = reinterpret_cast<std::uintptr_t>(m_bytes.Data());
+  const std::uintptr_t begin = (start + page - 1) & ~(page - 1), end = (start + size) & ~(page - 1);
+  // Only a hint: where the kernel cannot, the pages fault in one by one.
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
 }
 
 bool ClipToArea(int& x, int& y, int& w, int& h, int width, int height) {
