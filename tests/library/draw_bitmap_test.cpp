@@ -52,16 +52,17 @@ TEST_P(BitmapVariantTest, EveryVariantLoadsWithItsPixelsAndTransmitColour) {
 INSTANTIATE_TEST_SUITE_P(Configurations, BitmapVariantTest, ::testing::ValuesIn(kConfigs), ConfigName);
 
 // A 3 x 2 sheet (odd width) of the transmit colour, two colours and black,
-// as a palette bitmap (with a short palette) and as a 24-bit one, converted into textures of each format larger and smaller
-// than the sheet. Texels worked out by hand from the format's bit layout.
+// as a palette bitmap (with a short palette) and as a 24-bit one, converted into textures of each format larger and
+// smaller than the sheet. Texels worked out by hand from the format's bit layout.
 TEST(TextureFillTest, EverySourceKindFillsEveryFormatKeyedAndCut) {
   using platform::display::PixelBuffer;
   using platform::display::PixelFormat;
   constexpr std::uint32_t kColourA = 0x123456, kColourB = 0xF8FC08, kKey = 0xFF000000u | kMagenta;
   const std::vector<std::uint32_t> indices = {0, 1, 2, 3, 1, 0};
   const std::vector<std::uint32_t> colours = {kMagenta, kColourA, kColourB, kBlack, kColourA, kMagenta};
-  const std::string sources[] = {testbmp::Write({3, 2, 8, false, false, {kMagenta, kColourA, kColourB, kBlack}, indices}),
-                                 testbmp::Write({3, 2, 24, false, false, {}, colours})};
+  const std::string sources[] = {
+      testbmp::Write({3, 2, 8, false, false, {kMagenta, kColourA, kColourB, kBlack}, indices}),
+      testbmp::Write({3, 2, 24, false, false, {}, colours})};
   struct Texels {
     PixelFormat format;
     std::uint32_t magenta, a, b, black, sentinel;
@@ -75,8 +76,8 @@ TEST(TextureFillTest, EverySourceKindFillsEveryFormatKeyedAndCut) {
       {PixelFormat::Index8, 0xFF, 0x56, 0x08, 0, 0xA5},
   };
   for (const std::string& file : sources) {
-    const auto bitmap = platform::display::DecodeBitmap(
-        std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()));
+    const auto bitmap =
+        platform::display::DecodeBitmap(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()));
     ASSERT_TRUE(bitmap);
     for (const Texels& t : formats) {
       SCOPED_TRACE(testing::Message() << "bits " << bitmap->bitCount << " format " << static_cast<int>(t.format));

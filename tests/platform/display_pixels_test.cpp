@@ -38,13 +38,14 @@ TEST(PixelBufferTest, PrefaultingRowsKeepsEveryPixel) {
   PixelBuffer buffer(PixelFormat::A8R8G8B8, 1001, 9);
   buffer.Put(1000, 3, 0x12345678);
   buffer.Put(0, 8, 0x9ABCDEF0);
-  for (int rows : {-1, 0, 4, 9, 100}) buffer.PrefaultRows(rows);
+  for (const auto& [first, count] : {std::pair{-1, 3}, {0, 0}, {0, 4}, {3, 1}, {7, 100}, {9, 1}})
+    buffer.PrefaultRows(first, count);
   EXPECT_EQ(buffer.Get(1000, 3), 0x12345678u);
   EXPECT_EQ(buffer.Get(0, 8), 0x9ABCDEF0u);
   EXPECT_EQ(buffer.Get(999, 3), 0u);
   EXPECT_EQ(buffer.Get(1000, 8), 0u);
   PixelBuffer empty;
-  empty.PrefaultRows(5);
+  empty.PrefaultRows(0, 5);
   EXPECT_TRUE(empty.Bytes().empty());
 }
 

@@ -149,7 +149,7 @@ bool CreateSurfaceDD(DDSURFACEDATA* sd, int width, int height, int bTransmit, in
 template <int Bytes, typename TexelAt>
 void WriteTexelRows(PixelBuffer& pixels, const Bitmap& bitmap, TexelAt texelAt) {
   const int width = std::min(bitmap.width, pixels.Width()), height = std::min(bitmap.height, pixels.Height());
-  pixels.PrefaultRows(height);
+  pixels.PrefaultRows(0, height);
   for (int y = 0; y < height; ++y) {
     std::uint8_t* out = pixels.Row(y);
     const std::size_t row = static_cast<std::size_t>(y) * bitmap.width;
@@ -172,7 +172,8 @@ void FillTexture(PixelBuffer& pixels, const Bitmap& bitmap, DWORD colourKey) {
   }
   // A palette bitmap converts each of its 256 indices once.
   std::array<DWORD, 256> byIndex{};
-  for (std::size_t i = 0; i < byIndex.size(); ++i) byIndex[i] = texel(i < bitmap.palette.size() ? bitmap.palette[i] : 0);
+  for (std::size_t i = 0; i < byIndex.size(); ++i)
+    byIndex[i] = texel(i < bitmap.palette.size() ? bitmap.palette[i] : 0);
   WriteTexelRows<kBytes>(pixels, bitmap, [&](std::size_t i) { return byIndex[bitmap.indices[i]]; });
 }
 
