@@ -32,6 +32,23 @@ TEST(PixelBufferTest, RowsArePaddedAndFillsAreCutToTheBuffer) {
   EXPECT_EQ(buffer.Get(2, 1), 0u);
 }
 
+// Mapping pages ahead of writing changes no pixel, whatever the row count;
+// rows of 4004 bytes put page edges inside rows.
+TEST(PixelBufferTest, PrefaultingRowsKeepsEveryPixel) {
+  PixelBuffer buffer(PixelFormat::A8R8G8B8, 1001, 9);
+  buffer.Put(1000, 3, 0x12345678);
+  buffer.Put(0, 8, 0x9ABCDEF0);
+  for (const auto& [first, count] : {std::pair{-1, 3}, {0, 0}, {0, 4}, {3, 1}, {7, 100}, {9, 1}})
+    buffer.PrefaultRows(first, count);
+  EXPECT_EQ(buffer.Get(1000, 3), 0x12345678u);
+  EXPECT_EQ(buffer.Get(0, 8), 0x9ABCDEF0u);
+  EXPECT_EQ(buffer.Get(999, 3), 0u);
+  EXPECT_EQ(buffer.Get(1000, 8), 0u);
+  PixelBuffer empty;
+  empty.PrefaultRows(0, 5);
+  EXPECT_TRUE(empty.Bytes().empty());
+}
+
 // A zero fill may skip a buffer nobody has written, so every way of writing
 // must make the next zero fill count, and a copy must carry the pixels over.
 TEST(PixelBufferTest, ZeroFillsClearWhateverWasWrittenHoweverItWasWritten) {

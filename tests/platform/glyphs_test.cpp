@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <thread>
 
 #include "platform/Harness.h"
 #include "platform/TextCodec.h"
@@ -39,6 +41,20 @@ TEST(GlyphFaceNames, WindowsNamesMapToInstalledJapaneseFamilies) {
       {"", {"IPAGothic"}},
   };
   for (const Case& c : cases) EXPECT_EQ(platform::HostFamiliesFor(c.stored), c.families) << c.stored;
+}
+
+// The set-up started ahead (twice, as a careless caller might) is waited for by
+// the first users, here two threads at once, each getting its font.
+TEST(GlyphSource, SetUpStartedAheadServesTheFirstFonts) {
+  platform::StartFontSetUp();
+  platform::StartFontSetUp();
+  std::string file;
+  std::thread other([&] { file = platform::HostFontFile("ＭＳ ゴシック"); });
+  auto face = OpenGothic(16);
+  other.join();
+  ASSERT_TRUE(face);
+  EXPECT_EQ(face->CellHeight(), 16);
+  EXPECT_TRUE(!file.empty() && std::filesystem::is_regular_file(file)) << file;
 }
 
 TEST(GlyphSource, DefaultGothicKeepsGdiCellMetrics) {

@@ -17,6 +17,10 @@ std::shared_ptr<platform::display::Texture> DeviceBackBuffer();
 platform::display::PixelBuffer* SurfacePixels(DDSURFACEDATA* sd);
 // A bitmap file; a failure writes "LoadImage Err <file>" and the reason to the report log.
 std::optional<platform::display::Bitmap> LoadBitmapLogged(std::string_view file);
+// Converts a bitmap into a texture's pixels: the key colour (0xFFRRGGBB, 0 for
+// none) becomes 0, pixels beyond the bitmap are left as they are.
+void FillTextureFromBitmap(platform::display::PixelBuffer& pixels, const platform::display::Bitmap& bitmap,
+                           DWORD colourKey);
 
 // Batching state shared by the blits and the batch flushes.
 bool SpriteBatchOn();

@@ -144,28 +144,56 @@ bool CreateSurfaceDD(DDSURFACEDATA* sd, int width, int height, int bTransmit, in
   return true;
 }
 
-// The texture of a bitmap as D3DX made it: each pixel converted to the
-// texture format, pixels of the key colour transparent black, the rest of a
-// larger texture transparent.
-void FillTextureFromBitmap(PixelBuffer& pixels, const Bitmap& bitmap, DWORD colourKey) {
-  auto texel = [&](DWORD rgb) {
-    const DWORD argb = 0xFF000000u | rgb;
-    return argb == colourKey ? 0 : FromArgb(pixels.Format(), argb);
-  };
-  // A palette bitmap converts each of its 256 indices once.
-  std::array<DWORD, 256> byIndex{};
-  if (bitmap.Indexed())
-    for (int i = 0; i < 256; ++i)
-      byIndex[static_cast<std::size_t>(i)] = texel(i < static_cast<int>(bitmap.palette.size()) ? bitmap.palette[i] : 0);
-  const int width = std::min(bitmap.width, pixels.Width()), bytes = pixels.BytesPerPixel();
-  for (int y = 0; y < bitmap.height && y < pixels.Height(); ++y) {
+// Writes the bitmap's pixels, cut to the texture, as `Bytes`-byte texels;
+// `texelAt(i)` is the texel of the bitmap's pixel i (row by row).
+template <int Bytes, typename TexelAt>
+void WriteTexelRows(PixelBuffer& pixels, const Bitmap& bitmap, TexelAt texelAt) {
+  const int width = std::min(bitmap.width, pixels.Width()), height = std::min(bitmap.height, pixels.Height());
+  pixels.PrefaultRows(0, height);
+  for (int y = 0; y < height; ++y) {
     std::uint8_t* out = pixels.Row(y);
     const std::size_t row = static_cast<std::size_t>(y) * bitmap.width;
-    for (int x = 0; x < width; ++x, out += bytes)
-      PixelBuffer::WritePixel(out, bytes,
-                              bitmap.Indexed() ? byIndex[bitmap.indices[row + x]] : texel(bitmap.colours[row + x]));
+    for (int x = 0; x < width; ++x, out += Bytes) PixelBuffer::WritePixel(out, Bytes, texelAt(row + x));
   }
 }
+
+// The fill for one texture format, so that each pixel's write and conversion
+// are fixed before the loop.
+template <PixelFormat Format>
+void FillTexture(PixelBuffer& pixels, const Bitmap& bitmap, DWORD colourKey) {
+  auto texel = [colourKey](DWORD rgb) {
+    const DWORD argb = 0xFF000000u | rgb;
+    return argb == colourKey ? 0 : FromArgb(Format, argb);
+  };
+  constexpr int kBytes = platform::display::BytesPerPixel(Format);
+  if (!bitmap.Indexed()) {
+    WriteTexelRows<kBytes>(pixels, bitmap, [&](std::size_t i) { return texel(bitmap.colours[i]); });
+    return;
+  }
+  // A palette bitmap converts each of its 256 indices once.
+  std::array<DWORD, 256> byIndex{};
+  for (std::size_t i = 0; i < byIndex.size(); ++i)
+    byIndex[i] = texel(i < bitmap.palette.size() ? bitmap.palette[i] : 0);
+  WriteTexelRows<kBytes>(pixels, bitmap, [&](std::size_t i) { return byIndex[bitmap.indices[i]]; });
+}
+
+// Picks the fill of the texture's format among `Formats`.
+template <PixelFormat... Formats>
+void FillTextureOfFormat(PixelBuffer& pixels, const Bitmap& bitmap, DWORD colourKey) {
+  (void)((pixels.Format() == Formats && (FillTexture<Formats>(pixels, bitmap, colourKey), true)) || ...);
+}
+
+}  // namespace
+
+// The texture of a bitmap as D3DX made it: each pixel converted to the
+// texture format, pixels of the key colour transparent black, the rest of a
+// larger texture left as it is.
+void FillTextureFromBitmap(PixelBuffer& pixels, const Bitmap& bitmap, DWORD colourKey) {
+  FillTextureOfFormat<PixelFormat::Index8, PixelFormat::R5G6B5, PixelFormat::A1R5G5B5, PixelFormat::R8G8B8,
+                      PixelFormat::X8R8G8B8, PixelFormat::A8R8G8B8>(pixels, bitmap, colourKey);
+}
+
+namespace {
 
 // The surface, when it holds its own texture made from this file.
 const DDSURFACEDATA* LoadedFrom(const DDSURFACEDATA* sd, std::string_view file) {

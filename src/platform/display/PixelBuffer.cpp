@@ -1,5 +1,8 @@
 #include "platform/display/PixelBuffer.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <new>
@@ -50,7 +53,21 @@ void PixelBuffer::Fill(int x, int y, int w, int h, std::uint32_t pixel) {
   const int bytes = BytesPerPixel();
   const std::uint32_t stored = bytes == 4 ? pixel : pixel & ((1u << (8 * bytes)) - 1);
   if (stored == 0 && m_bytes.NeverWritten()) return;
+  // A first fill of whole rows writes every page of them.
+  if (m_bytes.NeverWritten() && w == m_width) PrefaultRows(y, h);
   for (int row = y; row < y + h; ++row) FillRow(Row(row) + x * bytes, w, bytes, pixel);
+}
+
+void PixelBuffer::PrefaultRows(int first, int count) {
+  int x = 0, width = 1;
+  if (!ClipToArea(x, first, width, count, 1, m_height)) return;
+  const std::size_t size = static_cast<std::size_t>(count) * m_pitch;
+  // Whole pages only: the partial ones at the ends may hold other blocks.
+  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto start = reinterpret_cast<std::uintptr_t>(Row(first));
+  const std::uintptr_t begin = (start + page - 1) & ~(page - 1), end = (start + size) & ~(page - 1);
+  // Only a hint: where the kernel cannot, the pages fault in one by one.
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
 }
 
 bool ClipToArea(int& x, int& y, int& w, int& h, int width, int height) {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -42,6 +43,17 @@ char32_t DecodeCp932Character(std::string_view character) {
   char32_t code = FirstCodePoint(Cp932ToUtf8(character));
   decoded.emplace(key, code);
   return code;
+}
+
+std::shared_future<void>& FontSetUp() {
+  static std::shared_future<void> setUp;
+  return setUp;
+}
+
+// fontconfig set up, by the thread started ahead when there is one.
+void InitFontconfig() {
+  if (const std::shared_future<void> setUp = FontSetUp(); setUp.valid()) setUp.wait();
+  FcInit();
 }
 
 struct FontFile {
@@ -171,7 +183,7 @@ class FreeTypeFace final : public GlyphFace {
 
 class FreeTypeGlyphSource final : public GlyphSource {
  public:
-  FreeTypeGlyphSource() { FcInit(); }
+  FreeTypeGlyphSource() { InitFontconfig(); }
 
   std::unique_ptr<GlyphFace> OpenFace(std::string_view faceName, int height, int width) override {
     if (!m_library->library || height <= 0 || FailureInjected("font")) return nullptr;
@@ -215,8 +227,12 @@ GlyphSource& SystemGlyphSource() {
 
 namespace platform {
 
+void StartFontSetUp() {
+  if (!FontSetUp().valid()) FontSetUp() = std::async(std::launch::async, [] { FcInit(); }).share();
+}
+
 std::string HostFontFile(std::string_view faceNameUtf8) {
-  FcInit();
+  InitFontconfig();
   for (const std::string& family : HostFamiliesFor(faceNameUtf8)) {
     if (std::optional<FontFile> file = FindFamily(family)) return file->path;
   }

@@ -55,6 +55,10 @@ class GlyphSource {
 // anything unknown to IPAGothic. ZANDREL_FAIL=font makes every open fail.
 GlyphSource& SystemGlyphSource();
 
+// Starts fontconfig's set-up (its configuration and caches) on a thread of its
+// own, beside the rest of start-up; the first use of fonts waits for it.
+void StartFontSetUp();
+
 // The file of the first installed host family for a face name (UTF-8); empty
 // when none is installed.
 std::string HostFontFile(std::string_view faceNameUtf8);
