@@ -54,16 +54,24 @@ struct Bodies {
     return Set::Narrow16(low, high);
   }
 
-  // Pixels of the blending rule. Keyed sprites hold only alphas 0 and 255,
-  // which need no arithmetic: the blend runs only for vectors with others.
-  static V BlendPixels(V s, V d, V storeMask) {
-    // The alpha's sign, spread: all ones for 255, none for 0; the alpha
-    // shifted down with its sign equals it exactly for those two alphas.
-    const V opaque = Set::Sar32(s, 31);
-    if (Set::All(Set::Eq32(Set::Sar32(s, 24), opaque))) return Set::Select(opaque, Set::And(s, storeMask), d);
+  // The alpha's sign, spread: all ones for 255, none for 0.
+  static V Opaque(V s) { return Set::Sar32(s, 31); }
+  // Whether every alpha is 0 or 255: shifted down with its sign, an alpha
+  // equals its spread sign exactly for those two. Keyed sprites hold only
+  // such alphas, which need no arithmetic.
+  static bool BinaryAlphas(V s, V opaque) { return Set::All(Set::Eq32(Set::Sar32(s, 24), opaque)); }
+
+  // The blending rule, with the arithmetic, for vectors holding other alphas.
+  static V BlendMixed(V s, V d, V storeMask) {
     const V clear = Set::Eq32(Set::Shr32(s, 24), Set::Zero());
     const V blended = BlendOver(s, Set::Or(d, Set::AndNot(storeMask, Set::Set32(-1))));
     return Set::Select(clear, d, Set::And(blended, storeMask));
+  }
+
+  // Pixels of the blending rule.
+  static V BlendPixels(V s, V d, V storeMask) {
+    const V opaque = Opaque(s);
+    return BinaryAlphas(s, opaque) ? Set::Select(opaque, Set::And(s, storeMask), d) : BlendMixed(s, d, storeMask);
   }
 
   static int Copy(const std::uint8_t* source, std::uint8_t* out, int count, const SpanStore& store) {
@@ -80,12 +88,12 @@ struct Bodies {
     int i = 0;
     for (; i + kPixels <= count; i += kPixels) {
       const V s = Set::Load(source + 4 * i);
-      // Alphas 0 and 255 alone need not read the target (see BlendPixels).
-      const V opaque = Set::Sar32(s, 31);
-      if (Set::All(Set::Eq32(Set::Sar32(s, 24), opaque)))
+      // Alphas 0 and 255 alone need not read the target.
+      const V opaque = Opaque(s);
+      if (BinaryAlphas(s, opaque))
         Set::StoreWhere32(out + 4 * i, opaque, Set::And(s, storeMask));
       else
-        Set::Store(out + 4 * i, BlendPixels(s, Set::Load(out + 4 * i), storeMask));
+        Set::Store(out + 4 * i, BlendMixed(s, Set::Load(out + 4 * i), storeMask));
     }
     return i;
   }
