@@ -13,16 +13,8 @@ scripts/setup-deps.sh
 jobs=${ZANDREL_JOBS:-$(nproc)}
 fuzz_budget=${ZANDREL_FUZZ_SECONDS:-120}
 
-# Runs a command with its output in a log file; prints the log's tail when it fails.
-quietly() {
-  local log=$1
-  shift
-  if ! "$@" >"$log" 2>&1; then
-    tail -n 100 "$log"
-    echo "failed: $* (whole output in $log)"
-    return 1
-  fi
-}
+# shellcheck source=lib/quietly.sh
+source scripts/lib/quietly.sh
 
 # Builds the targets of $targets (all when empty) and runs the tests ctest
 # selects with $tests (all when empty).

@@ -7,6 +7,10 @@ namespace mkproject {
 
 namespace {
 
+constexpr std::uint8_t kSkin = CubeColour(5, 4, 3);
+constexpr std::uint8_t kHair = CubeColour(2, 1, 0);
+constexpr std::uint8_t kTunic = CubeColour(1, 1, 5);
+
 void CentredText(cCanvas& c, int y, std::string_view text, int scale, std::uint8_t colour) {
   c.Text((c.Width() - cCanvas::TextWidth(text, scale)) / 2, y, text, scale, colour);
 }
@@ -16,6 +20,54 @@ void Sky(cCanvas& c, int bands) {
   for (int band = 0; band < bands; ++band)
     c.Fill(0, band * c.Height() / bands, c.Width(), c.Height() / bands + 1,
            CubeColour(band * 2 / bands, 2 + band * 3 / bands, 5));
+}
+
+// The world map's walking figure seen from the front: blue tunic, eyes
+// looking out; frame 1 puts the other foot forward.
+void FrontFigure(cCanvas& c, int x, int y, int frame) {
+  c.Disc(x + 16, y + 10, 7, kSkin);
+  c.Fill(x + 10, y + 3, 13, 3, kHair);
+  c.Fill(x + 12, y + 9, 2, 2, kBlack);
+  c.Fill(x + 19, y + 9, 2, 2, kBlack);
+  c.Fill(x + 10, y + 17, 13, 10, kTunic);
+  const int step = frame * 4;
+  c.Fill(x + 11 + step, y + 27, 4, 4, kBlack);
+  c.Fill(x + 18 - step, y + 27, 4, 4, kBlack);
+}
+
+// From behind: the back of the head all hair, and a belt across the tunic.
+void BackFigure(cCanvas& c, int x, int y, int frame) {
+  FrontFigure(c, x, y, frame);
+  c.Disc(x + 16, y + 10, 7, kHair);
+  c.Fill(x + 10, y + 23, 13, 2, kBlack);
+}
+
+// Seen from its left, walking right: hair at the back of the head, one eye,
+// an arm swinging and the feet apart (frame 0) or together (frame 1).
+void SideFigure(cCanvas& c, int x, int y, int frame) {
+  c.Disc(x + 16, y + 10, 7, kHair);
+  c.Disc(x + 18, y + 11, 5, kSkin);
+  c.Fill(x + 20, y + 9, 2, 2, kBlack);
+  c.Fill(x + 11, y + 17, 11, 10, kTunic);
+  c.Fill(x + 15 + (frame == 0 ? 3 : 0), y + 19, 3, 6, kSkin);
+  if (frame == 0) {
+    c.Fill(x + 9, y + 27, 5, 4, kBlack);
+    c.Fill(x + 19, y + 27, 5, 4, kBlack);
+  } else {
+    c.Fill(x + 14, y + 27, 5, 4, kBlack);
+  }
+}
+
+// Two frames a facing at the places the world map reads them: down (0, 64),
+// up (64, 64), right (0, 96), left (64, 96), each frame's second 32 pixels to
+// the right. Left is right seen in a mirror.
+void PaintWalkingFigure(cCanvas& c) {
+  for (int frame = 0; frame < 2; ++frame) {
+    FrontFigure(c, frame * 32, 64, frame);
+    BackFigure(c, 64 + frame * 32, 64, frame);
+    SideFigure(c, frame * 32, 96, frame);
+    c.CopyMirrored(frame * 32, 96, 32, 32, 64 + frame * 32, 96);
+  }
 }
 
 }  // namespace
@@ -48,7 +100,7 @@ cCanvas PaintTitle() {
 cCanvas PaintGameMode() {
   // The graphic title menu: one 32-pixel row a menu entry kind.
   static constexpr std::array<std::string_view, 7> kLabels = {"NEW GAME", "CONTINUE", "CHALLENGE", "FREE PLAY",
-                                                              "RANKING",  "OPTIONS",  "EXIT"};
+                                                              "REPLAY",   "OPTIONS",  "EXIT"};
   cCanvas c(192, 32 * static_cast<int>(kLabels.size()));
   for (int row = 0; row < static_cast<int>(kLabels.size()); ++row) c.Text(8, row * 32 + 9, kLabels[row], 3, kWhite);
   return c;
@@ -65,15 +117,7 @@ cCanvas PaintAccessory() {
     c.Fill(82 + i, 2 + i, 1, 12 - 2 * i, kGrey);
   }
   c.Text(98, 9, "OK", 3, CubeColour(5, 5, 0));
-  // The world map's walking figure: two frames a facing, down and up in the
-  // row at y 64, right and left in the row at y 96.
-  for (int frame = 0; frame < 8; ++frame) {
-    const int x = frame % 4 * 32, y = 64 + frame / 4 * 32, step = frame % 2 * 4;
-    c.Disc(x + 16, y + 10, 7, CubeColour(5, 4, 3));
-    c.Fill(x + 10, y + 17, 12, 10, frame < 4 ? CubeColour(1, 1, 5) : CubeColour(5, 1, 1));
-    c.Fill(x + 10 + step, y + 27, 4, 4, kBlack);
-    c.Fill(x + 18 - step, y + 27, 4, 4, kBlack);
-  }
+  PaintWalkingFigure(c);
   // Status icons at y 32 (score, stage score, HP, SP, lives), the extra-life
   // sign at (0, 48) and the ranking marker at (16, 48).
   for (int icon = 0; icon < 5; ++icon) c.NumberedCell(icon * 16, 32, 16, 16, icon, PickColour(icon), kBlack);
@@ -101,11 +145,21 @@ cCanvas PaintSymbols() {
 
 cCanvas PaintWords() {
   // Captions in 32-pixel rows: stage (y 0), replay (32), clear (64), game
-  // over (96, 144 wide), time (128), then the digits 0 to 9 in 32 x 32 cells (160).
-  static constexpr std::array<std::string_view, 5> kCaptions = {"STAGE", "REPLAY", "CLEAR!", "GAME OVER", "TIME"};
+  // over (96, 144 wide); then two rows of the digits 0 to 9 in 32 x 32
+  // cells: the stage number that follows the stage caption (128) and the
+  // time left (160).
+  static constexpr std::array<std::string_view, 3> kCaptions = {"REPLAY", "CLEAR!", "GAME OVER"};
+  constexpr int kCaptionScale = 3, kCaptionY = 9, kDigitRow = 128, kTimeRow = 160;
   cCanvas c(320, 192);
-  for (int row = 0; row < static_cast<int>(kCaptions.size()); ++row) c.Text(4, row * 32 + 9, kCaptions[row], 3, kWhite);
-  for (int digit = 0; digit < 10; ++digit) c.Text(digit * 32 + 7, 164, std::to_string(digit), 6, CubeColour(5, 5, 1));
+  // "STAGE" ends at the right of its 128-pixel caption so that the number drawn next to it reads on.
+  c.Text(128 - cCanvas::TextWidth("STAGE", kCaptionScale) - 6, kCaptionY, "STAGE", kCaptionScale, kWhite);
+  for (int row = 0; row < static_cast<int>(kCaptions.size()); ++row)
+    c.Text(4, (row + 1) * 32 + kCaptionY, kCaptions[row], kCaptionScale, kWhite);
+  for (int digit = 0; digit < 10; ++digit) {
+    c.Text(digit * 32 + 4, kDigitRow + kCaptionY, std::to_string(digit), kCaptionScale, kWhite);
+    // 18 x 30 pixels, centred in the cell.
+    c.Text(digit * 32 + 7, kTimeRow + 1, std::to_string(digit), 6, CubeColour(5, 5, 1));
+  }
   return c;
 }
 

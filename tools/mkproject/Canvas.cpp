@@ -99,6 +99,11 @@ void cCanvas::Disc(int cx, int cy, int r, std::uint8_t colour) {
       if (dx * dx + dy * dy <= r * r) Set(cx + dx, cy + dy, colour);
 }
 
+void cCanvas::CopyMirrored(int sx, int sy, int w, int h, int dx, int dy) {
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) Set(dx + w - 1 - x, dy + y, At(sx + x, sy + y));
+}
+
 int cCanvas::TextWidth(std::string_view text, int scale) {
   return text.empty() ? 0 : (static_cast<int>(text.size()) * kGlyphAdvance - 1) * scale;
 }

@@ -44,6 +44,8 @@ class cCanvas {
   // marks in a 3 x 5 dot font, each dot `scale` pixels; returns its width.
   int Text(int x, int y, std::string_view text, int scale, std::uint8_t colour);
   static int TextWidth(std::string_view text, int scale);
+  // Copies the w x h pixels at (sx, sy) to (dx, dy) flipped left to right.
+  void CopyMirrored(int sx, int sy, int w, int h, int dx, int dy);
   // A cell with an outline and its number centred.
   void NumberedCell(int x, int y, int w, int h, int number, std::uint8_t fill, std::uint8_t ink);
 

@@ -27,8 +27,9 @@ void WriteWorldMap(const cLoadContext& ctx);
 void WriteCommonPalette(cPalette& palette, const cLoadContext& ctx);
 void WriteStages(const cPalette& palette, const cLoadContext& ctx);
 void WriteBitmaps();
-// The blend table of 8-bit mode, bmp\hbt\hbt00.dat.
-void WriteBlendTable();
+// The blend tables of 8-bit mode, bmp\hbt\hbt00.dat to hbt23.dat: one for
+// each palette variant the options offer.
+void WriteBlendTables();
 void WriteSounds();
 void WriteMusic();
 void WriteSystemIni();

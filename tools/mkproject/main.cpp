@@ -1,11 +1,12 @@
 // mkproject DIR: writes the sample game project into DIR (made when
 // missing): databases, system data, world map, common palette, stages,
-// bitmaps, the 8-bit blend table, sounds, music, System.ini and the
+// bitmaps, the 8-bit blend tables, sounds, music, System.ini and the
 // default\ copy of data\. The output depends on nothing but this program, so
 // two runs write the same bytes.
 #include <filesystem>
 #include <iostream>
 #include <stdexcept>
+#include <string_view>
 
 #include "Project.h"
 #include "gamedata/Database.h"
@@ -41,11 +42,23 @@ void CopyDefaultData() {
   fs::copy(data, defaults, fs::copy_options::recursive);
 }
 
+constexpr const char* kUsage =
+    "usage: mkproject DIR\n"
+    "Writes the sample game project into DIR (made when missing).\n"
+    "A folder whose name starts with '-' is given as ./-NAME.\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: mkproject DIR\n";
+  const std::string_view argument = argc == 2 ? argv[1] : "";
+  if (argument == "--help" || argument == "-h") {
+    std::cout << kUsage;
+    return 0;
+  }
+  // Options are not folder names: an unknown one writes nothing.
+  if (argc != 2 || argument.empty() || argument.front() == '-') {
+    if (argument.size() > 1 && argument.front() == '-') std::cerr << "mkproject: unknown option " << argument << '\n';
+    std::cerr << kUsage;
     return 2;
   }
   SetRecordLogSink([](std::string_view line) { std::cerr << platform::Cp932ToUtf8(line) << '\n'; });
@@ -55,7 +68,7 @@ int main(int argc, char** argv) {
     CreateFolderList();
     WriteRecords();
     mkproject::WriteBitmaps();
-    mkproject::WriteBlendTable();
+    mkproject::WriteBlendTables();
     mkproject::WriteSounds();
     mkproject::WriteMusic();
     mkproject::WriteSystemIni();
