@@ -5,7 +5,7 @@
 # step that fails prints the last lines of it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# shellcheck source=lib/quietly.sh
+# shellcheck source=scripts/lib/quietly.sh
 source scripts/lib/quietly.sh
 scripts/setup-deps.sh
 mkdir -p build/release

@@ -13,7 +13,7 @@ scripts/setup-deps.sh
 jobs=${ZANDREL_JOBS:-$(nproc)}
 fuzz_budget=${ZANDREL_FUZZ_SECONDS:-120}
 
-# shellcheck source=lib/quietly.sh
+# shellcheck source=scripts/lib/quietly.sh
 source scripts/lib/quietly.sh
 
 # Builds the targets of $targets (all when empty) and runs the tests ctest

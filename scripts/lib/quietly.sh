@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts: steps whose output goes to a log, shown only when they fail.
 
 # Prints the last lines of a failed step's log and where the whole of it is.
