@@ -57,6 +57,13 @@ SpritePos ChipSource(int graphic) { return {graphic % 5 * 32, graphic / 5 * 32};
 
 SpritePos IconSource(int row, bool cleared) { return {cleared ? 32 : 0, 32 * row}; }
 
+int NextFigureStep() {
+  // Counts 0..79: the first half shows the left frame, the second the right.
+  const int step = figureCounter >= kFigureFrames / 2 ? 32 : 0;
+  if (++figureCounter == kFigureFrames) figureCounter = 0;
+  return step;
+}
+
 LivesPlace LivesWindowPlace(int lives) {
   const int w = lives == UNLIMITED_LIVES ? 32 : 16 * (CountDigits(lives) + 1);
   return {621 - w, w};
@@ -387,8 +394,7 @@ void cWorldMapScene::Leave() {
 void cWorldMapScene::DrawFigure() {
   static constexpr SpritePos kFacingSource[] = {{0, 64}, {64, 64}, {64, 96}, {0, 96}};
   const SpritePos source = kFacingSource[std::clamp(m_nFacing, 0, 3)];
-  if (++figureCounter >= kFigureFrames) figureCounter = 0;
-  const int step = figureCounter > kFigureFrames / 2 ? 32 : 0;
+  const int step = NextFigureStep();
   DDBlt(&BackBuffer, kMapCursorX, kMapCursorY, 32, 32, &UserSD[kSheetAccessory], source.x + step, source.y, 1);
 }
 
