@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <new>
 
@@ -37,17 +39,57 @@ TEST(OptionDataTest, DamagedFileKeepsTheDefaults) {
   EXPECT_EQ(options.m_RankingName, "aaa");
 }
 
-TEST(OptionDataTest, DefaultFileAndClampedValues) {
+TEST(OptionDataTest, DefaultFile) {
   cOptionData options;
   EXPECT_EQ(SavedRecord(options), ByteBuilder().I32(696).U32(4).I32(0).I32(1).I32(7).I32(0).U32(1).Str("aaa").Get());
   options.m_RankingName.clear();
   EXPECT_EQ(SavedRecord(options), ByteBuilder().I32(696).U32(4).I32(0).I32(1).I32(7).I32(0).U32(1).U32(1).Get());
-  Bytes wild = ByteBuilder().I32(696).U32(4).I32(99).I32(0).I32(-4).I32(7).U32(1).U32(1).Get();
-  ASSERT_TRUE(LoadRecord(options, wild));
-  EXPECT_EQ(options.m_nPaletteVariant, 23);
-  EXPECT_EQ(options.m_nVolume, 0);
-  EXPECT_EQ(options.m_nRankingMode, 3);
-  EXPECT_EQ(options.m_RankingName, "");
+}
+
+// Every value an options file holds is brought into the range the options page
+// offers: variant 0..23, music 0..1, volume 0..10, mode 0..3, a name of at
+// most 3 bytes cut before a double-byte character that would not fit whole.
+TEST(OptionDataTest, LoadedValuesAreClampedToTheirRanges) {
+  struct Case {
+    int stored[4];  // variant, music, volume, mode
+    const char* name;
+    int expected[4];
+    const char* expectedName;
+  };
+  const Case cases[] = {
+      {{0, 1, 7, 0}, "aaa", {0, 1, 7, 0}, "aaa"},
+      {{23, 0, 10, 3}, "", {23, 0, 10, 3}, ""},
+      {{99, 7, -4, 7}, "ZANDREL", {23, 1, 0, 3}, "ZAN"},
+      {{24, -1, 11, 4}, "abcd", {23, 0, 10, 3}, "abc"},
+      {{-1, 2, 100, -1}, "\x82\xa0\x82\xa2\x82\xa4", {0, 1, 10, 0}, "\x82\xa0"},  // "あいう" -> "あ"
+      {{INT32_MIN, INT32_MAX, INT32_MIN, INT32_MAX}, "a\x82\xa0\x82\xa2", {0, 1, 0, 3}, "a\x82\xa0"},
+      {{1, 1, 1, 1}, "ab\x82\xa0", {1, 1, 1, 1}, "ab"},  // "abあ": the "あ" would take bytes 3 and 4
+      {{1, 1, 1, 1},
+       "\x82\xa0"
+       "b",
+       {1, 1, 1, 1},
+       "\x82\xa0"
+       "b"},
+  };
+  for (const Case& c : cases) {
+    Bytes file = ByteBuilder()
+                     .I32(696)
+                     .U32(4)
+                     .I32(c.stored[0])
+                     .I32(c.stored[1])
+                     .I32(c.stored[2])
+                     .I32(c.stored[3])
+                     .U32(1)
+                     .Str(c.name)
+                     .Get();
+    cOptionData options;
+    ASSERT_TRUE(LoadRecord(options, file)) << c.name;
+    EXPECT_EQ(options.m_nPaletteVariant, c.expected[0]) << c.name;
+    EXPECT_EQ(options.m_bMusicOn, c.expected[1]) << c.name;
+    EXPECT_EQ(options.m_nVolume, c.expected[2]) << c.name;
+    EXPECT_EQ(options.m_nRankingMode, c.expected[3]) << c.name;
+    EXPECT_EQ(options.m_RankingName, c.expectedName) << c.name;
+  }
 }
 
 ByteBuilder& WorldStageBody(ByteBuilder& b, int version) {
