@@ -7,6 +7,7 @@
 #include "app/GlobalObjects.h"
 #include "app/PaletteCycle.h"
 #include "app/Shell.h"
+#include "app/StorySaveScene.h"
 #include "gamedata/Ranking.h"
 #include "gamedata/SaveData.h"
 #include "gamedata/SystemData.h"
@@ -143,7 +144,7 @@ void cWorldMapScene::Enter() {
     PostCloseToMainWindow();
   if (IsStage(m_pEntry)) ShowStageInfo();
   if (PlayData->bAutoSave && PlayData->nSaveSlot >= 0 && SceneManager.m_nPrevScene == SCENE_STAGE_PLAY)
-    PlayData->SaveStory(PlayData->nSaveSlot, PlayerContext());
+    SaveStoryOrRefuse(PlayData->nSaveSlot);
   RenderMap();
   m_nStep = 0;
 }

@@ -399,4 +399,18 @@ TEST_F(WorldMapTest, AutoSaveWritesTheCurrentSlotOnlyAfterStagePlay) {
   }
 }
 
+TEST_F(WorldMapTest, AnAutoSaveThatFailsIsRefusedWithABox) {
+  std::filesystem::create_directories("user_data/story/Story05.dat");  // a folder in the file's place
+  play.bAutoSave = 1;
+  play.nSaveSlot = 4;
+  SceneManager.m_nPrevScene = SCENE_STAGE_PLAY;
+  cWorldMapScene scene;
+  scene.Enter();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("user_data\\story\\Story05.dat"), std::string::npos) << boxes[0];
+  ASSERT_FALSE(sounds.empty());
+  EXPECT_EQ(sounds.back(), 3);
+  EXPECT_FALSE(slots.VecAt(4).bUsed);
+}
+
 }  // namespace

@@ -514,6 +514,40 @@ TEST_F(FolderTest, StorySlotsSaveListAndLoad) {
   EXPECT_EQ(loaded.LoadStory(5, {}), 0);
 }
 
+// A slot whose file is there but damaged still holds a save: it lists as used,
+// with the time stamp when the file reaches that far, and it does not load.
+TEST_F(FolderTest, DamagedSlotFilesListAsUsedAndDoNotLoad) {
+  cSaveData save;
+  ASSERT_EQ(save.SaveStory(0, {}), 1);
+  const std::string whole = dir.Read("user_data/story/Story01.dat");
+  // The time stamp follows the 32 numeric fields and the two strings ("" and
+  // "aaa" with their lengths): 8 + 32 * 4 + 4 + 4 + 8 = 152, 16 bytes long.
+  constexpr size_t kTimeStamp = 152;
+  struct Case {
+    int slot;
+    size_t bytes;  // kept of the whole file
+    bool dated;
+  };
+  const Case cases[] = {{1, kTimeStamp + 16 + 30, true}, {2, kTimeStamp + 8, false}, {3, 2, false}};
+  for (const Case& c : cases)
+    dir.Write("user_data/story/Story0" + std::to_string(c.slot + 1) + ".dat", whole.substr(0, c.bytes));
+  recordtest::LogCapture log;
+  SaveSlotVector slots(STORY_SLOT_COUNT);
+  ScanStorySlots(slots, {});
+  EXPECT_EQ(slots[0].bUsed, 1);
+  EXPECT_TRUE(slots[0].HasSaveTime());
+  EXPECT_EQ(slots[4].bUsed, 0);
+  for (const Case& c : cases) {
+    EXPECT_EQ(slots[c.slot].bUsed, 1) << c.slot;
+    EXPECT_EQ(slots[c.slot].HasSaveTime(), c.dated) << c.slot;
+    if (c.dated) {
+      EXPECT_EQ(std::memcmp(&slots[c.slot].SaveTime, &save.SaveTime, sizeof save.SaveTime), 0);
+    }
+    cSaveData play;
+    EXPECT_EQ(play.LoadStory(c.slot, {}), 0) << c.slot;
+  }
+}
+
 TEST_F(FolderTest, LivesFollowTheModeSettingsOnLoad) {
   cSystemData system;
   system.m_UnlimitedLives[0] = 0;
