@@ -46,6 +46,14 @@ void DrawChoice(int left, int firstText, int y) {
 
 }  // namespace
 
+int SaveStoryOrRefuse(int slot) {
+  int error = 0;
+  if (PlayData->SaveStory(slot, PlayerContext(), &error)) return 1;
+  RequestSe(3);
+  ShowStorySaveFailure(slot, error);
+  return 0;
+}
+
 cStorySaveScene::cStorySaveScene() {
   SetStates({[this] { UpdateTopMenu(); }, [this] { UpdateSaveSlots(); }, [this] { UpdateAutoSave(); },
              [this] { BackToWorldMap(); }, [this] { UpdateExitMenu(); }});
@@ -161,9 +169,7 @@ void cStorySaveScene::ConfirmSave() {
     if (!(buttons & kButton1)) {
       RequestSe(2);
     } else if (MenuCursor.Current().nY == 0) {
-      RequestSe(5);
-      PlayData->nSaveSlot = MenuCursor.Below()->nY;
-      PlayData->SaveStory(PlayData->nSaveSlot, PlayerContext());
+      SaveIntoChosenSlot(MenuCursor.Below()->nY);
     } else {
       RequestSe(1);
     }
@@ -175,6 +181,28 @@ void cStorySaveScene::ConfirmSave() {
   DrawMenuText(left, kConfirmY, kTextConfirm, 2, 1);
   DrawInactiveCursor(MenuCursor.Below()->nPosX, MenuCursor.Below()->nPosY);
   DrawSmallCursor(MenuCursor.Current().nPosX, MenuCursor.Current().nPosY);
+}
+
+// The chosen slot becomes the play's current one, which the file then holds;
+// a failed save leaves the current slot as it was.
+void cStorySaveScene::SaveIntoChosenSlot(int slot) {
+  const int previous = PlayData->nSaveSlot;
+  PlayData->nSaveSlot = slot;
+  if (SaveStoryOrRefuse(slot))
+    RequestSe(5);
+  else
+    PlayData->nSaveSlot = previous;
+}
+
+// The switch is set before the slot is written, so that the file holds it and
+// a continued story saves on; a failed save leaves it as it was.
+void cStorySaveScene::TurnAutoSaveOn() {
+  const int previous = PlayData->bAutoSave;
+  PlayData->bAutoSave = 1;
+  if (SaveStoryOrRefuse(PlayData->nSaveSlot))
+    RequestSe(1);
+  else
+    PlayData->bAutoSave = previous;
 }
 
 void cStorySaveScene::UpdateAutoSave() {
@@ -197,11 +225,10 @@ void cStorySaveScene::UpdateAutoSave() {
   }
   const int left = MoveOverChoice(kTextAutoSave, kChoiceY);
   if (buttons & kButton1) {
-    RequestSe(1);
     if (MenuCursor.Current().nY == 0) {
-      PlayData->SaveStory(PlayData->nSaveSlot, PlayerContext());
-      PlayData->bAutoSave = 1;
+      TurnAutoSaveOn();
     } else {
+      RequestSe(1);
       PlayData->bAutoSave = 0;
     }
     return CloseToTopMenu();

@@ -5,6 +5,10 @@
 
 #include "app/Scene.h"
 
+// Saves the play into story slot n. A save that fails is refused: the refusal
+// sound and a box naming the slot's file and the reason. 1 when saved.
+int SaveStoryOrRefuse(int slot);
+
 class cStorySaveScene final : public cScene {
  public:
   cStorySaveScene();
@@ -22,6 +26,8 @@ class cStorySaveScene final : public cScene {
   void UpdateTopMenu();
   void UpdateSaveSlots();
   void ConfirmSave();
+  void SaveIntoChosenSlot(int slot);
+  void TurnAutoSaveOn();
   void UpdateAutoSave();
   void BackToWorldMap();
   void UpdateExitMenu();

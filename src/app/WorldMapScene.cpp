@@ -7,6 +7,7 @@
 #include "app/GlobalObjects.h"
 #include "app/PaletteCycle.h"
 #include "app/Shell.h"
+#include "app/StorySaveScene.h"
 #include "gamedata/Ranking.h"
 #include "gamedata/SaveData.h"
 #include "gamedata/SystemData.h"
@@ -56,6 +57,13 @@ bool StoryRankings() { return ModeRankingSwitch(GAMEMODE_STORY) != 0; }
 SpritePos ChipSource(int graphic) { return {graphic % 5 * 32, graphic / 5 * 32}; }
 
 SpritePos IconSource(int row, bool cleared) { return {cleared ? 32 : 0, 32 * row}; }
+
+int NextFigureStep() {
+  // Counts 0..79: the first half shows the left frame, the second the right.
+  const int step = figureCounter >= kFigureFrames / 2 ? 32 : 0;
+  if (++figureCounter == kFigureFrames) figureCounter = 0;
+  return step;
+}
 
 LivesPlace LivesWindowPlace(int lives) {
   const int w = lives == UNLIMITED_LIVES ? 32 : 16 * (CountDigits(lives) + 1);
@@ -136,7 +144,7 @@ void cWorldMapScene::Enter() {
     PostCloseToMainWindow();
   if (IsStage(m_pEntry)) ShowStageInfo();
   if (PlayData->bAutoSave && PlayData->nSaveSlot >= 0 && SceneManager.m_nPrevScene == SCENE_STAGE_PLAY)
-    PlayData->SaveStory(PlayData->nSaveSlot, PlayerContext());
+    SaveStoryOrRefuse(PlayData->nSaveSlot);
   RenderMap();
   m_nStep = 0;
 }
@@ -387,8 +395,7 @@ void cWorldMapScene::Leave() {
 void cWorldMapScene::DrawFigure() {
   static constexpr SpritePos kFacingSource[] = {{0, 64}, {64, 64}, {64, 96}, {0, 96}};
   const SpritePos source = kFacingSource[std::clamp(m_nFacing, 0, 3)];
-  if (++figureCounter >= kFigureFrames) figureCounter = 0;
-  const int step = figureCounter > kFigureFrames / 2 ? 32 : 0;
+  const int step = NextFigureStep();
   DDBlt(&BackBuffer, kMapCursorX, kMapCursorY, 32, 32, &UserSD[kSheetAccessory], source.x + step, source.y, 1);
 }
 

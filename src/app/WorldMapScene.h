@@ -21,6 +21,9 @@ struct SpritePos {
 // `row` of "bmp\WorldEvent.bmp" (column 1 once cleared).
 SpritePos ChipSource(int graphic);
 SpritePos IconSource(int row, bool cleared);
+// The walking figure's frame offset in its sheet (0 or 32) for this call: two
+// frames of 40 calls each, counted over the whole program.
+int NextFigureStep();
 
 // The lives window at the top right: its left edge and width.
 struct LivesPlace {

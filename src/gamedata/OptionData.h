@@ -7,12 +7,14 @@
 constexpr int PALETTE_VARIANT_COUNT = 24;
 constexpr int MAX_VOLUME = 10;
 constexpr int RANKING_MODE_MAX = 3;
+constexpr int RANKING_NAME_BYTES = 3;
 
 class cOptionData : public cDataRecord {
  public:
   cOptionData();
   void RegisterFields(int nVersion) override;
-  // Values outside their ranges (they index tables) are clamped.
+  // Values outside the ranges the options page offers are clamped, and a
+  // longer ranking name is cut to its first whole characters that fit.
   void Load(cRecordReader& in, const cLoadContext& ctx) override;
 
   int m_nPaletteVariant = 0;  // 8-bit palette variant 0..23

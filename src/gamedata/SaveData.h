@@ -104,8 +104,10 @@ class cSaveData : public cDataRecord {
   void SelectRankingGenre(int mode, int step);
 
   // Story slots 0..98 and the challenge save; 1 on success. A slot loads into a
-  // scratch record first, so a failed load leaves the play untouched.
-  int SaveStory(int slot, const cLoadContext& ctx);
+  // scratch record first, so a failed load leaves the play untouched. A failed
+  // story save leaves the slot's old file and list entry as they were and gives
+  // the reason as an errno value.
+  int SaveStory(int slot, const cLoadContext& ctx, int* error = nullptr);
   int LoadStory(int slot, const cLoadContext& ctx);
   int LoadChallenge(const cLoadContext& ctx);
   int SaveChallenge(const cLoadContext& ctx);

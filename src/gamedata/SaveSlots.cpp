@@ -1,11 +1,16 @@
 #include "gamedata/SaveSlots.h"
 
+#include <cerrno>
+#include <cstring>
 #include <ctime>
+#include <filesystem>
 
 #include "gamedata/NumberText.h"
 #include "gamedata/PathTable.h"
 #include "gamedata/SystemData.h"
+#include "library/util/MesBox.h"
 #include "library/util/Text.h"
+#include "platform/HostPath.h"
 
 SaveSlotVector* SaveSlotList = nullptr;
 
@@ -15,6 +20,37 @@ void cSaveSlot::RegisterFields(int nVersion) {
   ClearFields(nVersion);
   AddField4(bUsed);
 }
+
+namespace {
+
+bool SlotFileExists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(platform::ToHostPath(path), error);
+}
+
+// Why a file could not be written, in the player's words.
+std::string WriteFailureReason(int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return Sjis("書き込みが許可されていません");
+    case ENOSPC:
+    case EDQUOT:
+      return Sjis("ディスクの空きが足りません");
+    case EFBIG:
+      return Sjis("ファイルの大きさの上限を超えました");
+    case EISDIR:
+      return Sjis("同じ名前のフォルダがあります");
+    case ENOENT:
+    case ENOTDIR:
+      return Sjis("保存先のフォルダがありません");
+    default:
+      return error ? std::strerror(error) : Sjis("原因は分かりません");
+  }
+}
+
+}  // namespace
 
 void GetStoryPath(std::string& out, int slot) {
   std::string number;
@@ -28,9 +64,11 @@ void ScanStorySlots(SaveSlotVector& slots, const cLoadContext& ctx) {
     GetStoryPath(path, i);
     cSaveData scratch;
     cSaveSlot& slot = slots[i];
-    // A slot shows as used only when its file loads whole.
-    slot.bUsed = scratch.LoadFromFile(path, ctx);
-    slot.SaveTime = slot.bUsed ? scratch.SaveTime : SYSTEMTIME{};
+    // A damaged file still holds a save: it shows as used, so that a player
+    // does not take it for a free slot, with the time stamp if it was read.
+    slot.bUsed = SlotFileExists(path);
+    if (slot.bUsed) scratch.LoadFromFile(path, ctx);
+    slot.SaveTime = scratch.SaveTime;
   }
 }
 
@@ -58,13 +96,26 @@ SYSTEMTIME LocalTimeNow() {
   return time;
 }
 
-int cSaveData::SaveStory(int slot, const cLoadContext& ctx) {
+int cSaveData::SaveStory(int slot, const cLoadContext& ctx, int* error) {
+  const SYSTEMTIME previous = SaveTime;
   SaveTime = LocalTimeNow();
   std::string path;
   GetStoryPath(path, slot);
-  if (!SaveToFile(path, ctx)) return 0;
+  errno = 0;
+  if (!SaveToFile(path, ctx)) {
+    if (error) *error = errno;
+    SaveTime = previous;
+    return 0;
+  }
   MarkSlotSaved(slot, SaveTime);
   return 1;
+}
+
+void ShowStorySaveFailure(int slot, int error) {
+  static const std::string format = Sjis("セーブファイル %s に書き込めません！\n%s");
+  std::string path;
+  GetStoryPath(path, slot);
+  ErrMesBoxf(format.c_str(), path.c_str(), WriteFailureReason(error).c_str());
 }
 
 // Lives as the mode's settings are now: unlimited lives override the stored

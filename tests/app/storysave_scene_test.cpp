@@ -1,11 +1,20 @@
 // The story save menu: its items from the system data, saving in a slot,
 // auto-save, back to the map and back to the title.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <algorithm>
+#include <csignal>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
 
 #include "FrontEndFixture.h"
 #include "app/StorySaveScene.h"
+#include "library/util/Text.h"
 
 namespace {
 
@@ -13,6 +22,45 @@ using namespace frontendtest;
 namespace fs = std::filesystem;
 
 constexpr int kTop = 1, kSlots = 2, kAutoSave = 3, kBack = 4, kExit = 5, kFadeOut = 6;
+
+// A save file's 32-bit field at a byte offset.
+std::int32_t FieldAt(const std::string& file, size_t offset) {
+  std::int32_t value = 0;
+  if (file.size() >= offset + 4) std::memcpy(&value, file.data() + offset, 4);
+  return value;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// Where a save file keeps the current slot and the auto-save switch: after
+// the version and the field count, the numeric fields in their order, of
+// which 24 (5 + 9 + 2 + 2 + 1 + 1 + 3 + 1) come before the slot.
+constexpr size_t kSaveSlotOffset = 8 + 24 * 4, kAutoSaveOffset = kSaveSlotOffset + 4;
+
+// Files written while it lives cannot grow beyond `bytes`: a save stops part
+// of the way, even for a user whom no folder permission stops.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : m_previousSignal(std::signal(SIGXFSZ, SIG_IGN)) {
+    getrlimit(RLIMIT_FSIZE, &m_previous);
+    rlimit small = m_previous;
+    small.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &small);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &m_previous);
+    std::signal(SIGXFSZ, m_previousSignal);
+  }
+
+ private:
+  rlimit m_previous{};
+  void (*m_previousSignal)(int);
+};
 
 class StorySaveTest : public FrontEnd {
  protected:
@@ -67,6 +115,94 @@ TEST_F(StorySaveTest, SavingInSlot5WritesStory06AndMakesItTheCurrentSlot) {
   EXPECT_EQ(play.bAutoSave, 1);
   EXPECT_TRUE(fs::exists("user_data/story/Story06.dat"));
   EXPECT_EQ(scene.m_nState, kTop);
+}
+
+TEST_F(StorySaveTest, AutoSaveOnIsSetInTheFileItWrites) {
+  play.nSaveSlot = 4;
+  cStorySaveScene scene;
+  ASSERT_TRUE(FadeIn(scene));
+  Frame(scene, kDown);
+  Press(scene, kB1);  // "オートセーブ"
+  Frame(scene);
+  Frame(scene, kUp);
+  Press(scene, kB1);  // "オートセーブＯＮ"
+  EXPECT_EQ(sounds.back(), 1);
+  EXPECT_EQ(play.bAutoSave, 1);
+  const std::string file = ReadFile("user_data/story/Story05.dat");
+  EXPECT_EQ(FieldAt(file, kSaveSlotOffset), 4);
+  EXPECT_EQ(FieldAt(file, kAutoSaveOffset), 1);
+}
+
+// A save that cannot be written is refused with a box that names the file and
+// the reason; the slot's old file, its list entry, the current slot and the
+// auto-save switch all stay as they were.
+TEST_F(StorySaveTest, ASaveThatFailsIsRefusedAndChangesNothing) {
+  struct Case {
+    const char* name;
+    bool oldFile;      // slot 5 holds an earlier save
+    bool folder;       // a folder stands in the file's place
+    rlim_t sizeLimit;  // 0: none
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"a folder in the file's place", false, true, 0, "同じ名前のフォルダがあります"},
+      {"a file size limit stops the write", true, false, 1000, "ファイルの大きさの上限を超えました"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all("user_data/story");
+    fs::create_directories("user_data/story");
+    slots.assign(STORY_SLOT_COUNT, cSaveSlot());
+    play.nSaveSlot = 2;
+    play.bAutoSave = 0;
+    if (c.oldFile) {
+      ASSERT_EQ(play.SaveStory(5, {}), 1);
+    }
+    if (c.folder) fs::create_directories("user_data/story/Story06.dat");
+    const std::string before = c.oldFile ? ReadFile("user_data/story/Story06.dat") : "";
+    const cSaveSlot entry = slots.VecAt(5);
+    sounds.clear();
+    boxes.clear();
+    {
+      std::optional<FileSizeLimit> limit;
+      if (c.sizeLimit) limit.emplace(c.sizeLimit);
+      cStorySaveScene scene;
+      ASSERT_TRUE(FadeIn(scene));
+      Press(scene, kB1);  // "セーブ": the list starts on slot 2
+      Down(scene, 3);
+      Press(scene, kB1);
+      Frame(scene, kUp);
+      Press(scene, kB1);  // yes
+      EXPECT_EQ(scene.m_nStep, 1);
+      ASSERT_FALSE(sounds.empty());
+      EXPECT_EQ(sounds.back(), 3);
+      EXPECT_EQ(std::count(sounds.begin(), sounds.end(), 5), 0);
+      EXPECT_EQ(play.nSaveSlot, 2);
+
+      // Auto-save ON into the same slot fails the same way and stays off.
+      play.nSaveSlot = 5;
+      Press(scene, kB2);
+      Frame(scene, kDown);
+      Press(scene, kB1);
+      Frame(scene);
+      Frame(scene, kUp);
+      Press(scene, kB1);
+      EXPECT_EQ(sounds.back(), 3);
+      EXPECT_EQ(play.bAutoSave, 0);
+    }
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const std::string& box : boxes) {
+      EXPECT_NE(box.find("user_data\\story\\Story06.dat"), std::string::npos) << box;
+      EXPECT_NE(box.find(Sjis(c.reason)), std::string::npos) << box;
+    }
+    EXPECT_EQ(slots.VecAt(5).bUsed, entry.bUsed);
+    EXPECT_EQ(std::memcmp(&slots.VecAt(5).SaveTime, &entry.SaveTime, sizeof entry.SaveTime), 0);
+    if (c.oldFile) {
+      EXPECT_EQ(ReadFile("user_data/story/Story06.dat"), before);
+    } else {
+      EXPECT_TRUE(fs::is_directory("user_data/story/Story06.dat"));
+    }
+  }
 }
 
 TEST_F(StorySaveTest, AutoSaveBeforeAnySaveOnlyShowsTheNotice) {

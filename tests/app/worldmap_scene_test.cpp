@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
 #include "FrontEndFixture.h"
 #include "app/WorldMapScene.h"
@@ -121,6 +122,26 @@ TEST_F(WorldMapTest, SpriteSourcesAndWindowPlaces) {
   EXPECT_EQ(StageInfoLayout(6, 3, 0, true).y, 204);
   EXPECT_EQ(StageInfoLayout(6, 3, 1200, false).y, 204);
   EXPECT_EQ(StageInfoLayout(6, 3, 1200, false).scoreW, 0);
+}
+
+TEST_F(WorldMapTest, TheWalkingFigureShowsEachOfItsTwoFramesFor40Calls) {
+  // The counter runs for the whole program: the first run seen may be cut
+  // short, every later one lasts 40 calls.
+  std::vector<int> runs;
+  int last = NextFigureStep(), run = 1;
+  for (int call = 0; call < 400; ++call) {
+    const int step = NextFigureStep();
+    ASSERT_TRUE(step == 0 || step == 32) << step;
+    if (step == last) {
+      ++run;
+      continue;
+    }
+    runs.push_back(run);
+    last = step;
+    run = 1;
+  }
+  ASSERT_GE(runs.size(), 9u);
+  for (size_t i = 1; i < runs.size(); ++i) EXPECT_EQ(runs[i], 40) << "run " << i;
 }
 
 // ---- The figure's moves ----
@@ -376,6 +397,20 @@ TEST_F(WorldMapTest, AutoSaveWritesTheCurrentSlotOnlyAfterStagePlay) {
     scene.Enter();
     EXPECT_EQ(std::filesystem::exists("user_data/story/Story05.dat"), prev == SCENE_STAGE_PLAY) << prev;
   }
+}
+
+TEST_F(WorldMapTest, AnAutoSaveThatFailsIsRefusedWithABox) {
+  std::filesystem::create_directories("user_data/story/Story05.dat");  // a folder in the file's place
+  play.bAutoSave = 1;
+  play.nSaveSlot = 4;
+  SceneManager.m_nPrevScene = SCENE_STAGE_PLAY;
+  cWorldMapScene scene;
+  scene.Enter();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("user_data\\story\\Story05.dat"), std::string::npos) << boxes[0];
+  ASSERT_FALSE(sounds.empty());
+  EXPECT_EQ(sounds.back(), 3);
+  EXPECT_FALSE(slots.VecAt(4).bUsed);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "gamedata/Ranking.h"
 #include "gamedata/SaveData.h"
 #include "gamedata/WorldMap.h"
+#include "library/util/Text.h"
 #include "platform/HostPath.h"
 
 namespace {
@@ -147,6 +148,73 @@ TEST_F(FrontEndRun, SavingInSlot5AndContinuingComesBackToTheSameMapPlace) {
   std::int32_t facing = -1;
   std::memcpy(&facing, file.data() + 8 + 19 * 4, sizeof facing);
   EXPECT_EQ(facing, 2);
+}
+
+// A save where a folder stands in the slot file's place is refused: the
+// refusal sound instead of the "saved" one, and a box naming the file and the
+// reason. Auto-save ON then writes the current slot with the switch set.
+TEST_F(FrontEndRun, AFailedSaveIsRefusedWithABoxAndAutoSaveOnIsKeptInTheFile) {
+  cSaveData story = SampleStory(2, 9, 7);
+  SaveProjectRecord(project.Path(), "user_data\\story\\Story03.dat", story);
+  fs::create_directories(project / "user_data/story/Story06.dat");
+  const std::string script = ChooseTitleRow(kRowContinue) + Wait(5) + Presses("DOWN", 2) + Presses("Z", 1) + Wait(40) +
+                             Presses("LEFT", 1) + Wait(10) + SaveFromTheMap(3) + Presses("X", 1) + Presses("DOWN", 1) +
+                             Presses("Z", 1) + Presses("UP", 1) + Presses("Z", 1) + Wait(20);
+  UseInput(script);
+  env["ZANDREL_FRAMES"] = std::to_string(ScriptFrames(script));
+  ASSERT_EQ(Run(), 0) << Read("Report_Game.txt");
+  const std::string trace = Read("trace.txt");
+  const size_t menu = trace.find("scene 1 2\n");
+  ASSERT_NE(menu, std::string::npos) << trace;
+  EXPECT_NE(trace.find("sound 3\n", menu), std::string::npos) << trace.substr(menu);
+  EXPECT_EQ(trace.find("sound 5\n", menu), std::string::npos) << trace.substr(menu);
+  const std::string report = Read("Report_Game.txt");
+  const size_t box =
+      report.find(Sjis("MesBox : エラー : セーブファイル user_data\\story\\Story06.dat に書き込めません！"));
+  ASSERT_NE(box, std::string::npos) << report;
+  EXPECT_NE(report.find(Sjis("同じ名前のフォルダがあります"), box), std::string::npos) << report.substr(box);
+  EXPECT_TRUE(fs::is_directory(project / "user_data/story/Story06.dat"));
+  // The current slot stayed 2: its file holds the slot and the switch at their
+  // places after the version, the field count and the 24 fields before them.
+  const std::string file = Read("user_data/story/Story03.dat");
+  ASSERT_GE(file.size(), 112u);
+  std::int32_t slot = -1, autoSave = -1;
+  std::memcpy(&slot, file.data() + 8 + 24 * 4, 4);
+  std::memcpy(&autoSave, file.data() + 8 + 25 * 4, 4);
+  EXPECT_EQ(slot, 2);
+  EXPECT_EQ(autoSave, 1);
+}
+
+// A slot file damaged after its time stamp lists with its date on the continue
+// screen, where an empty slot shows none; continuing it is refused.
+TEST_F(FrontEndRun, ADamagedSlotListsWithItsDateAndIsNotContinued) {
+  cSaveData story = SampleStory(3, 9, 7);
+  story.SaveTime.wYear = 2026;
+  story.SaveTime.wMonth = 3;
+  story.SaveTime.wDay = 14;
+  SaveProjectRecord(project.Path(), "user_data\\story\\Story04.dat", story);
+  const std::string whole = Read("user_data/story/Story04.dat");
+  std::ofstream(project / "user_data/story/Story04.dat", std::ios::binary) << whole.substr(0, 200);
+  const std::string toList = ChooseTitleRow(kRowContinue) + Wait(5) + Presses("DOWN", 3);
+  const std::string script = toList + Presses("Z", 1) + Wait(20);
+  UseInput(script);
+  env["ZANDREL_FRAMES"] = std::to_string(ScriptFrames(script));
+  Shot(ScriptFrames(toList), "continue.bmp");
+  ASSERT_EQ(Run(), 0) << Read("Report_Game.txt");
+  const std::string trace = Read("trace.txt");
+  EXPECT_EQ(trace.find("scene 0 1\n"), std::string::npos) << trace;
+  EXPECT_NE(trace.rfind("sound 3\n"), std::string::npos) << trace;
+  // The date column of slot 4 (row 3 of the list at (152, 160)) against that of
+  // the empty slot 5 below it.
+  const auto shot = LoadShot("continue.bmp");
+  ASSERT_EQ(shot.width, 640);
+  auto dateColumn = [&](int row) {
+    std::vector<std::uint32_t> pixels;
+    for (int y = 160 + 16 * row; y < 160 + 16 * row + 15; ++y)
+      for (int x = 216; x < 344; ++x) pixels.push_back(shot.colours[static_cast<size_t>(y) * 640 + x]);
+    return pixels;
+  };
+  EXPECT_NE(dateColumn(3), dateColumn(4));
 }
 
 // A new story enters s01-1 by itself; the series goes on to s01-2 and the

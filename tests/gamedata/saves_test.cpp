@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <new>
 
@@ -37,17 +39,57 @@ TEST(OptionDataTest, DamagedFileKeepsTheDefaults) {
   EXPECT_EQ(options.m_RankingName, "aaa");
 }
 
-TEST(OptionDataTest, DefaultFileAndClampedValues) {
+TEST(OptionDataTest, DefaultFile) {
   cOptionData options;
   EXPECT_EQ(SavedRecord(options), ByteBuilder().I32(696).U32(4).I32(0).I32(1).I32(7).I32(0).U32(1).Str("aaa").Get());
   options.m_RankingName.clear();
   EXPECT_EQ(SavedRecord(options), ByteBuilder().I32(696).U32(4).I32(0).I32(1).I32(7).I32(0).U32(1).U32(1).Get());
-  Bytes wild = ByteBuilder().I32(696).U32(4).I32(99).I32(0).I32(-4).I32(7).U32(1).U32(1).Get();
-  ASSERT_TRUE(LoadRecord(options, wild));
-  EXPECT_EQ(options.m_nPaletteVariant, 23);
-  EXPECT_EQ(options.m_nVolume, 0);
-  EXPECT_EQ(options.m_nRankingMode, 3);
-  EXPECT_EQ(options.m_RankingName, "");
+}
+
+// Every value an options file holds is brought into the range the options page
+// offers: variant 0..23, music 0..1, volume 0..10, mode 0..3, a name of at
+// most 3 bytes cut before a double-byte character that would not fit whole.
+TEST(OptionDataTest, LoadedValuesAreClampedToTheirRanges) {
+  struct Case {
+    int stored[4];  // variant, music, volume, mode
+    const char* name;
+    int expected[4];
+    const char* expectedName;
+  };
+  const Case cases[] = {
+      {{0, 1, 7, 0}, "aaa", {0, 1, 7, 0}, "aaa"},
+      {{23, 0, 10, 3}, "", {23, 0, 10, 3}, ""},
+      {{99, 7, -4, 7}, "ZANDREL", {23, 1, 0, 3}, "ZAN"},
+      {{24, -1, 11, 4}, "abcd", {23, 0, 10, 3}, "abc"},
+      {{-1, 2, 100, -1}, "\x82\xa0\x82\xa2\x82\xa4", {0, 1, 10, 0}, "\x82\xa0"},  // "あいう" -> "あ"
+      {{INT32_MIN, INT32_MAX, INT32_MIN, INT32_MAX}, "a\x82\xa0\x82\xa2", {0, 1, 0, 3}, "a\x82\xa0"},
+      {{1, 1, 1, 1}, "ab\x82\xa0", {1, 1, 1, 1}, "ab"},  // "abあ": the "あ" would take bytes 3 and 4
+      {{1, 1, 1, 1},
+       "\x82\xa0"
+       "b",
+       {1, 1, 1, 1},
+       "\x82\xa0"
+       "b"},
+  };
+  for (const Case& c : cases) {
+    Bytes file = ByteBuilder()
+                     .I32(696)
+                     .U32(4)
+                     .I32(c.stored[0])
+                     .I32(c.stored[1])
+                     .I32(c.stored[2])
+                     .I32(c.stored[3])
+                     .U32(1)
+                     .Str(c.name)
+                     .Get();
+    cOptionData options;
+    ASSERT_TRUE(LoadRecord(options, file)) << c.name;
+    EXPECT_EQ(options.m_nPaletteVariant, c.expected[0]) << c.name;
+    EXPECT_EQ(options.m_bMusicOn, c.expected[1]) << c.name;
+    EXPECT_EQ(options.m_nVolume, c.expected[2]) << c.name;
+    EXPECT_EQ(options.m_nRankingMode, c.expected[3]) << c.name;
+    EXPECT_EQ(options.m_RankingName, c.expectedName) << c.name;
+  }
 }
 
 ByteBuilder& WorldStageBody(ByteBuilder& b, int version) {
@@ -470,6 +512,40 @@ TEST_F(FolderTest, StorySlotsSaveListAndLoad) {
   EXPECT_EQ(loaded.nScore, 41);
   EXPECT_EQ(loaded.nLife, UNLIMITED_LIVES);  // story lives are unlimited by default
   EXPECT_EQ(loaded.LoadStory(5, {}), 0);
+}
+
+// A slot whose file is there but damaged still holds a save: it lists as used,
+// with the time stamp when the file reaches that far, and it does not load.
+TEST_F(FolderTest, DamagedSlotFilesListAsUsedAndDoNotLoad) {
+  cSaveData save;
+  ASSERT_EQ(save.SaveStory(0, {}), 1);
+  const std::string whole = dir.Read("user_data/story/Story01.dat");
+  // The time stamp follows the 32 numeric fields and the two strings ("" and
+  // "aaa" with their lengths): 8 + 32 * 4 + 4 + 4 + 8 = 152, 16 bytes long.
+  constexpr size_t kTimeStamp = 152;
+  struct Case {
+    int slot;
+    size_t bytes;  // kept of the whole file
+    bool dated;
+  };
+  const Case cases[] = {{1, kTimeStamp + 16 + 30, true}, {2, kTimeStamp + 8, false}, {3, 2, false}};
+  for (const Case& c : cases)
+    dir.Write("user_data/story/Story0" + std::to_string(c.slot + 1) + ".dat", whole.substr(0, c.bytes));
+  recordtest::LogCapture log;
+  SaveSlotVector slots(STORY_SLOT_COUNT);
+  ScanStorySlots(slots, {});
+  EXPECT_EQ(slots[0].bUsed, 1);
+  EXPECT_TRUE(slots[0].HasSaveTime());
+  EXPECT_EQ(slots[4].bUsed, 0);
+  for (const Case& c : cases) {
+    EXPECT_EQ(slots[c.slot].bUsed, 1) << c.slot;
+    EXPECT_EQ(slots[c.slot].HasSaveTime(), c.dated) << c.slot;
+    if (c.dated) {
+      EXPECT_EQ(std::memcmp(&slots[c.slot].SaveTime, &save.SaveTime, sizeof save.SaveTime), 0);
+    }
+    cSaveData play;
+    EXPECT_EQ(play.LoadStory(c.slot, {}), 0) << c.slot;
+  }
 }
 
 TEST_F(FolderTest, LivesFollowTheModeSettingsOnLoad) {

@@ -78,6 +78,7 @@ TEST_P(Panels, SaveSlotListRowsStopAtTheEndOfTheList) {
   SaveSlotVector slots(STORY_SLOT_COUNT);
   slots.VecAt(96).bUsed = 1;
   slots.VecAt(96).SaveTime.wYear = 2026;
+  slots.VecAt(97).bUsed = 1;  // a damaged file that ended before its time stamp
   DrawSaveSlotList(&BackBuffer, 20, 10, slots, 95, 10);
   // A window 160 high; separators under rows 0 to 4, none under rows 5 to 8.
   EXPECT_EQ(At(100, 10 + 160), kYellow);
@@ -87,6 +88,7 @@ TEST_P(Panels, SaveSlotListRowsStopAtTheEndOfTheList) {
   ExpectHalfAt(52, 10);
   ExpectNothingAt(84, 10);  // slot 96 is empty: no date
   ExpectHalfAt(84, 26);     // slot 97 was saved: "2026/..."
+  ExpectNothingAt(84, 42);  // slot 98 is used but has no date to show
   ExpectHalfAt(36, 58);     // "99"
   ExpectNothingAt(36, 74);  // nothing past the list
 }
