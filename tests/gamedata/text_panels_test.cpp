@@ -88,7 +88,7 @@ TEST_P(Panels, SaveSlotListRowsStopAtTheEndOfTheList) {
   ExpectHalfAt(52, 10);
   ExpectNothingAt(84, 10);  // slot 96 is empty: no date
   ExpectHalfAt(84, 26);     // slot 97 was saved: "2026/..."
-  ExpectNothingAt(84, 42);  // slot 98 is used but has no date to show
+  ExpectHalfAt(84, 42);     // slot 98 is used but has no date: dashes mark it as taken
   ExpectHalfAt(36, 58);     // "99"
   ExpectNothingAt(36, 74);  // nothing past the list
 }

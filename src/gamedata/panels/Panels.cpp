@@ -87,9 +87,13 @@ void DrawSaveSlotList(DDSURFACEDATA* surface, int x, int y, SaveSlotVector& list
     if (list.empty() || first + r >= static_cast<int>(list.size())) break;
     font.Printf(surface, x + 16, top, "%d", first + r + 1);
     const cSaveSlot& slot = list.VecAt(first + r);
-    if (!slot.bUsed || !slot.HasSaveTime()) continue;
+    if (!slot.bUsed) continue;
     const SYSTEMTIME& t = slot.SaveTime;
-    font.Printf(surface, x + 64, top, "%04d/%02d/%02d %02d:%02d\n", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
+    // A damaged file that ended before its time stamp still marks its slot as taken.
+    if (!slot.HasSaveTime())
+      font.Printf(surface, x + 64, top, "----/--/-- --:--\n");
+    else
+      font.Printf(surface, x + 64, top, "%04d/%02d/%02d %02d:%02d\n", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
   }
 }
 
