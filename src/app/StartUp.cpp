@@ -36,6 +36,7 @@
 #include "library/util/Path.h"
 #include "library/util/Random.h"
 #include "library/util/SystemReport.h"
+#include "library/window/Hook.h"
 #include "platform/Clock.h"
 #include "platform/DisplayProbe.h"
 #include "platform/HostPath.h"
@@ -421,4 +422,5 @@ void UnInitGame() {
     DDRelease();
   else
     DDUnInit();
+  UnHookKeyboard();
 }

@@ -180,6 +180,8 @@ LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!hwnd) return 0;
   ThreadState& self = platform::detail::Current();
   if (hwnd->OwnerThread() == self.id) return hwnd->Call(message, wParam, lParam);
+  // A wait for another thread: a suspended sender holds before it sends.
+  platform::CancellationPoint();
   auto owner = platform::detail::Find(hwnd->OwnerThread());
   if (!owner) return 0;
   auto request = std::make_shared<SendRequest>();

@@ -85,7 +85,12 @@ std::atomic<bool> anyAbandoned{false};
 }
 
 void CancellationPoint() {
-  if (detail::Current().cancelRequested.load()) throw ThreadCancelled{};
+  detail::ThreadState& self = detail::Current();
+  if (self.suspendCount.load() > 0) {
+    std::unique_lock lock(self.mutex);
+    self.wake.wait(lock, [&] { return self.suspendCount.load() == 0 || self.cancelRequested.load(); });
+  }
+  if (self.cancelRequested.load()) throw ThreadCancelled{};
 }
 
 struct Thread::Impl {
@@ -126,6 +131,25 @@ bool Thread::Ended() const { return m_impl->ended->load(); }
 void Thread::RequestCancel() {
   m_impl->state->cancelRequested.store(true);
   m_impl->state->Notify();
+}
+
+int Thread::Suspend() {
+  detail::ThreadState& state = *m_impl->state;
+  std::lock_guard lock(state.mutex);
+  const int before = state.suspendCount.load();
+  if (before == kMaxSuspendCount) return -1;
+  state.suspendCount.store(before + 1);
+  return before;
+}
+
+int Thread::Resume() {
+  detail::ThreadState& state = *m_impl->state;
+  std::lock_guard lock(state.mutex);
+  const int before = state.suspendCount.load();
+  if (before == 0) return 0;
+  state.suspendCount.store(before - 1);
+  if (before == 1) state.wake.notify_all();
+  return before;
 }
 
 void Thread::Abandon() {

@@ -1,7 +1,8 @@
 #pragma once
-// Threads of the player. No thread is ever killed: a thread asked to quit
-// unwinds at its next wait (Sleep, PeekMessage, GetMessage, the wait of
-// SendMessage), which throws ThreadCancelled.
+// Threads of the player. No thread is ever killed or stopped mid-work: its
+// waits (Sleep, PeekMessage, GetMessage, SendMessage to another thread) are
+// its safe points. A suspended thread holds at its next one until resumed; a
+// thread asked to quit unwinds there, as the wait throws ThreadCancelled.
 #include <functional>
 #include <memory>
 
@@ -17,7 +18,9 @@ struct ThreadState;
 // rethrow it (catch (...) { ...; throw; }), or the thread cannot end.
 struct ThreadCancelled {};
 
-// Throws ThreadCancelled when the calling thread has been asked to quit.
+// The calling thread's safe point: holds while the thread is suspended (a
+// request to quit ends the hold), then throws ThreadCancelled when it has
+// been asked to quit.
 void CancellationPoint();
 
 // One started thread. Its id is known before it runs, so messages can be
@@ -35,6 +38,12 @@ class Thread {
   bool Ended() const;
   // Its next wait throws ThreadCancelled, and so does every wait after it.
   void RequestCancel();
+  // Counted: the thread holds at its next wait until every suspend is
+  // resumed. Both return the count before the call; Suspend refuses with -1
+  // at kMaxSuspendCount, Resume of a running thread returns 0 and does nothing.
+  static constexpr int kMaxSuspendCount = 127;
+  int Suspend();
+  int Resume();
   // Leaves a thread that would not end running: nothing is released under
   // it, and the process must then end through EndProcess.
   void Abandon();

@@ -1,6 +1,7 @@
 #pragma once
 // Inside the platform layer only: what the platform keeps per thread (its
-// message queue, the sends waiting for it, whether it was asked to quit).
+// message queue, the sends waiting for it, whether it is suspended or was
+// asked to quit).
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -26,7 +27,7 @@ struct ThreadState {
 
   const DWORD id;
   std::mutex mutex;
-  // Woken for posted messages, sends to serve, finished sends and quit requests.
+  // Woken for posted messages, sends to serve, finished sends, quit requests and resumes.
   std::condition_variable wake;
   std::deque<MSG> messages;
   std::deque<std::shared_ptr<SendRequest>> sends;
@@ -35,6 +36,9 @@ struct ThreadState {
   // The thread has ended: sends to it are answered with 0 at once.
   bool ended = false;
   std::atomic<bool> cancelRequested{false};
+  // Suspends not yet resumed: while above 0 the thread holds at its next wait.
+  // Changed under the mutex, so a thread holding there never misses its resume.
+  std::atomic<int> suspendCount{0};
 
   void Notify() {
     std::lock_guard lock(mutex);

@@ -15,6 +15,7 @@ struct Probe {
   std::atomic<bool> returned{false};
   std::atomic<bool> unwound{false};
   std::atomic<bool> release{false};
+  std::atomic<int> turns{0};
   HWND sendTarget = nullptr;
 };
 
@@ -39,6 +40,7 @@ unsigned MessageLoop(void* argument) {
       }
     }
     if (probe.sendTarget) SendMessage(std::exchange(probe.sendTarget, nullptr), WM_APP, 0, 0);
+    ++probe.turns;
     Sleep(1);
   }
 }
@@ -125,6 +127,31 @@ TEST(ThreadTest, SendToTheClosingMainWindowDoesNotDeadlock) {
   thread.Exit();
   EXPECT_TRUE(probe.returned) << "the thread was not left to end on its quit message";
   EXPECT_LE(served, 1);
+}
+
+// The worker makes no turn in 100 ms once it has had 100 ms to reach its next wait.
+void ExpectHeld(const Probe& probe, const char* why) {
+  Sleep(100);
+  const int held = probe.turns;
+  Sleep(100);
+  EXPECT_EQ(probe.turns, held) << why;
+}
+
+TEST(ThreadTest, SuspendsCountUpToTheirBoundAndExitStillEndsTheThreadOnItsQuit) {
+  Probe probe;
+  cThread thread;
+  thread.Start(MessageLoop, &probe);
+  thread.PostStart();
+  while (probe.turns == 0) Sleep(1);
+  for (int i = 0; i < platform::Thread::kMaxSuspendCount; ++i) ASSERT_EQ(thread.Suspend(), TRUE) << i;
+  EXPECT_EQ(thread.Suspend(), FALSE) << "one suspend beyond the bound";
+  ExpectHeld(probe, "suspended");
+  for (int i = 2; i < platform::Thread::kMaxSuspendCount; ++i) EXPECT_EQ(thread.Resume(), TRUE);
+  ExpectHeld(probe, "resumed twice less than suspended");
+  thread.Exit();
+  EXPECT_TRUE(probe.returned) << "the thread did not see its quit message";
+  EXPECT_FALSE(probe.unwound);
+  EXPECT_EQ(thread.m_hThread, nullptr);
 }
 
 TEST(ThreadTest, AThreadThatIgnoresQuitUnwindsAtItsNextWait) {

@@ -189,4 +189,45 @@ TEST(CancellationTest, EveryWaitUnwindsAThreadAskedToQuit) {
   EXPECT_FALSE(platform::ServeSends()) << "the withdrawn send was served after all";
 }
 
+// One turn of the test thread for a worker in any of the waits: a message for
+// its GetMessage, its send served, then 1 ms.
+void Drive(const platform::Thread& worker) {
+  PostThreadMessage(worker.Id(), WM_APP, 0, 0);
+  platform::ServeSends();
+  Sleep(1);
+}
+
+TEST(SuspensionTest, EveryWaitHoldsASuspendedThreadUntilResumedAndQuitEndsTheHold) {
+  enum Wait { kSleep, kPeek, kGet, kSend };
+  platform::Window served(GetCurrentThreadId(), [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 1; });
+  for (Wait wait : {kSleep, kPeek, kGet, kSend}) {
+    std::atomic<int> turns{0};
+    platform::Thread thread([&] {
+      for (;; ++turns) {
+        if (wait == kSleep) Sleep(1);
+        if (wait == kPeek) PeekMessage(nullptr, nullptr, 0, 0, PM_REMOVE);
+        if (wait == kGet) GetMessage(nullptr, nullptr, 0, 0);
+        if (wait == kSend) SendMessage(&served, WM_APP, 0, 0);
+      }
+    });
+    // Runs the worker for 100 turns of the test thread; the turns it made.
+    auto driveAndCount = [&] {
+      const int before = turns;
+      for (int i = 0; i < 100; ++i) Drive(thread);
+      return turns - before;
+    };
+    while (turns == 0) Drive(thread);
+    EXPECT_EQ(thread.Suspend(), 0) << wait;
+    driveAndCount();  // the turn it was in when suspended ends at its next wait
+    EXPECT_EQ(driveAndCount(), 0) << wait << ": went on while suspended";
+    EXPECT_EQ(thread.Resume(), 1) << wait;
+    const int resumedAt = turns;
+    while (turns == resumedAt) Drive(thread);
+    EXPECT_EQ(thread.Suspend(), 0) << wait;
+    driveAndCount();
+    thread.RequestCancel();
+    while (!thread.Ended()) Drive(thread);
+  }
+}
+
 }  // namespace

@@ -38,9 +38,22 @@ void cThread::PostStart() {
   }
 }
 
+// Called from the window thread: through m_hThread, the one field other threads read.
+BOOL cThread::Suspend() {
+  platform::Thread* thread = m_hThread.load();
+  return !thread || thread->Suspend() != -1 ? TRUE : FALSE;
+}
+
+BOOL cThread::Resume() {
+  if (platform::Thread* thread = m_hThread.load()) thread->Resume();
+  return TRUE;
+}
+
 void cThread::Exit() {
   if (!m_thread) return;
-  Resume();
+  // However often it was suspended: a thread still held could not see its quit message.
+  while (m_thread->Resume() > 1) {
+  }
   EcLogf("Exit A");
   PostThreadMessage(m_dwThreadId, WM_QUIT, 0, 0);
   EcLogf("Exit B");

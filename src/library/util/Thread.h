@@ -32,10 +32,12 @@ class cThread {
   // Polls every millisecond until the thread has ended, serving the calling
   // thread's turn meanwhile; then releases it.
   void Wait();
-  // Threads block in their own waits here, so suspending is not needed: both
-  // succeed without effect.
-  BOOL Suspend() { return TRUE; }
-  BOOL Resume() { return TRUE; }
+  // The thread holds at its next wait (sleep, message peek or get, a send)
+  // until resumed as often as it was suspended. TRUE unless the suspend count
+  // is full; TRUE without a thread.
+  BOOL Suspend();
+  BOOL Resume();
+  // Resumes the thread fully, so it sees its quit message, then ends it.
   void Exit();
   // Posts WM_THREADSTART until the thread's queue takes it (or it has ended).
   void PostStart();
