@@ -4,6 +4,7 @@
 #include "library/util/MesBox.h"
 #include "library/util/Text.h"
 #include "platform/overlay/DialogItems.h"
+#include "platform/overlay/Overlay.h"
 
 cBootDialog* CurrentBootDialog = nullptr;
 
@@ -49,6 +50,8 @@ cBootDialog::cBootDialog(WORD templateId, cWindow* parent, int user, void* param
   const int x = parent ? parent->m_x : 0, y = parent ? parent->m_y : 0;
   m_placeX = x + 320 - 187;
   m_placeY = y + 240 - 136;
+  // Over the Start button.
+  SetCursorPos(static_cast<int>(m_placeX + 181.9), static_cast<int>(m_placeY + 198.9));
   if (templateId == IDD_BOOT && !FindDialogTemplate(IDD_BOOT)) RegisterDialogTemplate(IDD_BOOT, BootDialogTemplate());
   m_radios.push_back({{}, kDirect3D, &choices->drawingMode, 1});
   m_radios.push_back({{}, kDirectDraw, &choices->drawingMode, 0});

@@ -31,14 +31,9 @@
 
 cMainWindow MainWindow;
 
-namespace {
-
 using namespace std::string_view_literals;
-// Display text and pattern pairs, ended by an empty string.
-constexpr std::string_view kStageFilter = "StageFile ( *.stg4_*;*.rpl4_* )\0stg4_*;rpl4_*\0\0"sv;
-constexpr std::string_view kReplayFilter = "ReplayFile ( *.rpl4_* )\0rpl4_*\0\0"sv;
-
-}  // namespace
+const std::string_view kStageFileFilter = "StageFile ( *.stg4_*;*.rpl4_* )\0*.stg4_*;*.rpl4_*\0\0"sv;
+const std::string_view kReplayFileFilter = "ReplayFile ( *.rpl4_* )\0*.rpl4_*\0\0"sv;
 
 void cMainWindow::Create() {
   m_window = std::make_unique<platform::Window>(GetCurrentThreadId(),
@@ -160,7 +155,7 @@ void cMainWindow::EnterRankingName() {
 void cMainWindow::LoadStageFile() {
   const std::string path = ChooseFile(
       "data\\stg4\\", IniSettings.English ? "Load stage file" : ShellText("ステージファイルの読み込み").c_str(),
-      kStageFilter);
+      kStageFileFilter);
   // A stage that fails to load is reported to the sender as a failure (the
   // title stays), and the program closes in order.
   const bool loaded = !path.empty() && StartStageFromFile(path, 0);
@@ -174,7 +169,7 @@ void cMainWindow::LoadStageFile() {
 void cMainWindow::LoadReplayFile() {
   std::string path = ChooseFile(
       "user_data\\rpl4", IniSettings.English ? "Load replay file" : ShellText("リプレイファイルの読み込み").c_str(),
-      kReplayFilter);
+      kReplayFileFilter);
   const bool loaded = !path.empty() && ReplayData && StageData && StageDataOrg && PlayData &&
                       ::LoadReplayFile(path, *ReplayData, *StageData, *StageDataOrg, *PlayData, PlayerContext());
   if (loaded) {

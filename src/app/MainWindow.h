@@ -42,6 +42,11 @@ class cMainWindow {
 
 extern cMainWindow MainWindow;
 
+// The open dialogs' filters: display text and pattern pairs, ended by an
+// empty string. A pattern names the extension, as its display text shows it.
+extern const std::string_view kStageFileFilter;
+extern const std::string_view kReplayFileFilter;
+
 // The open-file dialog of the window thread: the chosen path, or "" when cancelled.
 std::string ChooseFile(const char* initialFolder, const char* title, std::string_view filter);
 

@@ -4,6 +4,7 @@
 
 #include "library/util/Text.h"
 #include "platform/overlay/DialogItems.h"
+#include "platform/overlay/Overlay.h"
 
 cNameEntryDialog* CurrentNameEntryDialog = nullptr;
 
@@ -43,6 +44,7 @@ cNameEntryDialog::cNameEntryDialog(WORD templateId, cWindow* parent, int flags, 
   const bool besideWindow = !fullScreen && parent;
   m_placeX = (besideWindow ? parent->m_x : 0) + 240;
   m_placeY = (besideWindow ? parent->m_y : 0) + 220;
+  SetCursorPos(m_placeX + 80, m_placeY + 65);  // over the dialog, beside its OK button
   if (templateId == IDD_NAMEENTRY && !FindDialogTemplate(IDD_NAMEENTRY))
     RegisterDialogTemplate(IDD_NAMEENTRY, NameEntryDialogTemplate());
   if (name) {

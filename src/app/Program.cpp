@@ -30,6 +30,7 @@
 #include "platform/Thread.h"
 #include "platform/display/FrameHandOver.h"
 #include "platform/input/Input.h"
+#include "platform/overlay/Overlay.h"
 #include "platform/process/InstanceLock.h"
 
 std::atomic<int> bTestPlay{0};
@@ -116,8 +117,16 @@ struct SdlSession {
       SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
     }
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
-    window = SDL_CreateWindow("", 100, 100, 640, 480, SDL_WINDOW_HIDDEN);
+    // A box shown before (the double-start question) opened the window early: it becomes the game's.
+    window = platform::overlay::TakeEarlyWindow();
+    if (window) {
+      SDL_HideWindow(window);
+      SDL_SetWindowPosition(window, 100, 100);
+    } else {
+      window = SDL_CreateWindow("", 100, 100, 640, 480, SDL_WINDOW_HIDDEN);
+    }
     if (!window) return false;
+    platform::overlay::LendWindow(window);
     input = std::make_unique<platform::InputEvents>();
     events = platform::RegisterSdlEventHandler([](const SDL_Event& event) {
       if (event.type == SDL_QUIT) PostCloseToMainWindow();
@@ -131,6 +140,7 @@ struct SdlSession {
     events = {};
     input.reset();
     platform::CloseJoysticks();
+    platform::overlay::LendWindow(nullptr);
     if (window) SDL_DestroyWindow(window);
     SDL_Quit();
   }

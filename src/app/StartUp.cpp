@@ -42,6 +42,7 @@
 #include "platform/HostPath.h"
 #include "platform/TextCodec.h"
 #include "platform/display/Presenter.h"
+#include "platform/overlay/PresenterScreen.h"
 #include "records/Palette.h"
 #include "records/RecordHooks.h"
 #include "stage/StageRules.h"
@@ -53,6 +54,7 @@ constexpr size_t kMaxPath = 260;
 std::array<FONTDESCDATA, FONT_COUNT> FontDesc = DefaultFontDesc();
 std::array<SURFACEDESCDATA, FONT_COUNT> DigitDesc;
 std::unique_ptr<platform::display::Presenter> presenter;
+std::unique_ptr<platform::overlay::PresenterScreen> presenterScreen;
 // Block appearance and sprite sheets as stage play decides them.
 cStageRecordHooks stageRecordHooks;
 SDL_Window* sdlWindow = nullptr;
@@ -183,8 +185,14 @@ void PlaceAndShowWindow(const DisplayDecision& display, int showCommand) {
   if (!display.windowed) SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
   ShowMainWindow(IniSettings.Direct3D == 0 && IniSettings.WindowMode == 0 ? SW_SHOWMAXIMIZED : showCommand);
   std::string why;
+  // The overlay's renderer on the window goes, for the presenter's own; dialogs are then drawn over its frames.
+  platform::overlay::LendWindow(nullptr);
   presenter = platform::display::Presenter::Open(sdlWindow, 640, 480, display.vsync != 0, &why);
   if (!presenter) ReportLogEc("presenter: %s", why.c_str());
+  if (presenter) {
+    presenterScreen = std::make_unique<platform::overlay::PresenterScreen>(sdlWindow, *presenter);
+    platform::overlay::SetScreen(presenterScreen.get());
+  }
   bAppActive = 1;
 }
 
@@ -417,6 +425,8 @@ void UnInitGame() {
   ReleaseFonts(Fonts, FONT_COUNT);
   ReleaseDigitSurfaces(DigitSD, FONT_COUNT);
   ClearSurfaceList(MenuSD, MenuDesc);
+  platform::overlay::SetScreen(nullptr);
+  presenterScreen.reset();
   presenter.reset();
   if (bWindowed.load() == 1)
     DDRelease();

@@ -5,9 +5,12 @@
 #include <fstream>
 
 #include "app/BootDialog.h"
+#include "app/MainWindow.h"
 #include "app/NameEntryDialog.h"
 #include "library/util/Text.h"
 #include "platform/Harness.h"
+#include "platform/overlay/DialogTemplate.h"
+#include "platform/overlay/Overlay.h"
 #include "support/OverlayScreen.h"
 #include "support/TempDir.h"
 
@@ -187,6 +190,59 @@ TEST(DialogScreens, NameDialogTakesInputMethodText) {
   EXPECT_EQ(plainPixels, 0);
   EXPECT_GT(composedPixels, 100);
   EXPECT_EQ(name, Sjis("あいう"));
+}
+
+// The label on the name dialog's left, one line high: nothing of it lies
+// below its first line.
+TEST(DialogScreens, NameDialogLabelFitsOnOneLine) {
+  using platform::overlay::UnitsToPixelsX;
+  using platform::overlay::UnitsToPixelsY;
+  constexpr int kLineHeight = 13;
+  // The label's box (15, 15, 56 x 16 units) in the dialog placed at (240, 220), the text running on to the edit box.
+  const int left = 240 + UnitsToPixelsX(15), top = 220 + UnitsToPixelsY(15);
+  const int width = 240 + UnitsToPixelsX(75) - left, height = UnitsToPixelsY(16);
+  int firstLine = 0, below = 0;
+  OverlayScreen screen([&](int repaint, OverlayScreen& self) {
+    if (repaint != 3) return;
+    firstLine = self.DarkPixels(SDL_Rect{left, top, width, kLineHeight});
+    below = self.DarkPixels(SDL_Rect{left, top + kLineHeight, width, height - kLineHeight});
+    OverlayScreen::PushKey(SDL_SCANCODE_ESCAPE);
+  });
+  std::string name;
+  cNameEntryDialog dialog(IDD_NAMEENTRY, nullptr, 0, nullptr, &name, true, false);
+  dialog.DoModal(0);
+  EXPECT_GT(firstLine, 50);
+  EXPECT_EQ(below, 0);
+}
+
+// FREE PLAY's and the replay dialog's lists of a real folder, through the
+// program's own filters: the folders, then the files of the extensions the
+// filter's text names.
+TEST(FileDialogListing, TheProgramsFiltersListTheirFiles) {
+  testsupport::TempDir dir(true);
+  for (const char* file :
+       {"data/stg4/s01-2.stg4_696", "data/stg4/s01-1.stg4_696", "data/stg4/old.RPL4_600", "data/stg4/notes.txt",
+        "data/stg4/stg4_696", "data/stg4/sub/x.stg4_696", "user_data/rpl4/a.rpl4_696", "user_data/rpl4/b.stg4_696"})
+    dir.Write(file, "x");
+  struct Case {
+    const char* folder;
+    std::string_view filter;
+    std::vector<std::string> listed;
+  } cases[] = {
+      {"data\\stg4\\", kStageFileFilter, {"..\\", "sub\\", "old.RPL4_600", "s01-1.stg4_696", "s01-2.stg4_696"}},
+      {"user_data\\rpl4", kReplayFileFilter, {"..\\", "a.rpl4_696"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> listed;
+    OverlayScreen screen([&](int repaint, OverlayScreen&) {
+      if (repaint != 2) return;
+      for (const auto& item : platform::overlay::TopDialog()->Items())
+        if (item.layout.kind == platform::overlay::ItemKind::List) listed = item.entries;
+      OverlayScreen::PushKey(SDL_SCANCODE_ESCAPE);
+    });
+    EXPECT_EQ(ChooseFile(c.folder, "t", c.filter), "");
+    EXPECT_EQ(listed, c.listed) << c.folder;
+  }
 }
 
 }  // namespace

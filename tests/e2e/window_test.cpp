@@ -14,15 +14,53 @@
 #include "PlayerRun.h"
 #include "app/ShellRecords.h"
 #include "platform/display/FrameHandOver.h"
+#include "platform/overlay/DialogTemplate.h"
 #include "records/StandaloneContext.h"
 
 // Last: Xlib defines macros that other headers must not see.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace e2e {
 namespace {
 
 constexpr int kScreenWidth = 1280, kScreenHeight = 960;  // twice the game's 640 x 480
+// Where the game's window stands on a screen without a window manager.
+constexpr int kWindowX = 100, kWindowY = 100;
+// Screenshots go to the folder the tests start in.
+const fs::path kShotFolder = fs::current_path();
+
+struct ScreenPoint {
+  int x = 0, y = 0;
+  bool operator==(const ScreenPoint&) const = default;
+};
+
+// The screen's pixels as the X server holds them (0xRRGGBB, rows packed).
+std::vector<std::uint32_t> ReadScreen(const std::string& display) {
+  std::vector<std::uint32_t> pixels;
+  Display* x = XOpenDisplay(display.c_str());
+  if (!x) return pixels;
+  if (XImage* image = XGetImage(x, DefaultRootWindow(x), 0, 0, kScreenWidth, kScreenHeight, AllPlanes, ZPixmap)) {
+    for (int row = 0; row < kScreenHeight; ++row)
+      for (int column = 0; column < kScreenWidth; ++column)
+        pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, column, row)) & 0xFFFFFF);
+    XDestroyImage(image);
+  }
+  XCloseDisplay(x);
+  return pixels;
+}
+
+ScreenPoint QueryPointer(const std::string& display) {
+  ScreenPoint at{-1, -1};
+  Display* x = XOpenDisplay(display.c_str());
+  if (!x) return at;
+  Window root, child;
+  int windowX, windowY;
+  unsigned mask;
+  XQueryPointer(x, DefaultRootWindow(x), &root, &child, &at.x, &at.y, &windowX, &windowY, &mask);
+  XCloseDisplay(x);
+  return at;
+}
 
 // An Xvfb server on a display number it chooses itself, ended with the test.
 class XServer {
@@ -202,6 +240,130 @@ TEST_F(WindowRun, FullScreenShowsTheFrameHandedOverScaledToTheScreen) {
   ASSERT_TRUE(server.StartWindowManager()) << "openbox does not start (scripts/setup-deps.sh installs it)";
   SetWindowMode(0);
   ExpectWindowShowsHandedOverFrame("data\\stg4\\s01-1.stg4", kScreenWidth / 640);
+}
+
+// A dialog shown by the player under the X server, held open (no answers):
+// the screen and the pointer are read while it waits, then the player is
+// asked to end with SIGTERM.
+class DialogRun : public WindowRun {
+ protected:
+  void SetUp() override {
+    WindowRun::SetUp();
+    env.erase("ZANDREL_WINDOW_SHOT");  // the game stops handing frames over while a dialog waits
+  }
+  void TearDown() override {
+    if (m_child > 0) {
+      kill(m_child, SIGKILL);
+      waitpid(m_child, nullptr, 0);
+    }
+  }
+
+  // Starts the player; true once its trace says a dialog is on the screen.
+  bool StartUntilDialogShown(const std::string& input) {
+    UseInput(input);
+    m_child = testsupport::StartProgram(ZANDREL_PROGRAM, "", project.Path(), env);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (m_child > 0 && std::chrono::steady_clock::now() < deadline) {
+      if (Read("trace.txt").find("Dialog shown:") != std::string::npos) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));  // for the X server to show it
+        return true;
+      }
+      if (waitpid(m_child, nullptr, WNOHANG) == m_child) m_child = 0;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+  }
+
+  // The game window's 640 x 480 as the screen shows it, kept as a screenshot.
+  std::vector<std::uint32_t> ShootGameWindow(const std::string& name) {
+    const std::vector<std::uint32_t> screen = ReadScreen(server.Name());
+    std::vector<std::uint32_t> window;
+    if (screen.size() != static_cast<size_t>(kScreenWidth) * kScreenHeight) return window;
+    for (int y = 0; y < 480; ++y)
+      for (int x = 0; x < 640; ++x) window.push_back(screen[(kWindowY + y) * kScreenWidth + kWindowX + x]);
+    EXPECT_TRUE(platform::display::WriteBitmap24((kShotFolder / name).string(), window, 640, 480));
+    return window;
+  }
+
+  // The share of black pixels of the game window outside the dialog's rectangle (game-area dots).
+  static double BlackAround(const std::vector<std::uint32_t>& window, int left, int top, int width, int height) {
+    int black = 0, outside = 0;
+    for (int y = 0; y < 480; ++y)
+      for (int x = 0; x < 640; ++x) {
+        if (x >= left && x < left + width && y >= top && y < top + height) continue;
+        ++outside;
+        black += window[static_cast<size_t>(y) * 640 + x] == 0;
+      }
+    return outside ? static_cast<double>(black) / outside : 1.0;
+  }
+
+  // SIGTERM; the exit status, or -1 when the player had to be killed after 30 s.
+  int Terminate() {
+    kill(m_child, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    int status = 0;
+    while (waitpid(m_child, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() >= deadline) return -1;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    m_child = 0;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+
+  static std::string Presses(const std::string& key, int n) {
+    std::string lines;
+    for (int i = 0; i < n; ++i) lines += "1 " + key + "\n2\n";
+    return lines;
+  }
+
+  pid_t m_child = 0;
+};
+
+// FREE PLAY's file dialog is drawn in the game's window over the title,
+// which stays visible around it; SIGTERM cancels it and the program closes
+// as from the title, saving its window placement.
+TEST_F(DialogRun, FreePlayDialogOverTheTitleEndsOnSigterm) {
+  using platform::overlay::UnitsToPixelsX, platform::overlay::UnitsToPixelsY;
+  ASSERT_TRUE(StartUntilDialogShown("40\n" + Presses("DOWN", 3) + Presses("Z", 1))) << Read("Report_Game.txt");
+  // The chooser (260 x 190 units and its title bar) is centred on the game area.
+  const int width = UnitsToPixelsX(260), height = UnitsToPixelsY(190) + platform::overlay::kTitleBarHeight;
+  const auto window = ShootGameWindow("xvfb-freeplay-dialog.bmp");
+  ASSERT_EQ(window.size(), 640u * 480u);
+  EXPECT_LT(BlackAround(window, (640 - width) / 2, (480 - height) / 2, width, height), 0.01);
+  EXPECT_EQ(Terminate(), 0) << Read("Report_Game.txt");
+  EXPECT_NE(Read("Report_Game.txt").find(" -> 0 (user)"), std::string::npos) << Read("Report_Game.txt");
+  EXPECT_TRUE(fs::exists(project / "user_data" / "Window.dat"));
+}
+
+// The ranking-name dialog of the options: drawn over the options page with
+// the pointer over it, at (x + 80, y + 65) of its place (240, 220); SIGTERM
+// cancels it and the program closes.
+TEST_F(DialogRun, NameDialogOverTheOptionsHasThePointerAndEndsOnSigterm) {
+  using platform::overlay::UnitsToPixelsX, platform::overlay::UnitsToPixelsY;
+  ASSERT_TRUE(StartUntilDialogShown("40\n" + Presses("DOWN", 5) + Presses("Z", 1) + "30\n" + Presses("DOWN", 4) +
+                                    Presses("Z", 1)))
+      << Read("Report_Game.txt");
+  EXPECT_EQ(QueryPointer(server.Name()), (ScreenPoint{kWindowX + 240 + 80, kWindowY + 220 + 65}));
+  const auto window = ShootGameWindow("xvfb-name-dialog.bmp");
+  ASSERT_EQ(window.size(), 640u * 480u);
+  EXPECT_LT(BlackAround(window, 240, 220, UnitsToPixelsX(110), UnitsToPixelsY(65)), 0.01);
+  EXPECT_EQ(Terminate(), 0) << Read("Report_Game.txt");
+  EXPECT_TRUE(fs::exists(project / "user_data" / "Window.dat"));
+}
+
+// The start-up dialog (Direct3D=2, nothing saved) is drawn in the game's
+// window, with the pointer at (x + 181.9, y + 198.9) of its place, the
+// 374 x 272 box centred on the 640 x 480 area. SIGTERM cancels it, which ends
+// the start.
+TEST_F(DialogRun, BootDialogHasThePointerAndEndsOnSigterm) {
+  std::string ini = Read("System.ini");
+  ini.replace(ini.find("Direct3D=1"), 10, "Direct3D=2");
+  std::ofstream(project / "System.ini", std::ios::binary) << ini;
+  ASSERT_TRUE(StartUntilDialogShown("")) << Read("Report_Game.txt");
+  const int x = 320 - 187, y = 240 - 136;
+  EXPECT_EQ(QueryPointer(server.Name()),
+            (ScreenPoint{kWindowX + static_cast<int>(x + 181.9), kWindowY + static_cast<int>(y + 198.9)}));
+  EXPECT_EQ(Terminate(), 1) << Read("Report_Game.txt");
 }
 
 // Started maximised (show command 3): a window with the sizeable frame

@@ -66,11 +66,22 @@ class OverlayScreen final : public platform::overlay::Screen {
 
   // Pixels of exactly this colour (0xRRGGBB) inside the rectangle.
   int PixelsOf(const SDL_Rect& area, Uint32 rgb) const {
+    return CountPixels(area, [rgb](Uint32 pixel) { return pixel == rgb; });
+  }
+  // Pixels darker than mid-grey in every channel: text on a dialog's light face.
+  int DarkPixels(const SDL_Rect& area) const {
+    return CountPixels(area, [](Uint32 pixel) {
+      return ((pixel >> 16) & 0xFF) < 0x80 && ((pixel >> 8) & 0xFF) < 0x80 && (pixel & 0xFF) < 0x80;
+    });
+  }
+
+  template <typename Test>
+  int CountPixels(const SDL_Rect& area, Test test) const {
     int count = 0;
     for (int y = area.y; y < area.y + area.h; ++y) {
       const auto* row =
           reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(m_surface->pixels) + y * m_surface->pitch);
-      for (int x = area.x; x < area.x + area.w; ++x) count += (row[x] & 0xFFFFFF) == rgb;
+      for (int x = area.x; x < area.x + area.w; ++x) count += test(row[x] & 0xFFFFFF);
     }
     return count;
   }

@@ -10,6 +10,7 @@
 #include <array>
 #include <deque>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "platform/Diagnostics.h"
 #include "platform/MainThread.h"
 #include "platform/TextCodec.h"
+#include "platform/Trace.h"
 #include "platform/glyphs/GlyphSource.h"
 #include "platform/input/Input.h"
 
@@ -267,7 +269,10 @@ void DrawItem(DialogBox& box, DialogItem& item, int index, ImVec2 origin, bool f
   ImGui::BeginDisabled(!item.enabled);
   switch (layout.kind) {
     case ItemKind::Text:
-      ImGui::PushTextWrapPos(at.x + size.x);
+      // Wrapped at the dialog's edge, not the item's: our gothic runs a little
+      // wider than the one the dialogs were laid out in, and a label that just
+      // fitted there would lose its last character to a second line.
+      ImGui::PushTextWrapPos(0.0f);
       ImGui::TextUnformatted(Cp932ToUtf8(item.text).c_str());
       ImGui::PopTextWrapPos();
       break;
@@ -356,8 +361,18 @@ bool IsFocusOnEdit(DialogBox& box) {
   return focus >= 0 && box.Items()[focus].layout.kind == ItemKind::Edit;
 }
 
+// A quit request from the desktop: every box shown is cancelled where it can
+// be, else ended with 0 (neither Yes nor OK), so that the program can close.
+void CancelForQuit() {
+  for (DialogBox* box : view.boxes) {
+    if (!box->Ended()) box->PressEscape();
+    if (!box->Ended()) box->End(0);
+  }
+}
+
 void HandleEvent(const SDL_Event& event) {
   if (view.boxes.empty()) return;
+  if (event.type == SDL_QUIT) return CancelForQuit();
   DialogBox& box = *view.boxes.back();
   switch (event.type) {
     case SDL_TEXTEDITING:
@@ -404,26 +419,29 @@ void UpdateTextInput(DialogBox& box) {
   }
 }
 
-// The window opened for a box or dialog needed before the game's display exists.
+// The screen of a box or dialog needed before the game presents: the game's
+// window when it lends it, else a window of its own.
 class EarlyScreen final : public Screen {
  public:
-  static std::unique_ptr<EarlyScreen> Open() {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return Failed("SDL video");
-    SDL_Window* window = SDL_CreateWindow("zandrel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kScreenWidth,
-                                          kScreenHeight, SDL_WINDOW_SHOWN);
+  static std::unique_ptr<EarlyScreen> Open(SDL_Window* lent) {
+    if (!lent && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return Failed("SDL video");
+    SDL_Window* window = lent ? lent
+                              : SDL_CreateWindow("zandrel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                                 kScreenWidth, kScreenHeight, SDL_WINDOW_HIDDEN);
     if (!window) return Failed("the window");
+    SDL_ShowWindow(window);
     SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, 0);
     if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
     if (!renderer) {
-      SDL_DestroyWindow(window);
+      if (!lent) SDL_DestroyWindow(window);
       return Failed("a renderer");
     }
     SDL_RenderSetLogicalSize(renderer, kScreenWidth, kScreenHeight);
-    return std::unique_ptr<EarlyScreen>(new EarlyScreen(window, renderer));
+    return std::unique_ptr<EarlyScreen>(new EarlyScreen(lent ? nullptr : window, window, renderer));
   }
   ~EarlyScreen() override {
     if (m_renderer) SDL_DestroyRenderer(m_renderer);
-    if (m_window) SDL_DestroyWindow(m_window);
+    if (m_ownWindow) SDL_DestroyWindow(m_ownWindow);
   }
   SDL_Window* Window() override { return m_window; }
   SDL_Renderer* Renderer() override { return m_renderer; }
@@ -433,30 +451,49 @@ class EarlyScreen final : public Screen {
     drawOverlay(m_renderer);
     SDL_RenderPresent(m_renderer);
   }
+  // The window it made, for the caller to keep (null on a lent window); its renderer is gone.
   SDL_Window* Release() {
     SDL_DestroyRenderer(m_renderer);
     m_renderer = nullptr;
-    return std::exchange(m_window, nullptr);
+    return std::exchange(m_ownWindow, nullptr);
   }
 
  private:
-  EarlyScreen(SDL_Window* window, SDL_Renderer* renderer) : m_window(window), m_renderer(renderer) {}
+  EarlyScreen(SDL_Window* ownWindow, SDL_Window* window, SDL_Renderer* renderer)
+      : m_ownWindow(ownWindow), m_window(window), m_renderer(renderer) {}
   static std::unique_ptr<EarlyScreen> Failed(const char* what) {
     Diagnostic(std::string("overlay: cannot open ") + what + " for a dialog: " + SDL_GetError());
     return nullptr;
   }
 
+  SDL_Window* m_ownWindow;
   SDL_Window* m_window;
   SDL_Renderer* m_renderer;
 };
 
 Screen* gameScreen = nullptr;
+SDL_Window* lentWindow = nullptr;
 std::unique_ptr<EarlyScreen> earlyScreen;
+// Where SetCursorPos put the pointer before the window was shown.
+std::optional<POINT> pendingPointer;
 
 Screen* CurrentScreen() {
   if (gameScreen) return gameScreen;
-  if (!earlyScreen) earlyScreen = EarlyScreen::Open();
+  if (!earlyScreen) earlyScreen = EarlyScreen::Open(lentWindow);
   return earlyScreen.get();
+}
+
+bool IsShown(SDL_Window* window) { return (SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) != 0; }
+
+// Game-area dots become the window's own through the renderer's scaling.
+void MovePendingPointer(Screen& screen) {
+  if (!pendingPointer || !IsShown(screen.Window())) return;
+  int x = pendingPointer->x, y = pendingPointer->y;
+  if (SDL_Renderer* renderer = screen.Renderer())
+    SDL_RenderLogicalToWindow(renderer, static_cast<float>(pendingPointer->x), static_cast<float>(pendingPointer->y),
+                              &x, &y);
+  SDL_WarpMouseInWindow(screen.Window(), x, y);
+  pendingPointer.reset();
 }
 
 // What the outermost modal sets up for every box shown over it.
@@ -465,6 +502,7 @@ class ScreenSession {
   explicit ScreenSession(Screen& screen)
       : m_screen(screen), m_font(screen.Renderer()), m_events(RegisterSdlEventHandler(HandleEvent)) {
     ImGui_ImplSDL2_InitForSDLRenderer(screen.Window());
+    MovePendingPointer(screen);
   }
   ~ScreenSession() {
     ImGui_ImplSDL2_Shutdown();
@@ -498,12 +536,19 @@ RECT DesktopWorkArea() {
 
 void SetScreen(Screen* screen) { gameScreen = screen; }
 
+void LendWindow(SDL_Window* window) {
+  if (earlyScreen && earlyScreen->Window() == lentWindow) earlyScreen.reset();
+  lentWindow = window;
+}
+
 SDL_Window* TakeEarlyWindow() {
-  if (!earlyScreen) return nullptr;
+  if (!earlyScreen || earlyScreen->Window() == lentWindow) return nullptr;
   SDL_Window* window = earlyScreen->Release();
   earlyScreen.reset();
   return window;
 }
+
+DialogBox* TopDialog() { return view.boxes.empty() ? nullptr : view.boxes.back(); }
 
 void ShowModal(DialogBox& box) {
   Screen* screen = CurrentScreen();
@@ -518,6 +563,7 @@ void ShowModal(DialogBox& box) {
   std::unique_ptr<ScreenSession> session;
   if (view.boxes.empty()) session = std::make_unique<ScreenSession>(*screen);
   view.boxes.push_back(&box);
+  bool shown = false;
   while (!box.Ended()) {
     AdvanceInputStep();
     ServiceTurn();
@@ -531,6 +577,8 @@ void ShowModal(DialogBox& box) {
     }
     DrawFrame();
     screen->Repaint([](SDL_Renderer* renderer) { RenderDrawData(renderer, ImGui::GetDrawData()); });
+    if (!shown) TraceLine("Dialog shown: " + box.Caption());
+    shown = true;
     Sleep(10);
   }
   Forget(box);
@@ -556,3 +604,12 @@ bool RenderDialogToSurface(DialogBox& box, SDL_Surface* target) {
 }
 
 }  // namespace platform::overlay
+
+BOOL SetCursorPos(int x, int y) {
+  using namespace platform::overlay;
+  Screen* screen = gameScreen ? gameScreen : earlyScreen.get();
+  if (!screen && !lentWindow) return FALSE;
+  pendingPointer = POINT{x, y};
+  if (screen) MovePendingPointer(*screen);
+  return TRUE;
+}

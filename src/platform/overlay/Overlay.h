@@ -2,8 +2,9 @@
 // The overlay toolkit's screen: dialogs and boxes drawn with Dear ImGui over
 // the game's window on the main thread, in the project's Japanese font. The
 // game's presenter lends its renderer and repaints the last frame under the
-// overlay; before the game has a window, an early window with a blank frame
-// is opened (and can be handed to the game when it starts its display).
+// overlay; before the game presents, its window is lent and shown on a blank
+// frame, and before the game has a window at all an early window is opened
+// (and can be handed to the game when it makes its own).
 #include <functional>
 
 #include "platform/overlay/DialogBox.h"
@@ -28,9 +29,16 @@ class Screen {
 
 // The game's screen, once it has one (null: none).
 void SetScreen(Screen* screen);
-// The early window, when a dialog opened one before the game's display; the
-// caller takes it over (its renderer is gone) and the overlay forgets it.
+// The game's window before it presents: boxes and dialogs shown meanwhile are
+// drawn there on a blank frame, showing it. Null takes it back, with the
+// renderer the overlay made on it gone, so that the game can make its own.
+void LendWindow(SDL_Window* window);
+// The early window, when a dialog opened one before the game had a window;
+// the caller takes it over (its renderer is gone) and the overlay forgets it.
 SDL_Window* TakeEarlyWindow();
+
+// The innermost box on the screen, null when none is shown.
+DialogBox* TopDialog();
 
 // The desktop's work area in dots (the first display's usable bounds; 640 x 480
 // before SDL video is up).
@@ -41,7 +49,9 @@ RECT DesktopWorkArea();
 void InstallOverlay();
 
 // Shows the dialog on the screen until it ends, serving the main thread's
-// turns meanwhile (ServiceTurn).
+// turns meanwhile (ServiceTurn). A quit request from the desktop (SDL_QUIT:
+// the window's close, SIGTERM) cancels every box shown, so that the program
+// can close: Escape, else the box's default, else result 0.
 void ShowModal(DialogBox& box);
 
 // Draws one frame of the dialog into a surface (software renderer, no window),
@@ -49,3 +59,8 @@ void ShowModal(DialogBox& box);
 bool RenderDialogToSurface(DialogBox& box, SDL_Surface* target);
 
 }  // namespace platform::overlay
+
+// Moves the pointer to a point of the game area (the program's screen
+// coordinates, Input.h), through the window's scaling. Before the window is
+// shown the move waits until a box or dialog shows it. FALSE without a window.
+BOOL SetCursorPos(int x, int y);
