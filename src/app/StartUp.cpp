@@ -50,6 +50,9 @@
 namespace {
 
 constexpr size_t kMaxPath = 260;
+// The main window's layout: the client area may be sized from 100 x 100 to
+// 640 x 480 dots while the DirectDraw back end draws into it.
+constexpr SDL_Point kMinClientSize{100, 100}, kMaxClientSize{640, 480};
 
 std::array<FONTDESCDATA, FONT_COUNT> FontDesc = DefaultFontDesc();
 std::array<SURFACEDESCDATA, FONT_COUNT> DigitDesc;
@@ -160,6 +163,15 @@ bool StartDisplay(int showCommand, const DisplayDecision& display) {
   return true;
 }
 
+// A sizeable window that DirectDraw draws into (a Direct3D start that fell
+// back) keeps the layout's limits; Direct3D stretches its frame to any size
+// and leaves the limits to the desktop.
+void LimitSizeableWindow() {
+  if (!sdlWindow || !lpDDCon || (SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_RESIZABLE) == 0) return;
+  SDL_SetWindowMinimumSize(sdlWindow, kMinClientSize.x, kMinClientSize.y);
+  SDL_SetWindowMaximumSize(sdlWindow, kMaxClientSize.x, kMaxClientSize.y);
+}
+
 // The stored placement of a window, held to the desktop; the maximised flag
 // turns the show command into a maximised show.
 int PlaceWindow(int showCommand) {
@@ -179,20 +191,35 @@ int PlaceWindow(int showCommand) {
   return stored.m_bMaximised ? SW_SHOWMAXIMIZED : showCommand;
 }
 
+// The window's present waits for the vertical blank where the back end asks
+// for it: Direct3D with vsync, DirectDraw when it flips. vsync stays on only
+// where the renderer SDL found really waits.
+void OpenPresenter() {
+  const bool vsync = lpDTCon ? bVSync != 0 : bBlitPresent == 0;
+  std::string why;
+  // The overlay's renderer on the window goes, for the presenter's own; dialogs are then drawn over its frames.
+  platform::overlay::LendWindow(nullptr);
+  presenter = platform::display::Presenter::Open(sdlWindow, 640, 480, vsync, &why);
+  if (!presenter)
+    ReportLogEc("presenter: %s", why.c_str());
+  else if (vsync && !presenter->WaitsForVerticalBlank())
+    ReportLogEc("presenter: the renderer cannot wait for the vertical blank; vertical sync is off");
+  if (!presenter || !presenter->WaitsForVerticalBlank()) bVSync = 0;
+  if (presenter) {
+    presenterScreen = std::make_unique<platform::overlay::PresenterScreen>(sdlWindow, *presenter);
+    platform::overlay::SetScreen(presenterScreen.get());
+  }
+}
+
 void PlaceAndShowWindow(const DisplayDecision& display, int showCommand) {
   if (!sdlWindow) return;
   if (IniSettings.WindowMode != 0) showCommand = PlaceWindow(showCommand);
   if (!display.windowed) SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
   ShowMainWindow(IniSettings.Direct3D == 0 && IniSettings.WindowMode == 0 ? SW_SHOWMAXIMIZED : showCommand);
-  std::string why;
-  // The overlay's renderer on the window goes, for the presenter's own; dialogs are then drawn over its frames.
-  platform::overlay::LendWindow(nullptr);
-  presenter = platform::display::Presenter::Open(sdlWindow, 640, 480, display.vsync != 0, &why);
-  if (!presenter) ReportLogEc("presenter: %s", why.c_str());
-  if (presenter) {
-    presenterScreen = std::make_unique<platform::overlay::PresenterScreen>(sdlWindow, *presenter);
-    platform::overlay::SetScreen(presenterScreen.get());
-  }
+  if (!lpDTCon)
+    bBlitPresent =
+        DecideBlitPresent(display.windowed != 0, display.vsync != 0, GetMonitorFrequency(), SceneManager.m_nFrameRate);
+  OpenPresenter();
   bAppActive = 1;
 }
 
@@ -399,12 +426,10 @@ bool InitGame(std::string_view commandLine, int showCommand) {
     SDL_SetWindowResizable(sdlWindow, SDL_TRUE);
   if (!StartDisplay(showCommand, display)) return false;
   PlaceAndShowWindow(display, showCommand);
+  LimitSizeableWindow();  // after the renderer, whose making resets the window's size hints
   ReportDisplayInfo(1);
   EcLog(ShellText("DDInit成功"));
   if (!SetPaletteAndTransmit()) return false;
-  if (!lpDTCon)
-    bBlitPresent =
-        DecideBlitPresent(display.windowed != 0, display.vsync != 0, GetMonitorFrequency(), SceneManager.m_nFrameRate);
   static const int kStartSurface[] = {1};
   if (!DDLoadSurfaces(UserSD, kStartSurface, 1)) return false;
   if (!CreateFontsAndDigits()) return false;

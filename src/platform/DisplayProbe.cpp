@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+
 #include "platform/Hook.h"
 
 namespace platform {
@@ -20,7 +22,7 @@ DisplayInfo Desktop() {
   SDL_DisplayMode mode{};
   if (SDL_WasInit(SDL_INIT_VIDEO) != 0 && SDL_GetDesktopDisplayMode(0, &mode) == 0) {
     info.bpp = DesktopBpp(mode.format);
-    if (mode.refresh_rate > 0) info.refreshRate = static_cast<unsigned>(mode.refresh_rate);
+    info.refreshRate = static_cast<unsigned>(std::max(0, mode.refresh_rate));  // 0: not told
   }
   return info;
 }

@@ -39,7 +39,7 @@ struct DisplayInfo {
   bool windowed = true;
   int bpp = 32;
   std::uint64_t videoMemoryTotal = 512ull << 20, videoMemoryFree = 512ull << 20;
-  unsigned refreshRate = 60;
+  unsigned refreshRate = 60;  // 0 when the display does not tell
   std::string directXVersion = "DirectX 9.0c (software device)";
   std::uint64_t textureMemory = 512ull << 20;
   std::vector<DisplayAdapter> adapters{DisplayAdapter{}};

@@ -4,8 +4,11 @@
 #include "library/util/Log.h"
 #include "library/util/MesBox.h"
 #include "library/util/SystemReport.h"
+#include "library/util/Text.h"
+#include "platform/Clock.h"
 #include "platform/DisplayProbe.h"
 #include "platform/Harness.h"
+#include "platform/display/Pointer.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -19,8 +22,15 @@ class DrawInitTest : public ::testing::Test {
     platform::SetHarnessForTesting({});
     platform::SetDisplayProbe(nullptr);
   }
-  static bool Init(int direct3D, int bpp, int windowed) {
-    return DDInit(direct3D, nullptr, 64, 48, bpp, 0, windowed, 1, 60, 0, nullptr, nullptr, 0, 0);
+  static bool Init(int direct3D, int bpp, int windowed, int vsync = 0) {
+    return DDInit(direct3D, nullptr, 64, 48, bpp, vsync, windowed, 1, 60, vsync, nullptr, nullptr, 0, 0);
+  }
+  static void ProbeRefreshRate(unsigned rate) {
+    platform::SetDisplayProbe([rate] {
+      platform::DisplayInfo info;
+      info.refreshRate = rate;
+      return info;
+    });
   }
 };
 
@@ -80,6 +90,63 @@ TEST_F(DrawInitTest, FullScreenBoxesPassTheChosenButtonOn) {
   EXPECT_EQ(SurfaceFormat.nRedShift, 11);
   EXPECT_EQ(SurfaceFormat.nGreenMask, 63);
   EXPECT_TRUE(DDSetDialogMode(1));
+}
+
+// Vertical sync gives 60 frames a second only on a 60 Hz display; the
+// display's rate cannot be changed, in a window or in full screen.
+TEST_F(DrawInitTest, Direct3DKeepsVerticalSyncOnlyAtSixtyHertz) {
+  static const std::string kNoVSync = Sjis("リフレッシュレートの変更に失敗しました！垂直同期が無効になります！");
+  struct Case {
+    unsigned rate;
+    int windowed;
+    int vsync;
+  } cases[] = {{60, 1, 1}, {60, 0, 1}, {75, 1, 0}, {75, 0, 0}, {0, 1, 0}};
+  for (const Case& c : cases) {
+    ASSERT_EQ(ReportInit("Report_Game.txt"), 1);
+    ProbeRefreshRate(c.rate);
+    ASSERT_TRUE(Init(1, 32, c.windowed, 1));
+    EXPECT_EQ(bVSync, c.vsync) << c.rate << " Hz, windowed " << c.windowed;
+    const std::string report = dir.Read("Report_Game.txt");
+    EXPECT_NE(report.find("RefreshRate : " + std::to_string(c.rate) + "\r\n"), std::string::npos) << report;
+    EXPECT_EQ(report.find(kNoVSync) != std::string::npos, c.vsync == 0) << report;
+    DDUnInit();
+  }
+}
+
+// The drawing thread never waits for the vertical blank (the window's present
+// does), so the rate limiter paces its frames with vsync on too: 60 frames
+// after any frame take one second, frame k of a window due k * 1000 / 60 ms
+// after its start.
+TEST_F(DrawInitTest, PresentPacesFramesWithVerticalSyncOn) {
+  ProbeRefreshRate(60);
+  ASSERT_TRUE(Init(1, 32, 1, 1));
+  ASSERT_EQ(bVSync, 1);
+  platform::InjectedClock clock(platform::RealTimeMs() + 0x40000000u, true);
+  ASSERT_TRUE(DDPresent(60, 0, nullptr));
+  const DWORD first = timeGetTime();
+  for (int frame = 0; frame < 60; ++frame) ASSERT_TRUE(DDPresent(60, 0, nullptr));
+  EXPECT_EQ(timeGetTime() - first, 1000u);
+}
+
+// Hidden in full screen; shown in a DirectDraw window and over boxes in
+// full screen; a Direct3D window leaves it as it is.
+TEST_F(DrawInitTest, PointerHiddenInFullScreenAndShownOverBoxes) {
+  struct Case {
+    int direct3D, windowed;
+    bool before, after;
+  } cases[] = {{1, 0, true, false}, {0, 0, true, false}, {0, 1, false, true}, {1, 1, false, false}};
+  for (const Case& c : cases) {
+    platform::display::ShowPointer(c.before);
+    ASSERT_TRUE(Init(c.direct3D, 32, c.windowed));
+    EXPECT_EQ(platform::display::PointerShown(), c.after) << c.direct3D << " " << c.windowed;
+    DDUnInit();
+  }
+  ASSERT_TRUE(Init(1, 32, 0));
+  EXPECT_TRUE(DDSetDialogMode(1));
+  EXPECT_TRUE(platform::display::PointerShown());
+  EXPECT_TRUE(DDSetDialogMode(0));
+  EXPECT_FALSE(platform::display::PointerShown());
+  platform::display::ShowPointer(true);
 }
 
 }  // namespace

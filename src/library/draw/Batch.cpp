@@ -182,8 +182,9 @@ bool DDPresent(int nFps, int bDisplay, DDSURFACEDATA* fontSheet) {
   // which every caller leaves off (display flag 0, no sheet).
   (void)bDisplay;
   (void)fontSheet;
-  if (!bVSync)
-    while (!LimitFrameRate(static_cast<DWORD>(nFps))) Sleep(1);
+  // The vertical blank is waited for by the main thread's present, never by
+  // this thread, so the limiter paces the frames whether vsync is on or not.
+  while (!LimitFrameRate(static_cast<DWORD>(nFps))) Sleep(1);
   DDEndScene();
   if (lpDevice->Present() == D3DERR_DEVICELOST) return false;
   HandOverFrame(lpDevice->BackBuffer().Pixels(), {});

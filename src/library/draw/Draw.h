@@ -21,6 +21,8 @@ extern HWND hDDWnd;
 extern int nScreenWidth, nScreenHeight;
 extern int nBpp, nBytePerPixel;
 extern int bWindowMode;
+// The window's present waits for the vertical blank; cleared at start-up when
+// the display is not at 60 Hz or the presenter cannot wait for it.
 extern int bVSync;
 extern DWORD dwTransmit;
 extern int nRefreshRate, bSetRefreshRate;
@@ -214,7 +216,8 @@ void DDEndRectBatch();
 void DDSetVirBackBuffer(int bOn);
 bool DDRedirectBackBuffer(DDSURFACEDATA** sd);
 void DDCopyVirBackBuffer(DDSURFACEDATA* dst, DDSURFACEDATA* src);
-// Direct3D: ends the frame and hands it over; false when the device is lost.
+// Direct3D: ends the frame and hands it over no sooner than the rate limiter
+// lets it (nFps frames a second); false when the device is lost.
 bool DDPresent(int nFps, int bDisplay, DDSURFACEDATA* fontSheet);
 // DirectDraw: hands BackBuffer over as the frame shown (with the palette in 8-bit mode).
 bool DDPresentBackBuffer();

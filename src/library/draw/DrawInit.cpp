@@ -8,6 +8,7 @@
 #include "platform/DisplayProbe.h"
 #include "platform/Harness.h"
 #include "platform/MessageBox.h"
+#include "platform/display/Pointer.h"
 
 using platform::display::PixelFormat;
 
@@ -42,6 +43,9 @@ struct DDConOwner {
   std::unique_ptr<platform::display::DDPalette> palette;
 } owner;
 
+// The display's refresh rate as DDInit read it; 0 when the display does not tell.
+unsigned displayRefreshRate = 0;
+
 constexpr PIXELFORMATDATA kA1R5G5B5{10, 5, 0, 15, 31, 31, 31, 1};
 constexpr PIXELFORMATDATA kA8R8G8B8{16, 8, 0, 24, 255, 255, 255, 255};
 constexpr PIXELFORMATDATA kR5G6B5{11, 5, 0, 16, 31, 63, 31, 0};
@@ -57,6 +61,18 @@ const char* FormatName(D3DFORMAT format) {
   }
 }
 
+// Vertical sync gives the game its 60 frames a second only on a 60 Hz display.
+// The rate cannot be changed here, and full screen keeps the desktop's mode,
+// so any other rate, or one the display does not tell, turns vertical sync off.
+void CheckRefreshRate() {
+  if (!bVSync) return;
+  ReportLogEc("RefreshRate : %u", displayRefreshRate);
+  if (displayRefreshRate == 60) return;
+  static const std::string kNoVSync = Sjis("リフレッシュレートの変更に失敗しました！垂直同期が無効になります！");
+  ReportLogEcText(kNoVSync);
+  bVSync = 0;
+}
+
 void ZeroScreenSurfaces() {
   for (DDSURFACEDATA* sd : {&PrimarySurface, &BackBuffer, &SysBackBuffer, &VirBackBuffer, &WorkSD}) *sd = {};
 }
@@ -70,6 +86,7 @@ bool DDInitD3D(int width, int height, int bpp) {
   owner.dtCon = std::make_unique<DTCON>();
   lpDTCon = owner.dtCon.get();
   DTCON& con = *lpDTCon;
+  CheckRefreshRate();
   if (bpp == 16) {
     con.fmtBackBuffer = bWindowMode ? D3DFMT_A1R5G5B5 : D3DFMT_R5G6B5;
     con.fmtTexture = D3DFMT_A1R5G5B5;
@@ -114,6 +131,7 @@ bool DDInitD3D(int width, int height, int bpp) {
     return false;
   VirBackBuffer.szSurfaceType = "VirBackBuffer";
   WorkSD.szSurfaceType = "WorkSD";
+  if (!bWindowMode) platform::display::ShowPointer(false);
   return true;
 }
 
@@ -149,6 +167,7 @@ int DDInitDirectDraw(int width, int height, int bpp) {
   lpDDPalette->SetEntries(0, 256, entries);
   if (bpp > 8) DDGetMaskShifts(SurfaceFormat);
   if (!DDCreateSurface(&SysBackBuffer, width, height, 0, 1, 0, 0, 0)) return CREATESURFACE_ERR;
+  platform::display::ShowPointer(bWindowMode != 0);
   return 0;
 }
 
@@ -186,6 +205,7 @@ platform::DisplayInfo DescribeDisplay() {
                            : platform::DisplayBackEnd::None;
   info.windowed = bWindowMode != 0;
   info.bpp = nBpp;
+  info.refreshRate = displayRefreshRate;
   if (lpDTCon) info.adapters = {DescribeAdapter(*lpDTCon)};
   return info;
 }
@@ -242,6 +262,7 @@ bool DDInit(int direct3D, HWND hwnd, int width, int height, int bpp, int vsync, 
   lpSurfaceDesc = surfaceDesc;
   nUserSD = userCount;
   ReportLogEc("VSync : %d", vsync);
+  displayRefreshRate = platform::ProbeDisplay().refreshRate;
   if (direct3D) {
     if (!DDInitD3D(width, height, bpp)) return false;
   } else {
@@ -328,7 +349,10 @@ void DDSetDefaultRenderStates() {
 bool DDSetDialogMode(int bOn) {
   if (bWindowMode) return true;
   if (bOn && lpDTCon) DDEndScene();
-  return true;  // the boxes are drawn over the presented frame; no mode to switch
+  // The boxes are drawn over the presented frame, so no mode is switched;
+  // the pointer shows over them.
+  platform::display::ShowPointer(bOn != 0);
+  return true;
 }
 
 int DDMesBox(std::string_view text, std::string_view caption, UINT type) {

@@ -7,6 +7,7 @@
 #include "platform/Harness.h"
 #include "platform/Trace.h"
 #include "platform/display/Bitmap.h"
+#include "platform/display/Pointer.h"
 #include "platform/display/WindowReadBack.h"
 
 namespace platform::display {
@@ -37,12 +38,19 @@ Presenter::Presenter(SDL_Window* window, SDL_Renderer* renderer, SDL_Texture* te
       m_turnTask(RegisterTurnTask([this] { ServeTurn(); })),
       m_eventHandler(RegisterSdlEventHandler([this](const SDL_Event& event) { HandleEvent(event); })) {}
 
+bool Presenter::WaitsForVerticalBlank() const {
+  SDL_RendererInfo info{};
+  return SDL_GetRendererInfo(m_renderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+}
+
 Presenter::~Presenter() {
   SDL_DestroyTexture(m_texture);
   SDL_DestroyRenderer(m_renderer);
 }
 
 void Presenter::ServeTurn() {
+  // While a dialog is drawn, the dialog shows the pointer.
+  if (!m_overlay) ApplyPointer();
   if (!FrameHandOver::Instance().TakeNewer(m_frame)) return;
   Repaint();
   TakeWindowShot();

@@ -27,8 +27,12 @@ class Presenter {
   Presenter(const Presenter&) = delete;
   Presenter& operator=(const Presenter&) = delete;
 
-  // One turn of the main thread: shows a frame newer than the one on screen.
+  // One turn of the main thread: shows a frame newer than the one on screen,
+  // and, unless a dialog is drawn, the pointer as the game wants it.
   void ServeTurn();
+  // Whether a present waits for the display's vertical blank: asked for at
+  // Open, and given by the renderer SDL found.
+  bool WaitsForVerticalBlank() const;
   // Shows the last frame again; window events that expose or resize call it.
   void Repaint();
   // Handles the window events that concern the picture; true when it was one.
