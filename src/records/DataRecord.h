@@ -86,6 +86,9 @@ class cDataRecord {
   const cCheckedVector<STRFIELDDATA>& StrFields() const { return m_StrField; }
   // Bytes of the registered numeric fields (the body without counts and strings).
   std::size_t FieldBytes() const;
+  // Gives back the descriptor lists once a walk over them is done, so that a
+  // record costs no more than its members.
+  void ReleaseFields();
 
  protected:
   // Starts a registration for nVersion: empties both lists.
@@ -141,7 +144,6 @@ class cDataRecord {
   }
   void AddRaw(void* data, int count, int size);
   void AddScratch(int size, int count, int below);
-  void ReleaseFields();
   void LoadNumericFields(cRecordReader& in);
 
   cCheckedVector<FIELDDATA> m_Field;
