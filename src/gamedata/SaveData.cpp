@@ -5,6 +5,7 @@
 #include "gamedata/SystemData.h"
 #include "gamedata/WorldMap.h"
 #include "library/util/Text.h"
+#include "records/DefinitionLists.h"
 
 cSaveData* PlayData = nullptr;
 cSaveData* PlayDataAtStart = nullptr;
@@ -125,8 +126,9 @@ void cSaveData::Load(cRecordReader& in, const cLoadContext& ctx) {
   int version = in.Version();
   in.ReadBytes(&SaveTime, sizeof SaveTime);
   if (version > 500) ReadIntList(in, CarrySwitch);
-  // A hero status is its body and the character definition's body.
-  LoadRecordList(in, ctx, HeroStatus, cHeroStatus(), 2 * kMinRecordBodyBytes, "hero status");
+  // A hero status is its body and the character definition's whole entry.
+  LoadRecordList(in, ctx, HeroStatus, cHeroStatus(), kMinRecordBodyBytes + kMinDefinitionBytes<cCharaDef>,
+                 "hero status");
   LoadRecordList(in, ctx, StageScore, cStageScore(), kMinRecordBodyBytes, "stage score");
   LoadRecordList(in, ctx, ClearList, cClearRecord(), kMinRecordBodyBytes, "clear record");
   ReadIntList(in, Switch);

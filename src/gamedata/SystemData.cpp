@@ -37,8 +37,9 @@ void ReadIntList(cRecordReader& in, cCheckedVector<int>& list) {
 
 void ReadStringList(cRecordReader& in, cCheckedVector<std::string>& list) {
   std::uint32_t count = in.ReadCount(4, "string list");
-  list.assign(count, std::string());
-  for (auto& text : list) text = in.ReadString();
+  // Grown as read: a count the file does not hold costs nothing.
+  cCheckedVector<std::string>().swap(list);
+  for (std::uint32_t i = 0; i < count; ++i) list.push_back(in.ReadString());
 }
 
 void WriteByteList(cRecordWriter& out, const cCheckedVector<BYTE>& list) {

@@ -1,6 +1,8 @@
 #include "gamedata/WorldMap.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "library/util/MesBox.h"
 #include "library/util/Text.h"
@@ -90,6 +92,17 @@ void cWorldMap::SetDefault() {
   DefaultWorlds[0].WorldName = defaultWorld;
 }
 
+namespace {
+
+// The index of cell (x, y) on rows of 1 << shift cells; -1 (no cell) where it
+// would not fit an int.
+int CellIndex(int x, int y, int shift) {
+  const long long index = (static_cast<long long>(y) << shift) + x;
+  return index >= 0 && index <= INT_MAX ? static_cast<int>(index) : -1;
+}
+
+}  // namespace
+
 void CalcPitch(int& pitch, int& shift, int width) {
   shift = 0;
   for (int n = width - 1; n != 0; n /= 2) ++shift;
@@ -97,8 +110,10 @@ void CalcPitch(int& pitch, int& shift, int width) {
 }
 
 int cWorldMap::SetSize(int width, int height) {
-  // Sizes below 1 (and beyond what a map can hold) are refused like 0.
-  if (width <= 0 || height <= 0 || width > MAX_WORLD_MAP_SIDE || height > MAX_WORLD_MAP_SIDE) {
+  int pitch = 0, shift = 0;
+  if (width > 0) CalcPitch(pitch, shift, width);
+  // Sizes below 1, and grids larger than any file could hold, are refused like 0.
+  if (width <= 0 || height <= 0 || (static_cast<long long>(height) << shift) > kMaxWorldMapCells) {
     EcMesBoxf("%s", Sjis("SetSize()で 0 を指定しました！").c_str());
     return 0;
   }
@@ -110,12 +125,13 @@ int cWorldMap::SetSize(int width, int height) {
   }
   nMapWidth = width;
   nMapHeight = height;
-  CalcPitch(nPitch, nPitch_Shift, width);
+  nPitch = pitch;
+  nPitch_Shift = shift;
   Cells.assign(static_cast<size_t>(height) << nPitch_Shift, 0);
   if (oldCells.empty()) return 1;
   for (int y = 0; y < std::min(oldHeight, height); ++y)
     for (int x = 0; x < std::min(oldWidth, width); ++x)
-      Cells[(static_cast<size_t>(y) << nPitch_Shift) + x] = oldCells.VecAt((y << oldShift) + x);
+      Cells[(static_cast<size_t>(y) << nPitch_Shift) + x] = oldCells.VecAt(CellIndex(x, y, oldShift));
   return 1;
 }
 
@@ -125,10 +141,21 @@ const cWorld* cWorldMap::FindWorldAt(int x, int y) const {
   return nullptr;
 }
 
+int& cWorldMap::Cell(int x, int y) { return Cells.VecAt(CellIndex(x, y, nPitch_Shift)); }
+
 namespace {
 
-// 4096 rows of 65536 cells: the largest index still fits an int.
-constexpr int kMaxPitchShift = 16;
+// A row of 2^26 cells is longer than any file holds, so no map needs a larger
+// shift; below it, a row index shifted by it fits a long long.
+constexpr int kMaxPitchShift = 26;
+static_assert(kMaxWorldMapCells <= 1LL << kMaxPitchShift);
+
+// The longest side a file can store: the cells its bytes after the version
+// word could hold. Pixel positions (32 to a cell) of such a side fit an int.
+long long MaxWorldMapSide(const cRecordReader& in) {
+  return static_cast<long long>((in.Size() - sizeof(std::int32_t)) / sizeof(int));
+}
+static_assert((kMaxRecordFileBytes - sizeof(std::int32_t)) / sizeof(int) * 32 <= INT_MAX);
 
 }  // namespace
 
@@ -143,8 +170,9 @@ void cWorldMap::NormalizeWorldMap() {
 
 void cWorldMap::Load(cRecordReader& in, const cLoadContext& ctx) {
   cDataRecord::Load(in, ctx);
-  if (nMapWidth < 1 || nMapWidth > MAX_WORLD_MAP_SIDE || nMapHeight < 1 || nMapHeight > MAX_WORLD_MAP_SIDE)
-    in.FailF("world map size %d x %d", nMapWidth, nMapHeight);
+  const long long maxSide = MaxWorldMapSide(in);
+  if (nMapWidth < 1 || nMapWidth > maxSide || nMapHeight < 1 || nMapHeight > maxSide)
+    in.FailF("world map size %d x %d beyond what the file holds", nMapWidth, nMapHeight);
   // Cells are indexed with the stored row shift, whatever the width; only a
   // shift that no map side needs (it would overflow the index) takes the width's.
   if (nPitch_Shift < 0 || nPitch_Shift > kMaxPitchShift) CalcPitch(nPitch, nPitch_Shift, nMapWidth);

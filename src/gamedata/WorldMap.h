@@ -51,15 +51,15 @@ class cWorld : public cDataRecord {
   cCheckedVector<cWorldStage> StageList;
 };
 
-// The largest map side kept; larger stored sizes fail the load.
-constexpr int MAX_WORLD_MAP_SIDE = 4096;
+// The most cells a map may have: what the largest record file could hold.
+constexpr long long kMaxWorldMapCells = kMaxRecordFileBytes / sizeof(int);
 
 class cWorldMap : public cDataRecord {
  public:
   cWorldMap();
   void RegisterFields(int nVersion) override;
-  // Fails on a size outside 1..4096, a pitch or shift that does not match the
-  // width, or a cell list of another length than height x pitch.
+  // Fails on a side below 1 or longer than the cells the whole file could
+  // hold; the cell list is taken at its stored length.
   void Load(cRecordReader& in, const cLoadContext& ctx) override;
   void Save(cRecordWriter& out, const cLoadContext& ctx) override;
   void SetDefault();
@@ -67,7 +67,7 @@ class cWorldMap : public cDataRecord {
   int SetSize(int width, int height);
   const cWorld* FindWorldAt(int x, int y) const;
   void NormalizeWorldMap();
-  int& Cell(int x, int y) { return Cells.VecAt((y << nPitch_Shift) + x); }
+  int& Cell(int x, int y);
 
   int nMapWidth = 0;
   int nMapHeight = 0;

@@ -12,6 +12,7 @@
 // Body layout (little-endian): u32 N, the N fields' raw bytes in registration
 // order, u32 S, then each string as u32 L (text length + 1) and, unless L is 1,
 // the text and its NUL. A class writes its lists after the body itself.
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <string>
@@ -52,8 +53,9 @@ class cDataRecord {
   // The descriptor lists point into their own record, so copies start without
   // them; every operation that walks the lists registers first and releases
   // them when done, so that a loaded record costs no more than its members.
-  cDataRecord(const cDataRecord&) {}
-  cDataRecord& operator=(const cDataRecord&) { return *this; }
+  // They never throw, so that lists of records move their entries when they grow.
+  cDataRecord(const cDataRecord&) noexcept {}
+  cDataRecord& operator=(const cDataRecord&) noexcept { return *this; }
   virtual ~cDataRecord() = default;
 
   virtual void RegisterFieldsConst(int /*nVersion*/) {}
@@ -84,6 +86,9 @@ class cDataRecord {
   const cCheckedVector<STRFIELDDATA>& StrFields() const { return m_StrField; }
   // Bytes of the registered numeric fields (the body without counts and strings).
   std::size_t FieldBytes() const;
+  // Gives back the descriptor lists once a walk over them is done, so that a
+  // record costs no more than its members.
+  void ReleaseFields();
 
  protected:
   // Starts a registration for nVersion: empties both lists.
@@ -139,7 +144,6 @@ class cDataRecord {
   }
   void AddRaw(void* data, int count, int size);
   void AddScratch(int size, int count, int below);
-  void ReleaseFields();
   void LoadNumericFields(cRecordReader& in);
 
   cCheckedVector<FIELDDATA> m_Field;
@@ -147,18 +151,43 @@ class cDataRecord {
   int m_nRegVersion = nCurVersion;
 };
 
-// Reads a list written as a u32 count and that many record bodies: the list is
-// resized to count copies of `prototype` first (so that entries of the same list
-// read earlier see the later ones as defaults), then each entry loads itself.
-// minEntryBytes is the fewest bytes an entry can take in the file; a count the
-// rest of the file cannot hold fails the load before anything is allocated.
+// Makes room in a full list of `count` entries for as many more as the bytes
+// left could hold at the size its entries read so far took (`bytesRead` in
+// all; before the first, at the entry's size in memory). A count the file does
+// not hold costs only what it does hold, and a list of like entries is reserved
+// nearly to its length at its second step.
+template <typename Record>
+void ReserveAhead(cCheckedVector<Record>& list, std::size_t count, std::size_t bytesRead, std::size_t bytesLeft) {
+  const std::size_t held = list.size();
+  if (held < list.capacity()) return;
+  const std::size_t entryBytes = held ? std::max<std::size_t>(bytesRead / held, 1) : sizeof(Record);
+  list.reserve(held + std::clamp<std::size_t>(bytesLeft / entryBytes, 1, count - held));
+}
+
+// Reads `count` entries into `list`, each a copy of `prototype` that then
+// loads itself through `loadEntry`. The list grows as entries are read (see
+// ReserveAhead); the storage of what it held before is given back first.
+template <typename Record, typename LoadEntry>
+void ReadRecordEntries(cRecordReader& in, cCheckedVector<Record>& list, std::uint32_t count, const Record& prototype,
+                       LoadEntry loadEntry) {
+  cCheckedVector<Record>().swap(list);
+  const std::size_t start = in.Offset();
+  for (std::uint32_t i = 0; i < count; ++i) {
+    ReserveAhead(list, count, in.Offset() - start, in.Remaining());
+    list.push_back(prototype);
+    loadEntry(list.back());
+  }
+}
+
+// Reads a list written as a u32 count and that many record bodies, each entry
+// a copy of `prototype` that loads itself. minEntryBytes is the fewest bytes an
+// entry can take in the file; a count the rest of the file cannot hold fails
+// the load before anything is read.
 template <typename Record>
 void LoadRecordList(cRecordReader& in, const cLoadContext& ctx, cCheckedVector<Record>& list, const Record& prototype,
                     std::size_t minEntryBytes, const char* what) {
   std::uint32_t count = in.ReadCount(minEntryBytes, what);
-  list.clear();
-  list.resize(count, prototype);
-  for (auto& entry : list) entry.Load(in, ctx);
+  ReadRecordEntries(in, list, count, prototype, [&](Record& entry) { entry.Load(in, ctx); });
 }
 
 // Loads a whole file into a copy of `live` and takes it over only when the

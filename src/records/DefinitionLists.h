@@ -34,22 +34,25 @@ const char* DefinitionKind() {
     return "item";
 }
 
-// A u32 count and that many entries; the list holds that many defaults before
-// the first entry reads (an entry inheriting from a later one takes defaults).
+// A u32 count and that many entries. An entry inheriting from a later entry of
+// its own list takes that entry's defaults, as the list promises it.
 template <typename Def>
 void LoadDefinitionList(cRecordReader& in, const cLoadContext& ctx, cCheckedVector<Def>& list) {
-  LoadRecordList(in, ctx, list, Def(), kMinDefinitionBytes<Def>, DefinitionKind<Def>());
+  cLoadContext reading = ctx;
+  reading.readingList = &list;
+  reading.readingCount = in.ReadCount(kMinDefinitionBytes<Def>, DefinitionKind<Def>());
+  ReadRecordEntries(in, list, static_cast<std::uint32_t>(reading.readingCount), Def(),
+                    [&](Def& entry) { entry.Load(in, reading); });
 }
 
 // Placed objects: per entry a word (written 0, ignored) before the definition.
 template <typename Def>
 void LoadPlacedList(cRecordReader& in, const cLoadContext& ctx, cCheckedVector<Def>& list) {
   std::uint32_t count = in.ReadCount(4 + kMinDefinitionBytes<Def>, DefinitionKind<Def>());
-  list.assign(count, Def());
-  for (auto& entry : list) {
+  ReadRecordEntries(in, list, count, Def(), [&](Def& entry) {
     in.ReadU32();
     entry.Load(in, ctx);
-  }
+  });
 }
 
 template <typename Def>

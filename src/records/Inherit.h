@@ -56,17 +56,17 @@ void InheritFromPalette(Def& self, cInheritLink& link, const cLoadContext& ctx,
                         const InheritTable<Def, Groups>& table) {
   if (link.nInheritIdx == 0 || link.nInheritSrc == kPaletteNone) return;
   if (link.nInheritSrc != kPaletteCommon && link.nInheritSrc != kPaletteStage) return;
-  if (!ctx.IsPaletteEntry<Def>(link.nInheritSrc, link.nInheritIdx)) {
+  const Def* source = ctx.PaletteEntry<Def>(link.nInheritSrc, link.nInheritIdx);
+  if (!source) {
     ctx.NoteReset("inherit source", link.nInheritSrc, kPaletteNone);
     link.nInheritSrc = kPaletteNone;
     return;
   }
-  const Def& source = (*ctx.PaletteList<Def>(link.nInheritSrc))[static_cast<std::size_t>(link.nInheritIdx)];
   // An entry that names itself has nothing to take.
-  if (&source == &self) return;
+  if (source == &self) return;
   std::size_t groups = std::min(link.InheritFlags.size(), Groups);
   for (std::size_t i = 0; i < groups; ++i)
-    if (link.InheritFlags[i]) table[i](self, source);
+    if (link.InheritFlags[i]) table[i](self, *source);
 }
 
 // A palette reference (source 1 or 2 and an index) that names no entry of its

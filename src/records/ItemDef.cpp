@@ -102,6 +102,5 @@ void cItemDef::Validate(const cLoadContext& ctx) {
 
 const cItemDef* GetItemDef(int kind, int index, const cLoadContext& ctx) {
   if (kind != kPaletteCommon && kind != kPaletteStage) return nullptr;
-  if (!ctx.IsPaletteEntry<cItemDef>(kind, index)) return nullptr;
-  return &(*ctx.PaletteList<cItemDef>(kind))[static_cast<size_t>(index)];
+  return ctx.PaletteEntry<cItemDef>(kind, index);
 }

@@ -4,6 +4,7 @@
 // change what a load keeps, and the palettes that definitions inherit from and
 // refer to. Passing it in (instead of reading the player's globals) lets tools,
 // fuzz targets and tests load records outside a running player.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string_view>
@@ -56,6 +57,12 @@ struct cLoadContext {
   PaletteLists commonPalette;
   // The palette of the stage being loaded (not the stage being played).
   PaletteLists stagePalette;
+  // The definition list being read and the entries its count promises: an
+  // entry not read yet counts as there, a default entry, as if the list had
+  // been filled with defaults before its first entry read (a list grows as it
+  // reads, so that a count the file does not hold costs nothing).
+  const void* readingList = nullptr;
+  std::size_t readingCount = 0;
   // Told of every value that validation resets (tools report them); may be empty.
   std::function<void(std::string_view field, long oldValue, long newValue)> onReset;
 
@@ -78,12 +85,21 @@ struct cLoadContext {
   template <typename Def>
   int PaletteCount(int source) const {
     const auto* list = PaletteList<Def>(source);
+    if (list && list == readingList) return static_cast<int>(readingCount);
     return list ? static_cast<int>(list->size()) : 0;
   }
   // Whether `index` names an entry of that list; a negative index never does.
   template <typename Def>
   bool IsPaletteEntry(int source, int index) const {
     return index >= 0 && index < PaletteCount<Def>(source);
+  }
+  // The entry `index` names in that list, or null when it names none.
+  template <typename Def>
+  const Def* PaletteEntry(int source, int index) const {
+    if (!IsPaletteEntry<Def>(source, index)) return nullptr;
+    const auto& list = *PaletteList<Def>(source);
+    static const Def unread;
+    return static_cast<std::size_t>(index) < list.size() ? &list[static_cast<std::size_t>(index)] : &unread;
   }
   // Marked flows are erased on loading unless either switch keeps them.
   bool ErasesMarkedFlows() const { return !bTestPlay && !bKeepMarkedFlows; }

@@ -177,41 +177,17 @@ Bytes LargeWorldMap() {
   return b.U32(0).Get();
 }
 
-// Pages of address space the process holds now.
-std::size_t AddressSpaceBytes() {
-  std::size_t pages = 0;
-  std::FILE* statm = std::fopen("/proc/self/statm", "r");
-  if (statm && std::fscanf(statm, "%zu", &pages) != 1) pages = 0;
-  if (statm) std::fclose(statm);
-  return pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-}
-
-// Loads the map with the address space held to what the process has plus
-// `factor` times the file; exits 0 when the load succeeds within it.
-[[noreturn]] void LoadWithinBound(const Bytes& file, std::size_t factor) {
-  cWorldMap map;
-  struct rlimit bound {};
-  bound.rlim_cur = bound.rlim_max = AddressSpaceBytes() + factor * file.size();
-  setrlimit(RLIMIT_AS, &bound);
-  bool loaded = false;
-  try {
-    loaded = LoadRecord(map, file);
-  } catch (const std::bad_alloc&) {
-  }
-  std::_Exit(loaded && map.Worlds.size() == 2000 && map.Worlds[1999].StageList.size() == 150 ? 0 : 1);
-}
-
 TEST(WorldMapTest, LargeMapLoadsWithinMemoryProportionalToItsSize) {
-#if defined(__SANITIZE_ADDRESS__) || defined(__has_feature)
-#if defined(__SANITIZE_ADDRESS__) || __has_feature(address_sanitizer)
-  GTEST_SKIP() << "the address sanitizer's shadow memory has no address-space bound";
-#endif
-#endif
+  if (kUnderAddressSanitizer) GTEST_SKIP() << "the address sanitizer's shadow memory has no address-space bound";
   const Bytes file = LargeWorldMap();
   ASSERT_GT(file.size(), 19u << 20);
   GTEST_FLAG_SET(death_test_style, "fast");
+  auto load = [&] {
+    cWorldMap map;
+    return LoadRecord(map, file) && map.Worlds.size() == 2000 && map.Worlds[1999].StageList.size() == 150;
+  };
   // Each stage entry of 76 bytes in the file takes a few hundred in memory.
-  EXPECT_EXIT(LoadWithinBound(file, 8), ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(LoadWithinBound(file.size(), 8, load), ::testing::ExitedWithCode(kLoaded), "");
 }
 
 TEST(WorldMapTest, SetSizeKeepsCells) {

@@ -5,7 +5,21 @@
 
 #include "platform/TextCodec.h"
 
+namespace {
+
+// Text held before it goes to the sink.
+constexpr std::size_t kSinkChunk = 1 << 16;
+
+}  // namespace
+
+void cJsonWriter::Flush() {
+  if (!m_sink) return;
+  m_sink->write(m_out.data(), static_cast<std::streamsize>(m_out.size()));
+  m_out.clear();
+}
+
 void cJsonWriter::NewLine() {
+  if (m_out.size() >= kSinkChunk) Flush();
   m_out += '\n';
   m_out.append(2 * m_hasItems.size(), ' ');
 }

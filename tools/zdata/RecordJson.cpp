@@ -50,6 +50,7 @@ void WriteBody(cJsonWriter& json, cDataRecord& record) {
   json.BeginArray();
   for (const STRFIELDDATA& text : record.StrFields()) json.Text(*text.lpStr);
   json.EndArray();
+  record.ReleaseFields();
 }
 
 void WritePlainRecord(cJsonWriter& json, cDataRecord& record) {

@@ -101,14 +101,14 @@ int main(int argc, char** argv) {
   }
 
   if (command == "show") {
-    cJsonWriter json;
+    cJsonWriter json(std::cout);
     if (loaded.gameData)
       loaded.gameData->WriteJson(json);
     else if (loaded.stage)
       WriteStageJson(json, *loaded.stage);
     else
       WritePaletteJson(json, *loaded.palette);
-    std::cout << json.Result();
+    json.Flush();
     return 0;
   }
   auto storedOut = platform::FromHostPath(out);
