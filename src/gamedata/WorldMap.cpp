@@ -150,12 +150,12 @@ namespace {
 constexpr int kMaxPitchShift = 26;
 static_assert(kMaxWorldMapCells <= 1LL << kMaxPitchShift);
 
-// The longest side a file can store: the cells its bytes after the version
-// word could hold. Pixel positions (32 to a cell) of such a side fit an int.
-long long MaxWorldMapSide(const cRecordReader& in) {
-  return static_cast<long long>((in.Size() - sizeof(std::int32_t)) / sizeof(int));
-}
-static_assert((kMaxRecordFileBytes - sizeof(std::int32_t)) / sizeof(int) * 32 <= INT_MAX);
+// The longest side any file can store: the cells the largest file could hold
+// after its version word. It does not hang on this file's own size, so a map
+// that loads saves into a file that loads again. Pixel positions (32 to a
+// cell) of such a side fit an int.
+constexpr long long kMaxWorldMapSide = (kMaxRecordFileBytes - sizeof(std::int32_t)) / sizeof(int);
+static_assert(kMaxWorldMapSide * 32 <= INT_MAX);
 
 }  // namespace
 
@@ -170,9 +170,8 @@ void cWorldMap::NormalizeWorldMap() {
 
 void cWorldMap::Load(cRecordReader& in, const cLoadContext& ctx) {
   cDataRecord::Load(in, ctx);
-  const long long maxSide = MaxWorldMapSide(in);
-  if (nMapWidth < 1 || nMapWidth > maxSide || nMapHeight < 1 || nMapHeight > maxSide)
-    in.FailF("world map size %d x %d beyond what the file holds", nMapWidth, nMapHeight);
+  if (nMapWidth < 1 || nMapWidth > kMaxWorldMapSide || nMapHeight < 1 || nMapHeight > kMaxWorldMapSide)
+    in.FailF("world map size %d x %d beyond what a file can hold", nMapWidth, nMapHeight);
   // Cells are indexed with the stored row shift, whatever the width; only a
   // shift that no map side needs (it would overflow the index) takes the width's.
   if (nPitch_Shift < 0 || nPitch_Shift > kMaxPitchShift) CalcPitch(nPitch, nPitch_Shift, nMapWidth);

@@ -151,25 +151,14 @@ TEST(LoadMemoryTest, AMapAsLongAsItsBytesHoldLoads) {
   EXPECT_EQ(map.nMapStartX, 4999);
   ASSERT_EQ(map.Worlds.size(), 1u);  // a world on the last column stays
   EXPECT_EQ(map.Cell(4999, 1), 0);
-  // A side longer than the cells the whole file could hold is no map.
+  // A side longer than the cells the largest file could hold is no map; a
+  // grid longer than its own file's cells is read as it stands.
+  auto header = [](int width) { return Version().U32(8).I32(width).I32(1).I32(0).I32(0).I32(0).I32(0).I32(0).I32(0); };
+  const int largestSide = (256 << 20) / 4 - 1;
   cWorldMap wide;
-  const Bytes tooWide = Version()
-                            .U32(8)
-                            .I32(1 << 20)
-                            .I32(1)
-                            .I32(0)
-                            .I32(0)
-                            .I32(0)
-                            .I32(0)
-                            .I32(0)
-                            .I32(0)
-                            .U32(0)
-                            .U32(0)
-                            .U32(0)
-                            .U32(0)
-                            .U32(0)
-                            .Get();
-  EXPECT_FALSE(LoadRecord(wide, tooWide));
+  EXPECT_FALSE(LoadRecord(wide, header(largestSide + 1).U32(0).U32(0).U32(0).U32(0).U32(0).Get()));
+  EXPECT_TRUE(LoadRecord(wide, header(largestSide).U32(0).U32(0).U32(0).U32(0).U32(0).Get()));
+  EXPECT_EQ(wide.nMapWidth, largestSide);
   EXPECT_EQ(wide.SetSize(5000, 2), 1);
   EXPECT_EQ(wide.nPitch, 8192);
 }
