@@ -200,11 +200,12 @@ void OpenPresenter() {
   // The overlay's renderer on the window goes, for the presenter's own; dialogs are then drawn over its frames.
   platform::overlay::LendWindow(nullptr);
   presenter = platform::display::Presenter::Open(sdlWindow, 640, 480, vsync, &why);
+  const bool waits = presenter && presenter->WaitsForVerticalBlank();
   if (!presenter)
     ReportLogEc("presenter: %s", why.c_str());
-  else if (vsync && !presenter->WaitsForVerticalBlank())
+  else if (vsync && !waits)
     ReportLogEc("presenter: the renderer cannot wait for the vertical blank; vertical sync is off");
-  if (!presenter || !presenter->WaitsForVerticalBlank()) bVSync = 0;
+  if (!waits) bVSync = 0;
   if (presenter) {
     presenterScreen = std::make_unique<platform::overlay::PresenterScreen>(sdlWindow, *presenter);
     platform::overlay::SetScreen(presenterScreen.get());

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -160,17 +161,24 @@ bool WriteFileAtomically(std::string_view path, const std::vector<std::uint8_t>&
       folder / StrFormatted(".zandrel-tmp-%d-%08x.tmp", static_cast<int>(getpid()), static_cast<unsigned>(names()));
   FilePtr file(std::fopen(temp.c_str(), "wb"));
   if (!file) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-  ok = std::fflush(file.get()) == 0 && ok;
-  ok = fsync(fileno(file.get())) == 0 && ok;
-  ok = std::fclose(file.release()) == 0 && ok;
+  // The first step that fails gives the reason; the clean-up after it must not.
+  int why = 0;
+  auto step = [&why](bool done) {
+    if (!done && why == 0) why = errno ? errno : EIO;
+  };
+  step(std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size());
+  step(std::fflush(file.get()) == 0);
+  step(fsync(fileno(file.get())) == 0);
+  step(std::fclose(file.release()) == 0);
   std::error_code error;
-  if (ok) fs::rename(temp, target, error);
-  if (!ok || error) {
-    fs::remove(temp, error);
-    return false;
+  if (why == 0) {
+    fs::rename(temp, target, error);
+    why = error.value();
   }
-  return true;
+  if (why == 0) return true;
+  fs::remove(temp, error);
+  errno = why;
+  return false;
 }
 
 void SetRecordLogSink(std::function<void(std::string_view)> sink) {

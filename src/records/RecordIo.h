@@ -121,7 +121,8 @@ bool LoadDataBytes(std::vector<std::uint8_t> bytes, std::string name, const std:
 // Writes the current version word and what `save` writes, through a temporary
 // file renamed over `path`. False (old file untouched) when that fails.
 bool SaveDataFile(std::string_view path, const std::function<void(cRecordWriter&)>& save);
-// Atomically replaces the file at a stored path with `bytes`.
+// Atomically replaces the file at a stored path with `bytes`. On failure errno
+// holds the reason the first failing step gave.
 bool WriteFileAtomically(std::string_view path, const std::vector<std::uint8_t>& bytes);
 
 // Where the record files' failure lines go: the report log unless a tool or a

@@ -2,6 +2,7 @@
 // bounded reading and the saving through a temporary file.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "RecordTestSupport.h"
@@ -274,6 +275,23 @@ TEST_F(DataRecordFiles, MissingFilesAndFoldersFailWithoutTouchingAnything) {
   dir.Write("err", std::string("\xB8\x02\0\0\1\0\0\0\7\0\0\0\0\0\0\0", 16));
   EXPECT_EQ(record.LoadFromFile("", cLoadContext{}), 1);
   EXPECT_EQ(record.nValue, 7);
+}
+
+// A failed save tells why through errno, the first failing step's reason,
+// even after the temporary file it made is cleaned up.
+TEST_F(DataRecordFiles, AFailedSaveLeavesItsReasonInErrno) {
+  dir.Write("taken.dat/inside", "a folder stands at the name");
+  const struct {
+    const char* path;
+    int reason;
+  } cases[] = {{"no\\such\\folder.dat", ENOENT}, {"taken.dat", EISDIR}};
+  cIntAndString record;
+  for (const auto& c : cases) {
+    errno = 0;
+    EXPECT_EQ(record.SaveToFile(c.path, cLoadContext{}), 0) << c.path;
+    EXPECT_EQ(errno, c.reason) << c.path;
+  }
+  EXPECT_EQ(dir.Read("taken.dat/inside"), "a folder stands at the name");
 }
 
 }  // namespace

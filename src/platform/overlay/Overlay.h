@@ -51,7 +51,7 @@ void InstallOverlay();
 // Shows the dialog on the screen until it ends, serving the main thread's
 // turns meanwhile (ServiceTurn). A quit request from the desktop (SDL_QUIT:
 // the window's close, SIGTERM) cancels every box shown, so that the program
-// can close: Escape, else the box's default, else result 0.
+// can close: as Escape closes it where it can, else with result 0.
 void ShowModal(DialogBox& box);
 
 // Draws one frame of the dialog into a surface (software renderer, no window),
