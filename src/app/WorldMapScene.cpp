@@ -137,6 +137,7 @@ void cWorldMapScene::Enter() {
   m_nFacing = PlayData->nStageCursor;
   LookAtCursorCell();
   m_SavedCursor = cursor;
+  m_nDeclinedX = m_nDeclinedY = -1;
   ClearSurfaceList(MenuSD, MenuDesc);
   if (DDAddSurface(MenuSD, MenuDesc, kRankingW, kRankingH, 1, 1, 0, 0))
     DrawRankingSurface();
@@ -256,6 +257,7 @@ void cWorldMapScene::UpdateMap() {
   const WORD dir = FrontInput().m_wDir, buttons = FrontInput().m_wButton;
   CURSORDATA& cursor = MenuCursor.Current();
   MoveMapCursor(cursor, dir);
+  if (cursor.nX != m_nDeclinedX || cursor.nY != m_nDeclinedY) m_nDeclinedX = m_nDeclinedY = -1;
   DS_PlayCursorSe(dir, 3, 0);
   LookAtCursorCell();
   if (IsStage(m_pEntry)) {
@@ -264,7 +266,7 @@ void cWorldMapScene::UpdateMap() {
       m_InfoCursor = cursor;
     }
     // A stage stepped on for the first time offers itself at once.
-    if (!IsEntryTaken(m_pEntry)) return OpenStageChoice();
+    if (!IsEntryTaken(m_pEntry) && m_nDeclinedX < 0) return OpenStageChoice();
     if (buttons & kButton1) {
       if (m_pEntry->bReplayable || !IsStageCleared(m_pEntry)) OpenStageChoice();
       return;
@@ -307,9 +309,15 @@ void cWorldMapScene::CloseStageChoice() {
   if (IsEntryTaken(m_pEntry)) {
     MenuCursor.PopCursor(1);
   } else {
-    // Back to the cell it came from, or the choice would open again at once.
+    // Back to the cell it came from, or the choice would open again at once;
+    // with none to go back to, the choice waits for button 1 there.
     MenuCursor.PopCursor(1);
-    MenuCursor.Current() = m_SavedCursor;
+    CURSORDATA& cursor = MenuCursor.Current();
+    if (cursor.nX == m_SavedCursor.nX && cursor.nY == m_SavedCursor.nY) {
+      m_nDeclinedX = cursor.nX;
+      m_nDeclinedY = cursor.nY;
+    }
+    cursor = m_SavedCursor;
   }
   m_nStep = 0;
   m_nState = kStateMap;

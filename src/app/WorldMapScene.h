@@ -65,6 +65,10 @@ class cWorldMapScene final : public cScene {
   int m_nFacing = FACING_DOWN;
   CURSORDATA m_SavedCursor;
   CURSORDATA m_InfoCursor;
+  // An untaken stage whose choice was declined where the figure had no cell to
+  // step back to (a stage it was put on): there its choice waits for button 1
+  // until the figure walks off. -1: none.
+  int m_nDeclinedX = -1, m_nDeclinedY = -1;
   int m_nStageScore = 0;
 
  private:

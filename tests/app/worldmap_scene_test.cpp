@@ -292,6 +292,36 @@ TEST_F(WorldMapTest, LeavingAStageThroughItsContinueMenuStepsBackInsteadOfEnteri
   EXPECT_EQ(scene.m_nViewX, 7 - 9);
 }
 
+// A stage entered by itself and left through its continue menu puts the figure
+// back on the stage, with no cell to step back to: a declined choice must not
+// open again at once, or the figure could never walk away.
+TEST_F(WorldMapTest, AChoiceDeclinedWithNoCellToStepBackToWaitsForButton1UntilTheFigureWalksOff) {
+  WriteStage("w");
+  AddWorld(8, 7, {Entry(1)});
+  StartAt(8, 7);
+  play.bReenter = 1;
+  play.nReturnX = 8;
+  play.nReturnY = 7;
+  SceneManager.m_nPrevScene = SCENE_STAGE_PLAY;
+  cWorldMapScene scene;
+  ASSERT_TRUE(Open(scene));
+  Frame(scene);
+  ASSERT_EQ(scene.m_nState, kChoiceState);
+  Frame(scene);
+  Press(scene, kB2);
+  for (int i = 0; i < 10; ++i) Frame(scene);
+  EXPECT_EQ(scene.m_nState, kMapState);
+  EXPECT_EQ(Cursor().nX, 8);
+  Press(scene, kB1);  // an untaken stage still offers itself on button 1
+  ASSERT_EQ(scene.m_nState, kChoiceState);
+  Frame(scene);
+  Press(scene, kB2);
+  Frame(scene, kLeft);
+  EXPECT_EQ(Cursor().nX, 7);
+  Frame(scene, kRight);  // stepped onto anew: the choice opens at once
+  EXPECT_EQ(scene.m_nState, kChoiceState);
+}
+
 TEST_F(WorldMapTest, AStageFileThatDoesNotLoadAtTheAutomaticEntryEndsTheProgram) {
   AddWorld(8, 7, {Entry(1, "data\\stg4\\missing.stg4")});
   StartAt(8, 7);
