@@ -45,6 +45,13 @@ class WorldMapTest : public FrontEnd {
     play.nMapX = x;
     play.nMapY = y;
   }
+  // Back from a stage left through its continue menu, to return onto (x, y).
+  void LeftTheStageFor(int x, int y) {
+    play.bReenter = 1;
+    play.nReturnX = x;
+    play.nReturnY = y;
+    SceneManager.m_nPrevScene = SCENE_STAGE_PLAY;
+  }
   // The scene entered and faded in; false when the fade never ended.
   bool Open(cWorldMapScene& scene) { return FadeIn(scene); }
   CURSORDATA& Cursor() { return MenuCursor.Current(); }
@@ -278,10 +285,7 @@ TEST_F(WorldMapTest, LeavingAStageThroughItsContinueMenuStepsBackInsteadOfEnteri
   WriteStage("w");
   AddWorld(8, 7, {Entry(1)});
   StartAt(8, 7);
-  play.bReenter = 1;
-  play.nReturnX = 7;
-  play.nReturnY = 7;
-  SceneManager.m_nPrevScene = SCENE_STAGE_PLAY;
+  LeftTheStageFor(7, 7);
   cWorldMapScene scene;
   ASSERT_TRUE(Open(scene));
   EXPECT_EQ(scene.m_nState, kMapState);
@@ -299,10 +303,7 @@ TEST_F(WorldMapTest, AChoiceDeclinedWithNoCellToStepBackToWaitsForButton1UntilTh
   WriteStage("w");
   AddWorld(8, 7, {Entry(1)});
   StartAt(8, 7);
-  play.bReenter = 1;
-  play.nReturnX = 8;
-  play.nReturnY = 7;
-  SceneManager.m_nPrevScene = SCENE_STAGE_PLAY;
+  LeftTheStageFor(8, 7);
   cWorldMapScene scene;
   ASSERT_TRUE(Open(scene));
   Frame(scene);
