@@ -221,6 +221,17 @@ void OpenPresenter() {
   }
 }
 
+// Full screen is the desktop's: the window also covers the display itself,
+// for a desktop without a window manager to carry the full-screen state out.
+void CoverDesktop() {
+  SDL_Rect bounds{};
+  if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(sdlWindow)), &bounds) == 0) {
+    SDL_SetWindowPosition(sdlWindow, bounds.x, bounds.y);
+    SDL_SetWindowSize(sdlWindow, bounds.w, bounds.h);
+  }
+  SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
 // The presenter opens first: making a renderer may make the window anew, at
 // the place it was made with.
 void PlaceAndShowWindow(const DisplayDecision& display, int showCommand) {
@@ -231,7 +242,7 @@ void PlaceAndShowWindow(const DisplayDecision& display, int showCommand) {
   OpenPresenter();
   std::optional<SDL_Point> place;
   if (IniSettings.WindowMode != 0) place = PlaceWindow(showCommand);
-  if (!display.windowed) SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  if (!display.windowed) CoverDesktop();
   ShowMainWindow(IniSettings.Direct3D == 0 && IniSettings.WindowMode == 0 ? SW_SHOWMAXIMIZED : showCommand, place);
   bAppActive = 1;
 }

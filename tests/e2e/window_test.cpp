@@ -203,6 +203,13 @@ TEST_F(WindowRun, FullScreenShowsTheFrameHandedOverScaledToTheScreen) {
   ExpectWindowShowsHandedOverFrame("data\\stg4\\s01-1.stg4", kScreenWidth / 640);
 }
 
+// With no window manager to carry the full-screen state out, the window
+// still covers the screen and shows the whole frame.
+TEST_F(WindowRun, FullScreenCoversTheScreenWithoutAWindowManager) {
+  SetWindowMode(0);
+  ExpectWindowShowsHandedOverFrame("", kScreenWidth / 640);
+}
+
 // A dialog shown by the player under the X server, held open (no answers):
 // the screen and the pointer are read while it waits, then the player is
 // asked to end with SIGTERM.
