@@ -118,12 +118,13 @@ struct SdlSession {
     }
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
     // A box shown before (the double-start question) opened the window early: it becomes the game's.
+    // The window starts centred on the desktop.
     window = platform::overlay::TakeEarlyWindow();
     if (window) {
       SDL_HideWindow(window);
-      SDL_SetWindowPosition(window, 100, 100);
+      SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     } else {
-      window = SDL_CreateWindow("", 100, 100, 640, 480, SDL_WINDOW_HIDDEN);
+      window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480, SDL_WINDOW_HIDDEN);
     }
     if (!window) return false;
     platform::overlay::LendWindow(window);

@@ -6,6 +6,7 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "app/BootDialog.h"
 #include "app/GlobalObjects.h"
@@ -120,10 +121,16 @@ void TakeCommandLine(std::string_view commandLine) {
   IniSettings.FreeStage = std::string(commandLine);
 }
 
-// The show command as SDL can carry it out.
-void ShowMainWindow(int showCommand) {
+// The show command as SDL can carry it out. A place given is taken again once
+// the window is shown: a window manager places a window as it maps it, frame
+// and all.
+void ShowMainWindow(int showCommand, std::optional<SDL_Point> place = std::nullopt) {
   if (!sdlWindow || showCommand == SW_HIDE) return;
   SDL_ShowWindow(sdlWindow);
+  if (place) {
+    SDL_PumpEvents();  // for the frame the window manager put around it, which the place does not count
+    SDL_SetWindowPosition(sdlWindow, place->x, place->y);
+  }
   if (showCommand == SW_SHOWMAXIMIZED)
     SDL_MaximizeWindow(sdlWindow);
   else if (showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE || showCommand == SW_SHOWMINNOACTIVE)
@@ -172,10 +179,11 @@ void LimitSizeableWindow() {
   SDL_SetWindowMaximumSize(sdlWindow, kMaxClientSize.x, kMaxClientSize.y);
 }
 
-// The stored placement of a window, held to the desktop; the maximised flag
-// turns the show command into a maximised show.
-int PlaceWindow(int showCommand) {
-  if (!WindowPlacement->LoadFromFile(PathTable[PATH_WINDOW], PlayerContext())) return showCommand;
+// The stored placement of a window, held to the desktop: its place, which
+// the show takes again; the maximised flag turns the show command into a
+// maximised show.
+std::optional<SDL_Point> PlaceWindow(int& showCommand) {
+  if (!WindowPlacement->LoadFromFile(PathTable[PATH_WINDOW], PlayerContext())) return std::nullopt;
   const cWindowPlacement& stored = *WindowPlacement;
   const bool sizeable =
       IniSettings.Direct3D && IniSettings.WindowMode == 2 && stored.m_nWidth > 0 && stored.m_nHeight > 0;
@@ -188,7 +196,8 @@ int PlaceWindow(int showCommand) {
     window = HoldToDesktop(window, {bounds.x, bounds.y, bounds.w, bounds.h});
   SDL_SetWindowPosition(sdlWindow, window.x, window.y);
   if (sizeable) SDL_SetWindowSize(sdlWindow, window.w, window.h);
-  return stored.m_bMaximised ? SW_SHOWMAXIMIZED : showCommand;
+  if (stored.m_bMaximised) showCommand = SW_SHOWMAXIMIZED;
+  return SDL_Point{window.x, window.y};
 }
 
 // The window's present waits for the vertical blank where the back end asks
@@ -212,15 +221,29 @@ void OpenPresenter() {
   }
 }
 
+// Full screen is the desktop's: the window also covers the display itself,
+// for a desktop without a window manager to carry the full-screen state out.
+void CoverDesktop() {
+  SDL_Rect bounds{};
+  if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(sdlWindow)), &bounds) == 0) {
+    SDL_SetWindowPosition(sdlWindow, bounds.x, bounds.y);
+    SDL_SetWindowSize(sdlWindow, bounds.w, bounds.h);
+  }
+  SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+// The presenter opens first: making a renderer may make the window anew, at
+// the place it was made with.
 void PlaceAndShowWindow(const DisplayDecision& display, int showCommand) {
   if (!sdlWindow) return;
-  if (IniSettings.WindowMode != 0) showCommand = PlaceWindow(showCommand);
-  if (!display.windowed) SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
-  ShowMainWindow(IniSettings.Direct3D == 0 && IniSettings.WindowMode == 0 ? SW_SHOWMAXIMIZED : showCommand);
   if (!lpDTCon)
     bBlitPresent =
         DecideBlitPresent(display.windowed != 0, display.vsync != 0, GetMonitorFrequency(), SceneManager.m_nFrameRate);
   OpenPresenter();
+  std::optional<SDL_Point> place;
+  if (IniSettings.WindowMode != 0) place = PlaceWindow(showCommand);
+  if (!display.windowed) CoverDesktop();
+  ShowMainWindow(IniSettings.Direct3D == 0 && IniSettings.WindowMode == 0 ? SW_SHOWMAXIMIZED : showCommand, place);
   bAppActive = 1;
 }
 

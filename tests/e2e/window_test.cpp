@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 #include "PlayerRun.h"
@@ -25,8 +26,9 @@
 namespace e2e {
 namespace {
 
-// Where the game's window stands on a screen without a window manager.
-constexpr int kWindowX = 100, kWindowY = 100;
+// Where the game's window stands on a screen without a window manager:
+// centred on the desktop.
+constexpr int kWindowX = (kScreenWidth - 640) / 2, kWindowY = (kScreenHeight - 480) / 2;
 // Screenshots go to the folder the tests start in.
 const fs::path kShotFolder = fs::current_path();
 
@@ -106,6 +108,35 @@ class WindowRun : public PlayerRun {
     std::ofstream(project / "System.ini", std::ios::binary) << ini;
   }
 
+  // "user_data\\Window.dat" as the next start reads it, written / read in the project.
+  bool StorePlacement(int x, int y, int width, int height) {
+    cWindowPlacement placement;
+    placement.Set(x, y, width, height, 0);
+    return InProject([&](const cStandaloneContext& context) {
+      return placement.SaveToFile("user_data\\Window.dat", context.Get());
+    });
+  }
+  struct Placement {
+    int x, y, width, height;
+  };
+  std::optional<Placement> StoredPlacement() {
+    cWindowPlacement placement;
+    if (!InProject([&](const cStandaloneContext& context) {
+          return placement.LoadFromFile("user_data\\Window.dat", context.Get());
+        }))
+      return std::nullopt;
+    return Placement{placement.m_nX, placement.m_nY, placement.m_nWidth, placement.m_nHeight};
+  }
+  template <typename Action>
+  bool InProject(Action action) {
+    cStandaloneContext context;
+    const fs::path previous = fs::current_path();
+    fs::current_path(project.Path());
+    const bool done = action(context);
+    fs::current_path(previous);
+    return done;
+  }
+
   // The frame the window shot shows and the window's size, from the trace.
   struct Shot {
     int frame = 0, width = 0, height = 0;
@@ -170,6 +201,13 @@ TEST_F(WindowRun, FullScreenShowsTheFrameHandedOverScaledToTheScreen) {
   ASSERT_TRUE(server.StartWindowManager()) << "openbox does not start (scripts/setup-deps.sh installs it)";
   SetWindowMode(0);
   ExpectWindowShowsHandedOverFrame("data\\stg4\\s01-1.stg4", kScreenWidth / 640);
+}
+
+// With no window manager to carry the full-screen state out, the window
+// still covers the screen and shows the whole frame.
+TEST_F(WindowRun, FullScreenCoversTheScreenWithoutAWindowManager) {
+  SetWindowMode(0);
+  ExpectWindowShowsHandedOverFrame("", kScreenWidth / 640);
 }
 
 // A dialog shown by the player under the X server, held open (no answers):
@@ -321,14 +359,7 @@ TEST_F(WindowRun, MaximisedShowGrowsOnlyTheSizeableWindow) {
 // closing fits the desktop, so later starts are not spoilt either.
 TEST_F(WindowRun, HugeStoredWindowIsHeldToTheDesktop) {
   SetWindowMode(2);
-  cStandaloneContext context;
-  const fs::path previous = fs::current_path();
-  fs::current_path(project.Path());
-  cWindowPlacement placement;
-  placement.Set(50, 40, 100000, 60000, 0);
-  const bool saved = placement.SaveToFile("user_data\\Window.dat", context.Get());
-  fs::current_path(previous);
-  ASSERT_TRUE(saved);
+  ASSERT_TRUE(StorePlacement(50, 40, 100000, 60000));
 
   // No window shot: the window may reach past the screen's edge, where the X
   // server cannot read it back.
@@ -337,14 +368,42 @@ TEST_F(WindowRun, HugeStoredWindowIsHeldToTheDesktop) {
   ASSERT_EQ(RunWithin(""), 0) << Read("Report_Game.txt");
   EXPECT_EQ(Read("Report_Game.txt").find("presenter:"), std::string::npos) << Read("Report_Game.txt");
   EXPECT_EQ(FrameCrcs(Read("frames.log")).size(), 30u);
-  cWindowPlacement stored;
-  fs::current_path(project.Path());
-  const bool loaded = stored.LoadFromFile("user_data\\Window.dat", context.Get());
-  fs::current_path(previous);
-  ASSERT_TRUE(loaded);
-  EXPECT_LE(stored.m_nWidth, kScreenWidth);
-  EXPECT_LE(stored.m_nHeight, kScreenHeight);
-  EXPECT_GT(stored.m_nWidth, 0);
+  const auto stored = StoredPlacement();
+  ASSERT_TRUE(stored);
+  EXPECT_LE(stored->width, kScreenWidth);
+  EXPECT_LE(stored->height, kScreenHeight);
+  EXPECT_GT(stored->width, 0);
+}
+
+// A first start, with no placement stored, shows the window centred on the
+// desktop; closing stores that place.
+TEST_F(WindowRun, FirstStartCentresTheWindowOnTheDesktop) {
+  env.erase("ZANDREL_WINDOW_SHOT");
+  env["ZANDREL_FRAMES"] = "30";
+  ASSERT_EQ(RunWithin(""), 0) << Read("Report_Game.txt");
+  const auto stored = StoredPlacement();
+  ASSERT_TRUE(stored);
+  EXPECT_EQ((ScreenPoint{stored->x, stored->y}), (ScreenPoint{kWindowX, kWindowY}));
+}
+
+// The stored place is where the window opens, with or without a window
+// manager (which places a window as it is mapped), so it stays put start after start.
+TEST_F(WindowRun, StoredPlaceIsKeptStartAfterStart) {
+  env.erase("ZANDREL_WINDOW_SHOT");
+  env["ZANDREL_FRAMES"] = "30";
+  for (const bool windowManager : {false, true}) {
+    SCOPED_TRACE(windowManager ? "openbox" : "no window manager");
+    if (windowManager) {
+      ASSERT_TRUE(server.StartWindowManager()) << "openbox does not start";
+    }
+    ASSERT_TRUE(StorePlacement(301, 220, 640, 480));
+    for (int start = 0; start < 2; ++start) {
+      ASSERT_EQ(RunWithin(""), 0) << Read("Report_Game.txt");
+      const auto stored = StoredPlacement();
+      ASSERT_TRUE(stored);
+      EXPECT_EQ((ScreenPoint{stored->x, stored->y}), (ScreenPoint{301, 220})) << "start " << start;
+    }
+  }
 }
 
 }  // namespace
