@@ -325,7 +325,8 @@ int RankingThreadProc(cStagePlayScene& scene, cStageShell& shell) {
     shell.WaitNextFrame();
     if (!shell.RestoreLostSurfaces()) shell.PostClose();
     shell.ReadInput(KeyInputList);
-    const WORD button = MenuInput().m_wButton;
+    // The genre key is latched as well: a held key moves one genre, not one a frame.
+    const WORD button = MenuInput(kButton1 | kButton4).m_wButton;
     if (button & kButton1) {
       scene.Hooks().RequestSe(1);
       return 1;

@@ -145,6 +145,21 @@ TEST_F(StageEndRun, ClearGrantsAnExtraLifeAndRegistersTheRankingUnderTheTypedNam
   EXPECT_EQ(ranking.Tables[0].Entries[1].bValid, 0);       // registered once
 }
 
+// In the ranking display after a registration, each press of the genre key
+// (V, button 4) moves on one genre however long it is held, with one sound 6.
+TEST_F(StageEndRun, AHeldGenreKeyMovesTheRankingDisplayOnce) {
+  UseSampleProject();
+  PlayFree("Default", "880 RIGHT\n60\n1 F3\n30\n12 V\n4\n12 V\n4\n1 Z\n20\n", "text ZAN\nbutton OK\n", 1250);
+  const std::vector<std::string> trace = Lines(Read("trace.txt"));
+  const size_t registered = Find(trace, "sound 16");
+  ASSERT_LT(registered, trace.size()) << Read("Report_Game.txt");
+  const size_t closed = Find(trace, "sound 1", registered);
+  ASSERT_LT(closed, trace.size());
+  const std::vector<std::string> shown(trace.begin() + static_cast<long>(registered),
+                                       trace.begin() + static_cast<long>(closed));
+  EXPECT_EQ(Count(shown, "sound 6"), 2u);
+}
+
 // s01-1 starts a series: its goal's stage clear names the next stage, and
 // leaving the clear screen sets up s01-2 at once, with its own music.
 TEST_F(StageEndRun, ASeriesGoesOnToItsNextStage) {
