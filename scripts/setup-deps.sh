@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache clang libclang-rt-14-dev pkg-config
-  libsdl2-dev libx11-dev libxfixes-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic libimgui-dev
+  libsdl2-dev libx11-dev libxfixes-dev libxtst-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic libimgui-dev
   libvorbis-dev libfluidsynth-dev timgm6mb-soundfont libboost-dev
   libgtest-dev libgmock-dev libbenchmark-dev xvfb openbox
 )

@@ -149,12 +149,24 @@ struct SdlSession {
 
 // The window's key message for Escape. The key is read from the input snapshot
 // once per frame on the game thread, right after the frame's input read, so a
-// scripted Escape reaches the window as surely as a pressed one.
-void ForwardEscapeKey(bool& wasDown) {
-  const bool down = (GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0;
-  if (down && !wasDown) PostMessage(hMainWnd.load(), WM_KEYDOWN, VK_ESCAPE, 0);
-  wasDown = down;
-}
+// scripted Escape reaches the window as surely as a pressed one. An Escape
+// still held when a box or dialog has ended since the last look was pressed
+// for it (cancelling a file dialog must not end the program).
+class EscapeForwarder {
+ public:
+  void Look() {
+    const bool down = (GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0;
+    const unsigned dialogsEnded = platform::overlay::DialogsEnded();
+    if (dialogsEnded != m_dialogsEnded) m_wasDown = down;
+    m_dialogsEnded = dialogsEnded;
+    if (down && !m_wasDown) PostMessage(hMainWnd.load(), WM_KEYDOWN, VK_ESCAPE, 0);
+    m_wasDown = down;
+  }
+
+ private:
+  bool m_wasDown = false;
+  unsigned m_dialogsEnded = platform::overlay::DialogsEnded();
+};
 
 int PumpMessages() {
   for (;;) {
@@ -197,7 +209,7 @@ int RunStarted(std::string_view commandLine, int showCommand, SdlSession& sdl) {
 }  // namespace
 
 unsigned GameLoop(void*) {
-  bool escapeDown = false;
+  EscapeForwarder escape;
   try {
     for (;;) {
       MSG msg;
@@ -216,7 +228,7 @@ unsigned GameLoop(void*) {
         PostMessage(hMainWnd.load(), WM_CLOSE, 0, 0);
         return 1;
       }
-      ForwardEscapeKey(escapeDown);
+      escape.Look();
     }
   } catch (const platform::ThreadCancelled&) {
     throw;

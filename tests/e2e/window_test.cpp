@@ -20,6 +20,7 @@
 
 // Last: it brings Xlib, whose macros other headers must not see.
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 #include "XServer.h"
 
@@ -213,6 +214,20 @@ TEST_F(WindowRun, FullScreenCoversTheScreenWithoutAWindowManager) {
 // A dialog shown by the player under the X server, held open (no answers):
 // the screen and the pointer are read while it waits, then the player is
 // asked to end with SIGTERM.
+// A key pressed on the X server's keyboard (XTest), held for `hold`.
+void PressKey(const std::string& display, KeySym key, std::chrono::milliseconds hold) {
+  Display* x = XOpenDisplay(display.c_str());
+  ASSERT_NE(x, nullptr);
+  const KeyCode code = XKeysymToKeycode(x, key);
+  XTestFakeKeyEvent(x, code, True, CurrentTime);
+  XFlush(x);
+  std::this_thread::sleep_for(hold);
+  XTestFakeKeyEvent(x, code, False, CurrentTime);
+  XFlush(x);
+  XCloseDisplay(x);
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+}
+
 class DialogRun : public WindowRun {
  protected:
   void SetUp() override {
@@ -230,16 +245,46 @@ class DialogRun : public WindowRun {
   bool StartUntilDialogShown(const std::string& input) {
     UseInput(input);
     m_child = testsupport::StartProgram(ZANDREL_PROGRAM, "", project.Path(), env);
+    return WaitUntil([this] { return Read("trace.txt").find("Dialog shown:") != std::string::npos; });
+  }
+
+  // True once `reached` holds, the player still running, within a minute;
+  // then half a second more for the X server to show it.
+  template <typename Reached>
+  bool WaitUntil(Reached reached) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (m_child > 0 && std::chrono::steady_clock::now() < deadline) {
-      if (Read("trace.txt").find("Dialog shown:") != std::string::npos) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));  // for the X server to show it
+    while (Running() && std::chrono::steady_clock::now() < deadline) {
+      if (reached()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
         return true;
       }
-      if (waitpid(m_child, nullptr, WNOHANG) == m_child) m_child = 0;
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return false;
+  }
+
+  // Presses `key` until `done` holds: a press that a slow frame missed is made again.
+  template <typename Done>
+  bool PressUntil(KeySym key, Done done) {
+    for (int press = 0; press < 10 && Running(); ++press) {
+      PressKey(server.Name(), key, std::chrono::milliseconds(120));
+      for (int wait = 0; wait < 50; ++wait) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+    }
+    return false;
+  }
+
+  static long Count(const std::string& text, const std::string& what) {
+    long count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++count;
+    return count;
+  }
+
+  bool Running() {
+    if (m_child > 0 && waitpid(m_child, nullptr, WNOHANG) == m_child) m_child = 0;
+    return m_child > 0;
   }
 
   // The game window's 640 x 480 as the screen shows it, kept as a screenshot.
@@ -301,6 +346,27 @@ TEST_F(DialogRun, FreePlayDialogOverTheTitleEndsOnSigterm) {
   EXPECT_EQ(Terminate(), 0) << Read("Report_Game.txt");
   EXPECT_NE(Read("Report_Game.txt").find(" -> 0 (user)"), std::string::npos) << Read("Report_Game.txt");
   EXPECT_TRUE(fs::exists(project / "user_data" / "Window.dat"));
+}
+
+// The Escape that cancels FREE PLAY's dialog is the dialog's: held on after
+// the dialog has gone, it must not reach the title, where Escape ends the
+// program. Real keys on the real clock, as the input script would stand for
+// the keyboard.
+TEST_F(DialogRun, EscapeHeldAfterCancellingADialogDoesNotEndTheProgram) {
+  env.erase("ZANDREL_INPUT");
+  env.erase("ZANDREL_FRAMES");
+  env.erase("ZANDREL_FAST");
+  m_child = testsupport::StartProgram(ZANDREL_PROGRAM, "", project.Path(), env);
+  // The title takes keys once it has faded in (40 frames).
+  ASSERT_TRUE(WaitUntil([this] { return Count(Read("frames.log"), "\n") > 60; }));
+  for (int moves = 1; moves <= 3; ++moves)
+    ASSERT_TRUE(PressUntil(XK_Down, [&] { return Count(Read("trace.txt"), "sound 0\n") >= moves; }));
+  ASSERT_TRUE(PressUntil(XK_z, [this] { return Read("trace.txt").find("Dialog shown:") != std::string::npos; }))
+      << Read("trace.txt");
+  PressKey(server.Name(), XK_Escape, std::chrono::milliseconds(600));
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  ASSERT_TRUE(Running()) << Read("Report_Game.txt");
+  EXPECT_EQ(Terminate(), 0) << Read("Report_Game.txt");
 }
 
 // The ranking-name dialog of the options: drawn over the options page with

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <deque>
 #include <map>
 #include <optional>
@@ -135,6 +136,7 @@ struct ViewState {
   bool textInput = false;
 };
 ViewState view;
+std::atomic<unsigned> dialogsEnded{0};
 
 struct EditContext {
   DialogBox* box;
@@ -550,7 +552,12 @@ SDL_Window* TakeEarlyWindow() {
 
 DialogBox* TopDialog() { return view.boxes.empty() ? nullptr : view.boxes.back(); }
 
+unsigned DialogsEnded() { return dialogsEnded.load(); }
+
 void ShowModal(DialogBox& box) {
+  struct CountEnd {
+    ~CountEnd() { ++dialogsEnded; }
+  } countEnd;
   Screen* screen = CurrentScreen();
   if (!screen) {
     // Nowhere to show it: the box takes its default rather than wait for nothing.

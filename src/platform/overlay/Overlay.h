@@ -54,6 +54,10 @@ void InstallOverlay();
 // can close: as Escape closes it where it can, else with result 0.
 void ShowModal(DialogBox& box);
 
+// How many boxes and dialogs have ended since the start, from any thread: a
+// key still held after one ended was pressed for it, not for the game.
+unsigned DialogsEnded();
+
 // Draws one frame of the dialog into a surface (software renderer, no window),
 // as it would appear over a black frame; for tests and screenshots.
 bool RenderDialogToSurface(DialogBox& box, SDL_Surface* target);
