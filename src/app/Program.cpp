@@ -253,6 +253,8 @@ int RunPlayer(std::string_view commandLine, int showCommand) {
     ~WaitForReport() { ReportLogWait(); }
   } waitForReport;
   bTestPlay = showCommand == SW_TESTPLAY ? 1 : 0;
+  // Boxes asked for by any thread are shown by this one, from the first (the double-start question) on.
+  platform::overlay::InstallOverlay();
 
   std::string refusal;
   const auto lockFile = platform::InstanceLock::DefaultFile(&refusal);

@@ -1,5 +1,7 @@
 #include "platform/HostPath.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <mutex>
@@ -147,7 +149,16 @@ std::FILE* OpenFile(std::string_view stored, const char* mode) {
     errno = ENOENT;
     return nullptr;
   }
-  return std::fopen(ToHostPath(stored).c_str(), mode);
+  std::FILE* file = std::fopen(ToHostPath(stored).c_str(), mode);
+  // Linux opens a folder for reading; the data's own system never did, and a
+  // loader must take its missing-file road rather than read nothing from it.
+  struct stat status;
+  if (file && fstat(fileno(file), &status) == 0 && S_ISDIR(status.st_mode)) {
+    std::fclose(file);
+    errno = EISDIR;
+    return nullptr;
+  }
+  return file;
 }
 
 }  // namespace platform

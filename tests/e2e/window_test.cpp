@@ -14,6 +14,7 @@
 
 #include "PlayerRun.h"
 #include "app/ShellRecords.h"
+#include "library/util/Text.h"
 #include "platform/display/FrameHandOver.h"
 #include "platform/overlay/DialogTemplate.h"
 #include "records/StandaloneContext.h"
@@ -398,6 +399,16 @@ TEST_F(DialogRun, BootDialogHasThePointerAndEndsOnSigterm) {
   EXPECT_EQ(QueryPointer(server.Name()),
             (ScreenPoint{kWindowX + static_cast<int>(x + 181.9), kWindowY + static_cast<int>(y + 198.9)}));
   EXPECT_EQ(Terminate(), 1) << Read("Report_Game.txt");
+}
+
+// An error box reaches the player with a display: the title's damaged
+// bitmap is told in a box that waits in the window, not answered unseen.
+TEST_F(DialogRun, ErrorBoxOfADamagedBitmapWaitsForThePlayer) {
+  std::ofstream(project / "bmp/Title.bmp", std::ios::binary | std::ios::trunc) << "BM";
+  ASSERT_TRUE(StartUntilDialogShown("")) << Read("Report_Game.txt");
+  EXPECT_NE(Read("trace.txt").find("Dialog shown: " + Sjis("エラー")), std::string::npos) << Read("trace.txt");
+  EXPECT_EQ(Read("Report_Game.txt").find("(default)"), std::string::npos) << Read("Report_Game.txt");
+  EXPECT_NE(Terminate(), -1) << Read("Report_Game.txt");
 }
 
 // Started maximised (show command 3): a window with the sizeable frame

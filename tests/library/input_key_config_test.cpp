@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "library/input/KeyConfig.h"
@@ -94,11 +95,15 @@ TEST_F(KeyConfigTest, LongerFileReadsItsFirst108Bytes) {
   EXPECT_EQ(config.nMode, 1);
 }
 
-TEST_F(KeyConfigTest, MissingFileLeavesTheConfigurationUntouched) {
-  KEYCONFIGDATA config = Sentinel();
-  EXPECT_EQ(LoadKeyConfig("user_data\\KeyConfig.dat", config), 0);
-  KEYCONFIGDATA untouched = Sentinel();
-  EXPECT_EQ(std::memcmp(&config, &untouched, sizeof config), 0);
+// A folder in the file's place cannot be opened either, so start-up sets the defaults.
+TEST_F(KeyConfigTest, MissingFileOrAFolderLeavesTheConfigurationUntouched) {
+  std::filesystem::create_directories(dir.Path() / "folder/KeyConfig.dat");
+  for (const char* path : {"user_data\\KeyConfig.dat", "folder\\KeyConfig.dat"}) {
+    KEYCONFIGDATA config = Sentinel();
+    EXPECT_EQ(LoadKeyConfig(path, config), 0) << path;
+    KEYCONFIGDATA untouched = Sentinel();
+    EXPECT_EQ(std::memcmp(&config, &untouched, sizeof config), 0) << path;
+  }
 }
 
 // A short file overwrites the bytes it holds; the rest keep their values.

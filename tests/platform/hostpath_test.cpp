@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <vector>
 
 #include "platform/Diagnostics.h"
@@ -58,6 +59,19 @@ TEST_F(HostPathTest, OpenFileReadsAndWritesThroughTheBridge) {
   std::fclose(file);
   EXPECT_EQ(dir.Read("User_Data/Option.dat"), "new");
   EXPECT_FALSE(fs::exists(dir / "user_data"));
+}
+
+// A folder is no file to read, as on the system the data comes from: each
+// loader then takes its missing-file road instead of reading nothing.
+TEST_F(HostPathTest, AFolderDoesNotOpenAsAFile) {
+  fs::create_directories(dir / "User_Data/Option.dat");
+  for (const char* mode : {"rb", "r+b", "wb"}) {
+    errno = 0;
+    std::FILE* file = platform::OpenFile("user_data\\option.dat", mode);
+    EXPECT_EQ(file, nullptr) << mode;
+    EXPECT_EQ(errno, EISDIR) << mode;
+    if (file) std::fclose(file);
+  }
 }
 
 TEST_F(HostPathTest, InjectedFailureRefusesOneFile) {
