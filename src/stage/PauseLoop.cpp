@@ -85,6 +85,10 @@ int PauseThreadProc(cStagePlayScene& scene, cStageShell& shell) {
 
 int RunPauseLoop(cStagePlayScene& scene) { return scene.m_pShell ? scene.m_pShell->RunModalLoop(ModalLoop::Pause) : 0; }
 
+void ForgetReleasedReplayKeys(cStagePlayScene& scene, cStageShell& shell) {
+  if (!shell.KeyDown(VK_F1) && !shell.KeyDown(VK_F2)) scene.m_bReplayKeysHeld = 0;
+}
+
 int CheckReplaySaveKeys(cStagePlayScene& scene, cStageShell& shell) {
   if (shell.PlayMode() == kPlayModeReplay || !CurrentSystemData().m_bReplayRecording) return 0;
   if (scene.m_nReplayRefusal > 0) --scene.m_nReplayRefusal;

@@ -14,3 +14,6 @@ int RunPauseLoop(cStagePlayScene& scene);
 // The replay-save keys, served by the play frame, the menus and the loops: 1
 // when a save dialog ran (the caller's frame ends there).
 int CheckReplaySaveKeys(cStagePlayScene& scene, cStageShell& shell);
+// Every state lets the replay keys go when they are up, so that a press made
+// where they are not served, held on into a state that serves them, acts there.
+void ForgetReleasedReplayKeys(cStagePlayScene& scene, cStageShell& shell);

@@ -306,6 +306,7 @@ void RunStageState(cStagePlayScene& scene, cStageShell& shell) {
     shell.PostClose();
     return;
   }
+  ForgetReleasedReplayKeys(scene, shell);
   switch (scene.m_nState) {
     case PLAYSTATE_START:
       StateStart(scene, shell);

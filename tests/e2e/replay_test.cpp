@@ -12,6 +12,7 @@
 
 #include "PlayerRun.h"
 #include "gamedata/SaveData.h"
+#include "platform/TextCodec.h"
 #include "records/StageData.h"
 
 namespace {
@@ -96,6 +97,24 @@ TEST_F(ReplayRun, EachSampleStagePlaysBackAsRecorded) {
     const std::vector<std::string> played = PlayBack(kReplayFile, frames);
     EXPECT_EQ(FirstDifference(recorded, played, frames), "");
   }
+}
+
+// A replay key let go while the stage starts again is let go, though no
+// state then serves it: pressed again before play goes on and held into it,
+// it acts. Here F2 asks in the pause menu of a first attempt (refused: there
+// is no previous one), is held through a retry, let go and pressed again
+// during the caption, and then saves the first attempt.
+TEST_F(ReplayRun, AReplayKeyLetGoWhileTheStageStartsAgainActsWhenPressedAgain) {
+  UseSampleProject();
+  const std::string pauseAndRetry = "1 SPACE\n5\n1 F2\n5 F2\n1 F2 DOWN\n2 F2\n1 F2 Z\n";
+  UseInput(std::string(kToFreePlay) + "220\n30\n" + pauseAndRetry + "20\n200 F2\n30\n");
+  std::ofstream(project / "answers.txt") << "file data/stg4/Default.stg4_696\n";
+  env["ZANDREL_ANSWERS"] = (project / "answers.txt").string();
+  env["ZANDREL_FRAMES"] = "650";
+  ASSERT_EQ(Run(), 0) << Read("Report_Game.txt");
+  EXPECT_NE(Read("trace.txt").find("sound 3"), std::string::npos);
+  const std::string saveDialog = "Dialog : " + platform::Utf8ToCp932Lossy("リプレイファイルの保存");
+  EXPECT_NE(Read("Report_Game.txt").find(saveDialog), std::string::npos) << Read("Report_Game.txt");
 }
 
 TEST_F(ReplayRun, TheCommittedReplayKeepsItsDigests) {
