@@ -92,6 +92,7 @@ int LoadReplayWith(const std::function<bool(const std::function<void(cRecordRead
   stageOrg.CopySettings(stage);
   stageOrg.ClearDefinitions();
   replay = parts->replay;
+  replay.m_bStartRecord = withRecord;
   RewindReplay(replay);
   if (withRecord) record = parts->record;
   return 1;
@@ -135,6 +136,7 @@ void ResetReplayData(cReplayData& replay) {
   replay.m_ButtonWords.clear();
   replay.m_DirRuns.clear();
   replay.m_ButtonRuns.clear();
+  replay.m_bStartRecord = false;
   RewindReplay(replay);
 }
 

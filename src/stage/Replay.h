@@ -32,6 +32,9 @@ class cReplayData final : public cDataRecord {
   int m_nButtonIndex = 0;
   std::uint32_t m_nDirRunPos = 0;
   std::uint32_t m_nButtonRunPos = 0;
+  // Set by a load from a file that carries the play record of the attempt's
+  // start (files from version 173 on); never saved.
+  bool m_bStartRecord = false;
 };
 
 // The attempt in progress (F1 saves it) and the previous one (F2).

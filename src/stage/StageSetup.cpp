@@ -219,13 +219,16 @@ void StartStageMusic(cStagePlayScene& scene, const cStageData& stage, int bFirst
   if (request) RequestBgm(scene, stage.m_nBgm, stage.m_bBgmLoop);
 }
 
-// The play record's part of a new attempt: the stage score starts at 0 (in
-// playback and in a test play on a stage file the totals too) and the record
-// keeps its stage-start state, to which a lost life returns.
+// The play record's part of a new attempt: the stage score starts at 0 (in a
+// test play on a stage file the totals too) and the record keeps its
+// stage-start state, to which a lost life returns. Playback goes on from the
+// record its file kept of the attempt's start, score included, so that it
+// repeats the attempt; only an old file without one starts the totals at 0.
 void StartPlayRecord(cStagePlayScene& scene) {
   cSaveData& record = scene.Record();
   record.nStageScore = 0;
-  if (scene.m_bTestPlayOnFile || PlayingBack(scene)) record.ClearPlayTotals();
+  const bool recordedStart = PlayingBack(scene) && ReplayData && ReplayData->m_bStartRecord;
+  if (scene.m_bTestPlayOnFile || (PlayingBack(scene) && !recordedStart)) record.ClearPlayTotals();
   record.StoreStageStartState();
 }
 

@@ -99,6 +99,30 @@ TEST_F(ReplayRun, EachSampleStagePlaysBackAsRecorded) {
   }
 }
 
+// The second stage of a series starts with the score of the first: s01-1's
+// spring throws the hero over two coins, a jump from the platform clears the
+// pit, and after its clear an attempt at s01-2 is saved. Played back, the
+// attempt goes on from the score it started with, as it was played.
+TEST_F(ReplayRun, ASecondStageOfASeriesPlaysBackFromTheScoreItStartedWith) {
+  UseSampleProject();
+  const std::string firstStage = "302\n300 RIGHT\n30 RIGHT Z\n600 RIGHT\n100\n1 Z\n2\n";
+  UseInput(std::string(kToFreePlay) + firstStage + "300\n60 RIGHT\n20 RIGHT Z\n40 LEFT\n1 F1\n30\n");
+  std::ofstream(project / "answers.txt") << "file data/stg4/s01-1.stg4_696\nfile " << kReplayFile << "\n";
+  env["ZANDREL_ANSWERS"] = (project / "answers.txt").string();
+  env["ZANDREL_FRAMES"] = "1900";
+  ASSERT_EQ(Run(), 0) << Read("Report_Game.txt");
+  const std::string trace = Read("trace.txt");
+  const size_t secondStage = trace.find("In SetStage", trace.find("Stage end clear"));
+  ASSERT_NE(secondStage, std::string::npos) << trace.substr(0, 3000);
+  ASSERT_NE(trace.rfind("set score ", secondStage), std::string::npos);  // the coins counted before it
+  const std::vector<std::string> recorded = Digests(trace.substr(secondStage));
+  const int frames = RecordedFrames(project.Path(), kReplayFile);
+  ASSERT_GE(frames, 60 + 20 + 40) << Read("Report_Game.txt");
+
+  const std::vector<std::string> played = PlayBack(kReplayFile, frames);
+  EXPECT_EQ(FirstDifference(recorded, played, frames), "");
+}
+
 // A replay key let go while the stage starts again is let go, though no
 // state then serves it: pressed again before play goes on and held into it,
 // it acts. Here F2 asks in the pause menu of a first attempt (refused: there
