@@ -2,6 +2,9 @@
 
 #include <SDL.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <map>
@@ -27,6 +30,7 @@
 #include "platform/Clock.h"
 #include "platform/Harness.h"
 #include "platform/MainThread.h"
+#include "platform/TextCodec.h"
 #include "platform/Thread.h"
 #include "platform/display/FrameHandOver.h"
 #include "platform/input/Input.h"
@@ -78,6 +82,17 @@ std::unique_ptr<cScene> MakeScene(int index) {
     default:
       return nullptr;
   }
+}
+
+// The report log is the first file the player writes in the project folder.
+// When it cannot be made (a read-only folder, say) nothing can be saved either,
+// so the player tells why on stderr and in a box before it ends, not silently.
+void TellReportRefused(const std::string& report, int error) {
+  const char* why = std::strerror(error);
+  std::fprintf(stderr, "zandrel: %s cannot be created (%s): the player needs a project folder it can write to\n",
+               platform::Cp932ToUtf8(report).c_str(), why);
+  ErrMesBoxf(ShellText("「%s」の作成に失敗しました！（%s）\nフォルダに書き込みできるか確認して下さい。").c_str(),
+             report.c_str(), why);
 }
 
 // Second start: ask whether to end the running copy. Start-up goes on when the
@@ -243,9 +258,14 @@ unsigned GameLoop(void*) {
 
 int RunPlayer(std::string_view commandLine, int showCommand) {
   EcLogInit(0, "EC_Game.txt");
+  // Boxes asked for by any thread are shown by this one, from the first on.
+  platform::overlay::InstallOverlay();
   std::string report = "Report_Game.txt";
   MakeFullPathStr(report);
-  if (!ReportInit(report)) return kExitFailed;
+  if (!ReportInit(report)) {
+    TellReportRefused(report, errno);
+    return kExitFailed;
+  }
   ReportLog("App : ver %s", "696");
   ReportSystemInfo();
   // The report's lines measured beside start-up are written before any way out of here.
@@ -253,8 +273,6 @@ int RunPlayer(std::string_view commandLine, int showCommand) {
     ~WaitForReport() { ReportLogWait(); }
   } waitForReport;
   bTestPlay = showCommand == SW_TESTPLAY ? 1 : 0;
-  // Boxes asked for by any thread are shown by this one, from the first (the double-start question) on.
-  platform::overlay::InstallOverlay();
 
   std::string refusal;
   const auto lockFile = platform::InstanceLock::DefaultFile(&refusal);

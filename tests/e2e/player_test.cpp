@@ -92,6 +92,24 @@ TEST_F(PlayerRun, FailureMatrix) {
   }
 }
 
+// A project folder the report log cannot be made in (here a folder stands in
+// its place, which keeps the file out for any user) ends the start with a word
+// on stderr and an error box naming the file, not silently.
+TEST_F(PlayerRun, UnwritableReportSaysWhyBeforeTheEnd) {
+  fs::create_directory(project / "Report_Game.txt");
+  const fs::path errors = runtime / "stderr.txt";
+  EXPECT_EQ(RunProgram(ZANDREL_PROGRAM, "", project.Path(), env, errors), 1);
+  std::ifstream in(errors, std::ios::binary);
+  std::stringstream said;
+  said << in.rdbuf();
+  const std::string text = said.str();
+  const std::string file = (fs::canonical(project.Path()) / "Report_Game.txt").string();
+  EXPECT_NE(text.find("zandrel: " + file + " cannot be created (Is a directory)"), std::string::npos) << text;
+  EXPECT_NE(text.find("MesBox : エラー : 「" + file + "」の作成に失敗しました！（Is a directory）"), std::string::npos)
+      << text;
+  EXPECT_FALSE(fs::exists(project / "frames.log"));
+}
+
 TEST_F(PlayerRun, SecondStartFindsTheFirstAndAsks) {
   platform::InstanceLock first(runtime / "zandrel.lock");
   ASSERT_TRUE(first.TryAcquire());

@@ -83,6 +83,48 @@ TEST_F(SnapshotTest, KeysSharingAVirtualKeyAndSidesOfModifiers) {
   EXPECT_TRUE(Down(VK_CONTROL));
 }
 
+// A press whose key-up comes in the same batch of events (a quick tap, or a
+// main thread held up) still reads as down for one input step, not more.
+TEST_F(SnapshotTest, KeyTappedBetweenTwoStepsReadsAsDownForOneStep) {
+  auto step = [] {
+    OnOtherThread([] {
+      platform::AdvanceInputStep();
+      return 0;
+    });
+  };
+  step();
+  step();  // nothing left from earlier presses
+  Key(SDL_SCANCODE_ESCAPE, true);
+  Key(SDL_SCANCODE_ESCAPE, false);
+  EXPECT_FALSE(Down(VK_ESCAPE)) << "up again before the step that reads it";
+  step();
+  EXPECT_TRUE(Down(VK_ESCAPE));
+  EXPECT_TRUE(Down(VK_ESCAPE)) << "every read of the step sees it";
+  EXPECT_FALSE(Down(VK_RETURN));
+  step();
+  EXPECT_FALSE(Down(VK_ESCAPE));
+
+  // A key held across steps reads as held, and up at the step after its release.
+  Key(SDL_SCANCODE_Z, true);
+  step();
+  step();
+  EXPECT_TRUE(Down('Z'));
+  Key(SDL_SCANCODE_Z, false);
+  step();
+  EXPECT_FALSE(Down('Z'));
+
+  // Focus loss forgets a tap not yet read.
+  Key(SDL_SCANCODE_X, true);
+  Key(SDL_SCANCODE_X, false);
+  SDL_Event focus{};
+  focus.type = SDL_WINDOWEVENT;
+  focus.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+  SDL_PushEvent(&focus);
+  Pump();
+  step();
+  EXPECT_FALSE(Down('X'));
+}
+
 TEST_F(SnapshotTest, MouseButtonsAndFocusLoss) {
   SDL_Event click{};
   click.type = SDL_MOUSEBUTTONDOWN;

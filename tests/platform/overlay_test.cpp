@@ -187,6 +187,57 @@ TEST(OverlayMessageBox, BoxFromAnotherThreadIsShownOnTheMainThreadThatKeepsServi
   EXPECT_EQ(answer, IDYES);
 }
 
+// The letter in a button's brackets answers a box, and the arrows move
+// between its buttons, as a player answers "はい(Y)" / "いいえ(N)" by keys.
+TEST(OverlayMessageBox, LetterKeysAndArrowsAnswerAYesNoBox) {
+  const SDL_Scancode letterN[] = {SDL_SCANCODE_N};
+  const SDL_Scancode rightThenEnter[] = {SDL_SCANCODE_RIGHT, SDL_SCANCODE_RETURN};
+  const SDL_Scancode rightLeftThenEnter[] = {SDL_SCANCODE_RIGHT, SDL_SCANCODE_LEFT, SDL_SCANCODE_RETURN};
+  const SDL_Scancode otherLetterThenY[] = {SDL_SCANCODE_Q, SDL_SCANCODE_Y};
+  const struct {
+    const char* name;
+    std::span<const SDL_Scancode> keys;
+    int answer;
+  } cases[] = {{"N", letterN, IDNO},
+               {"right, Enter", rightThenEnter, IDNO},
+               {"right, left, Enter", rightLeftThenEnter, IDYES},
+               {"Q, Y", otherLetterThenY, IDYES}};
+  for (const auto& c : cases) {
+    size_t pressed = 0;
+    OverlayScreen screen([&](int repaint, OverlayScreen&) {
+      if (repaint >= 2 && pressed < c.keys.size()) OverlayScreen::PushKey(c.keys[pressed++]);
+      // A box the keys left open is answered with its default, so that a miss fails instead of waiting.
+      if (repaint >= 20) OverlayScreen::PushKey(SDL_SCANCODE_RETURN);
+    });
+    EXPECT_EQ(platform::overlay::RunMessageBox(Cp("再起動しますか？"), Cp("二重起動"), MB_YESNO), c.answer) << c.name;
+  }
+}
+
+// In a run of radio buttons the arrows move the focus and choose the button
+// reached; in an edit box they and the letters are the edit box's.
+TEST(OverlayDialogBox, ArrowsChooseAmongRadioButtons) {
+  DialogTemplate layout = TwoEditsAndButtons();
+  layout.items.insert(layout.items.begin() + 3, {{20, ItemKind::RadioButton, "Direct3D", 10, 40, 40, 10},
+                                                 {21, ItemKind::RadioButton, "DirectDraw", 60, 40, 40, 10}});
+  Recorded recorded;
+  DialogBox* self = nullptr;
+  DialogBox box(layout, Recorder(recorded, self));
+  self = &box;
+  box.Key(VK_DOWN, true, false);  // the edit box has the focus
+  box.Key('N', true, false);
+  EXPECT_EQ(box.FocusIndex(), 0);
+  box.Click(20);
+  box.Key(VK_RIGHT, true, false);
+  EXPECT_EQ(SendDlgItemMessage(box.Handle(), 21, BM_GETCHECK, 0, 0), 1);
+  EXPECT_EQ(SendDlgItemMessage(box.Handle(), 20, BM_GETCHECK, 0, 0), 0);
+  EXPECT_EQ(recorded.messages.back(), std::make_pair(UINT{WM_COMMAND}, MakeWParam(21, BN_CLICKED)));
+  box.Key(VK_DOWN, true, false);  // wraps round within the two
+  EXPECT_EQ(SendDlgItemMessage(box.Handle(), 20, BM_GETCHECK, 0, 0), 1);
+  box.Key(VK_UP, true, false);
+  EXPECT_EQ(SendDlgItemMessage(box.Handle(), 21, BM_GETCHECK, 0, 0), 1);
+  EXPECT_FALSE(box.Ended());
+}
+
 TEST(OverlayMessageBox, EscapeAnswersCancelWhereTheBoxHasIt) {
   OverlayScreen screen([](int repaint, OverlayScreen&) {
     if (repaint == 2) OverlayScreen::PushKey(SDL_SCANCODE_ESCAPE);

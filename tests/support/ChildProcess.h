@@ -2,6 +2,7 @@
 // Starts a program the way the whole-program runs need it: in a folder of its
 // own, with this process's environment less every ZANDREL_* variable, so that
 // only the variables a run names reach the program.
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,9 +18,10 @@ extern char** environ;
 namespace testsupport {
 
 // Starts `program` with `argument` (none when empty) in `folder` with `env`
-// added: its process id, or -1 when it could not start.
+// added, its standard error written to `errors` when one is named: its process
+// id, or -1 when it could not start.
 inline pid_t StartProgram(const std::string& program, const std::string& argument, const std::filesystem::path& folder,
-                          const std::map<std::string, std::string>& env) {
+                          const std::map<std::string, std::string>& env, const std::filesystem::path& errors = {}) {
   std::vector<std::string> strings;
   // Variables the run names replace those of this process.
   auto named = [&](const char* entry) {
@@ -38,6 +40,8 @@ inline pid_t StartProgram(const std::string& program, const std::string& argumen
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+  if (!errors.empty())
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   pid_t pid = 0;
   const int spawned = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, envp.data());
   posix_spawn_file_actions_destroy(&actions);
@@ -54,8 +58,8 @@ inline int WaitProgram(pid_t pid) {
 
 // Runs the program as StartProgram does and waits for it.
 inline int RunProgram(const std::string& program, const std::string& argument, const std::filesystem::path& folder,
-                      const std::map<std::string, std::string>& env) {
-  return WaitProgram(StartProgram(program, argument, folder, env));
+                      const std::map<std::string, std::string>& env, const std::filesystem::path& errors = {}) {
+  return WaitProgram(StartProgram(program, argument, folder, env, errors));
 }
 
 }  // namespace testsupport

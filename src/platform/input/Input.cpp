@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <bitset>
 #include <cstdio>
 #include <mutex>
 
@@ -28,7 +29,7 @@ class InputSnapshot {
   bool KeyDown(int vk) {
     std::lock_guard lock(m_mutex);
     if (auto* script = Script()) return Held(vk, [&](int key) { return script->Current().keys.test(key); });
-    return Held(vk, [&](int key) { return m_presses[key] > 0; });
+    return Held(vk, [&](int key) { return m_presses[key] > 0 || m_tappedInStep.test(key); });
   }
 
   JoystickState Joystick(UINT number) {
@@ -37,9 +38,13 @@ class InputSnapshot {
     return m_joysticks[number].state;
   }
 
+  // A key pressed since the last step reads as down for this step even when
+  // it is up again: its down and up may come in one batch of events.
   void Advance() {
     std::lock_guard lock(m_mutex);
     if (auto* script = Script()) script->Advance();
+    m_tappedInStep = m_pressedSinceStep;
+    m_pressedSinceStep.reset();
   }
 
   void ReplaceScript(std::optional<InputScript> script) {
@@ -55,6 +60,7 @@ class InputSnapshot {
     std::lock_guard lock(m_mutex);
     BYTE& presses = m_presses[vk];
     if (down && presses < 255) ++presses;
+    if (down) m_pressedSinceStep.set(vk);
     if (!down && presses > 0) --presses;
   }
 
@@ -71,6 +77,8 @@ class InputSnapshot {
   void ReleaseAllKeys() {
     std::lock_guard lock(m_mutex);
     m_presses.fill(0);
+    m_pressedSinceStep.reset();
+    m_tappedInStep.reset();
   }
 
   void JoystickAdded(int deviceIndex) {
@@ -162,6 +170,7 @@ class InputSnapshot {
 
   std::mutex m_mutex;
   std::array<BYTE, kVirtualKeyCount> m_presses{};
+  std::bitset<kVirtualKeyCount> m_pressedSinceStep, m_tappedInStep;
   std::optional<POINT> m_cursor;  // none until the pointer has moved over the window
   std::array<JoystickSlot, kMaxJoysticks> m_joysticks{};
   std::optional<InputScript> m_script;

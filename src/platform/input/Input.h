@@ -68,7 +68,8 @@ class InputEvents {
 };
 
 // One input read of a frame (and each poll of a modal loop): with a script,
-// moves it one step on; without one, the live snapshot needs no step.
+// moves it one step on; live, a key pressed and let go since the step before
+// reads as down until the next step, so a short tap is never lost.
 void AdvanceInputStep();
 
 // Tests: replaces the script from ZANDREL_INPUT (nullopt: the live snapshot).

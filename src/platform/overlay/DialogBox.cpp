@@ -45,6 +45,9 @@ int CharStartAtOrBefore(std::string_view text, int offset) {
 bool IsButton(ItemKind kind) { return kind == ItemKind::Button || kind == ItemKind::DefaultButton; }
 bool IsRadio(const DialogItem& item) { return item.layout.kind == ItemKind::RadioButton; }
 
+// The arrows' groups: a run of push buttons (1) or of radio buttons (2); 0 for other items.
+int GroupOf(const DialogItem& item) { return IsButton(item.layout.kind) ? 1 : IsRadio(item) ? 2 : 0; }
+
 }  // namespace
 
 bool DialogItem::Focusable() const {
@@ -250,8 +253,48 @@ void DialogBox::Key(int virtualKey, bool down, bool composing) {
           item && item->layout.kind != ItemKind::Edit && item->layout.kind != ItemKind::List)
         Click(item->layout.id);
       break;
-    default:
+    case VK_LEFT:
+    case VK_UP:
+      MoveWithinGroup(true);
       break;
+    case VK_RIGHT:
+    case VK_DOWN:
+      MoveWithinGroup(false);
+      break;
+    default:
+      PressMnemonic(virtualKey);
+      break;
+  }
+}
+
+// Arrows move among the neighbouring buttons, or radio buttons, of the focused
+// one, as in a dialog's group; a radio button reached is chosen.
+void DialogBox::MoveWithinGroup(bool backward) {
+  const int group = m_focus >= 0 ? GroupOf(m_items[m_focus]) : 0;
+  if (group == 0) return;
+  int first = m_focus, last = m_focus;
+  while (first > 0 && GroupOf(m_items[first - 1]) == group) --first;
+  while (last + 1 < static_cast<int>(m_items.size()) && GroupOf(m_items[last + 1]) == group) ++last;
+  const int count = last - first + 1;
+  for (int step = 1; step < count; ++step) {
+    const int index = first + ((m_focus - first + (backward ? -step : step)) % count + count) % count;
+    if (!m_items[index].Focusable()) continue;
+    if (IsRadio(m_items[index])) return Click(m_items[index].layout.id);
+    m_focus = index;
+    return;
+  }
+}
+
+// A letter or digit clicks the button whose label names it in brackets, as
+// "はい(Y)" does, unless the focused edit box takes it as text.
+void DialogBox::PressMnemonic(int virtualKey) {
+  const bool letter = (virtualKey >= 'A' && virtualKey <= 'Z') || (virtualKey >= '0' && virtualKey <= '9');
+  const DialogItem* focused = Focused();
+  if (!letter || (focused && focused->layout.kind == ItemKind::Edit)) return;
+  const std::string mark = {'(', static_cast<char>(virtualKey), ')'};
+  for (const DialogItem& item : m_items) {
+    if (IsButton(item.layout.kind) && item.enabled && item.visible && item.text.ends_with(mark))
+      return Click(item.layout.id);
   }
 }
 

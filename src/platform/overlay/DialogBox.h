@@ -134,6 +134,8 @@ class DialogBox {
 
  private:
   void Command(WORD id, WORD code);
+  void MoveWithinGroup(bool backward);
+  void PressMnemonic(int virtualKey);
   void ReplaceSelection(DialogItem& edit, std::string_view cp932);
   DialogItem* Focused();
 
