@@ -77,8 +77,12 @@ class InputSnapshot {
   void ReleaseAllKeys() {
     std::lock_guard lock(m_mutex);
     m_presses.fill(0);
-    m_pressedSinceStep.reset();
-    m_tappedInStep.reset();
+    ForgetTapsLocked();
+  }
+
+  void ForgetTaps() {
+    std::lock_guard lock(m_mutex);
+    ForgetTapsLocked();
   }
 
   void JoystickAdded(int deviceIndex) {
@@ -168,6 +172,11 @@ class InputSnapshot {
     slot = {};
   }
 
+  void ForgetTapsLocked() {
+    m_pressedSinceStep.reset();
+    m_tappedInStep.reset();
+  }
+
   std::mutex m_mutex;
   std::array<BYTE, kVirtualKeyCount> m_presses{};
   std::bitset<kVirtualKeyCount> m_pressedSinceStep, m_tappedInStep;
@@ -237,6 +246,8 @@ InputEvents::~InputEvents() {
 }
 
 void AdvanceInputStep() { Snapshot().Advance(); }
+
+void ForgetTaps() { Snapshot().ForgetTaps(); }
 
 void SetInputScriptForTesting(std::optional<InputScript> script) { Snapshot().ReplaceScript(std::move(script)); }
 

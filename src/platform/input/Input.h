@@ -72,6 +72,10 @@ class InputEvents {
 // reads as down until the next step, so a short tap is never lost.
 void AdvanceInputStep();
 
+// A box or dialog has ended: the taps it took (the Escape that cancelled it)
+// were its own and do not reach the game's next read as presses.
+void ForgetTaps();
+
 // Tests: replaces the script from ZANDREL_INPUT (nullopt: the live snapshot).
 void SetInputScriptForTesting(std::optional<InputScript> script);
 

@@ -555,9 +555,12 @@ DialogBox* TopDialog() { return view.boxes.empty() ? nullptr : view.boxes.back()
 unsigned DialogsEnded() { return dialogsEnded.load(); }
 
 void ShowModal(DialogBox& box) {
-  struct CountEnd {
-    ~CountEnd() { ++dialogsEnded; }
-  } countEnd;
+  struct EndOfModal {
+    ~EndOfModal() {
+      ForgetTaps();
+      ++dialogsEnded;
+    }
+  } endOfModal;
   Screen* screen = CurrentScreen();
   if (!screen) {
     // Nowhere to show it: the box takes its default rather than wait for nothing.
