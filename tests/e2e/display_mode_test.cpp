@@ -234,14 +234,18 @@ class DisplayModeRun : public ::testing::Test {
   }
 };
 
-// Vertical sync or not, a frame never comes sooner than the project's 60
-// frames a second allow: from the first frame's hand-over, the next 120 take
-// at least 1.9 s (2.0 s; the frame gate's 16 ms give 1.904 s, as the frame
-// after the first, which loads the title, is due at once). The modes run at
-// once, each on a server of its own; a busy machine only makes them slower.
+// Vertical sync or not, frames never come faster than the project's 60 a
+// second allow: from the first frame's hand-over, the next 120 take 2.0 s
+// (the frame gate's 16 ms give 1.904 s, as the frame after the first, which
+// loads the title, is due at once). The gate counts whole milliseconds, so
+// a frame can follow the one before by just over 15 ms (119 x 15 ms =
+// 1.785 s), and the file system stamps both ends on its coarse tick: the
+// bound is 1.75 s, which a display's 75 or 120 Hz would still fall far
+// below. The modes run at once, each on a server of its own; a busy machine
+// only makes them slower.
 TEST(DisplayModePacing, NoModeShowsMoreThanSixtyFramesASecond) {
   constexpr int kFrames = 121;
-  constexpr double kLeastSecondsPerFrame = 1.9 / 120;
+  constexpr double kLeastSecondsPerFrame = 1.75 / 120;
   // Each back end with each VSync setting, and each in a window and in full
   // screen (DirectDraw in a window always runs without vertical sync).
   const std::vector<DisplayMode> modes = {{1, 1, 0}, {1, 1, 1}, {1, 0, 2}, {0, 1, 0}, {0, 0, 1}, {0, 0, 2}};
