@@ -67,6 +67,14 @@ ComponentCache& Cache() {
   return cache;
 }
 
+// Whether a directory entry answers to a name decoded from the stored path,
+// an entry in CP932 bytes (unpacked from a Windows archive as it was) by what
+// it decodes to.
+bool Answers(const std::string& entry, const std::string& name) {
+  return SameNameIgnoringCase(entry, name) ||
+         (IsCp932HostName(entry) && SameNameIgnoringCase(Cp932ToUtf8(entry), name));
+}
+
 // The directory entry of dir named like name, or name itself when none is.
 std::string ResolveComponent(const fs::path& dir, const std::string& name) {
   std::error_code ec;
@@ -76,7 +84,7 @@ std::string ResolveComponent(const fs::path& dir, const std::string& name) {
   if (auto cached = Cache().Find(key); cached && fs::exists(dir / *cached, ec)) return *cached;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     std::string entry = it->path().filename().string();
-    if (!SameNameIgnoringCase(entry, name)) continue;
+    if (!Answers(entry, name)) continue;
     Cache().Store(key, entry);
     return entry;
   }
@@ -106,11 +114,10 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
          std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
 }
 
-fs::path ToHostPath(std::string_view stored) {
+fs::path ToHostPath(std::string_view stored, const fs::path& base) {
   std::vector<std::string> parts = SplitComponents(Cp932ToUtf8(stored));
-  fs::path result;
   bool absolute = parts.size() > 1 && parts.front().empty();
-  if (absolute) result = "/";
+  fs::path result = absolute ? fs::path("/") : base;
   bool current = false;
   for (size_t i = absolute ? 1 : 0; i < parts.size(); ++i) {
     const std::string& part = parts[i];
@@ -128,8 +135,17 @@ fs::path ToHostPath(std::string_view stored) {
 }
 
 std::optional<std::string> FromHostPath(const fs::path& host) {
-  auto converted = Utf8ToCp932(host.string());
-  if (!converted) Diagnostic("path skipped: CP932 cannot hold the name " + Utf8ToCp932Lossy(host.string()));
+  // Name by name, as one folder's name can be UTF-8 and the next CP932.
+  std::string converted;
+  for (const fs::path& part : host) {
+    std::optional<std::string> name = HostNameToCp932(part.string());
+    if (!name) {
+      Diagnostic("path skipped: CP932 cannot hold the name " + Utf8ToCp932Lossy(host.string()));
+      return std::nullopt;
+    }
+    if (!converted.empty() && converted.back() != '/') converted += '/';
+    converted += *name;
+  }
   return converted;
 }
 

@@ -14,8 +14,9 @@ namespace platform {
 // as separators and resolves every existing component without regard to
 // letter case (ASCII letters, as the names of the projects use them).
 // Components that do not exist are kept as written. Resolved components are
-// cached; a cached name is checked again before it is used.
-std::filesystem::path ToHostPath(std::string_view stored);
+// cached; a cached name is checked again before it is used. A relative path
+// is resolved under base (the current folder when empty) and joined to it.
+std::filesystem::path ToHostPath(std::string_view stored, const std::filesystem::path& base = {});
 
 // A host path as the program holds it: CP932 with the host's '/' separators.
 // None, with a log line, when CP932 cannot hold the name.

@@ -48,6 +48,11 @@ class Converter {
   iconv_t m_cd;
 };
 
+bool ConvertsWholly(Converter& converter, std::string_view text) {
+  std::string ignored;
+  return converter.Convert(text, ignored, [](std::string&, std::string_view) -> size_t { return 0; });
+}
+
 }  // namespace
 
 std::string Cp932ToUtf8(std::string_view cp932) {
@@ -78,6 +83,17 @@ std::string Utf8ToCp932Lossy(std::string_view utf8) {
     return length;
   });
   return result;
+}
+
+bool IsCp932HostName(std::string_view name) {
+  thread_local Converter fromUtf8("UTF-32LE", "UTF-8");
+  thread_local Converter fromCp932("UTF-32LE", "CP932");
+  return !ConvertsWholly(fromUtf8, name) && ConvertsWholly(fromCp932, name);
+}
+
+std::optional<std::string> HostNameToCp932(std::string_view name) {
+  if (IsCp932HostName(name)) return std::string(name);
+  return Utf8ToCp932(name);
 }
 
 }  // namespace platform

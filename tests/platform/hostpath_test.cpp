@@ -100,4 +100,24 @@ TEST_F(HostPathTest, HostNamesCp932CannotHoldAreSkippedWithALogLine) {
             platform::FromHostPath(dir.Path()).value() + "/" + kSoHyo + ".txt");
 }
 
+// A project unpacked from a Windows archive without conversion has its names
+// in CP932 bytes: they answer to the stored names in any letter case, are
+// listed and held as they are, and a name in neither encoding is skipped.
+TEST_F(HostPathTest, NamesInCp932BytesAnswerToTheirStoredNames) {
+  const std::string folder = kSoHyo + "Stg";  // a raw CP932 folder name
+  dir.Write(folder + "/Stage.dat", "stage");
+  dir.Write(kSoHyoUtf8 + "/" + kSoHyo + "A.txt", "");  // a UTF-8 folder holding a CP932 file
+  dir.Write("\x83\x20.txt", "");                       // a lead byte without its trail byte
+  EXPECT_EQ(platform::ToHostPath(kSoHyo + "STG\\stage.DAT"), fs::path(folder + "/Stage.dat"));
+  EXPECT_EQ(platform::ToHostPath("stage.dat", dir.Path() / folder), dir.Path() / folder / "Stage.dat");
+  std::FILE* file = platform::OpenFile(kSoHyo + "stg\\STAGE.dat", "rb");
+  ASSERT_NE(file, nullptr);
+  std::fclose(file);
+  EXPECT_EQ(platform::ListDirectory("."), (std::vector<std::string>{kSoHyo, kSoHyo + "Stg"}));
+  EXPECT_EQ(platform::ListDirectory(kSoHyo), std::vector<std::string>{kSoHyo + "A.txt"});
+  EXPECT_EQ(platform::FromHostPath(dir.Path() / kSoHyoUtf8 / (kSoHyo + "A.txt")),
+            platform::FromHostPath(dir.Path()).value() + "/" + kSoHyo + "/" + kSoHyo + "A.txt");
+  EXPECT_EQ(logged, std::vector<std::string>{"path skipped: CP932 cannot hold the name ? .txt"});
+}
+
 }  // namespace

@@ -25,13 +25,9 @@ struct Entry {
   bool folder = false;
 };
 
-fs::path FromStored(std::string_view cp932) {
-  std::string utf8 = Cp932ToUtf8(cp932);
-  std::replace(utf8.begin(), utf8.end(), '\\', '/');
-  return fs::path(utf8);
+std::string Shown(const fs::path& path) {
+  return HostNameToCp932(path.string()).value_or(Utf8ToCp932Lossy(path.string()));
 }
-
-std::string Shown(const fs::path& path) { return Utf8ToCp932Lossy(path.string()); }
 
 DialogTemplate ChooserTemplate(const FileChooserRequest& request) {
   DialogTemplate layout;
@@ -111,7 +107,7 @@ class Chooser {
   void AcceptTyped() {
     const std::string typed = m_box->ItemText(kNameEdit);
     if (m_request.severalFiles && typed.find('"') != std::string::npos) return AcceptSeveral(m_folder, typed);
-    if (!typed.empty()) return Accept(m_folder / FromStored(typed));
+    if (!typed.empty()) return Accept(ToHostPath(typed, m_folder));
     const DialogItem* list = m_box->Item(kEntryList);
     if (list->selectedEntry >= 0) Accept(m_entries[static_cast<size_t>(list->selectedEntry)].path);
   }
@@ -123,9 +119,9 @@ class Chooser {
     if (m_request.severalFiles && quote != std::string::npos) {
       std::string folder = answer.value.substr(0, quote);
       while (!folder.empty() && folder.back() == ' ') folder.pop_back();
-      AcceptSeveral(folder.empty() ? m_folder : fs::absolute(FromStored(folder), error), answer.value.substr(quote));
+      AcceptSeveral(folder.empty() ? m_folder : fs::absolute(ToHostPath(folder), error), answer.value.substr(quote));
     } else {
-      Accept(fs::absolute(FromStored(answer.value), error));
+      Accept(fs::absolute(ToHostPath(answer.value), error));
     }
     return true;
   }
@@ -140,7 +136,7 @@ class Chooser {
       const size_t close = quoted.find('"', open + 1);
       if (close == std::string_view::npos) break;
       const std::string_view name = quoted.substr(open + 1, close - open - 1);
-      if (!name.empty()) paths.push_back((base / FromStored(name)).lexically_normal());
+      if (!name.empty()) paths.push_back(ToHostPath(name, base).lexically_normal());
       open = close + 1;
     }
     std::error_code error;
@@ -195,9 +191,9 @@ class Chooser {
     const std::string patterns = m_request.filters.empty() ? std::string("*") : m_request.filters.front().patterns;
     std::error_code error;
     for (const fs::directory_entry& item : fs::directory_iterator(m_folder, error)) {
-      const std::string utf8 = item.path().filename().string();
-      std::optional<std::string> name = Utf8ToCp932(utf8);
-      if (!name || utf8.starts_with(".")) continue;
+      const std::string host = item.path().filename().string();
+      std::optional<std::string> name = HostNameToCp932(host);
+      if (!name || host.starts_with(".")) continue;
       if (item.is_directory(error)) {
         folders.push_back({*name + "\\", item.path(), true});
       } else if (MatchesPatterns(*name, patterns)) {
