@@ -107,6 +107,18 @@ bool OpenFailureInjected(std::string_view stored) {
   return ComparablePath(std::string_view(step).substr(prefix.size())) == ComparablePath(stored);
 }
 
+// Name by name, as one folder's name can be UTF-8 and the next CP932.
+std::optional<std::string> HeldInCp932(const fs::path& host) {
+  std::string converted;
+  for (const fs::path& part : host) {
+    std::optional<std::string> name = HostNameToCp932(part.string());
+    if (!name) return std::nullopt;
+    if (!converted.empty() && converted.back() != '/') converted += '/';
+    converted += *name;
+  }
+  return converted;
+}
+
 }  // namespace
 
 bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
@@ -135,18 +147,16 @@ fs::path ToHostPath(std::string_view stored, const fs::path& base) {
 }
 
 std::optional<std::string> FromHostPath(const fs::path& host) {
-  // Name by name, as one folder's name can be UTF-8 and the next CP932.
-  std::string converted;
-  for (const fs::path& part : host) {
-    std::optional<std::string> name = HostNameToCp932(part.string());
-    if (!name) {
-      Diagnostic("path skipped: CP932 cannot hold the name " + Utf8ToCp932Lossy(host.string()));
-      return std::nullopt;
-    }
-    if (!converted.empty() && converted.back() != '/') converted += '/';
-    converted += *name;
-  }
+  std::optional<std::string> converted = HeldInCp932(host);
+  if (!converted) Diagnostic("path skipped: CP932 cannot hold the name " + Utf8ToCp932Lossy(host.string()));
   return converted;
+}
+
+std::optional<std::string> FromHostPathOrRelative(const fs::path& host) {
+  if (std::optional<std::string> whole = HeldInCp932(host)) return whole;
+  std::error_code ec;
+  const fs::path relative = fs::relative(host, fs::current_path(ec), ec);
+  return FromHostPath(ec || relative.empty() ? host : relative);
 }
 
 std::vector<std::string> ListDirectory(std::string_view storedFolder) {

@@ -21,6 +21,10 @@ std::filesystem::path ToHostPath(std::string_view stored, const std::filesystem:
 // A host path as the program holds it: CP932 with the host's '/' separators.
 // None, with a log line, when CP932 cannot hold the name.
 std::optional<std::string> FromHostPath(const std::filesystem::path& host);
+// The same, but a path CP932 cannot hold whole is given relative to the
+// current folder where that form can be held (a project kept under a folder
+// named in another script).
+std::optional<std::string> FromHostPathOrRelative(const std::filesystem::path& host);
 
 // The names in a stored folder as CP932, sorted; a name CP932 cannot hold is
 // skipped with a log line.

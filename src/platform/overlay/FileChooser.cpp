@@ -65,7 +65,7 @@ class Chooser {
     if (m_chosen.empty()) return std::nullopt;
     std::vector<std::string> stored;
     for (const fs::path& path : m_chosen) {
-      std::optional<std::string> name = FromHostPath(path);
+      std::optional<std::string> name = FromHostPathOrRelative(path);
       if (!name) {
         Diagnostic("file chooser: the chosen name cannot be held in CP932; nothing chosen");
         return std::nullopt;
