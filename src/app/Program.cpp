@@ -33,6 +33,7 @@
 #include "platform/TextCodec.h"
 #include "platform/Thread.h"
 #include "platform/display/FrameHandOver.h"
+#include "platform/display/VideoStart.h"
 #include "platform/input/Input.h"
 #include "platform/overlay/Overlay.h"
 #include "platform/process/InstanceLock.h"
@@ -131,7 +132,7 @@ struct SdlSession {
       SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
       SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
     }
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+    if (!platform::display::StartVideo()) return false;
     // A box shown before (the double-start question) opened the window early: it becomes the game's.
     // The window starts centred on the desktop.
     window = platform::overlay::TakeEarlyWindow();

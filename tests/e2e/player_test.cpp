@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
@@ -90,6 +91,22 @@ TEST_F(PlayerRun, FailureMatrix) {
     const std::string report = Read("Report_Game.txt");
     EXPECT_NE(report.find(Sjis(c.line)), std::string::npos) << report;
   }
+}
+
+// Started where no display can be reached (over a remote shell, say), the
+// player does not run unseen: it ends at once, and the box saying that the
+// window cannot be made is written on the terminal it was started from.
+TEST_F(PlayerRun, NoDisplayEndsTheStartWithAWordOnTheTerminal) {
+  if (std::getenv("SDL_VIDEODRIVER")) GTEST_SKIP() << "SDL_VIDEODRIVER names a driver for every run here";
+  env.erase("ZANDREL_HEADLESS");
+  env.erase("SDL_VIDEODRIVER");
+  env["DISPLAY"] = ":987";  // no X server there
+  env["WAYLAND_DISPLAY"] = "zandrel-no-compositor";
+  env["XDG_RUNTIME_DIR"] = runtime.Path().string();
+  env["ZANDREL_FRAMES"] = "3";  // a run that did start would end by itself
+  EXPECT_EQ(RunProgram(ZANDREL_PROGRAM, "", project.Path(), env, project / "stderr.txt"), 1);
+  EXPECT_NE(Read("stderr.txt").find("エラー: ウインドウが生成出来ません！"), std::string::npos) << Read("stderr.txt");
+  EXPECT_FALSE(fs::exists(project / "frames.log"));
 }
 
 // A project folder the report log cannot be made in (here a folder stands in

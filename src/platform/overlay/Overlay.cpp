@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdio>
 #include <deque>
 #include <map>
 #include <optional>
@@ -20,6 +21,7 @@
 #include "platform/MainThread.h"
 #include "platform/TextCodec.h"
 #include "platform/Trace.h"
+#include "platform/display/VideoStart.h"
 #include "platform/glyphs/GlyphSource.h"
 #include "platform/input/Input.h"
 
@@ -426,7 +428,7 @@ void UpdateTextInput(DialogBox& box) {
 class EarlyScreen final : public Screen {
  public:
   static std::unique_ptr<EarlyScreen> Open(SDL_Window* lent) {
-    if (!lent && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return Failed("SDL video");
+    if (!lent && !display::StartVideo()) return Failed("SDL video");
     SDL_Window* window = lent ? lent
                               : SDL_CreateWindow("zandrel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                                  kScreenWidth, kScreenHeight, SDL_WINDOW_HIDDEN);
@@ -527,6 +529,15 @@ void Forget(DialogBox& box) {
   for (const DialogItem& item : box.Items()) view.seenRevision.erase(&item);
 }
 
+void TellOnTerminal(const DialogBox& box) {
+  std::string text = box.Caption() + ":";
+  for (const ItemTemplate& item : box.Layout().items)
+    if (item.kind == ItemKind::Text) text += " " + item.text;
+  std::erase(text, '\r');
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  std::fprintf(stderr, "%s\n", Cp932ToUtf8(text).c_str());
+}
+
 }  // namespace
 
 RECT DesktopWorkArea() {
@@ -563,7 +574,9 @@ void ShowModal(DialogBox& box) {
   } endOfModal;
   Screen* screen = CurrentScreen();
   if (!screen) {
-    // Nowhere to show it: the box takes its default rather than wait for nothing.
+    // Nowhere to show it: the box takes its default rather than wait for
+    // nothing, and its words go to the terminal the game was started from.
+    TellOnTerminal(box);
     box.PressDefault();
     if (!box.Ended()) box.PressEscape();
     if (!box.Ended()) box.End(0);
