@@ -67,14 +67,6 @@ ComponentCache& Cache() {
   return cache;
 }
 
-// Whether a directory entry answers to a name decoded from the stored path,
-// an entry in CP932 bytes (unpacked from a Windows archive as it was) by what
-// it decodes to.
-bool Answers(const std::string& entry, const std::string& name) {
-  return SameNameIgnoringCase(entry, name) ||
-         (IsCp932HostName(entry) && SameNameIgnoringCase(Cp932ToUtf8(entry), name));
-}
-
 // The directory entry of dir named like name, or name itself when none is.
 std::string ResolveComponent(const fs::path& dir, const std::string& name) {
   std::error_code ec;
@@ -84,7 +76,7 @@ std::string ResolveComponent(const fs::path& dir, const std::string& name) {
   if (auto cached = Cache().Find(key); cached && fs::exists(dir / *cached, ec)) return *cached;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     std::string entry = it->path().filename().string();
-    if (!Answers(entry, name)) continue;
+    if (!SameNameIgnoringCase(HostNameAsUtf8(entry), name)) continue;
     Cache().Store(key, entry);
     return entry;
   }
@@ -125,6 +117,8 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() &&
          std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
 }
+
+std::string HostNameAsUtf8(const std::string& entry) { return IsCp932HostName(entry) ? Cp932ToUtf8(entry) : entry; }
 
 fs::path ToHostPath(std::string_view stored, const fs::path& base) {
   std::vector<std::string> parts = SplitComponents(Cp932ToUtf8(stored));

@@ -33,6 +33,10 @@ std::vector<std::string> ListDirectory(std::string_view storedFolder);
 // Whether two host names (UTF-8) are the same name without regard to case.
 bool SameNameIgnoringCase(std::string_view a, std::string_view b);
 
+// A directory entry's name as UTF-8, for comparing with a decoded stored name:
+// a name in CP932 bytes (unpacked from a Windows archive as it was) decoded.
+std::string HostNameAsUtf8(const std::string& entry);
+
 // fopen on a stored path. ZANDREL_FAIL=file:PATH makes the open of that
 // stored path fail (compared without regard to case and separator).
 std::FILE* OpenFile(std::string_view stored, const char* mode);

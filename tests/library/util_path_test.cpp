@@ -112,6 +112,11 @@ TEST_F(PathFolderTest, FindsTheLatestVersionOnDisk) {
   EXPECT_STREQ(buffer, "DATA\\STG4\\a.stg4_500");
   EXPECT_EQ(FindLatestVersionFileStr(out, "data\\stg4\\c.stg4_100", "stg4"), 0);
   EXPECT_EQ(out, "data\\stg4\\a.stg4_101");
+  // A name in CP932 bytes, as a project unpacked from a Windows archive holds it.
+  const std::string stage = "\x83X\x83\x65\x81[\x83W";  // "ステージ"
+  dir.Write("data/stg4/" + stage + ".STG4_123", "");
+  EXPECT_EQ(FindLatestVersionFileStr(out, "data\\stg4\\" + stage + ".stg4_100", "stg4"), 1);
+  EXPECT_EQ(out, "data\\stg4\\" + stage + ".stg4_123");
 }
 
 }  // namespace

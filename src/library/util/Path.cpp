@@ -119,7 +119,7 @@ std::optional<int> LatestVersion(std::string_view folder, std::string_view name)
   std::optional<int> latest;
   std::error_code ec;
   for (fs::directory_iterator it(host, ec), end; !ec && it != end; it.increment(ec)) {
-    auto version = VersionSuffix(it->path().filename().string(), hostName);
+    auto version = VersionSuffix(platform::HostNameAsUtf8(it->path().filename().string()), hostName);
     if (version && (!latest || *version > *latest)) latest = version;
   }
   return latest;
