@@ -161,6 +161,11 @@ int VirtualKeyFromScancode(int sdlScancode) {
   return table[sdlScancode];
 }
 
+int VirtualKeyOfLabel(int sdlScancode, int sdlKeycode) {
+  if (sdlKeycode >= SDLK_a && sdlKeycode <= SDLK_z) return 'A' + (sdlKeycode - SDLK_a);
+  return VirtualKeyFromScancode(sdlScancode);
+}
+
 int VirtualKeyFromMouseButton(int sdlButton) {
   switch (sdlButton) {
     case SDL_BUTTON_LEFT:

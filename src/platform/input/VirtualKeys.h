@@ -89,6 +89,10 @@ namespace platform {
 
 // The virtual key of a scancode (0 when the table has none).
 int VirtualKeyFromScancode(int sdlScancode);
+// The virtual key of a key as the active layout names it: a letter key by the
+// letter printed on it (a German keyboard's Y stands where a US one has Z),
+// every other key by its place. Dialogs read it; the game reads places.
+int VirtualKeyOfLabel(int sdlScancode, int sdlKeycode);
 // The virtual key of an SDL mouse button (SDL_BUTTON_LEFT ...), 0 for others.
 int VirtualKeyFromMouseButton(int sdlButton);
 // A virtual key by its name without the "VK_" prefix, any letter case
