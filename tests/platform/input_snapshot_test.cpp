@@ -27,10 +27,11 @@ class SnapshotTest : public ::testing::Test {
 
   // The main thread's turn hands every pending SDL event to the snapshot.
   static void Pump() { platform::ServiceTurn(); }
-  static void Key(SDL_Scancode scancode, bool down, bool repeat = false) {
+  static void Key(SDL_Scancode scancode, bool down, bool repeat = false, Uint16 mod = KMOD_NUM) {
     SDL_Event event{};
     event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
     event.key.keysym.scancode = scancode;
+    event.key.keysym.mod = mod;
     event.key.repeat = repeat;
     SDL_PushEvent(&event);
     Pump();
@@ -81,6 +82,41 @@ TEST_F(SnapshotTest, KeysSharingAVirtualKeyAndSidesOfModifiers) {
   EXPECT_FALSE(Down(VK_LSHIFT));
   Key(SDL_SCANCODE_LCTRL, true);
   EXPECT_TRUE(Down(VK_CONTROL));
+}
+
+// With Num Lock off the keypad's digits are arrows and page keys, as
+// Windows reads them, so the keypad moves the hero; a key held while Num
+// Lock changes lets go of what it pressed.
+TEST_F(SnapshotTest, KeypadFollowsNumLock) {
+  const struct {
+    SDL_Scancode key;
+    int withNumLock, withoutNumLock;
+  } cases[] = {{SDL_SCANCODE_KP_8, VK_NUMPAD0 + 8, VK_UP},     {SDL_SCANCODE_KP_2, VK_NUMPAD0 + 2, VK_DOWN},
+               {SDL_SCANCODE_KP_4, VK_NUMPAD0 + 4, VK_LEFT},   {SDL_SCANCODE_KP_6, VK_NUMPAD0 + 6, VK_RIGHT},
+               {SDL_SCANCODE_KP_7, VK_NUMPAD0 + 7, VK_HOME},   {SDL_SCANCODE_KP_9, VK_NUMPAD0 + 9, VK_PRIOR},
+               {SDL_SCANCODE_KP_1, VK_NUMPAD0 + 1, VK_END},    {SDL_SCANCODE_KP_3, VK_NUMPAD0 + 3, VK_NEXT},
+               {SDL_SCANCODE_KP_0, VK_NUMPAD0, VK_INSERT},     {SDL_SCANCODE_KP_5, VK_NUMPAD0 + 5, VK_CLEAR},
+               {SDL_SCANCODE_KP_PERIOD, VK_DECIMAL, VK_DELETE}};
+  for (const auto& c : cases) {
+    Key(c.key, true, false, KMOD_NONE);
+    EXPECT_TRUE(Down(c.withoutNumLock)) << c.key;
+    EXPECT_FALSE(Down(c.withNumLock)) << c.key;
+    Key(c.key, false, false, KMOD_NONE);
+    Key(c.key, true, false, KMOD_NUM);
+    EXPECT_TRUE(Down(c.withNumLock)) << c.key;
+    EXPECT_FALSE(Down(c.withoutNumLock)) << c.key;
+    Key(c.key, false, false, KMOD_NUM);
+    EXPECT_FALSE(Down(c.withNumLock)) << c.key;
+  }
+  // Keys away from the keypad are the same either way.
+  Key(SDL_SCANCODE_Z, true, false, KMOD_NONE);
+  EXPECT_TRUE(Down('Z'));
+  Key(SDL_SCANCODE_Z, false, false, KMOD_NONE);
+
+  Key(SDL_SCANCODE_KP_6, true, false, KMOD_NONE);
+  Key(SDL_SCANCODE_KP_6, false, false, KMOD_NUM);  // Num Lock switched on while held
+  EXPECT_FALSE(Down(VK_RIGHT)) << "left held down";
+  EXPECT_FALSE(Down(VK_NUMPAD0 + 6));
 }
 
 // A press whose key-up comes in the same batch of events (a quick tap, or a

@@ -213,6 +213,26 @@ TEST(OverlayMessageBox, LetterKeysAndArrowsAnswerAYesNoBox) {
   }
 }
 
+// On a German keyboard the key labelled Y stands where a US one has Z, and Z
+// where Y is: the letter on the key presses "はい(Y)", not the key's place.
+TEST(OverlayMessageBox, ButtonLettersFollowTheKeyboardLayout) {
+  const struct {
+    const char* name;
+    SDL_Scancode place;
+    SDL_Keycode letter;
+    int answer;
+  } cases[] = {{"Y at the US Z", SDL_SCANCODE_Z, SDLK_y, IDYES},
+               {"Z at the US Y, then N", SDL_SCANCODE_Y, SDLK_z, IDNO},
+               {"N where the US has it", SDL_SCANCODE_N, SDLK_n, IDNO}};
+  for (const auto& c : cases) {
+    OverlayScreen screen([&](int repaint, OverlayScreen&) {
+      if (repaint == 2) OverlayScreen::PushKey(c.place, c.letter);
+      if (repaint == 4) OverlayScreen::PushKey(SDL_SCANCODE_N, SDLK_n);
+    });
+    EXPECT_EQ(platform::overlay::RunMessageBox(Cp("再起動しますか？"), Cp("二重起動"), MB_YESNO), c.answer) << c.name;
+  }
+}
+
 // In a run of radio buttons the arrows move the focus and choose the button
 // reached; in an edit box they and the letters are the edit box's.
 TEST(OverlayDialogBox, ArrowsChooseAmongRadioButtons) {

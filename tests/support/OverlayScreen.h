@@ -86,13 +86,14 @@ class OverlayScreen final : public platform::overlay::Screen {
     return count;
   }
 
-  static void PushKey(SDL_Scancode scancode) {
+  // A key at a place; the layout puts `letter` on it (the US one when not given).
+  static void PushKey(SDL_Scancode scancode, SDL_Keycode letter = SDLK_UNKNOWN) {
     for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
       SDL_Event event{};
       event.type = type;
       event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
       event.key.keysym.scancode = scancode;
-      event.key.keysym.sym = SDL_GetKeyFromScancode(scancode);
+      event.key.keysym.sym = letter != SDLK_UNKNOWN ? letter : SDL_GetKeyFromScancode(scancode);
       SDL_PushEvent(&event);
     }
   }

@@ -64,6 +64,16 @@ class InputSnapshot {
     if (!down && presses > 0) --presses;
   }
 
+  // A key lets go of the virtual key it pressed, though Num Lock may have
+  // changed what its place reads as meanwhile.
+  void Key(const SDL_Keysym& key, bool down) {
+    if (key.scancode < 0 || key.scancode >= SDL_NUM_SCANCODES) return;
+    BYTE& heldAs = m_heldAs[key.scancode];
+    const int vk = down ? VirtualKeyFromScancode(key.scancode, (key.mod & KMOD_NUM) != 0) : heldAs;
+    heldAs = down ? static_cast<BYTE>(vk) : 0;
+    Press(vk, down);
+  }
+
   void MoveCursor(int x, int y) {
     std::lock_guard lock(m_mutex);
     m_cursor = POINT{x, y};
@@ -77,6 +87,7 @@ class InputSnapshot {
   void ReleaseAllKeys() {
     std::lock_guard lock(m_mutex);
     m_presses.fill(0);
+    m_heldAs.fill(0);
     ForgetTapsLocked();
   }
 
@@ -179,6 +190,7 @@ class InputSnapshot {
 
   std::mutex m_mutex;
   std::array<BYTE, kVirtualKeyCount> m_presses{};
+  std::array<BYTE, SDL_NUM_SCANCODES> m_heldAs{};  // the virtual key each held key pressed
   std::bitset<kVirtualKeyCount> m_pressedSinceStep, m_tappedInStep;
   std::optional<POINT> m_cursor;  // none until the pointer has moved over the window
   std::array<JoystickSlot, kMaxJoysticks> m_joysticks{};
@@ -198,8 +210,7 @@ void HandleInputEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
-      if (!event.key.repeat)
-        snapshot.Press(VirtualKeyFromScancode(event.key.keysym.scancode), event.type == SDL_KEYDOWN);
+      if (!event.key.repeat) snapshot.Key(event.key.keysym, event.type == SDL_KEYDOWN);
       break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:

@@ -61,6 +61,13 @@ constexpr ScancodeKey kSingleKeys[] = {
     {SDL_SCANCODE_APOSTROPHE, VK_OEM_7},
 };
 
+constexpr ScancodeKey kKeypadWithoutNumLock[] = {
+    {SDL_SCANCODE_KP_0, VK_INSERT}, {SDL_SCANCODE_KP_1, VK_END},         {SDL_SCANCODE_KP_2, VK_DOWN},
+    {SDL_SCANCODE_KP_3, VK_NEXT},   {SDL_SCANCODE_KP_4, VK_LEFT},        {SDL_SCANCODE_KP_5, VK_CLEAR},
+    {SDL_SCANCODE_KP_6, VK_RIGHT},  {SDL_SCANCODE_KP_7, VK_HOME},        {SDL_SCANCODE_KP_8, VK_UP},
+    {SDL_SCANCODE_KP_9, VK_PRIOR},  {SDL_SCANCODE_KP_PERIOD, VK_DELETE},
+};
+
 // A run of scancodes that maps onto a run of virtual keys.
 struct ScancodeRun {
   SDL_Scancode first;
@@ -159,6 +166,18 @@ int VirtualKeyFromScancode(int sdlScancode) {
   static const auto table = BuildScancodeTable();
   if (sdlScancode < 0 || sdlScancode >= SDL_NUM_SCANCODES) return 0;
   return table[sdlScancode];
+}
+
+int VirtualKeyFromScancode(int sdlScancode, bool numLock) {
+  if (!numLock)
+    for (const auto& key : kKeypadWithoutNumLock)
+      if (key.scancode == sdlScancode) return key.vk;
+  return VirtualKeyFromScancode(sdlScancode);
+}
+
+int VirtualKeyOfLabel(int sdlScancode, int sdlKeycode) {
+  if (sdlKeycode >= SDLK_a && sdlKeycode <= SDLK_z) return 'A' + (sdlKeycode - SDLK_a);
+  return VirtualKeyFromScancode(sdlScancode);
 }
 
 int VirtualKeyFromMouseButton(int sdlButton) {

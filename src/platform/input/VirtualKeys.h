@@ -6,7 +6,9 @@
 // positions, not characters):
 //   letters A-Z            -> 'A'..'Z' (0x41..0x5A)
 //   digits 0-9 (top row)   -> '0'..'9' (0x30..0x39)
-//   keypad 0-9             -> VK_NUMPAD0..VK_NUMPAD9 (0x60..0x69), whatever the Num Lock state
+//   keypad 0-9             -> VK_NUMPAD0..VK_NUMPAD9 (0x60..0x69) with Num Lock on; with it off, as
+//                             Windows reports them: VK_INSERT, VK_END, VK_DOWN, VK_NEXT, VK_LEFT,
+//                             VK_CLEAR, VK_RIGHT, VK_HOME, VK_UP, VK_PRIOR, and keypad . -> VK_DELETE
 //   keypad * + - . /       -> VK_MULTIPLY, VK_ADD, VK_SUBTRACT, VK_DECIMAL, VK_DIVIDE
 //   keypad Enter           -> VK_RETURN, as Windows reports it
 //   F1-F12                 -> VK_F1..VK_F12 (0x70..0x7B)
@@ -29,6 +31,7 @@ constexpr int VK_XBUTTON1 = 0x05;
 constexpr int VK_XBUTTON2 = 0x06;
 constexpr int VK_BACK = 0x08;
 constexpr int VK_TAB = 0x09;
+constexpr int VK_CLEAR = 0x0C;
 constexpr int VK_RETURN = 0x0D;
 constexpr int VK_SHIFT = 0x10;
 constexpr int VK_CONTROL = 0x11;
@@ -87,8 +90,14 @@ constexpr int kVirtualKeyCount = 256;
 
 namespace platform {
 
-// The virtual key of a scancode (0 when the table has none).
+// The virtual key of a scancode (0 when the table has none), Num Lock on.
 int VirtualKeyFromScancode(int sdlScancode);
+// The same with Num Lock on or off: off, the keypad is a second set of arrows and page keys.
+int VirtualKeyFromScancode(int sdlScancode, bool numLock);
+// The virtual key of a key as the active layout names it: a letter key by the
+// letter printed on it (a German keyboard's Y stands where a US one has Z),
+// every other key by its place. Dialogs read it; the game reads places.
+int VirtualKeyOfLabel(int sdlScancode, int sdlKeycode);
 // The virtual key of an SDL mouse button (SDL_BUTTON_LEFT ...), 0 for others.
 int VirtualKeyFromMouseButton(int sdlButton);
 // A virtual key by its name without the "VK_" prefix, any letter case

@@ -398,7 +398,7 @@ void HandleEvent(const SDL_Event& event) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
       if (!box.Enabled()) return;  // a disabled dialog takes no keys
-      const int key = VirtualKeyFromScancode(event.key.keysym.scancode);
+      const int key = VirtualKeyOfLabel(event.key.keysym.scancode, event.key.keysym.sym);
       const bool composing = !view.composition.empty();
       box.Key(key, event.type == SDL_KEYDOWN, composing);
       // Enter, Escape and Tab belong to the dialog; the composition owns every key.
