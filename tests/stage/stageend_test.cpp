@@ -551,12 +551,16 @@ TEST_F(ProceedTest, EachPlayModeLeadsOnItsOwnWay) {
     stage.m_strName = "tiny";
     EXPECT_EQ(ProceedAfterClear(scene, shell), c.scene);
     EXPECT_EQ(record.nSeriesNo, c.seriesNoAfter);
-    if (c.scene == kSceneStagePlay && c.nextStage && c.series && c.playMode != 4) EXPECT_EQ(stage.m_strName, "next");
+    if (c.scene == kSceneStagePlay && c.nextStage && c.series && c.playMode != 4) {
+      EXPECT_EQ(stage.m_strName, "next");
+    }
     if (c.playMode <= 1 && c.scene != kSceneStagePlay) {
       EXPECT_EQ(record.Switch[c.stageNo], c.onClear == 1 ? 0 : 1);  // a new lap clears the switches
       EXPECT_EQ(record.GetStageScore("data\\stg4\\c01."), 700);
       EXPECT_EQ(record.nLap, c.onClear == 1 && c.worldStage ? 1 : 0);
-      if (c.onClear == 2 && c.worldStage) EXPECT_EQ(MenuCursor.Current().nY, c.playMode);
+      if (c.onClear == 2 && c.worldStage) {
+        EXPECT_EQ(MenuCursor.Current().nY, c.playMode);
+      }
     }
     if (c.playMode == 2 && c.scene == kSceneChallengeSelect) {
       const bool inList = c.stageNo <= 3;
@@ -565,7 +569,9 @@ TEST_F(ProceedTest, EachPlayModeLeadsOnItsOwnWay) {
       EXPECT_EQ(record.nBestTotal, inList ? 700 : 0);
       EXPECT_TRUE(fs::exists("user_data/challenge/Challenge.dat"));
     }
-    if (c.playMode == 3 && !c.series) EXPECT_EQ(record.bStartPos, 0);
+    if (c.playMode == 3 && !c.series) {
+      EXPECT_EQ(record.bStartPos, 0);
+    }
   }
 }
 
