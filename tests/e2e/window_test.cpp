@@ -67,6 +67,47 @@ ScreenPoint QueryPointer(const std::string& display) {
   return at;
 }
 
+// The top-level window whose _NET_WM_PID is `pid`, or 0.
+Window FindWindowOfProcess(Display* x, pid_t pid) {
+  const Atom pidAtom = XInternAtom(x, "_NET_WM_PID", False);
+  Window root, parent, *children = nullptr, found = 0;
+  unsigned count = 0;
+  if (!XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count)) return 0;
+  for (unsigned i = 0; i < count && !found; ++i) {
+    Atom type;
+    int format;
+    unsigned long items = 0, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(x, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after, &data) ==
+            Success &&
+        items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid)
+      found = children[i];
+    if (data) XFree(data);
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+// The window's title as the window manager shows it (_NET_WM_NAME, UTF-8).
+std::string WindowTitle(const std::string& display, pid_t pid) {
+  std::string title;
+  Display* x = XOpenDisplay(display.c_str());
+  if (!x) return title;
+  if (const Window window = FindWindowOfProcess(x, pid)) {
+    Atom type;
+    int format;
+    unsigned long items = 0, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(x, window, XInternAtom(x, "_NET_WM_NAME", False), 0, 256, False,
+                           XInternAtom(x, "UTF8_STRING", False), &type, &format, &items, &after, &data) == Success &&
+        data)
+      title.assign(reinterpret_cast<const char*>(data), items);
+    if (data) XFree(data);
+  }
+  XCloseDisplay(x);
+  return title;
+}
+
 class WindowRun : public PlayerRun {
  protected:
   XServer server;
@@ -393,9 +434,9 @@ TEST_F(DialogRun, NameDialogOverTheOptionsHasThePointerAndEndsOnSigterm) {
 }
 
 // The start-up dialog (Direct3D=2, nothing saved) is drawn in the game's
-// window, with the pointer at (x + 181.9, y + 198.9) of its place, the
-// 374 x 272 box centred on the 640 x 480 area. SIGTERM cancels it, which ends
-// the start.
+// window, which bears the game's name, with the pointer at (x + 181.9,
+// y + 198.9) of its place, the 374 x 272 box centred on the 640 x 480 area.
+// SIGTERM cancels it, which ends the start.
 TEST_F(DialogRun, BootDialogHasThePointerAndEndsOnSigterm) {
   std::string ini = Read("System.ini");
   ini.replace(ini.find("Direct3D=1"), 10, "Direct3D=2");
@@ -404,6 +445,8 @@ TEST_F(DialogRun, BootDialogHasThePointerAndEndsOnSigterm) {
   const int x = 320 - 187, y = 240 - 136;
   EXPECT_EQ(QueryPointer(server.Name()),
             (ScreenPoint{kWindowX + static_cast<int>(x + 181.9), kWindowY + static_cast<int>(y + 198.9)}));
+  // The window the dialog is drawn in already bears the game's title (the sample's).
+  EXPECT_EQ(WindowTitle(server.Name(), m_child), "ザンドレル サンプル");
   EXPECT_EQ(Terminate(), 1) << Read("Report_Game.txt");
 }
 
@@ -415,27 +458,6 @@ TEST_F(DialogRun, ErrorBoxOfADamagedBitmapWaitsForThePlayer) {
   EXPECT_NE(Read("trace.txt").find("Dialog shown: " + Sjis("エラー")), std::string::npos) << Read("trace.txt");
   EXPECT_EQ(Read("Report_Game.txt").find("(default)"), std::string::npos) << Read("Report_Game.txt");
   EXPECT_NE(Terminate(), -1) << Read("Report_Game.txt");
-}
-
-// The top-level window whose _NET_WM_PID is `pid`, or 0.
-Window FindWindowOfProcess(Display* x, pid_t pid) {
-  const Atom pidAtom = XInternAtom(x, "_NET_WM_PID", False);
-  Window root, parent, *children = nullptr, found = 0;
-  unsigned count = 0;
-  if (!XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count)) return 0;
-  for (unsigned i = 0; i < count && !found; ++i) {
-    Atom type;
-    int format;
-    unsigned long items = 0, after;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(x, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after, &data) ==
-            Success &&
-        items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid)
-      found = children[i];
-    if (data) XFree(data);
-  }
-  if (children) XFree(children);
-  return found;
 }
 
 // Another program's window that takes the keyboard focus from the game, as a
