@@ -22,6 +22,7 @@
 #include "app/StorySaveScene.h"
 #include "app/TitleScene.h"
 #include "app/WorldMapScene.h"
+#include "library/util/FrameTiming.h"
 #include "library/util/Log.h"
 #include "library/util/MainWindow.h"
 #include "library/util/MesBox.h"
@@ -237,6 +238,7 @@ unsigned GameLoop(void*) {
         continue;
       }
       if (!bAppActive.load()) {
+        PauseFramePacing();
         Sleep(1);
         continue;
       }

@@ -426,6 +426,8 @@ bool InitGame(std::string_view commandLine, int showCommand) {
   }
   CreateFolderList();
   if (!LoadDatabases() || !LoadSystemData()) return false;
+  // The start-up dialog is drawn in this window: it bears the game's name from then on.
+  if (sdlWindow) SDL_SetWindowTitle(sdlWindow, platform::Cp932ToUtf8(SystemData->m_GameTitle).c_str());
   ReadIniSettings();
   if (IniSettings.Direct3D >= 2 && !AskDrawingMode()) return false;
   TakeCommandLine(commandLine);
@@ -444,7 +446,6 @@ bool InitGame(std::string_view commandLine, int showCommand) {
   bWindowed = display.windowed;
   IniSettings.Bpp = display.bpp;
   hMainWnd = MainWindow.Handle();
-  if (sdlWindow) SDL_SetWindowTitle(sdlWindow, platform::Cp932ToUtf8(SystemData->m_GameTitle).c_str());
   if (display.bpp == 8) IniSettings.DD_VideoStretch = 0;
   if (sdlWindow && IniSettings.Direct3D != 0 && IniSettings.WindowMode == 2)
     SDL_SetWindowResizable(sdlWindow, SDL_TRUE);

@@ -2,6 +2,7 @@
 
 #include "gamedata/SystemData.h"
 #include "library/input/KeyInput.h"
+#include "library/util/FrameTiming.h"
 #include "platform/Clock.h"
 #include "platform/input/VirtualKeys.h"
 #include "stage/Replay.h"
@@ -53,6 +54,7 @@ int PauseThreadProc(cStagePlayScene& scene, cStageShell& shell) {
   DWORD quitSince = 0;
   while (!shell.TakeQuitMessage()) {
     if (!shell.AppActive()) {
+      PauseFramePacing();
       Sleep(1);
       continue;
     }

@@ -12,6 +12,7 @@
 #include "library/draw/Draw.h"
 #include "library/input/KeyInput.h"
 #include "library/input/MenuCursor.h"
+#include "library/util/FrameTiming.h"
 #include "library/util/Log.h"
 #include "library/util/Path.h"
 #include "library/util/Text.h"
@@ -51,7 +52,10 @@ bool ShowExtraLifeNotice(cStagePlayScene& scene) {
     return false;
   }
   if (scene.m_pShell)
-    while (!scene.m_pShell->AppActive()) Sleep(1);
+    while (!scene.m_pShell->AppActive()) {
+      PauseFramePacing();
+      Sleep(1);
+    }
   return true;
 }
 
@@ -319,6 +323,7 @@ int RankingThreadProc(cStagePlayScene& scene, cStageShell& shell) {
   record.SelectRankingGenre(gameMode, 0);
   while (!shell.TakeQuitMessage()) {
     if (!shell.AppActive()) {
+      PauseFramePacing();
       Sleep(1);
       continue;
     }

@@ -20,6 +20,7 @@
 #include "records/StandaloneContext.h"
 
 // Last: it brings Xlib, whose macros other headers must not see.
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
@@ -64,6 +65,47 @@ ScreenPoint QueryPointer(const std::string& display) {
   XQueryPointer(x, DefaultRootWindow(x), &root, &child, &at.x, &at.y, &windowX, &windowY, &mask);
   XCloseDisplay(x);
   return at;
+}
+
+// The top-level window whose _NET_WM_PID is `pid`, or 0.
+Window FindWindowOfProcess(Display* x, pid_t pid) {
+  const Atom pidAtom = XInternAtom(x, "_NET_WM_PID", False);
+  Window root, parent, *children = nullptr, found = 0;
+  unsigned count = 0;
+  if (!XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count)) return 0;
+  for (unsigned i = 0; i < count && !found; ++i) {
+    Atom type;
+    int format;
+    unsigned long items = 0, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(x, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after, &data) ==
+            Success &&
+        items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid)
+      found = children[i];
+    if (data) XFree(data);
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+// The window's title as the window manager shows it (_NET_WM_NAME, UTF-8).
+std::string WindowTitle(const std::string& display, pid_t pid) {
+  std::string title;
+  Display* x = XOpenDisplay(display.c_str());
+  if (!x) return title;
+  if (const Window window = FindWindowOfProcess(x, pid)) {
+    Atom type;
+    int format;
+    unsigned long items = 0, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(x, window, XInternAtom(x, "_NET_WM_NAME", False), 0, 256, False,
+                           XInternAtom(x, "UTF8_STRING", False), &type, &format, &items, &after, &data) == Success &&
+        data)
+      title.assign(reinterpret_cast<const char*>(data), items);
+    if (data) XFree(data);
+  }
+  XCloseDisplay(x);
+  return title;
 }
 
 class WindowRun : public PlayerRun {
@@ -392,9 +434,9 @@ TEST_F(DialogRun, NameDialogOverTheOptionsHasThePointerAndEndsOnSigterm) {
 }
 
 // The start-up dialog (Direct3D=2, nothing saved) is drawn in the game's
-// window, with the pointer at (x + 181.9, y + 198.9) of its place, the
-// 374 x 272 box centred on the 640 x 480 area. SIGTERM cancels it, which ends
-// the start.
+// window, which bears the game's name, with the pointer at (x + 181.9,
+// y + 198.9) of its place, the 374 x 272 box centred on the 640 x 480 area.
+// SIGTERM cancels it, which ends the start.
 TEST_F(DialogRun, BootDialogHasThePointerAndEndsOnSigterm) {
   std::string ini = Read("System.ini");
   ini.replace(ini.find("Direct3D=1"), 10, "Direct3D=2");
@@ -403,6 +445,8 @@ TEST_F(DialogRun, BootDialogHasThePointerAndEndsOnSigterm) {
   const int x = 320 - 187, y = 240 - 136;
   EXPECT_EQ(QueryPointer(server.Name()),
             (ScreenPoint{kWindowX + static_cast<int>(x + 181.9), kWindowY + static_cast<int>(y + 198.9)}));
+  // The window the dialog is drawn in already bears the game's title (the sample's).
+  EXPECT_EQ(WindowTitle(server.Name(), m_child), "ザンドレル サンプル");
   EXPECT_EQ(Terminate(), 1) << Read("Report_Game.txt");
 }
 
@@ -414,6 +458,74 @@ TEST_F(DialogRun, ErrorBoxOfADamagedBitmapWaitsForThePlayer) {
   EXPECT_NE(Read("trace.txt").find("Dialog shown: " + Sjis("エラー")), std::string::npos) << Read("trace.txt");
   EXPECT_EQ(Read("Report_Game.txt").find("(default)"), std::string::npos) << Read("Report_Game.txt");
   EXPECT_NE(Terminate(), -1) << Read("Report_Game.txt");
+}
+
+// Another program's window that takes the keyboard focus from the game, as a
+// player's click on another window on the desktop does.
+class OtherWindow {
+ public:
+  explicit OtherWindow(Display* x) : m_x(x) {
+    m_window = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 200, 200, 0, 0, 0);
+    XMapWindow(x, m_window);
+    XSync(x, False);
+    XWindowAttributes attributes{};
+    for (int i = 0; i < 250 && XGetWindowAttributes(x, m_window, &attributes) && attributes.map_state != IsViewable;
+         ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ~OtherWindow() { XDestroyWindow(m_x, m_window); }
+  void TakeFocus() { Focus(m_window); }
+  void Focus(Window window) {
+    XSetInputFocus(m_x, window, RevertToParent, CurrentTime);
+    XSync(m_x, False);
+  }
+
+ private:
+  Display* m_x;
+  Window m_window = 0;
+};
+
+// While another window has the focus the game stands still; given the focus
+// back, it goes on at its 60 frames a second, not faster to make up for the
+// time it stood still (under a second, which the pacing would otherwise
+// catch up on).
+TEST_F(DialogRun, GameStandsStillWithoutFocusAndDoesNotRushAfterwards) {
+  env.erase("ZANDREL_INPUT");
+  env.erase("ZANDREL_FAST");
+  env["ZANDREL_FRAMES"] = "100000";
+  m_child = testsupport::StartProgram(ZANDREL_PROGRAM, "", project.Path(), env);
+  const auto frames = [this] { return Count(Read("frames.log"), "\n"); };
+  ASSERT_TRUE(WaitUntil([&] { return frames() > 60; })) << Read("Report_Game.txt");
+  Display* x = XOpenDisplay(server.Name().c_str());
+  ASSERT_NE(x, nullptr);
+  const Window game = FindWindowOfProcess(x, m_child);
+  ASSERT_NE(game, 0u);
+  {
+    OtherWindow other(x);
+    other.Focus(game);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    other.TakeFocus();
+    // A loaded machine takes its time to tell the game; then 0.45 s go by without a frame.
+    bool stoodStill = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    auto lastFrameSeen = std::chrono::steady_clock::now();
+    for (long last = frames(); !stoodStill && std::chrono::steady_clock::now() < deadline;) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      const long now = frames();
+      if (now != last) lastFrameSeen = std::chrono::steady_clock::now();
+      last = now;
+      stoodStill = std::chrono::steady_clock::now() - lastFrameSeen >= std::chrono::milliseconds(450);
+    }
+    ASSERT_TRUE(stoodStill) << "frames ran without the focus";
+    other.Focus(game);
+    const long resumed = frames();
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    // 120 frames in two seconds; making up for the half second stood still adds 30 more.
+    EXPECT_LE(frames() - resumed, 135);
+    EXPECT_GT(frames() - resumed, 0) << "the game did not go on with the focus back";
+  }
+  XCloseDisplay(x);
+  EXPECT_EQ(Terminate(), 0) << Read("Report_Game.txt");
 }
 
 // Started maximised (show command 3): a window with the sizeable frame

@@ -89,8 +89,9 @@ void FrameTiming::SampleDisplay() {
 bool FrameTiming::LimitFrameRate(DWORD fps, FpsDisplay* display) {
   if (fps == 0) return true;
   DWORD now = timeGetTime();
-  if (!m_limiterStarted) {
+  if (!m_limiterStarted || m_pacingPaused) {
     m_limiterStarted = true;
+    m_pacingPaused = false;
     m_limiterWindowStart = now;
     m_limiterFrames = 0;
   }
@@ -136,3 +137,4 @@ bool CheckFrameTime(DWORD fps) { return GameTiming().CheckFrameTime(fps); }
 bool LimitFrameRate(DWORD fps, FpsDisplay* display) { return GameTiming().LimitFrameRate(fps, display); }
 void WaitFrameTime(DWORD fps) { GameTiming().WaitFrameTime(fps); }
 void WaitFrameRate(DWORD fps, FpsDisplay* display) { GameTiming().WaitFrameRate(fps, display); }
+void PauseFramePacing() { GameTiming().PausePacing(); }

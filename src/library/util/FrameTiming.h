@@ -42,6 +42,10 @@ class FrameTiming {
   // Waits at the rate limiter until it lets the frame through.
   void WaitFrameRate(DWORD fps, FpsDisplay* display = nullptr);
 
+  // A turn in which the program, inactive, runs no frame: the limiter starts
+  // afresh at the next frame instead of rushing through the time stood still.
+  void PausePacing() { m_pacingPaused = true; }
+
  private:
   void SampleDisplay();
 
@@ -59,6 +63,7 @@ class FrameTiming {
   DWORD m_gateDue = 0;
 
   bool m_limiterStarted = false;
+  bool m_pacingPaused = false;
   DWORD m_limiterWindowStart = 0;
   DWORD m_limiterFrames = 0;
   DWORD m_limiterDue = 0;
@@ -88,3 +93,4 @@ bool LimitFrameRate(DWORD fps, FpsDisplay* display = nullptr);
 // until the due time (not in 1 ms polls).
 void WaitFrameTime(DWORD fps);
 void WaitFrameRate(DWORD fps, FpsDisplay* display = nullptr);
+void PauseFramePacing();
