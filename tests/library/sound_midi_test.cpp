@@ -119,6 +119,13 @@ TEST_F(MidiFileTest, RefusesDamagedFilesWithAReason) {
   }
 }
 
+TEST_F(MidiFileTest, TrackLengthPastTheFileEndsAtItsEndOfTrackEvent) {
+  const std::string first = "MTrk" + Be32(0x7FFFFFFF) + Bytes({0, 0x90, 60, 1, 10, 0xFF, 0x2F, 0x00});
+  const std::string second = "MTrk" + Be32(0xFFFFFFFF) + Bytes({5, 0x91, 62, 2, 0, 0xFF, 0x2F, 0x00});
+  EXPECT_EQ(Image(Smf(1, 2, 96, first + second)),
+            Bytes(ImageOf(96, Bytes({0, 0x90, 60, 1, 5, 0x91, 62, 2, 5, 0xFF, 0x2F, 0x00}))));
+}
+
 TEST_F(MidiFileTest, TrackWithoutEndEndsAtItsChunkAndMissingFileIsLogged) {
   EXPECT_EQ(Image(Smf(0, 1, 96, Track(Bytes({0, 0x90, 60, 1, 7, 0x80, 60, 0})))),
             Bytes(ImageOf(96, Bytes({0, 0x90, 60, 1, 7, 0x80, 60, 0, 0, 0xFF, 0x2F, 0x00}))));

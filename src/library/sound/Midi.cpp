@@ -55,10 +55,17 @@ std::optional<std::size_t> DataEnd(std::span<const std::uint8_t> file, std::size
   return at + size;
 }
 
-// Reads one track's events from [at, end); its end time is that of its
-// end-of-track event, or of its last event when it has none.
+// Where a track stopped: its end time (that of its end-of-track event, or of
+// its last event when it has none) and the first byte after it.
+struct TrackEnd {
+  std::uint32_t time = 0;
+  std::size_t next = 0;
+  bool endEvent = false;
+};
+
+// Reads one track's events from [at, end).
 std::optional<ParseFailure> ParseTrack(std::span<const std::uint8_t> file, std::size_t at, std::size_t end,
-                                       std::vector<ParsedEvent>& events, std::uint32_t& endTime) {
+                                       std::vector<ParsedEvent>& events, TrackEnd& trackEnd) {
   std::uint64_t time = 0;
   std::uint8_t running = 0;  // only channel messages set it; meta and SysEx events leave it be
   while (at < end) {
@@ -80,11 +87,16 @@ std::optional<ParseFailure> ParseTrack(std::span<const std::uint8_t> file, std::
     }
     auto dataEnd = DataEnd(file, at, end, status);
     if (!dataEnd) return ParseFailure{at, "event cut off by the end of its track"};
-    if (status == 0xFF && file[at] == 0x2F) break;
+    if (status == 0xFF && file[at] == 0x2F) {
+      trackEnd.endEvent = true;
+      at = *dataEnd;
+      break;
+    }
     events.push_back({static_cast<std::uint32_t>(time), status, file.subspan(at, *dataEnd - at)});
     at = *dataEnd;
   }
-  endTime = static_cast<std::uint32_t>(time);
+  trackEnd.time = static_cast<std::uint32_t>(time);
+  trackEnd.next = at;
   return std::nullopt;
 }
 
@@ -98,14 +110,22 @@ std::optional<ParseFailure> ParseMidiTracks(std::span<const std::uint8_t> file, 
   for (unsigned track = 0; track < trackCount;) {
     if (file.size() - at < 8) return ParseFailure{at, "fewer tracks than the header says"};
     const std::uint32_t length = Be32(file.data() + at + 4);
-    if (length > file.size() - at - 8) return ParseFailure{at, "chunk longer than the file"};
-    if (std::memcmp(file.data() + at, "MTrk", 4) == 0) {
-      std::uint32_t trackEnd = 0;
-      if (auto failure = ParseTrack(file, at + 8, at + 8 + length, events, trackEnd)) return failure;
-      songEnd = std::max(songEnd, trackEnd);
-      ++track;
+    // Some sequencers leave a track's length wrong; a track whose length runs
+    // past the file is whole when its end-of-track event is there, and the
+    // next chunk follows that event.
+    const bool pastTheFile = length > file.size() - at - 8;
+    if (std::memcmp(file.data() + at, "MTrk", 4) != 0) {
+      if (pastTheFile) return ParseFailure{at, "chunk longer than the file"};
+      at += 8 + static_cast<std::size_t>(length);
+      continue;
     }
-    at += 8 + static_cast<std::size_t>(length);
+    TrackEnd trackEnd;
+    const std::size_t end = pastTheFile ? file.size() : at + 8 + length;
+    if (auto failure = ParseTrack(file, at + 8, end, events, trackEnd)) return failure;
+    if (pastTheFile && !trackEnd.endEvent) return ParseFailure{at, "chunk longer than the file"};
+    songEnd = std::max(songEnd, trackEnd.time);
+    ++track;
+    at = pastTheFile ? trackEnd.next : end;
   }
   static const std::uint8_t endOfTrack[] = {0x2F, 0x00};
   events.push_back({songEnd, 0xFF, endOfTrack});
