@@ -92,8 +92,9 @@ inline std::string Bytes(std::initializer_list<int> values) {
 
 namespace audiotest {
 
-// An Ogg Vorbis file of a 440 Hz tone at half scale, encoded here.
-inline std::string EncodeOgg(int rate, int channels, int frames) {
+// An Ogg Vorbis file of a 440 Hz tone at half scale, encoded here; files of
+// different serial numbers put one after the other make a chained file.
+inline std::string EncodeOgg(int rate, int channels, int frames, int serial = 1) {
   vorbis_info info;
   vorbis_info_init(&info);
   vorbis_encode_init_vbr(&info, channels, rate, 0.4f);
@@ -104,7 +105,7 @@ inline std::string EncodeOgg(int rate, int channels, int frames) {
   vorbis_block block;
   vorbis_block_init(&dsp, &block);
   ogg_stream_state stream;
-  ogg_stream_init(&stream, 1);
+  ogg_stream_init(&stream, serial);
   std::string out;
   ogg_page page;
   auto append = [&] {

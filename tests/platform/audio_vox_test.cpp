@@ -51,6 +51,26 @@ TEST_F(VoxTest, RepeatsAsOftenAsSetAndStops) {
   EXPECT_FALSE(vox->IsPlaying()) << "nothing loaded";
 }
 
+// Sign changes of the left channel in [from, to): 2 per cycle of the tone.
+int SignChanges(const std::vector<std::int16_t>& left, size_t from, size_t to) {
+  int changes = 0;
+  for (size_t i = from + 1; i < to; ++i) changes += (left[i - 1] < 0) != (left[i] < 0);
+  return changes;
+}
+
+TEST_F(VoxTest, ChainedFilePlaysEveryLinkAtItsOwnRate) {
+  // A tenth of a second at 11025 frames a second, then a tenth at 44100.
+  const std::string chained = EncodeOgg(11025, 1, kFrames / 4, 1) + EncodeOgg(44100, 1, kFrames, 2);
+  ASSERT_TRUE(vox->LoadFromMemory({chained.begin(), chained.end()}, problem)) << problem;
+  vox->SetLoop(0);
+  vox->Play();
+  auto tune = RenderLeft(5 * kFrames);
+  // 440 Hz over 3000 frames of 44100 a second: about 60 sign changes.
+  EXPECT_NEAR(SignChanges(tune, 500, 3500), 60, 4) << "the first link";
+  EXPECT_NEAR(SignChanges(tune, kFrames + 500, kFrames + 3500), 60, 4) << "the second link";
+  EXPECT_EQ(Loudest(tune, 2 * kFrames + 200, 5 * kFrames), 0) << "both links last a tenth of a second";
+}
+
 TEST_F(VoxTest, RefusesWhatIsNotOggVorbis) {
   EXPECT_FALSE(vox->Load("missing.ogg", problem));
   EXPECT_EQ(problem, "");

@@ -18,6 +18,8 @@ constexpr int kBlockFrames = 4096;
 // Gaps in a damaged stream are skipped, but not without end.
 constexpr int kMaxHoles = 64;
 
+bool PlayableRate(long rate) { return rate >= 1000 && rate <= 192000; }
+
 }  // namespace
 
 // An open vorbisfile stream over the file's bytes in memory.
@@ -76,10 +78,12 @@ bool VoxObject::LoadFromMemory(std::vector<std::uint8_t> bytes, std::string& pro
     return false;
   }
   const vorbis_info* info = ov_info(&decoder->file, -1);
-  if (!info || info->channels < 1 || info->rate < 1000 || info->rate > 192000) {
+  if (!info || info->channels < 1 || !PlayableRate(info->rate)) {
     problem = "unsupported channel count or rate";
     return false;
   }
+  // Opening a chained file leaves it past its first link: play from the start.
+  ov_raw_seek(&decoder->file, 0);
   std::lock_guard lock(m_mutex);
   m_block = {std::min(info->channels, 2), static_cast<int>(info->rate), 0, {}};
   m_voice.SetRate(m_block.rate);
@@ -136,8 +140,14 @@ bool VoxObject::DecodeBlock() {
       rewound = true;
       continue;
     }
-    // A change of layout in a chained file is played in the first link's layout.
-    const int channels = std::min(ov_info(&m_decoder->file, -1)->channels, m_block.channels);
+    // A change of layout in a chained file is played in the first link's
+    // layout, but each link at its own rate.
+    const vorbis_info* link = ov_info(&m_decoder->file, -1);
+    const int channels = std::min(link->channels, m_block.channels);
+    if (link->rate != m_block.rate && PlayableRate(link->rate)) {
+      m_block.rate = static_cast<int>(link->rate);
+      m_voice.SetRate(m_block.rate);
+    }
     for (long i = 0; i < frames; ++i) {
       for (int c = 0; c < m_block.channels; ++c) {
         float sample = std::clamp(pcm[std::min(c, channels - 1)][i], -1.0f, 1.0f);
