@@ -1,5 +1,7 @@
+#include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <span>
 
 #include "platform/display/Bitmap.h"
@@ -49,6 +51,30 @@ TEST(BitmapTest, PaletteBitmapsKeepTheirIndicesAndShortPalettes) {
     ASSERT_EQ(bitmap->height, 3);
     for (int i = 0; i < 15; ++i) EXPECT_EQ(bitmap->Index(i % 5, i / 5), c.spec.pixels[i]) << i;
     EXPECT_EQ(bitmap->Colour(0, 0), c.spec.palette[c.spec.pixels[0]]);
+    EXPECT_EQ(bitmap->palette.size(), c.spec.palette.size());
+  }
+}
+
+TEST(BitmapTest, PixelsBeyondAShortColourTableLoadAsBlack) {
+  const std::vector<std::uint32_t> palette = {0xFF00FF, 0x102030, 0x405060};
+  IndexedCase cases[] = {
+      {"8-bit", {5, 3, 8, false, false, palette, Pattern(7)}},
+      {"8-bit top-down", {5, 3, 8, true, false, palette, Pattern(200)}},
+      {"4-bit", {5, 3, 4, false, false, palette, Pattern(16)}},
+      {"1-bit", {5, 3, 1, false, false, {0x102030}, Pattern(2)}},
+      {"RLE8", {5, 3, 8, false, false, palette, Pattern(9), true}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string why;
+    auto bitmap = Decode(testbmp::Write(c.spec), &why);
+    ASSERT_TRUE(bitmap) << why;
+    EXPECT_EQ(bitmap->palette, c.spec.palette);
+    for (int i = 0; i < 15; ++i) {
+      const std::uint32_t index = c.spec.pixels[i];
+      EXPECT_EQ(bitmap->Index(i % 5, i / 5), index) << i;
+      EXPECT_EQ(bitmap->Colour(i % 5, i / 5), index < c.spec.palette.size() ? c.spec.palette[index] : 0u) << i;
+    }
   }
 }
 
@@ -88,13 +114,56 @@ TEST(BitmapTest, DamagedFilesFailWithAReason) {
       {"BZ" + good.substr(2), "not a bitmap"},
       {huge, "bad size"},
       {badDepth, "unsupported bit count"},
-      {good.substr(0, 60), "damaged"},
+      {good.substr(0, 60), "cut short"},
   };
   for (const auto& c : cases) {
     std::string why;
     EXPECT_FALSE(Decode(c.bytes, &why));
     EXPECT_NE(why.find(c.reason), std::string::npos) << why;
   }
+}
+
+// Tracks the largest single allocation SDL is asked for.
+struct SdlAllocations {
+  static inline SDL_malloc_func malloc = nullptr;
+  static inline SDL_calloc_func calloc = nullptr;
+  static inline SDL_realloc_func realloc = nullptr;
+  static inline SDL_free_func free = nullptr;
+  static inline std::size_t largest = 0;
+
+  SdlAllocations() {
+    SDL_GetMemoryFunctions(&malloc, &calloc, &realloc, &free);
+    SDL_SetMemoryFunctions([](std::size_t n) { return malloc(Note(n)); },
+                           [](std::size_t n, std::size_t size) {
+                             Note(n * size);
+                             return calloc(n, size);
+                           },
+                           [](void* p, std::size_t n) { return realloc(p, Note(n)); }, free);
+  }
+  ~SdlAllocations() { SDL_SetMemoryFunctions(malloc, calloc, realloc, free); }
+  static std::size_t Note(std::size_t n) {
+    largest = std::max(largest, n);
+    return n;
+  }
+};
+
+TEST(BitmapTest, AShortFileIsRefusedBeforeThePictureItClaimsIsAllocated) {
+  // A 4096 x 4096 32-bit header over a few bytes of pixels.
+  std::string file = testbmp::Write({5, 3, 32, false, false, {}, Pattern(255)});
+  file[18] = file[22] = 0;
+  file[19] = file[23] = 0x10;
+  std::string rle = testbmp::Write({5, 3, 8, false, false, {0xFF00FF, 1}, Pattern(2), true});
+  rle[18] = rle[22] = 0;
+  rle[19] = rle[23] = 0x10;
+  SdlAllocations allocations;
+  std::string why;
+  EXPECT_FALSE(Decode(file, &why));
+  EXPECT_NE(why.find("cut short"), std::string::npos) << why;
+  EXPECT_LT(SdlAllocations::largest, 1u << 20);
+  // Run-length data may stand for a picture of any size, so its picture is
+  // made (which also shows that the allocations are seen).
+  EXPECT_TRUE(Decode(rle));
+  EXPECT_GE(SdlAllocations::largest, 4096u * 4096);
 }
 
 TEST(BitmapTest, FilesLoadThroughStoredPaths) {

@@ -20,7 +20,13 @@ struct HeaderInfo {
   long long width = 0;
   long long height = 0;
   int bitCount = 0;
+  std::uint32_t headerSize = 0;
+  std::uint32_t compression = 0;  // 1 and 2 are RLE8 and RLE4
+  std::uint32_t coloursUsed = 0;  // 0: as many as the bit count allows
+  std::uint32_t pixelOffset = 0;
 };
+
+constexpr std::uint32_t kRle8 = 1, kRle4 = 2;
 
 // Reads the size and depth from the header, so that hostile sizes are
 // refused before SDL allocates anything.
@@ -35,6 +41,8 @@ std::optional<HeaderInfo> ReadHeader(std::span<const std::uint8_t> bytes, std::s
   }
   const std::uint32_t headerSize = Le32(bytes, 14);
   HeaderInfo info;
+  info.headerSize = headerSize;
+  info.pixelOffset = Le32(bytes, 10);
   if (headerSize == 12) {  // OS/2 core header: 16-bit sizes
     info.width = Le16(bytes, 18);
     info.height = static_cast<std::int16_t>(Le16(bytes, 20));
@@ -43,6 +51,10 @@ std::optional<HeaderInfo> ReadHeader(std::span<const std::uint8_t> bytes, std::s
     info.width = static_cast<std::int32_t>(Le32(bytes, 18));
     info.height = static_cast<std::int32_t>(Le32(bytes, 22));
     info.bitCount = static_cast<int>(Le16(bytes, 28));
+    if (bytes.size() >= 50) {
+      info.compression = Le32(bytes, 30);
+      info.coloursUsed = Le32(bytes, 46);
+    }
   } else {
     why = "unknown header size " + std::to_string(headerSize) + " (offset 14)";
     return std::nullopt;
@@ -65,6 +77,42 @@ std::optional<HeaderInfo> ReadHeader(std::span<const std::uint8_t> bytes, std::s
       why = "unsupported bit count " + std::to_string(info.bitCount) + " (offset 28)";
       return std::nullopt;
   }
+}
+
+// Uncompressed rows must all be in the file: a file cut short is refused
+// before the memory of the picture its header claims is taken.
+bool RowsFit(std::span<const std::uint8_t> bytes, const HeaderInfo& info) {
+  if (info.compression == kRle8 || info.compression == kRle4) return true;
+  const long long rowBytes = (info.width * info.bitCount + 31) / 32 * 4;
+  return static_cast<long long>(info.pixelOffset) + rowBytes * info.height <= static_cast<long long>(bytes.size());
+}
+
+// Entries in the colour table of a palette bitmap.
+std::uint32_t TableEntries(const HeaderInfo& info) {
+  const std::uint32_t full = 1u << info.bitCount;
+  return info.coloursUsed > 0 && info.coloursUsed < full ? info.coloursUsed : full;
+}
+
+// SDL refuses a palette bitmap with a pixel beyond its short colour table,
+// which Windows shows (such pixels black). The copy handed to SDL has the
+// table filled up with black entries; empty when there is nothing to fill.
+std::vector<std::uint8_t> WithFullColourTable(std::span<const std::uint8_t> bytes, const HeaderInfo& info) {
+  const std::uint32_t full = 1u << info.bitCount;
+  const std::uint32_t entries = TableEntries(info);
+  const std::size_t tableEnd = 14 + std::size_t{info.headerSize} + std::size_t{entries} * 4;
+  if (info.headerSize < 40 || entries == full || info.pixelOffset < tableEnd || info.pixelOffset > bytes.size())
+    return {};
+  const std::size_t added = std::size_t{full - entries} * 4;
+  std::vector<std::uint8_t> copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(tableEnd));
+  copy.resize(tableEnd + added, 0);
+  copy.insert(copy.end(), bytes.begin() + static_cast<std::ptrdiff_t>(tableEnd), bytes.end());
+  auto put32 = [&copy](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) copy[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  put32(2, static_cast<std::uint32_t>(copy.size()));
+  put32(10, info.pixelOffset + static_cast<std::uint32_t>(added));
+  put32(46, full);
+  return copy;
 }
 
 using SurfacePtr = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
@@ -107,11 +155,15 @@ std::uint32_t Bitmap::Colour(int x, int y) const {
 std::optional<Bitmap> DecodeBitmap(std::span<const std::uint8_t> bytes, std::string* why) {
   std::string reason;
   auto header = ReadHeader(bytes, reason);
-  if (!header) {
+  if (header && !RowsFit(bytes, *header)) reason = "file cut short (offset " + std::to_string(bytes.size()) + ")";
+  if (!header || !reason.empty()) {
     if (why) *why = reason;
     return std::nullopt;
   }
-  SurfacePtr surface(SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1),
+  const std::vector<std::uint8_t> filled =
+      header->bitCount <= 8 ? WithFullColourTable(bytes, *header) : std::vector<std::uint8_t>{};
+  const std::span<const std::uint8_t> handed = filled.empty() ? bytes : std::span<const std::uint8_t>(filled);
+  SurfacePtr surface(SDL_LoadBMP_RW(SDL_RWFromConstMem(handed.data(), static_cast<int>(handed.size())), 1),
                      SDL_FreeSurface);
   if (!surface || surface->w != header->width || surface->h != header->height) {
     if (why) *why = std::string("damaged bitmap: ") + (surface ? "size mismatch" : SDL_GetError());
@@ -123,6 +175,7 @@ std::optional<Bitmap> DecodeBitmap(std::span<const std::uint8_t> bytes, std::str
   bitmap.bitCount = header->bitCount;
   if (bitmap.Indexed() && surface->format->BytesPerPixel == 1) {
     ReadIndexed(*surface, bitmap);
+    if (bitmap.palette.size() > TableEntries(*header)) bitmap.palette.resize(TableEntries(*header));
   } else if (bitmap.Indexed() || !ReadColours(*surface, bitmap)) {
     if (why) *why = "damaged bitmap: unexpected pixel layout";
     return std::nullopt;
