@@ -148,17 +148,23 @@ struct SdlAllocations {
 };
 
 TEST(BitmapTest, AShortFileIsRefusedBeforeThePictureItClaimsIsAllocated) {
-  // A 4096 x 4096 32-bit header over a few bytes of pixels.
-  std::string file = testbmp::Write({5, 3, 32, false, false, {}, Pattern(255)});
-  file[18] = file[22] = 0;
-  file[19] = file[23] = 0x10;
-  std::string rle = testbmp::Write({5, 3, 8, false, false, {0xFF00FF, 1}, Pattern(2), true});
-  rle[18] = rle[22] = 0;
-  rle[19] = rle[23] = 0x10;
+  // 4096 x 4096 32-bit headers, bottom-up and top-down, over a few bytes of pixels.
+  auto claimSize = [](std::string file, std::int32_t height) {
+    for (int i = 0; i < 4; ++i) {
+      file[18 + i] = static_cast<char>(4096 >> (8 * i));
+      file[22 + i] = static_cast<char>(static_cast<std::uint32_t>(height) >> (8 * i));
+    }
+    return file;
+  };
+  const std::string files[] = {claimSize(testbmp::Write({5, 3, 32, false, false, {}, Pattern(255)}), 4096),
+                               claimSize(testbmp::Write({5, 3, 32, true, false, {}, Pattern(255)}), -4096)};
+  std::string rle = claimSize(testbmp::Write({5, 3, 8, false, false, {0xFF00FF, 1}, Pattern(2), true}), 4096);
   SdlAllocations allocations;
-  std::string why;
-  EXPECT_FALSE(Decode(file, &why));
-  EXPECT_NE(why.find("cut short"), std::string::npos) << why;
+  for (const std::string& file : files) {
+    std::string why;
+    EXPECT_FALSE(Decode(file, &why));
+    EXPECT_NE(why.find("cut short"), std::string::npos) << why;
+  }
   EXPECT_LT(SdlAllocations::largest, 1u << 20);
   // Run-length data may stand for a picture of any size, so its picture is
   // made (which also shows that the allocations are seen).
