@@ -86,14 +86,17 @@ std::string Utf8ToCp932Lossy(std::string_view utf8) {
 }
 
 bool IsCp932HostName(std::string_view name) {
+  // Plain ASCII, as most names are, is UTF-8 already.
+  if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) return false;
   thread_local Converter fromUtf8("UTF-32LE", "UTF-8");
   thread_local Converter fromCp932("UTF-32LE", "CP932");
   return !ConvertsWholly(fromUtf8, name) && ConvertsWholly(fromCp932, name);
 }
 
 std::optional<std::string> HostNameToCp932(std::string_view name) {
+  if (std::optional<std::string> converted = Utf8ToCp932(name)) return converted;
   if (IsCp932HostName(name)) return std::string(name);
-  return Utf8ToCp932(name);
+  return std::nullopt;
 }
 
 }  // namespace platform

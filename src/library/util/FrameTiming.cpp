@@ -89,9 +89,8 @@ void FrameTiming::SampleDisplay() {
 bool FrameTiming::LimitFrameRate(DWORD fps, FpsDisplay* display) {
   if (fps == 0) return true;
   DWORD now = timeGetTime();
-  if (!m_limiterStarted || m_pacingPaused) {
+  if (!m_limiterStarted) {
     m_limiterStarted = true;
-    m_pacingPaused = false;
     m_limiterWindowStart = now;
     m_limiterFrames = 0;
   }

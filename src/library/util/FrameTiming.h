@@ -44,7 +44,7 @@ class FrameTiming {
 
   // A turn in which the program, inactive, runs no frame: the limiter starts
   // afresh at the next frame instead of rushing through the time stood still.
-  void PausePacing() { m_pacingPaused = true; }
+  void PausePacing() { m_limiterStarted = false; }
 
  private:
   void SampleDisplay();
@@ -63,7 +63,6 @@ class FrameTiming {
   DWORD m_gateDue = 0;
 
   bool m_limiterStarted = false;
-  bool m_pacingPaused = false;
   DWORD m_limiterWindowStart = 0;
   DWORD m_limiterFrames = 0;
   DWORD m_limiterDue = 0;
